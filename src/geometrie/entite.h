@@ -1,0 +1,46 @@
+// Shape definitions placed by instances: colours, vertices and the abstract entity.
+#pragma once
+
+#include <string>
+
+#include "geometrie/matrice.h"
+#include "geometrie/vecteur.h"
+
+class CScene;
+class Instance;
+
+class RGBA {
+public:
+    float r, g, b, a;
+
+    RGBA() : r(0), g(0), b(0), a(0) {}
+    RGBA(float r_, float g_, float b_, float a_) : r(r_), g(g_), b(b_), a(a_) {}
+    RGBA(const RGBA&) = default;
+    RGBA& operator=(const RGBA&) = default;
+    virtual ~RGBA() = default;
+    virtual bool operator==(RGBA c) const { return r == c.r && g == c.g && b == c.b && a == c.a; }
+};
+
+// A mesh vertex: position first, then a colour that is kept but never drawn.
+class Sommet : public CVecteur, public RGBA {
+public:
+    Sommet() : CVecteur(0, 0, 0) {}
+    Sommet(const CVecteur& p, const RGBA& c) : CVecteur(p), RGBA(c) {}
+    using CVecteur::operator==;
+};
+
+// Abstract shape definition; the inherited matrix is its own placement.
+class Entite : public CMatrice {
+public:
+    std::string nom;
+    Instance* lien = nullptr;  // the instance attached to this entity (a robot's held object)
+
+    Entite() = default;
+    Entite(const Entite&) = delete;
+    Entite& operator=(const Entite&) = delete;
+    virtual ~Entite() = default;
+    virtual void getBoiteEnglobante(CVecteur& min, CVecteur& max) = 0;
+    virtual void dessine(CScene& scene, int& nomSelection, Instance* instance) = 0;
+    virtual Instance* getLien() { return lien; }
+    virtual void setLien(Instance* i) { lien = i; }
+};

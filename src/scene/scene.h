@@ -1,0 +1,169 @@
+// The scene registry: every entity, instance, light, texture and material of the loaded
+// scene, the display options, and the rendering / shadow / gravity operations on them.
+#pragma once
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "geometrie/entite.h"
+#include "geometrie/matrice.h"
+#include "geometrie/mesh.h"
+#include "geometrie/texture.h"
+#include "geometrie/vecteur.h"
+
+// Thrown on a null argument where one is required.
+class pointeur_null : public std::logic_error {
+public:
+    explicit pointeur_null(const std::string& message) : std::logic_error(message) {}
+};
+
+struct Lumiere {
+    bool fixeObservateur = false;
+    bool allumee = true;
+    CHomoVecteur position{0, 0, 0, 1};
+    CVecteur direction{0, 0, 0};
+    CVecteur haut{0, 1, 0};
+    CVecteur visee{0, 0, -1};
+    RGBA ambiante, diffuse, speculaire;
+    float exposant = 0;
+    float coupure = 180;
+    float attenuationConstante = 1, attenuationLineaire = 0, attenuationQuadratique = 0;
+    bool porteOmbre = true;
+};
+
+// Per-tick animation callback: instance matrix, base position, clock in ms, amplitude.
+using FonctionAnimation = void (*)(CMatrice& matrice, const CVecteur& base, float t, float donnees);
+
+// A placed object; the inherited matrix is its placement.
+class Instance : public CMatrice {
+public:
+    bool visible = true;
+    bool tombe = true;
+    int premierNom = -1, dernierNom = -1;  // owns pick names premierNom <= n < dernierNom
+    Entite* lien = nullptr;                // the robot holding this instance, or null
+    FonctionAnimation animation = nullptr;
+    float donneesAnimation = 0;
+    CVecteur vecteurAnimation{0, 0, 0};
+    CVecteur vitesse{0, 0, 0};
+
+    explicit Instance(Entite* lien_ = nullptr) : lien(lien_) {}
+    Instance(const Instance&) = delete;
+    Instance& operator=(const Instance&) = delete;
+    virtual ~Instance() = default;
+
+    virtual void getBoiteEnglobante(CVecteur& min, CVecteur& max) = 0;
+    virtual float hauteur();
+    virtual void dessine(CScene& scene, int& compteur) = 0;
+    virtual Entite* getLien() { return lien; }
+    virtual void setLien(Entite* e) { lien = e; }
+};
+
+// An instance of an entity; keeps its entity alive.
+class InstanceEntite : public Instance {
+public:
+    std::shared_ptr<Entite> entite;
+
+    explicit InstanceEntite(std::shared_ptr<Entite> e, Entite* lien_ = nullptr)
+        : Instance(lien_), entite(std::move(e)) {}
+
+    void getBoiteEnglobante(CVecteur& min, CVecteur& max) override;
+    void dessine(CScene& scene, int& compteur) override;
+    // World position of a point given in the entity's own frame.
+    CVecteur positionMonde(CVecteur p) const;
+};
+
+class CScene {
+public:
+    std::vector<std::shared_ptr<Entite>> entites;
+    std::vector<std::shared_ptr<Instance>> instances;
+    std::vector<std::shared_ptr<Lumiere>> lumieres;
+    std::vector<std::shared_ptr<Texture>> textures;
+    std::vector<std::shared_ptr<Material>> materiaux;
+    int selectionCourante = -1;
+
+    // Display options (their table of keys is in options.h).
+    bool texturage = true;
+    bool backface_culling = true;
+    bool points_seuls = false;
+    bool antialiasing = false;
+    bool bilinear = false;
+    bool dithering = false;
+    RGBA couleurfond{0.5f, 0.5f, 0.5f, 1.0f};
+    bool eclairage = true;
+    bool filaire = false;
+    bool smoothshading = true;
+    bool grilleX = false, grilleY = false, grilleZ = true;
+    CVecteur grillePos{0, 0, 0};
+    int grilleTaille = 500;
+    int grillePas = 10;
+    int timer_interval = 100;
+    bool selection_surlignee = true;
+    float gravite = 9.8f;
+    bool boite_englobante = true;
+    bool ombrage = false;
+    Material material_sol;
+    bool afficher_sol = true;
+    bool afficher_lumieres = true;
+    bool rotation_lumiere = false;
+    float vitesse_rotation_lumiere = 50.0f;
+
+    // Shadow-map state.
+    unsigned texOmbre = 0, texSpot = 0;
+    int tailleCarteOmbre = 512;
+
+    float rapportAspect = 1.0f;
+
+    CScene();
+    CScene(const CScene&) = delete;
+    CScene& operator=(const CScene&) = delete;
+    virtual void vider();
+    virtual ~CScene();
+
+    int ajouteEntite(std::shared_ptr<Entite> e);
+    int ajouteLumiere(std::shared_ptr<Lumiere> l);
+    int ajouteTexture(std::shared_ptr<Texture> t);
+    int ajouteMaterial(std::shared_ptr<Material> m);
+    void ajouteInstance(std::shared_ptr<Instance> i);
+
+    int nbEntites() const { return static_cast<int>(entites.size()); }
+    int nbInstances() const { return static_cast<int>(instances.size()); }
+    int nbLumieres() const { return static_cast<int>(lumieres.size()); }
+    int nbTextures() const { return static_cast<int>(textures.size()); }
+    Entite* getEntite(unsigned i) const;
+    Instance* getInstance(unsigned i) const;
+    Lumiere* getLumiere(unsigned i) const;
+    Instance* instanceSelectionnee() const;  // the instance at selectionCourante, or null
+
+    int indiceInstanceDuNom(int n) const;
+    Instance* selectionneInstance(int n);
+    void installTexture(unsigned i);
+    void installLumiere(int i);
+
+    // Gravity (gravite.cpp).
+    bool appliqueGravite(float dt);
+
+    // Rendering (rendu.cpp) and shadows (ombrage.cpp); need a current OpenGL context.
+    void initGL();
+    void affiche();
+    void afficheObjets();
+    void afficheGrilles();
+    void afficheLumieres();
+    void dessineBoite(Instance& instance);
+    int selection(int x, int y);
+    void setPerspective(float aspect);
+    void setSmoothShading(bool b);
+    void setDithering(bool b);
+    void setAntialiasing(bool b);
+    void setBackfaceCulling(bool b);
+    bool creeTexturesOmbrage();
+    void rendCarteOmbre();
+    void activeProjectionOmbre();
+
+private:
+    void optionsParDefaut();
+};
+
+// True when some edge of one box crosses a face of the other (touching boxes collide).
+bool collisionBoites(CVecteur minA, CVecteur maxA, CVecteur minB, CVecteur maxB);
