@@ -43,9 +43,24 @@ struct Valeur {
     } scalaire{0};
     std::shared_ptr<CelluleValeur> cellule;  // object types only
 
-    static Valeur entier(int32_t v);
-    static Valeur reel(float v);
-    static Valeur booleen(bool v);
+    static Valeur entier(int32_t v) {
+        Valeur r;
+        r.type = T_INT;
+        r.scalaire.i = v;
+        return r;
+    }
+    static Valeur reel(float v) {
+        Valeur r;
+        r.type = T_FLOAT;
+        r.scalaire.f = v;
+        return r;
+    }
+    static Valeur booleen(bool v) {
+        Valeur r;
+        r.type = T_BOOL;
+        r.scalaire.bits = v ? 1u : 0u;
+        return r;
+    }
     // An object value of the given type; `objet` may be null. For T_ENTITE the pointer must
     // be a shared_ptr<Entite>, for T_INSTANCE a shared_ptr<Instance> (base types), so that
     // objet<T>() reads it back with the same type.
