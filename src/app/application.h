@@ -1,6 +1,54 @@
-// The application object: the scene plus the camera, mouse state, orbit of light 0 and
-// the current robot; and the program's start-up.
+// The application object: the scene plus the camera, the mouse state, the orbit of light 0
+// and the current robot; the animation step, the light orbit and the program's start-up.
 #pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "scene/camera.h"
+#include "scene/scene.h"
+
+class Script;
+class Robot;
+
+class CApplication : public CScene {
+public:
+    Script* script = nullptr;  // owned
+    Camera camera;
+    bool boutonGauche = false, boutonDroit = false;
+    bool toucheCtrl = false, toucheAlt = false, toucheShift = false;
+    float sourisX = 0, sourisY = 0;
+    float azimutLumiere = 0, elevationLumiere = 0, distanceLumiere = 0;
+    Instance* instanceSelectionnee = nullptr;
+    Robot* robotCourant = nullptr;
+    InstanceEntite* instanceRobotCourant = nullptr;
+
+    // Milliseconds of real time since start; tests replace it to step time exactly.
+    std::function<long()> horloge;
+    // Called when the current robot moved during an animation step (the panel follows it).
+    std::function<void()> surRobotDeplace;
+
+    CApplication();
+    ~CApplication() override;
+
+    // With `avecFenetre` false (headless check), OpenGL is never touched.
+    bool initialise(int argc, char** argv, bool avecFenetre = true);
+    int statutChargement = 0;  // what the command line's scene load returned (0, or 3)
+    // The parts of initialise that follow loading: current robot, light 0 placement.
+    void choisitRobotCourant();
+    void placeLumiere();
+    void anime();
+    void tic(int value);
+    void afficheTout();
+    void redimensionne(int w, int h);
+
+    // Clock memories of the animation step and the timer (set on first use).
+    bool animeDejaAppele = false, ticDejaAppele = false;
+    long precedentAnime = 0, precedentTic = 0;
+};
+
+extern CApplication application;
 
 // Runs the whole program; returns the process status.
 int demarre(int argc, char** argv);

@@ -1,0 +1,65 @@
+#include "app/ligne_commande.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/console.h"
+#include "script/chaine_curseur.h"
+
+LigneCommande analyseLigneCommande(int argc, char** argv) {
+    std::string texte;
+    for (int i = 1; i < argc; ++i) {
+        texte += argv[i];
+        texte += ' ';
+    }
+    ChaineCurseur c(texte);
+    LigneCommande lc;
+    for (std::string jeton = c.jeton(SEPARATEURS, SEPARATEURS); !jeton.empty();
+         jeton = c.jeton(SEPARATEURS, SEPARATEURS)) {
+        if (jeton == "-f") {
+            lc.fichier = c.jeton(SEPARATEURS, SEPARATEURS);
+        } else if (jeton == "-fullscreen") {
+            lc.pleinEcran = true;
+        } else if (jeton == "-res") {
+            lc.largeur = std::atoi(c.jeton(" \tx", " \tx").c_str());
+            lc.hauteur = std::atoi(c.jeton("x \t", "x \t").c_str());
+            lc.redimensionne = true;
+        } else if (jeton == "-shadowmap") {
+            int n = std::atoi(c.jeton(" \t", " \t").c_str());
+            if (n < 4) n = 4;
+            if (n > 10) n = 10;
+            lc.carteOmbre = true;
+            lc.tailleCarteOmbre = 1 << n;
+        } else if (jeton == "-check") {
+            lc.verification = true;
+        } else if (jeton == "-dump") {
+            lc.fichierDump = c.jeton(SEPARATEURS, SEPARATEURS);
+        } else if (jeton == "-simule") {
+            lc.simulation = static_cast<float>(std::atof(c.jeton(SEPARATEURS, SEPARATEURS).c_str()));
+        } else if (jeton == "-capture") {
+            lc.fichierCapture = c.jeton(SEPARATEURS, SEPARATEURS);
+        } else if (jeton == "-bench") {
+            lc.imagesBench = std::atoi(c.jeton(SEPARATEURS, SEPARATEURS).c_str());
+        } else if (jeton == "-h" || jeton == "--help") {
+            lc.aide = true;
+        }
+        // Anything else is skipped without a message.
+    }
+    return lc;
+}
+
+void afficheUsage() {
+    console << "usage : brakmor [-f scene.txt] [-fullscreen] [-res LxH] [-shadowmap n]\n"
+            << "                [-check] [-dump fichier.json] [-simule secondes]\n"
+            << "                [-capture image.png] [-bench images] [-h]\n"
+            << "  -f scene.txt       fichier de scène à charger\n"
+            << "  -fullscreen        plein écran\n"
+            << "  -res LxH           taille de la fenêtre (aussi -res L H)\n"
+            << "  -shadowmap n       carte d'ombre de 2^n texels, n de 4 à 10 (défaut 9)\n"
+            << "  -check             charge la scène sans fenêtre ; statut 0 si aucune erreur,\n"
+            << "                     1 si une boîte d'erreur a été levée, 3 si le fichier est illisible\n"
+            << "  -dump f.json       écrit la description JSON de la scène à la sortie\n"
+            << "  -simule s          avec -check ou -capture : anime s secondes (pas de 10 ms)\n"
+            << "  -capture f.png     affiche la scène une fois, l'enregistre en PNG et quitte\n"
+            << "  -bench n           affiche n images et donne les temps moyen et médian\n";
+}
