@@ -75,6 +75,13 @@ public:
 
     CVecteur calcNormaleFace(int i);
     void calcNormalesLissees();
+    // Gives every corner without a usable normal index (-1 or beyond the list) a smoothed
+    // normal, averaged per smoothing group over the faces lacking it at that vertex, as
+    // calcNormalesLissees does; faces that are not drawable polygons are left alone.
+    // Returns the number of corners repaired.
+    int completeNormalesManquantes();
+    // True when the face has at least 3 corners and every vertex index is valid.
+    bool faceValide(const Face& f) const;
     void trieFacesParMaterial();
     void appliqueMatrice(const CMatrice& a);
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -161,9 +162,44 @@ public:
     void rendCarteOmbre();
     void activeProjectionOmbre();
 
+    // Reports a drawing problem on the console the first time this text is seen.
+    void signaleUneFois(const std::string& message);
+
 private:
     void optionsParDefaut();
+    void dessineSol();
+    void dessineInstanceProtegee(Instance& instance, int& compteur);
+    bool grilleUtilisable();
+
+    std::set<std::string> erreursSignalees;
+    int etatGrilleSignale = 0;  // 0 usable, 1 step not positive, 2 step widened
 };
+
+// How the floor and grid loops cut [-taille, taille]: n intervals of length `pas`
+// (n + 1 grid lines in each direction, n floor strips of n + 1 vertex pairs). A step that
+// would give more than SUBDIVISIONS_GRILLE_MAX intervals is widened so that one frame stays
+// cheap; a step <= 0 is not usable; a negative size gives no interval at all.
+constexpr long long SUBDIVISIONS_GRILLE_MAX = 500;
+struct DecoupageGrille {
+    bool valide = false;
+    bool elargi = false;
+    long long n = -1;
+    double pas = 0;
+};
+DecoupageGrille decoupeGrille(int taille, int pas);
+
+// The spot image of the shadow projector: 256 x 256 RGB after an 18-byte header. A missing
+// file gives white; bytes missing at the end of a short file are white too.
+constexpr int TAILLE_SPOT = 256;
+std::vector<unsigned char> lireSpotTga(const char* chemin);
+
+// A decoded texture image, 4 bytes per pixel, rows from the top.
+struct ImageRGBA {
+    int largeur = 0, hauteur = 0;
+    std::vector<unsigned char> pixels;
+};
+// Decodes an image file; false (and an empty image) when it cannot be read or decoded.
+bool decodeImageRGBA(const std::string& chemin, ImageRGBA& image);
 
 // True when some edge of one box crosses a face of the other (touching boxes collide).
 bool collisionBoites(CVecteur minA, CVecteur maxA, CVecteur minB, CVecteur maxB);

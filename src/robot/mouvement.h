@@ -1,0 +1,24 @@
+// Motion commands queued on a robot: a joint / wrist target, optionally reached along a
+// straight line, optionally going above an object first and gripping it on arrival.
+#pragma once
+
+#include <deque>
+
+class Instance;
+
+struct Commande {
+    Instance* instanceRobot = nullptr;  // the instance carrying the robot: its world origin
+    Instance* approche = nullptr;       // if set: first compute the target above this instance
+    Instance* cible = nullptr;          // if set: on arrival grip it (or put the held one down)
+    bool rectiligne = false;            // move the tool point along a straight line
+    float T1 = 0, T2 = 0, T3 = 0, T5 = 0;
+    float X = 0, Y = 0, Z = 0, THETA = 0;
+};
+
+// FIFO of commands: appended at the back, executed from the front. The deque interface is
+// kept open so callers can inspect and empty it; push / pop read as a plain queue.
+class FileCommandes : public std::deque<Commande> {
+public:
+    void push(const Commande& c) { push_back(c); }
+    void pop() { pop_front(); }
+};
