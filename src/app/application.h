@@ -26,8 +26,6 @@ public:
 
     // Milliseconds of real time since start; tests replace it to step time exactly.
     std::function<long()> horloge;
-    // Called when the current robot moved during an animation step (the panel follows it).
-    std::function<void()> surRobotDeplace;
 
     CApplication();
     ~CApplication() override;
@@ -42,6 +40,24 @@ public:
     void tic(int value);
     void afficheTout();
     void redimensionne(int w, int h);
+
+    // Control panel (panneau.cpp) and keyboard (clavier.cpp).
+    void controle(int id);
+    void majPanneau();
+    void majPanneauRobot();
+    void majGrilles();
+    void clavier(int key, int modifiers, bool special);
+
+    // Mouse in the 3D view (selection.cpp).
+    void appuiGauche(int x, int y, int modifiers);
+    void relacheGauche(int x, int y, int modifiers);
+    void appuiDroit(int x, int y, int modifiers);
+    void relacheDroit(int x, int y, int modifiers);
+    void deplaceSouris(int x, int y);
+    void decodeModificateurs(int modifiers);
+    // Pick name under a window point; tests replace the picking render.
+    std::function<int(int, int)> selectionneur;
+    int pick(int x, int y);
 
     // Clock memories of the animation step and the timer (set on first use).
     bool animeDejaAppele = false, ticDejaAppele = false;

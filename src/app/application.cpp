@@ -1,0 +1,125 @@
+// The application object: initialisation, the animation step, the timer and light 0's orbit.
+#include "app/application.h"
+
+
+#include <chrono>
+#include <cmath>
+
+#include "app/console.h"
+#include "app/extensions.h"
+#include "robot/robot.h"
+#include "script/script.h"
+
+CApplication application;
+
+namespace {
+long millisecondesDepuisDemarrage() {
+    static const auto debut = std::chrono::steady_clock::now();
+    return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                 std::chrono::steady_clock::now() - debut)
+                                 .count());
+}
+}  // namespace
+
+CApplication::CApplication() : horloge(millisecondesDepuisDemarrage) {}
+
+CApplication::~CApplication() {
+    delete script;
+    script = nullptr;
+}
+
+void CApplication::choisitRobotCourant() {
+    robotCourant = nullptr;
+    instanceRobotCourant = nullptr;
+    for (int i = 0; i < nbInstances(); ++i) {
+        auto* ie = dynamic_cast<InstanceEntite*>(getInstance(i));
+        if (!ie) continue;
+        auto* robot = dynamic_cast<Robot*>(ie->entite.get());
+        if (!robot) continue;
+        instanceRobotCourant = ie;
+        robotCourant = robot;
+        robot->selectionne = true;
+        return;
+    }
+    console.erreur("Erreur: Aucune robot n'a été défini dans le fichier de scène !");
+}
+
+void CApplication::placeLumiere() {
+    Lumiere* l = getLumiere(0);
+    if (!l) return;
+    const CMatrice r = CMatrice::rotation(CVecteur(0, 1, 0), elevationLumiere) *
+                       CMatrice::rotation(CVecteur(0, 0, 1), azimutLumiere);
+    const float d = distanceLumiere;
+    l->position = CHomoVecteur(r.transformePoint(CVecteur(-d, 0, 0)));
+    l->position.w = 1.0f;
+    l->haut = CVecteur(0, 0, 1).transformeDirection(r);
+    l->visee = r.transformePoint(CVecteur(-1, 0, 0));
+    l->porteOmbre = true;
+}
+
+void CApplication::anime() {
+    const long maintenant = horloge();
+    if (!animeDejaAppele) {
+        precedentAnime = maintenant;
+        animeDejaAppele = true;
+    }
+    const float dt = static_cast<float>(maintenant - precedentAnime) * 0.001f;
+    precedentAnime = maintenant;
+
+    appliqueGravite(dt);
+    for (int i = 0; i < nbEntites(); ++i) {
+        auto* robot = dynamic_cast<Robot*>(getEntite(i));
+        if (robot && robot->avance(dt) && robot == robotCourant) majPanneauRobot();
+    }
+    for (int i = 0; i < nbInstances(); ++i) {
+        Instance* inst = getInstance(i);
+        if (inst->animation && !inst->tombe)
+            inst->animation(inst->matrice(), inst->vecteurAnimation, static_cast<float>(maintenant),
+                            inst->donneesAnimation);
+    }
+}
+
+void CApplication::tic(int value) {
+    if (value != 1) return;
+    const long maintenant = horloge();
+    if (!ticDejaAppele) {
+        precedentTic = maintenant;
+        ticDejaAppele = true;
+    }
+    const float dt = static_cast<float>(maintenant - precedentTic) * 0.001f;
+    precedentTic = maintenant;
+    if (rotation_lumiere) {
+        const float a = azimutLumiere + dt * vitesse_rotation_lumiere;
+        azimutLumiere = std::fmod(a, 360.0f);
+        if (a < 0) azimutLumiere += 360.0f;
+        placeLumiere();
+    }
+    anime();
+}
+
+void CApplication::redimensionne(int w, int h) {
+    if (h == 0) h = w > 1 ? w : 1;
+    setPerspective(static_cast<float>(w) / static_cast<float>(h));
+}
+
+void CApplication::afficheTout() {
+    camera.applique();
+    affiche();
+}
+
+bool CApplication::initialise(int argc, char** argv, bool avecFenetre) {
+    camera.position = CVecteur(0.5f, 0.25f, 1.5f);
+    boutonGauche = boutonDroit = false;
+    toucheCtrl = toucheAlt = toucheShift = false;
+    azimutLumiere = 0;
+    elevationLumiere = 45;
+    distanceLumiere = 150;
+    delete script;
+    script = new Script(this, &camera);
+    if (avecFenetre) verifieExtensions();
+    statutChargement = script->lireLigneCommande(argc, argv);
+    if (avecFenetre) initGL();
+    choisitRobotCourant();
+    placeLumiere();
+    return true;
+}

@@ -1,0 +1,268 @@
+// JSON description of the scene: entities, instances, lights, textures, materials, robots,
+// the display options and the script's remaining variables.
+#include "app/dump.h"
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "app/application.h"
+#include "geometrie/mesh.h"
+#include "metaball/metaballzone.h"
+#include "robot/robot.h"
+#include "scene/options.h"
+#include "script/script.h"
+
+namespace {
+class Json {
+public:
+    std::ostringstream o;
+
+    void chaine(const std::string& s) {
+        o << '"';
+        for (unsigned char c : s) {
+            if (c == '"' || c == '\\') o << '\\' << c;
+            else if (c < 0x20) {
+                char tampon[8];
+                std::snprintf(tampon, sizeof tampon, "\\u%04x", c);
+                o << tampon;
+            } else o << c;
+        }
+        o << '"';
+    }
+    void nombre(double v) {
+        if (!std::isfinite(v)) {
+            o << "null";
+            return;
+        }
+        char tampon[32];
+        std::snprintf(tampon, sizeof tampon, "%.9g", v);
+        o << tampon;
+    }
+    void vecteur(const CVecteur& v) {
+        o << '[';
+        nombre(v.x);
+        o << ',';
+        nombre(v.y);
+        o << ',';
+        nombre(v.z);
+        o << ']';
+    }
+    void couleur(const RGBA& c) {
+        o << '[';
+        nombre(c.r);
+        o << ',';
+        nombre(c.g);
+        o << ',';
+        nombre(c.b);
+        o << ',';
+        nombre(c.a);
+        o << ']';
+    }
+    void matrice(const CMatrice& m) {
+        o << '[';
+        for (int i = 0; i < 16; ++i) {
+            if (i) o << ',';
+            nombre(m.m[i]);
+        }
+        o << ']';
+    }
+    void cle(const char* c) {
+        chaine(c);
+        o << ':';
+    }
+    void booleen(bool b) { o << (b ? "true" : "false"); }
+    void material(const Material& m) {
+        o << "{";
+        cle("couleur1"); couleur(m.couleur1); o << ',';
+        cle("couleur2"); couleur(m.couleur2); o << ',';
+        cle("couleur3"); couleur(m.couleur3); o << ',';
+        cle("couleur4"); couleur(m.couleur4); o << ',';
+        cle("brillance"); nombre(m.brillance);
+        o << "}";
+    }
+    void valeur(const Valeur& v) {
+        o << "{";
+        cle("type");
+        chaine(nom_type(v.type));
+        o << ',';
+        cle("valeur");
+        switch (v.type) {
+            case T_INT: o << v.scalaire.i; break;
+            case T_FLOAT: nombre(v.scalaire.f); break;
+            case T_BOOL: booleen(v.booleenVal()); break;
+            case T_POINT: if (auto p = v.objet<CVecteur>()) vecteur(*p); else o << "null"; break;
+            case T_COULEUR: if (auto c = v.objet<RGBA>()) couleur(*c); else o << "null"; break;
+            case T_MATRICE: if (auto m = v.objet<CMatrice>()) matrice(*m); else o << "null"; break;
+            case T_MATERIAL: if (auto m = v.objet<Material>()) material(*m); else o << "null"; break;
+            default: chaine(texte_valeur(v)); break;
+        }
+        o << "}";
+    }
+};
+
+int indiceDe(const CScene& s, const Entite* e) {
+    for (int i = 0; i < s.nbEntites(); ++i)
+        if (s.getEntite(i) == e) return i;
+    return -1;
+}
+
+int indiceInstance(const CScene& s, const Instance* inst) {
+    for (int i = 0; i < s.nbInstances(); ++i)
+        if (s.getInstance(i) == inst) return i;
+    return -1;
+}
+
+void indiceOuNull(Json& j, int i) {
+    if (i < 0) j.o << "null";
+    else j.o << i;
+}
+}  // namespace
+
+std::string texteDump(const CApplication& app) {
+    Json j;
+    auto& o = j.o;
+    o << "{\n";
+    j.cle("entites");
+    o << "[\n";
+    for (int i = 0; i < app.nbEntites(); ++i) {
+        Entite* e = app.getEntite(i);
+        if (i) o << ",\n";
+        o << "{";
+        j.cle("indice"); o << i << ',';
+        j.cle("nom"); j.chaine(e->nom); o << ',';
+        j.cle("matrice"); j.matrice(*e); o << ',';
+        CVecteur mn(0, 0, 0), mx(0, 0, 0);
+        e->getBoiteEnglobante(mn, mx);
+        j.cle("boiteMin"); j.vecteur(mn); o << ',';
+        j.cle("boiteMax"); j.vecteur(mx); o << ',';
+        j.cle("type");
+        if (auto* m = dynamic_cast<Mesh*>(e)) {
+            j.chaine("mesh"); o << ',';
+            j.cle("sommets"); o << m->nbSommets() << ',';
+            j.cle("normales"); o << m->nbNormales() << ',';
+            j.cle("texCoords"); o << m->nbTexCoords() << ',';
+            j.cle("faces"); o << m->nbFaces() << ',';
+            j.cle("texture"); if (m->texture) j.chaine(m->texture->fichier); else o << "null";
+        } else if (auto* r = dynamic_cast<Robot*>(e)) {
+            j.chaine("robot"); o << ',';
+            j.cle("THETA1"); j.nombre(r->THETA1); o << ',';
+            j.cle("THETA2"); j.nombre(r->THETA2); o << ',';
+            j.cle("THETA3"); j.nombre(r->THETA3); o << ',';
+            j.cle("THETA5"); j.nombre(r->THETA5); o << ',';
+            j.cle("X"); j.nombre(r->X); o << ',';
+            j.cle("Y"); j.nombre(r->Y); o << ',';
+            j.cle("Z"); j.nombre(r->Z); o << ',';
+            j.cle("THETA"); j.nombre(r->THETA); o << ',';
+            j.cle("commandes"); o << r->commandes.size() << ',';
+            j.cle("selectionne"); j.booleen(r->selectionne); o << ',';
+            j.cle("objetTenu"); indiceOuNull(j, indiceInstance(app, r->getLien()));
+        } else if (auto* z = dynamic_cast<MetaballZone*>(e)) {
+            j.chaine("metaballzone"); o << ',';
+            j.cle("taille"); j.nombre(z->taille); o << ',';
+            j.cle("resolution"); o << z->resolution << ',';
+            j.cle("seuil"); j.nombre(z->seuil); o << ',';
+            j.cle("primitives"); o << z->primitives.size();
+        } else {
+            j.chaine("inconnu");
+        }
+        o << "}";
+    }
+    o << "],\n";
+
+    j.cle("instances");
+    o << "[\n";
+    for (int i = 0; i < app.nbInstances(); ++i) {
+        Instance* inst = app.getInstance(i);
+        if (i) o << ",\n";
+        o << "{";
+        j.cle("indice"); o << i << ',';
+        auto* ie = dynamic_cast<InstanceEntite*>(inst);
+        j.cle("type"); j.chaine(ie ? "entite" : "metaball"); o << ',';
+        j.cle("entite"); indiceOuNull(j, ie ? indiceDe(app, ie->entite.get()) : -1); o << ',';
+        j.cle("matrice"); j.matrice(*inst); o << ',';
+        CVecteur mn(0, 0, 0), mx(0, 0, 0);
+        inst->getBoiteEnglobante(mn, mx);
+        j.cle("boiteMin"); j.vecteur(mn); o << ',';
+        j.cle("boiteMax"); j.vecteur(mx); o << ',';
+        j.cle("visible"); j.booleen(inst->visible); o << ',';
+        j.cle("tombe"); j.booleen(inst->tombe); o << ',';
+        j.cle("tenuPar"); indiceOuNull(j, indiceDe(app, inst->getLien())); o << ',';
+        j.cle("vitesse"); j.vecteur(inst->vitesse);
+        o << "}";
+    }
+    o << "],\n";
+
+    j.cle("lumieres");
+    o << "[";
+    for (int i = 0; i < app.nbLumieres(); ++i) {
+        Lumiere* l = app.getLumiere(i);
+        if (i) o << ",";
+        o << "\n{";
+        j.cle("allumee"); j.booleen(l->allumee); o << ',';
+        j.cle("fixeObservateur"); j.booleen(l->fixeObservateur); o << ',';
+        j.cle("position"); j.vecteur(l->position); o << ',';
+        j.cle("w"); j.nombre(l->position.w); o << ',';
+        j.cle("direction"); j.vecteur(l->direction); o << ',';
+        j.cle("diffuse"); j.couleur(l->diffuse); o << ',';
+        j.cle("coupure"); j.nombre(l->coupure); o << ',';
+        j.cle("porteOmbre"); j.booleen(l->porteOmbre);
+        o << "}";
+    }
+    o << "],\n";
+
+    j.cle("textures");
+    o << "[";
+    for (size_t i = 0; i < app.textures.size(); ++i) {
+        if (i) o << ",";
+        o << "{";
+        j.cle("fichier"); j.chaine(app.textures[i]->fichier); o << ',';
+        j.cle("nom"); j.chaine(app.textures[i]->nom); o << ',';
+        j.cle("glTexture"); o << app.textures[i]->glTexture;
+        o << "}";
+    }
+    o << "],\n";
+
+    j.cle("materiaux");
+    o << "[";
+    for (size_t i = 0; i < app.materiaux.size(); ++i) {
+        if (i) o << ",";
+        j.material(*app.materiaux[i]);
+    }
+    o << "],\n";
+
+    j.cle("selectionCourante"); o << app.selectionCourante << ",\n";
+    j.cle("robotCourant"); indiceOuNull(j, indiceDe(app, app.robotCourant)); o << ",\n";
+
+    j.cle("options");
+    o << "{";
+    for (int i = 0; i < nbOptionsAffichage; ++i) {
+        if (i) o << ",\n";
+        j.cle(optionsAffichage[i].cle);
+        j.valeur(optionsAffichage[i].get(app, &app.camera));
+    }
+    o << "},\n";
+
+    j.cle("variables");
+    o << "{";
+    if (app.script) {
+        bool premier = true;
+        for (const auto& [nom, v] : app.script->variables) {
+            if (!premier) o << ",\n";
+            premier = false;
+            j.chaine(nom);
+            o << ':';
+            j.valeur(v);
+        }
+    }
+    o << "}\n}\n";
+    return o.str();
+}
+
+bool ecritDump(const CApplication& app, const std::string& fichier) {
+    std::ofstream f(fichier, std::ios::out | std::ios::trunc);
+    if (!f) return false;
+    f << texteDump(app);
+    return static_cast<bool>(f);
+}

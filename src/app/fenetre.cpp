@@ -1,0 +1,204 @@
+// Start-up, the GLUT callbacks of the main window, and the modes without a main loop.
+#include "app/fenetre.h"
+
+#include <GL/freeglut.h>
+#include <imgui.h>
+#include <stb/stb_image_write.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+#include "app/console.h"
+#include "app/dump.h"
+#include "app/interface.h"
+#include "app/ligne_commande.h"
+
+int fenetrePrincipale = 0;
+const char* const CREDITS = "les développeurs de Brakmor";
+
+namespace {
+LigneCommande options;
+volatile std::sig_atomic_t arretDemande = 0;
+
+
+// Reports a failure of a callback once per distinct message; the program runs on.
+void signaleErreur(const char* ou, const char* message) {
+    static std::string dernier;
+    std::string texte = std::string(ou) + " : " + message;
+    if (texte == dernier) return;
+    dernier = texte;
+    console.erreur(texte);
+}
+
+template <class F>
+void protege(const char* ou, F&& f) {
+    try {
+        f();
+    } catch (const std::exception& e) {
+        signaleErreur(ou, e.what());
+    } catch (const char* e) {
+        signaleErreur(ou, e);
+    } catch (...) {
+        signaleErreur(ou, "erreur inconnue");
+    }
+}
+
+void quitteSiDemande() {
+    if (arretDemande) std::exit(0);
+}
+
+void affichage() {
+    interface::dessineImage();
+    glutSwapBuffers();
+}
+
+void inactif() {
+    quitteSiDemande();
+    glutSetWindow(fenetrePrincipale);
+    protege("animation", [] { application.anime(); });
+    glutPostRedisplay();
+}
+
+void minuterie(int valeur) {
+    quitteSiDemande();
+    protege("minuterie", [&] { application.tic(valeur); });
+    if (valeur == 1) glutTimerFunc(static_cast<unsigned>(std::max(application.timer_interval, 1)), minuterie, 1);
+}
+
+void surSignal(int) { arretDemande = 1; }
+
+void ecritDumpALaSortie() {
+    if (!options.fichierDump.empty()) ecritDump(application, options.fichierDump);
+}
+
+// Steps the animation by `secondes` of simulated time in 10 ms steps.
+void simule(float secondes) {
+    if (secondes <= 0) return;
+    long t = 0;
+    auto ancienne = application.horloge;
+    application.horloge = [&t] { return t; };
+    application.animeDejaAppele = false;
+    application.anime();
+    const long fin = static_cast<long>(secondes * 1000.0f);
+    while (t < fin) {
+        t += 10;
+        application.anime();
+    }
+    application.horloge = ancienne;
+    application.animeDejaAppele = false;
+}
+
+void afficheBanniere() {
+    console << "\033[32m" << "Brakmor : simulateur de bras robot articulé\n"
+            << "Tavrin - " << CREDITS << "\n";
+}
+
+int modeVerification(int argc, char** argv) {
+    application.initialise(argc, argv, false);
+    simule(options.simulation);
+    int statut = application.statutChargement != 0 ? 3 : (console.nbBoites() > 0 ? 1 : 0);
+    ecritDumpALaSortie();
+    return statut;
+}
+
+// Renders one frame into the back buffer and writes it as a PNG.
+bool captureFenetre(const std::string& fichier) {
+    const int w = glutGet(GLUT_WINDOW_WIDTH), h = glutGet(GLUT_WINDOW_HEIGHT);
+    affichage();  // swaps; draw again so the back buffer holds the frame we read
+    interface::dessineImage();
+    glFinish();
+    std::vector<unsigned char> pixels(static_cast<size_t>(w) * h * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    std::vector<unsigned char> retournee(pixels.size());
+    for (int y = 0; y < h; ++y)
+        std::copy_n(&pixels[static_cast<size_t>(h - 1 - y) * w * 3], static_cast<size_t>(w) * 3,
+                    &retournee[static_cast<size_t>(y) * w * 3]);
+    return stbi_write_png(fichier.c_str(), w, h, 3, retournee.data(), w * 3) != 0;
+}
+
+void modeBench(int images) {
+    std::vector<double> durees;
+    for (int i = 0; i < images; ++i) {
+        auto debut = std::chrono::steady_clock::now();
+        affichage();
+        glFinish();
+        durees.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - debut).count());
+    }
+    if (durees.empty()) return;
+    double somme = 0;
+    for (double d : durees) somme += d;
+    std::sort(durees.begin(), durees.end());
+    std::printf("bench : %d images, moyenne %.3f ms, mediane %.3f ms\n", images, somme / images,
+                durees[durees.size() / 2]);
+    std::fflush(stdout);
+}
+}  // namespace
+
+int demarre(int argc, char** argv) {
+    options = analyseLigneCommande(argc, argv);
+    if (options.aide) {
+        afficheUsage();
+        return 0;
+    }
+    std::atexit(ecritDumpALaSortie);
+    std::signal(SIGINT, surSignal);
+    std::signal(SIGTERM, surSignal);
+    if (options.verification) {
+        int statut = modeVerification(argc, argv);
+        options.fichierDump.clear();  // already written
+        return statut;
+    }
+
+    afficheBanniere();
+    int argcGlut = 1;
+    char* argvGlut[] = {argv[0], nullptr};
+    glutInit(&argcGlut, argvGlut);  // the arguments are read by the application, not GLUT
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    glutInitWindowPosition(20, 20);
+    glutInitWindowSize(800, 650);
+    fenetrePrincipale = glutCreateWindow((std::string("Brakmor - Tavrin - ") + CREDITS).c_str());
+    glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_EXIT);
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    journal << "Extensions supportées :" << (extensions ? extensions : "") << "\n";
+    journal.flush();
+
+    interface::initialise();
+    interface::installeCallbacks();
+    glutIdleFunc(inactif);
+    console << "ImGui version " << IMGUI_VERSION << "\n";
+
+    const bool interactif = options.fichierCapture.empty() && options.imagesBench <= 0;
+    if (interactif) interface::activeBoiteModale();
+    if (!application.initialise(argc, argv)) {
+        console << "Erreur d'initialisation !\n";
+        return 0;
+    }
+    interface::chargementEnCours = false;
+    application.majPanneau();
+    glutTimerFunc(0, minuterie, 1);
+
+    if (!options.fichierCapture.empty() || options.imagesBench > 0) {
+        // Let the window appear and receive its size before drawing.
+        for (int i = 0; i < 20; ++i) glutMainLoopEvent();
+        glutReshapeWindow(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
+        for (int i = 0; i < 5; ++i) glutMainLoopEvent();
+        simule(options.simulation);
+        if (options.imagesBench > 0) modeBench(options.imagesBench);
+        if (!options.fichierCapture.empty() && !captureFenetre(options.fichierCapture)) {
+            console.erreur("impossible d'écrire la capture " + options.fichierCapture);
+            std::exit(1);
+        }
+        std::exit(0);
+    }
+    glutMainLoop();
+    return 0;
+}

@@ -1,0 +1,384 @@
+// ImGui panels, the modal warning box, and event routing for the main window.
+#include "app/interface.h"
+
+#include <GL/freeglut.h>
+#include <imgui.h>
+#include <imgui_impl_glut.h>
+#include <imgui_impl_opengl2.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <string>
+
+#include "app/application.h"
+#include "app/console.h"
+#include "app/fenetre.h"
+#include "app/panneau.h"
+
+namespace interface {
+bool chargementEnCours = true;
+
+namespace {
+// Button and key transitions for ImGui, applied one per frame: the GLUT back end keeps
+// plain up/down state, so a press and its release within one frame would be lost.
+std::deque<std::function<void()>> evenementsPanneau;
+// Which side received each mouse button's press (true: the panels), so its release and
+// drags go to the same side.
+bool pressionPanneau[5] = {false, false, false, false, false};
+
+struct Boite {
+    std::string texte, titre;
+    bool ouverte = false;
+    bool demandeOuverture = false;
+} boite;
+
+std::string titreBase;
+int imagesDepuisTitre = 0;
+auto debutTitre = std::chrono::steady_clock::now();
+
+template <class F>
+void protege(const char* ou, F&& f) {
+    static std::string dernier;
+    try {
+        f();
+    } catch (const std::exception& e) {
+        std::string t = std::string(ou) + " : " + e.what();
+        if (t != dernier) console.erreur(t);
+        dernier = t;
+    } catch (...) {
+        std::string t = std::string(ou) + " : erreur inconnue";
+        if (t != dernier) console.erreur(t);
+        dernier = t;
+    }
+}
+
+bool dansPanneaux(int x) {
+    const int w = glutGet(GLUT_WINDOW_WIDTH);
+    return x < LARGEUR_GAUCHE || x >= w - LARGEUR_DROITE;
+}
+
+// ---- drawing the panel model ----
+
+void dessineControle(Controle& c, int indice) {
+    char id[64];
+    std::snprintf(id, sizeof id, "##c%d", indice);
+    const std::string etiquette = c.libelle + id;
+    const float largeurChamp = 110.0f;
+    switch (c.genre) {
+        case GenreControle::Rollout:
+        case GenreControle::Colonne:
+            break;
+        case GenreControle::Groupe:
+            ImGui::Spacing();
+            ImGui::Separator();
+            if (!c.libelle.empty()) ImGui::TextDisabled("%s", c.libelle.c_str());
+            break;
+        case GenreControle::Texte:
+            ImGui::TextUnformatted(c.libelle.c_str());
+            break;
+        case GenreControle::Case: {
+            bool b = *c.entier != 0;
+            if (ImGui::Checkbox(etiquette.c_str(), &b)) {
+                *c.entier = b ? 1 : 0;
+                application.controle(c.id);
+            }
+            break;
+        }
+        case GenreControle::SpinnerEntier:
+        case GenreControle::SpinnerReel: {
+            if (!c.actif) ImGui::BeginDisabled();
+            ImGui::TextUnformatted(c.libelle.c_str());
+            ImGui::SameLine(ImGui::GetWindowContentRegionMax().x - largeurChamp);
+            ImGui::SetNextItemWidth(largeurChamp);
+            const std::string champ = std::string("##s") + id;
+            bool change;
+            if (c.genre == GenreControle::SpinnerEntier) {
+                int v = *c.entier;
+                change = ImGui::InputInt(champ.c_str(), &v, 1, static_cast<int>(c.vitesse),
+                                         ImGuiInputTextFlags_EnterReturnsTrue);
+                if (change) c.fixeValeur(static_cast<float>(v));
+            } else {
+                float v = *c.reel;
+                change = ImGui::InputFloat(champ.c_str(), &v, 1.0f, c.vitesse, "%.2f",
+                                           ImGuiInputTextFlags_EnterReturnsTrue);
+                if (change) c.fixeValeur(v);
+            }
+            if (change) application.controle(c.id);
+            if (!c.actif) ImGui::EndDisabled();
+            break;
+        }
+        case GenreControle::Radio: {
+            for (size_t i = 0; i < c.options.size(); ++i) {
+                std::string l = c.options[i] + id + std::to_string(i);
+                if (ImGui::RadioButton(l.c_str(), c.entier, static_cast<int>(i))) application.controle(c.id);
+            }
+            break;
+        }
+        case GenreControle::Bouton: {
+            const std::string& texte = c.id == 103 ? panneau.libelleSaisie : c.libelle;
+            if (ImGui::Button((texte + id).c_str(), ImVec2(90, 0))) {
+                if (c.id == 0) std::exit(0);
+                application.controle(c.id);
+            }
+            break;
+        }
+    }
+}
+
+void dessineListe(std::vector<Controle>& liste) {
+    bool ouvert = true;
+    for (size_t i = 0; i < liste.size(); ++i) {
+        Controle& c = liste[i];
+        if (c.genre == GenreControle::Rollout) {
+            ouvert = ImGui::CollapsingHeader(c.libelle.c_str(), ImGuiTreeNodeFlags_DefaultOpen);
+            continue;
+        }
+        if (!ouvert) continue;
+        if (c.genre == GenreControle::Colonne) {
+            ImGui::SameLine();
+            continue;
+        }
+        dessineControle(c, static_cast<int>(i));
+    }
+}
+
+void dessinePanneau(const char* nom, float x, float largeur, std::vector<Controle>& liste) {
+    const float h = ImGui::GetIO().DisplaySize.y;
+    ImGui::SetNextWindowPos(ImVec2(x, 0));
+    ImGui::SetNextWindowSize(ImVec2(largeur, h));
+    ImGui::Begin(nom, nullptr,
+                 ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove |
+                     ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoBringToFrontOnFocus);
+    dessineListe(liste);
+    ImGui::End();
+}
+
+void dessineSigneAttention() {
+    ImDrawList* d = ImGui::GetWindowDrawList();
+    const ImVec2 p = ImGui::GetCursorScreenPos();
+    const float t = 32;
+    d->AddTriangleFilled(ImVec2(p.x + t / 2, p.y), ImVec2(p.x + t, p.y + t), ImVec2(p.x, p.y + t),
+                         IM_COL32(240, 200, 0, 255));
+    d->AddText(ImGui::GetFont(), 20, ImVec2(p.x + t / 2 - 3, p.y + 9), IM_COL32(0, 0, 0, 255), "!");
+    ImGui::Dummy(ImVec2(t, t));
+}
+
+void dessineBoite() {
+    if (!boite.ouverte) return;
+    const std::string id = boite.titre + "##boite";
+    if (boite.demandeOuverture) {
+        ImGui::OpenPopup(id.c_str());
+        boite.demandeOuverture = false;
+    }
+    const ImVec2 centre(ImGui::GetIO().DisplaySize.x * 0.5f, ImGui::GetIO().DisplaySize.y * 0.5f);
+    ImGui::SetNextWindowPos(centre, ImGuiCond_Always, ImVec2(0.5f, 0.5f));
+    if (ImGui::BeginPopupModal(id.c_str(), nullptr, ImGuiWindowFlags_AlwaysAutoResize)) {
+        dessineSigneAttention();
+        ImGui::SameLine();
+        ImGui::TextUnformatted(boite.texte.c_str());
+        ImGui::Spacing();
+        const bool entree = ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Enter)) ||
+                            ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_KeyPadEnter));
+        if (ImGui::Button("OK", ImVec2(80, 0)) || entree) {
+            boite.ouverte = false;
+            ImGui::CloseCurrentPopup();
+        }
+        ImGui::EndPopup();
+    } else {
+        boite.demandeOuverture = true;  // re-open if it was closed by other means
+    }
+}
+
+void majTitre() {
+    ++imagesDepuisTitre;
+    const auto maintenant = std::chrono::steady_clock::now();
+    const double s = std::chrono::duration<double>(maintenant - debutTitre).count();
+    if (s < 1.0) return;
+    char t[64];
+    std::snprintf(t, sizeof t, " - %.0f images/s", imagesDepuisTitre / s);
+    glutSetWindowTitle((titreBase + t).c_str());
+    imagesDepuisTitre = 0;
+    debutTitre = maintenant;
+}
+
+// ---- GLUT callbacks ----
+
+void surAffichage() {
+    dessineImage();
+    glutSwapBuffers();
+    majTitre();
+}
+
+void surRedimensionnement(int w, int h) {
+    ImGui_ImplGLUT_ReshapeFunc(w, h);
+    int x, y, vw, vh;
+    zoneVue(x, y, vw, vh);
+    protege("redimensionnement", [&] {
+        glViewport(x, y, vw, vh);
+        application.redimensionne(vw, vh);
+    });
+    glutPostRedisplay();
+}
+
+bool clavierPourPanneau() { return boite.ouverte || ImGui::GetIO().WantCaptureKeyboard; }
+
+void surClavier(unsigned char c, int x, int y) {
+    if (clavierPourPanneau()) {
+        evenementsPanneau.push_back([c, x, y] { ImGui_ImplGLUT_KeyboardFunc(c, x, y); });
+        return;
+    }
+    const int m = glutGetModifiers();
+    protege("clavier", [&] { application.clavier(c, m, false); });
+    glutPostRedisplay();
+}
+
+void surClavierRelache(unsigned char c, int x, int y) {
+    evenementsPanneau.push_back([c, x, y] { ImGui_ImplGLUT_KeyboardUpFunc(c, x, y); });
+}
+
+void surSpecial(int k, int x, int y) {
+    if (clavierPourPanneau()) {
+        evenementsPanneau.push_back([k, x, y] { ImGui_ImplGLUT_SpecialFunc(k, x, y); });
+        return;
+    }
+    const int m = glutGetModifiers();
+    protege("clavier", [&] { application.clavier(k, m, true); });
+    glutPostRedisplay();
+}
+
+void surSpecialRelache(int k, int x, int y) {
+    evenementsPanneau.push_back([k, x, y] { ImGui_ImplGLUT_SpecialUpFunc(k, x, y); });
+}
+
+void surSouris(int bouton, int etat, int x, int y) {
+    const int m = glutGetModifiers();
+    if (bouton < 0 || bouton > 4) return;
+    if (etat == GLUT_DOWN)
+        pressionPanneau[bouton] = boite.ouverte || dansPanneaux(x) || ImGui::GetIO().WantCaptureMouse;
+    if (pressionPanneau[bouton]) {
+        evenementsPanneau.push_back([bouton, etat, x, y] {
+            if (bouton >= 3) {
+                if (etat == GLUT_DOWN) ImGui_ImplGLUT_MouseWheelFunc(0, bouton == 3 ? 1 : -1, x, y);
+            } else {
+                ImGui_ImplGLUT_MouseFunc(bouton, etat, x, y);
+            }
+        });
+        return;
+    }
+    ImGui::GetIO().MousePos = ImVec2(static_cast<float>(x), static_cast<float>(y));
+    protege("souris", [&] {
+        if (bouton == GLUT_LEFT_BUTTON)
+            etat == GLUT_DOWN ? application.appuiGauche(x, y, m) : application.relacheGauche(x, y, m);
+        else if (bouton == GLUT_RIGHT_BUTTON)
+            etat == GLUT_DOWN ? application.appuiDroit(x, y, m) : application.relacheDroit(x, y, m);
+        else if (bouton >= 3 && etat == GLUT_DOWN)
+            application.camera.position.z += bouton == 3 ? 5.0f : -5.0f;  // the wheel dollies
+    });
+}
+
+void surMouvement(int x, int y) {
+    ImGui_ImplGLUT_MotionFunc(x, y);
+    if (boite.ouverte) return;
+    if (application.boutonGauche || application.boutonDroit) {
+        protege("souris", [&] { application.deplaceSouris(x, y); });
+        glutPostRedisplay();
+    }
+}
+
+void surMouvementPassif(int x, int y) { ImGui_ImplGLUT_MotionFunc(x, y); }
+
+void boiteModale(const std::string& texte, const std::string& titre) {
+    std::fprintf(stderr, "[%s] %s\n", titre.c_str(), texte.c_str());
+    std::fflush(stderr);
+    if (boite.ouverte) return;  // a box raised while one is shown only goes to the terminal
+    boite.texte = texte;
+    boite.titre = titre;
+    boite.ouverte = true;
+    boite.demandeOuverture = true;
+    while (boite.ouverte) {
+        glutPostRedisplay();
+        glutMainLoopEvent();
+    }
+    glutPostRedisplay();
+}
+}  // namespace
+
+void zoneVue(int& x, int& y, int& w, int& h) {
+    const int lw = glutGet(GLUT_WINDOW_WIDTH), lh = glutGet(GLUT_WINDOW_HEIGHT);
+    x = LARGEUR_GAUCHE;
+    y = 0;
+    w = lw - LARGEUR_GAUCHE - LARGEUR_DROITE;
+    if (w < 1) w = 1;
+    h = lh > 0 ? lh : 1;
+}
+
+void dessineImage() {
+    if (!evenementsPanneau.empty()) {
+        evenementsPanneau.front()();
+        evenementsPanneau.pop_front();
+    }
+    ImGui_ImplOpenGL2_NewFrame();
+    ImGui_ImplGLUT_NewFrame();
+    const float largeur = ImGui::GetIO().DisplaySize.x;
+    protege("panneau", [&] {
+        dessinePanneau("options", 0, LARGEUR_GAUCHE, panneau.panneauOptions);
+        dessinePanneau("robot", largeur - LARGEUR_DROITE, LARGEUR_DROITE, panneau.panneauRobot);
+        dessineBoite();
+    });
+    ImGui::Render();
+
+    int x, y, w, h;
+    zoneVue(x, y, w, h);
+    glViewport(x, y, w, h);
+    if (chargementEnCours) {
+        glClearColor(application.couleurfond.r, application.couleurfond.g, application.couleurfond.b, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    } else {
+        protege("affichage", [] { application.afficheTout(); });
+    }
+    glViewport(0, 0, static_cast<int>(ImGui::GetIO().DisplaySize.x), static_cast<int>(ImGui::GetIO().DisplaySize.y));
+    glDisable(GL_LIGHTING);
+    ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
+    glViewport(x, y, w, h);
+}
+
+void initialise() {
+    IMGUI_CHECKVERSION();
+    ImGui::CreateContext();
+    ImGuiIO& io = ImGui::GetIO();
+    io.IniFilename = nullptr;  // nothing is saved between runs
+    io.LogFilename = nullptr;
+    ImGui::StyleColorsDark();
+    ImGui_ImplGLUT_Init();
+    ImGui_ImplOpenGL2_Init();
+    ImGui_ImplGLUT_ReshapeFunc(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
+    char titre[256];
+    std::snprintf(titre, sizeof titre, "%s", "");
+    titreBase = std::string("Brakmor - Tavrin - ") + CREDITS;
+    application.selectionneur = [](int px, int py) {
+        int x, y, w, h;
+        zoneVue(x, y, w, h);
+        glViewport(x, y, w, h);
+        application.camera.applique();
+        return application.selection(px, py);
+    };
+}
+
+void installeCallbacks() {
+    glutDisplayFunc(surAffichage);
+    glutReshapeFunc(surRedimensionnement);
+    glutKeyboardFunc(surClavier);
+    glutKeyboardUpFunc(surClavierRelache);
+    glutSpecialFunc(surSpecial);
+    glutSpecialUpFunc(surSpecialRelache);
+    glutMouseFunc(surSouris);
+    glutMotionFunc(surMouvement);
+    glutPassiveMotionFunc(surMouvementPassif);
+}
+
+void activeBoiteModale() { console.setGestionnaireBoite(boiteModale); }
+}  // namespace interface

@@ -1,0 +1,81 @@
+// The control panel's model: every control of the two docked panels with its id, label,
+// kind, live variable, limits and state, built in display order. The drawing (ImGui) only
+// shows this model and reports changes through CApplication::controle(id).
+#pragma once
+
+#include <string>
+#include <vector>
+
+enum class GenreControle {
+    Rollout,       // a titled, collapsible group
+    Groupe,        // a (possibly titled) panel inside a rollout
+    Colonne,       // starts a new column in the current rollout
+    Texte,         // static text
+    Case,          // checkbox, int live variable 0 / 1
+    SpinnerEntier, // int live variable
+    SpinnerReel,   // float live variable
+    Radio,         // radio group, int live variable; libelles of the buttons in `options`
+    Bouton,
+};
+
+enum class Limite { Aucune, Boucle, Borne };
+
+struct Controle {
+    int id = -1;
+    std::string libelle;
+    GenreControle genre = GenreControle::Texte;
+    int* entier = nullptr;
+    float* reel = nullptr;
+    Limite limite = Limite::Aucune;
+    float min = 0, max = 0;
+    float vitesse = 1;
+    bool alignDroite = false;
+    bool centre = false;
+    bool actif = true;
+    int niveau = 0;  // nesting: 0 for rollouts, 1 inside a rollout, 2 inside a group
+    std::vector<std::string> options;
+
+    // The spinner's value as a float.
+    float valeur() const;
+    // Writes a value through the limits (wrap or clamp) into the live variable.
+    void fixeValeur(float v);
+};
+
+struct Panneau {
+    // Robot state.
+    int afficherReperes = 0, collisionPrehenseur = 0;
+    int theta1 = 90, theta2 = 0, theta3 = 0, theta5 = 0;
+    float poignetX = 0, poignetY = 0, poignetZ = 0;
+    int poignetTheta = 0;
+    // Robot target.
+    int cibleTheta1 = 90, cibleTheta2 = 0, cibleTheta3 = 0, cibleTheta5 = 0;
+    float ciblePoignetX = 0, ciblePoignetY = 0, ciblePoignetZ = 0;
+    int ciblePoignetTheta = 0;
+    int deplacementRectiligne = 0;
+    int cibleArticulaireValide[4] = {90, 0, 0, 0};
+    float ciblePoignetValide[3] = {0, 0, 0};
+    int ciblePoignetThetaValide = 0;
+    // Display options.
+    int eclairage = 0, texturage = 0, bilineaire = 0, backfaceCulling = 0, antialiasing = 0,
+        dithering = 0, smoothShading = 0, transparence = 0, boitesEnglobantes = 0, ombrage = 0,
+        afficherSol = 0, afficherLumieres = 0, lumiereTournante = 0;
+    int grilleX = 0, grilleY = 0, grilleZ = 0;
+    int grillePosX = 0, grillePosY = 0, grillePosZ = 0;
+    int modeAffichage = 0;  // 0 "Sommets seuls", 1 "Fil de fer", 2 "Normal"
+    int fondR = 0, fondG = 0, fondB = 0;
+
+    std::string libelleSaisie = "SAISIS";
+
+    std::vector<Controle> panneauRobot;    // right
+    std::vector<Controle> panneauOptions;  // left
+
+    Panneau();
+    Panneau(const Panneau&) = delete;
+    Panneau& operator=(const Panneau&) = delete;
+
+    // The control bound to this live variable (for keys and tests).
+    Controle* controleDe(const void* variable);
+    Controle* spinnerGrille(int axe);  // 0, 1, 2
+};
+
+extern Panneau panneau;

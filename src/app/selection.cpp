@@ -1,0 +1,114 @@
+// Mouse buttons and drags in the 3D view: picking, fetching, choosing the current robot,
+// moving the camera and light 0.
+#include <GL/glut.h>
+
+#include <cmath>
+
+#include "app/application.h"
+#include "app/panneau.h"
+#include "robot/robot.h"
+
+namespace {
+Robot* robotDe(Instance* inst) {
+    auto* ie = dynamic_cast<InstanceEntite*>(inst);
+    return ie ? dynamic_cast<Robot*>(ie->entite.get()) : nullptr;
+}
+
+float borne(float v, float min, float max) { return v < min ? min : (v > max ? max : v); }
+}  // namespace
+
+void CApplication::decodeModificateurs(int m) {
+    toucheShift = (m & GLUT_ACTIVE_SHIFT) != 0;
+    toucheCtrl = (m & GLUT_ACTIVE_CTRL) != 0;
+    toucheAlt = (m & GLUT_ACTIVE_ALT) != 0;
+}
+
+int CApplication::pick(int x, int y) { return selectionneur ? selectionneur(x, y) : selection(x, y); }
+
+void CApplication::appuiGauche(int x, int y, int modifiers) {
+    sourisX = static_cast<float>(x);
+    sourisY = static_cast<float>(y);
+    decodeModificateurs(modifiers);
+    boutonGauche = true;
+    if (toucheCtrl) return;
+    const int nom = pick(x, y);
+    if (nom < 0) {
+        instanceSelectionnee = nullptr;
+        return;
+    }
+    Instance* inst = selectionneInstance(nom);
+    instanceSelectionnee = inst;
+    if (!inst || robotDe(inst)) return;
+    if (!robotCourant) return;
+    Commande c;
+    c.instanceRobot = instanceRobotCourant;
+    c.approche = inst;
+    c.cible = inst;
+    c.rectiligne = panneau.deplacementRectiligne == 1;
+    robotCourant->ajouteCommande(c);
+}
+
+void CApplication::appuiDroit(int x, int y, int modifiers) {
+    sourisX = static_cast<float>(x);
+    sourisY = static_cast<float>(y);
+    decodeModificateurs(modifiers);
+    boutonDroit = true;
+    const int nom = pick(x, y);
+    if (nom < 0) return;
+    const int i = indiceInstanceDuNom(nom);
+    if (i < 0) return;
+    Instance* inst = getInstance(i);
+    Robot* r = robotDe(inst);
+    if (!r) return;
+    if (robotCourant) robotCourant->selectionne = false;
+    robotCourant = r;
+    instanceRobotCourant = static_cast<InstanceEntite*>(inst);
+    r->selectionne = true;
+    majPanneauRobot();
+}
+
+void CApplication::relacheGauche(int, int, int modifiers) {
+    decodeModificateurs(modifiers);
+    boutonGauche = false;
+}
+
+void CApplication::relacheDroit(int, int, int modifiers) {
+    decodeModificateurs(modifiers);
+    boutonDroit = false;
+}
+
+void CApplication::deplaceSouris(int x, int y) {
+    const float dx = static_cast<float>(x) - sourisX, dy = static_cast<float>(y) - sourisY;
+    if (dx == 0 && dy == 0) return;
+    sourisX = static_cast<float>(x);
+    sourisY = static_cast<float>(y);
+    if (toucheShift) {
+        if (boutonGauche) {
+            const float a = azimutLumiere + 0.5f * dx;
+            azimutLumiere = std::fmod(a, 360.0f);
+            if (a < 0) azimutLumiere += 360.0f;
+            elevationLumiere = borne(elevationLumiere - 0.5f * dy, 20, 90);
+        } else {
+            distanceLumiere = borne(distanceLumiere + 5 * dy, 50, 5000);
+        }
+        placeLumiere();
+        return;
+    }
+    if (boutonGauche) {
+        if (toucheCtrl) {
+            camera.position.x += 0.5f * dx;
+            camera.position.y -= 0.5f * dy;
+        } else {
+            camera.tourneY(0.5f * dx);
+            camera.inclineX(0.5f * dy);
+        }
+    }
+    if (boutonDroit) {
+        if (toucheCtrl) {
+            camera.tourneY(0.5f * dx);
+            camera.tourneX(0.5f * dy);
+        } else {
+            camera.position.z -= 0.5f * dy;
+        }
+    }
+}

@@ -1,0 +1,276 @@
+// The control panel's model, keyboard bindings and mouse handlers, driven without a window.
+#include <GL/glut.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <memory>
+
+#include "app/application.h"
+#include "app/panneau.h"
+#include "robot/robot.h"
+
+namespace {
+std::shared_ptr<Mesh> boite(CVecteur mn, CVecteur mx) {
+    auto m = std::make_shared<Mesh>(6, 8, 0, 0, "");
+    for (int i = 0; i < 8; ++i)
+        m->ajouteSommet(CVecteur(i & 1 ? mx.x : mn.x, i & 2 ? mx.y : mn.y, i & 4 ? mx.z : mn.z), RGBA());
+    const int faces[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4}, {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
+    for (auto& f : faces) {
+        int n = m->ajouteFace(4, 0, nullptr);
+        for (int k : f) m->ajouteSommetFace(n, k, -1, -1);
+    }
+    m->calcNormalesLissees();
+    return m;
+}
+
+class PanneauTest : public testing::Test {
+protected:
+    CApplication app;
+    Robot* robot = nullptr;
+    std::shared_ptr<InstanceEntite> instanceRobot;
+    std::shared_ptr<InstanceEntite> objet;
+
+    void SetUp() override {
+        std::array<std::shared_ptr<Mesh>, 11> liens;
+        liens[0] = boite(CVecteur(-5, -5, 0), CVecteur(5, 5, 10));  // socle: H0 = 10
+        for (int i = 1; i < 11; ++i) liens[i] = boite(CVecteur(-1, -1, 0), CVecteur(1, 1, 1));
+        liens[7] = boite(CVecteur(-1, -1, -2), CVecteur(1, 1, 1));  // poignet
+        liens[8] = boite(CVecteur(-1, -1, -5), CVecteur(1, 1, 0));  // pince: D = 7
+        std::array<float, 15> nombres = {2, 3, 20, 20, -3, 3, 3, 4, 5, 90, 90, 90, 90, 1, 5};
+        auto r = std::make_shared<Robot>(nombres, liens, &app.instances);
+        robot = r.get();
+        app.ajouteEntite(r);
+        instanceRobot = std::make_shared<InstanceEntite>(r);
+        instanceRobot->tombe = false;
+        app.ajouteInstance(instanceRobot);
+        auto cube = boite(CVecteur(-1, -1, 0), CVecteur(1, 1, 2));
+        app.ajouteEntite(cube);
+        objet = std::make_shared<InstanceEntite>(cube);
+        objet->m[12] = 30;
+        app.ajouteInstance(objet);
+        app.choisitRobotCourant();
+        ASSERT_TRUE(robot->setCoordArticulaires(90, 0, 0, 0));
+        remetPanneau();
+        app.majPanneau();
+    }
+
+    static void remetPanneau() {
+        Panneau& p = panneau;
+        p.cibleTheta1 = 90;
+        p.cibleTheta2 = p.cibleTheta3 = p.cibleTheta5 = 0;
+        p.cibleArticulaireValide[0] = 90;
+        p.cibleArticulaireValide[1] = p.cibleArticulaireValide[2] = p.cibleArticulaireValide[3] = 0;
+        p.deplacementRectiligne = 0;
+        p.libelleSaisie = "SAISIS";
+    }
+};
+}  // namespace
+
+TEST_F(PanneauTest, MajPanneauRemplitLaCibleDuPoignetEnNombresEntiers) {
+    Panneau& p = panneau;
+    EXPECT_EQ(p.theta1, 90);
+    EXPECT_FLOAT_EQ(p.ciblePoignetX, 0.0f);
+    EXPECT_FLOAT_EQ(p.ciblePoignetY, 45.0f);  // L0 + L1 + L2 + L3
+    EXPECT_FLOAT_EQ(p.ciblePoignetZ, 3.0f);   // H0 - D
+    EXPECT_EQ(p.ciblePoignetTheta, -90);
+    EXPECT_EQ(p.ciblePoignetValide[1], p.ciblePoignetY);
+    EXPECT_FLOAT_EQ(p.poignetY, robot->Y);
+}
+
+TEST_F(PanneauTest, ArticulationRefuseeRevientALaValeurDuRobot) {
+    panneau.theta2 = 150;
+    app.controle(97);
+    EXPECT_EQ(panneau.theta2, 0);
+    EXPECT_FLOAT_EQ(robot->THETA2, 0);
+    // The same through the keyboard: 's' raises THETA2 by 7 within the limits.
+    app.clavier('s', 0, false);
+    EXPECT_EQ(panneau.theta2, 7);
+    EXPECT_FLOAT_EQ(robot->THETA2, 7);
+    EXPECT_FLOAT_EQ(panneau.poignetZ, robot->Z);
+}
+
+TEST_F(PanneauTest, CibleRefuseeRestaureLaDerniereAcceptee) {
+    Panneau& p = panneau;
+    p.cibleTheta2 = 30;
+    app.controle(94);
+    EXPECT_EQ(p.cibleArticulaireValide[1], 30);
+    const float y = p.ciblePoignetY;
+    p.cibleTheta2 = 150;
+    app.controle(94);
+    EXPECT_EQ(p.cibleTheta2, 30);
+    EXPECT_EQ(p.ciblePoignetY, y);  // the wrist target is left as it was
+    // A wrist target the arm cannot reach goes back to the last accepted wrist target,
+    // which is the one majPanneau recorded, not the one of the joint edit.
+    p.ciblePoignetZ = -50;
+    app.controle(95);
+    EXPECT_FLOAT_EQ(p.ciblePoignetZ, 3.0f);
+}
+
+TEST_F(PanneauTest, AtteintDeuxFoisPuisPVideLaFile) {
+    app.controle(104);
+    app.controle(104);
+    ASSERT_EQ(robot->commandes.size(), 2u);
+    EXPECT_EQ(robot->commandes.front().instanceRobot, instanceRobot.get());
+    EXPECT_EQ(robot->commandes.front().approche, nullptr);
+    EXPECT_FLOAT_EQ(robot->commandes.front().T1, 90);
+    app.clavier('p', 0, false);
+    EXPECT_TRUE(robot->commandes.empty());
+}
+
+TEST_F(PanneauTest, SaisieSansObjetSousLaPinceGardeSaisis) {
+    app.controle(103);
+    EXPECT_EQ(panneau.libelleSaisie, "SAISIS");
+    panneau.libelleSaisie = "LACHE";
+    app.clavier(' ', 0, false);
+    EXPECT_EQ(panneau.libelleSaisie, "SAISIS");
+}
+
+TEST_F(PanneauTest, CouleurBorneeEtAnglesBouclent) {
+    Controle* r = panneau.controleDe(&panneau.fondR);
+    ASSERT_NE(r, nullptr);
+    r->fixeValeur(300);
+    EXPECT_EQ(panneau.fondR, 255);
+    r->fixeValeur(-4);
+    EXPECT_EQ(panneau.fondR, 0);
+    app.controle(211);
+    EXPECT_FLOAT_EQ(app.couleurfond.r, 0.0f);
+    Controle* t1 = panneau.controleDe(&panneau.theta1);
+    t1->fixeValeur(186);
+    EXPECT_EQ(panneau.theta1, -174);
+    t1->fixeValeur(-181);
+    EXPECT_EQ(panneau.theta1, 179);
+}
+
+TEST_F(PanneauTest, ToucheEtPasAvecShift) {
+    app.clavier('a', 0, false);
+    EXPECT_FLOAT_EQ(robot->THETA1, 97);
+    app.clavier('q', GLUT_ACTIVE_SHIFT, false);
+    EXPECT_FLOAT_EQ(robot->THETA1, 82);
+    app.clavier('A', 0, false);  // upper case does nothing
+    EXPECT_FLOAT_EQ(robot->THETA1, 82);
+    app.clavier('e', 0, false);  // upper-row key lowers THETA3
+    EXPECT_FLOAT_EQ(robot->THETA3, -7);
+    const float z = robot->Z;
+    app.clavier(GLUT_KEY_PAGE_DOWN, GLUT_ACTIVE_SHIFT, true);
+    EXPECT_NEAR(robot->Z, z - 10, 1e-3);
+    EXPECT_EQ(panneau.theta1, 82);
+}
+
+TEST_F(PanneauTest, GrillesDesactiveesQuandLaCaseEstVide) {
+    panneau.grilleX = 0;
+    panneau.grilleZ = 1;
+    app.controle(202);
+    EXPECT_FALSE(panneau.spinnerGrille(0)->actif);
+    EXPECT_TRUE(panneau.spinnerGrille(2)->actif);
+    panneau.grilleX = 1;
+    panneau.grillePosX = 7;
+    app.controle(202);
+    EXPECT_TRUE(panneau.spinnerGrille(0)->actif);
+    EXPECT_TRUE(app.grilleX);
+    EXPECT_FLOAT_EQ(app.grillePos.x, 7);
+}
+
+TEST_F(PanneauTest, ModeAffichageParLeGroupeRadio) {
+    panneau.modeAffichage = 1;
+    app.controle(210);
+    EXPECT_TRUE(app.filaire);
+    EXPECT_FALSE(app.points_seuls);
+    panneau.modeAffichage = 0;
+    app.controle(210);
+    EXPECT_TRUE(app.points_seuls);
+    panneau.modeAffichage = 7;
+    app.controle(210);
+    EXPECT_TRUE(app.points_seuls);
+}
+
+TEST_F(PanneauTest, ClicGaucheSurObjetEnvoieLeRobotLeChercher) {
+    objet->premierNom = 11;
+    objet->dernierNom = 12;
+    instanceRobot->premierNom = 0;
+    instanceRobot->dernierNom = 11;
+    int nom = -1;
+    app.selectionneur = [&nom](int, int) { return nom; };
+    nom = 11;
+    panneau.deplacementRectiligne = 1;
+    app.appuiGauche(10, 10, 0);
+    EXPECT_EQ(app.instanceSelectionnee, objet.get());
+    ASSERT_EQ(robot->commandes.size(), 1u);
+    EXPECT_EQ(robot->commandes.front().cible, objet.get());
+    EXPECT_TRUE(robot->commandes.front().rectiligne);
+    // Background: no selection, highlight kept, no command.
+    const int surligne = app.selectionCourante;
+    nom = -1;
+    app.appuiGauche(10, 10, 0);
+    EXPECT_EQ(app.instanceSelectionnee, nullptr);
+    EXPECT_EQ(app.selectionCourante, surligne);
+    // A robot is only highlighted.
+    nom = 3;
+    app.appuiGauche(10, 10, 0);
+    EXPECT_EQ(app.instanceSelectionnee, instanceRobot.get());
+    EXPECT_EQ(robot->commandes.size(), 1u);
+    // CTRL never picks.
+    nom = 11;
+    app.appuiGauche(10, 10, GLUT_ACTIVE_CTRL);
+    EXPECT_EQ(app.instanceSelectionnee, instanceRobot.get());
+    EXPECT_EQ(robot->commandes.size(), 1u);
+}
+
+TEST_F(PanneauTest, ClicDroitChoisitLeRobot) {
+    objet->premierNom = 11;
+    objet->dernierNom = 12;
+    instanceRobot->premierNom = 0;
+    instanceRobot->dernierNom = 11;
+    app.robotCourant = nullptr;
+    robot->selectionne = false;
+    app.selectionneur = [](int, int) { return 11; };
+    app.appuiDroit(0, 0, 0);
+    EXPECT_EQ(app.robotCourant, nullptr);
+    app.selectionneur = [](int, int) { return 4; };
+    app.appuiDroit(0, 0, 0);
+    EXPECT_EQ(app.robotCourant, robot);
+    EXPECT_TRUE(robot->selectionne);
+    EXPECT_TRUE(app.boutonDroit);
+    app.relacheDroit(0, 0, 0);
+    EXPECT_FALSE(app.boutonDroit);
+}
+
+TEST_F(PanneauTest, GlissementsEtLeursBornes) {
+    app.selectionneur = [](int, int) { return -1; };
+    app.elevationLumiere = 45;
+    app.distanceLumiere = 150;
+    app.appuiGauche(100, 100, GLUT_ACTIVE_SHIFT);
+    app.deplaceSouris(100, 200);  // down: elevation 45 - 50 stops at 20
+    EXPECT_FLOAT_EQ(app.elevationLumiere, 20);
+    app.deplaceSouris(100, -200);
+    EXPECT_FLOAT_EQ(app.elevationLumiere, 90);
+    app.deplaceSouris(-700, -200);  // azimuth wraps into [0, 360)
+    EXPECT_FLOAT_EQ(app.azimutLumiere, 320);
+    app.relacheGauche(0, 0, 0);
+    app.appuiDroit(0, 0, GLUT_ACTIVE_SHIFT);
+    app.deplaceSouris(0, 2000);
+    EXPECT_FLOAT_EQ(app.distanceLumiere, 5000);
+    app.relacheDroit(0, 0, 0);
+    // Plain left drag orbits the camera, pitch within [0, 90].
+    app.camera.angleX = 10;
+    app.camera.angleY = 5;
+    app.appuiGauche(0, 0, 0);
+    app.deplaceSouris(-20, -40);
+    EXPECT_FLOAT_EQ(app.camera.angleY, 355);
+    EXPECT_FLOAT_EQ(app.camera.angleX, 0);
+    // CTRL + left pans; the same position changes nothing.
+    app.relacheGauche(0, 0, 0);
+    app.appuiGauche(0, 0, GLUT_ACTIVE_CTRL);
+    const CVecteur avant = app.camera.position;
+    app.deplaceSouris(10, 4);
+    EXPECT_FLOAT_EQ(app.camera.position.x, avant.x + 5);
+    EXPECT_FLOAT_EQ(app.camera.position.y, avant.y - 2);
+    app.deplaceSouris(10, 4);
+    EXPECT_FLOAT_EQ(app.camera.position.x, avant.x + 5);
+    app.relacheGauche(0, 0, 0);
+    // Right drag dollies.
+    app.appuiDroit(0, 0, 0);
+    const float z = app.camera.position.z;
+    app.deplaceSouris(0, 10);
+    EXPECT_FLOAT_EQ(app.camera.position.z, z - 5);
+}
