@@ -112,4 +112,6 @@ private:
     CVecteur positionMonde(const Instance* instanceRobot, CVecteur p) const;
     // True when the instance is still registered (or there is no list to check against).
     bool instanceConnue(const Instance* i) const;
+    // True when e is a robot that has not been destroyed (no dereference involved).
+    static bool estVivant(const Entite* e);
 };

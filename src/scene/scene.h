@@ -75,6 +75,19 @@ public:
     CVecteur positionMonde(CVecteur p) const;
 };
 
+// How the floor and grid loops cut [-taille, taille]: n intervals of length `pas`
+// (n + 1 grid lines in each direction, n floor strips of n + 1 vertex pairs). A step that
+// would give more than SUBDIVISIONS_GRILLE_MAX intervals is widened so that one frame stays
+// cheap; a step <= 0 is not usable; a negative size gives no interval at all.
+constexpr long long SUBDIVISIONS_GRILLE_MAX = 500;
+struct DecoupageGrille {
+    bool valide = false;
+    bool elargi = false;
+    long long n = -1;
+    double pas = 0;
+};
+DecoupageGrille decoupeGrille(int taille, int pas);
+
 class CScene {
 public:
     std::vector<std::shared_ptr<Entite>> entites;
@@ -169,31 +182,21 @@ private:
     void optionsParDefaut();
     void dessineSol();
     void dessineInstanceProtegee(Instance& instance, int& compteur);
-    bool grilleUtilisable();
+    // The grid cut for the current options; reports an unusable or widened step once.
+    DecoupageGrille decoupageGrille();
 
     std::set<std::string> erreursSignalees;
     int etatGrilleSignale = 0;  // 0 usable, 1 step not positive, 2 step widened
+    int tailleTextureOmbre = 0;  // size the depth texture was created with
+    int tailleCarteRendue = 0;   // size of the last depth pass (at most the texture's)
 };
-
-// How the floor and grid loops cut [-taille, taille]: n intervals of length `pas`
-// (n + 1 grid lines in each direction, n floor strips of n + 1 vertex pairs). A step that
-// would give more than SUBDIVISIONS_GRILLE_MAX intervals is widened so that one frame stays
-// cheap; a step <= 0 is not usable; a negative size gives no interval at all.
-constexpr long long SUBDIVISIONS_GRILLE_MAX = 500;
-struct DecoupageGrille {
-    bool valide = false;
-    bool elargi = false;
-    long long n = -1;
-    double pas = 0;
-};
-DecoupageGrille decoupeGrille(int taille, int pas);
 
 // The spot image of the shadow projector: 256 x 256 RGB after an 18-byte header. A missing
 // file gives white; bytes missing at the end of a short file are white too.
 constexpr int TAILLE_SPOT = 256;
 std::vector<unsigned char> lireSpotTga(const char* chemin);
 
-// A decoded texture image, 4 bytes per pixel, rows from the top.
+// A decoded texture image, 4 bytes per pixel, bottom row first as OpenGL takes it.
 struct ImageRGBA {
     int largeur = 0, hauteur = 0;
     std::vector<unsigned char> pixels;

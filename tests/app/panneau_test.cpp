@@ -151,10 +151,18 @@ TEST_F(PanneauTest, ToucheEtPasAvecShift) {
     EXPECT_FLOAT_EQ(robot->THETA1, 82);
     app.clavier('e', 0, false);  // upper-row key lowers THETA3
     EXPECT_FLOAT_EQ(robot->THETA3, -7);
+    ASSERT_TRUE(robot->setCoordArticulaires(90, 40, -70, 0));  // room to move the wrist
+    app.majPanneauRobot();
     const float z = robot->Z;
-    app.clavier(GLUT_KEY_PAGE_DOWN, GLUT_ACTIVE_SHIFT, true);
-    EXPECT_NEAR(robot->Z, z - 10, 1e-3);
-    EXPECT_EQ(panneau.theta1, 82);
+    app.clavier(GLUT_KEY_PAGE_UP, GLUT_ACTIVE_SHIFT, true);
+    EXPECT_NEAR(robot->Z, z + 10, 1e-3);
+    app.clavier(GLUT_KEY_PAGE_DOWN, 0, true);
+    EXPECT_NEAR(robot->Z, z + 9, 1e-3);
+    // Below the floor is refused: the wrist spinner shows the robot's Z again.
+    for (int i = 0; i < 5; ++i) app.clavier(GLUT_KEY_PAGE_DOWN, GLUT_ACTIVE_SHIFT, true);
+    EXPECT_GE(robot->Z, 0.0f);
+    EXPECT_FLOAT_EQ(panneau.poignetZ, robot->Z);
+    EXPECT_EQ(panneau.theta1, 90);
 }
 
 TEST_F(PanneauTest, GrillesDesactiveesQuandLaCaseEstVide) {

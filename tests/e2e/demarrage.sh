@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The program starts with no argument: banner, red no-robot line, extension line in the
 # log, and it keeps running.
-source "$(dirname "$0")/commun.sh"
+source "$(dirname "$0")/commun.inc"
 "$BRAKMOR" > sortie.txt 2> erreurs.txt &
 pid=$!
 sleep 2

@@ -1,0 +1,312 @@
+// The robot's construction, joint limits, direct geometric model, rear rod and drawing.
+#include "robot/robot.h"
+
+#include <GL/gl.h>
+
+#include <climits>
+#include <cmath>
+#include <unordered_set>
+
+#include "scene/scene.h"
+
+namespace {
+
+// Degrees to radians with single-precision pi and 1/180.
+float enRadians(float degres) { return degres * 3.1415927f * 0.0055555557f; }
+
+float enDegres(float radians) { return radians * 180.0f / 3.1415927f; }
+
+// Robots alive at this moment: lets a gripped instance's former holder be told, without
+// touching a robot that has been destroyed since. Never freed, so that robots destroyed
+// with the static application object at exit still find it.
+std::unordered_set<const Entite*>& robotsVivants() {
+    static auto* vivants = new std::unordered_set<const Entite*>;
+    return *vivants;
+}
+
+}  // namespace
+
+Robot::Robot(const std::array<float, 15>& nombres,
+             const std::array<std::shared_ptr<Mesh>, 11>& liens,
+             std::vector<std::shared_ptr<Instance>>* listeInstances_)
+    : L0(nombres[0]),
+      L1(nombres[1]),
+      L2(nombres[2]),
+      L3(nombres[3]),
+      L4(nombres[4]),
+      L6(nombres[6]),
+      L5(nombres[5]),
+      L7(nombres[7]),
+      L8(nombres[8]),
+      hauteurEpaule(0),
+      decalageOutil(0),
+      vitesseTheta1(nombres[9]),
+      vitesseTheta2(nombres[10]),
+      vitesseTheta3(nombres[11]),
+      vitesseTheta5(nombres[12]),
+      toleranceSaisie(nombres[13]),
+      rayonMin(nombres[14]),
+      listeInstances(listeInstances_),
+      liensTenus(liens) {
+    for (const auto& l : liens)
+        if (!l) throw pointeur_null("Robot::Robot: maillage de lien nul");
+    socle = liens[0].get();
+    tourelle = liens[1].get();
+    bras = liens[2].get();
+    barreEpaule = liens[3].get();
+    barreCoude = liens[4].get();
+    avantBras = liens[5].get();
+    barreAvantBras = liens[6].get();
+    poignet = liens[7].get();
+    pince = liens[8].get();
+    barreBras = liens[9].get();
+    bielle = liens[10].get();
+
+    hauteurEpaule =
+        std::fabs(socle->boiteMax.z - socle->boiteMin.z) + std::fabs(tourelle->boiteMin.z);
+    decalageOutil = -poignet->boiteMin.z - pince->boiteMin.z;
+    robotsVivants().insert(this);
+}
+
+Robot::~Robot() {
+    robotsVivants().erase(this);
+    // The held instance must not keep naming a robot that is gone.
+    if (tenuSuivi_) {
+        if (auto o = tenuPartage_.lock())
+            if (o->getLien() == this) o->setLien(nullptr);
+    }
+}
+
+bool Robot::estVivant(const Entite* e) { return e && robotsVivants().count(e) != 0; }
+
+void Robot::getBoiteEnglobante(CVecteur& min, CVecteur& max) {
+    min = CVecteur(0, 0, 0);
+    max = CVecteur(0, 0, 0);
+}
+
+bool Robot::verifieLimites(float T1, float T2, float T3, float T5) {
+    return T1 >= -180 && T1 <= 180 && T2 >= 0 && T2 <= 145 && T3 >= -135 && T3 <= 0 && T5 >= -180 &&
+           T5 <= 180;
+}
+
+bool Robot::MGD(float T1, float T2, float T3, float T5, float& x, float& y, float& z, float& theta,
+                CMatrice& matrice) const {
+    if (!verifieLimites(T1, T2, T3, T5)) return false;
+    const float a2 = enRadians(T2);
+    const float a23 = a2 + enRadians(T3);
+    const float r = L3 * std::cos(a23) + L2 * std::cos(a2) + (L1 + L0);
+    const float t1 = enRadians(T1);
+    x = r * std::cos(t1);
+    y = r * std::sin(t1);
+    z = L3 * std::sin(a23) + L2 * std::sin(a2) - decalageOutil + hauteurEpaule;
+    theta = T5 - T1;
+
+    const float a = enRadians(T1 - T5);
+    const float ca = std::cos(a), sa = std::sin(a);
+    CMatrice m;
+    for (float& e : m.m) e = 0;
+    m.m[0] = ca;
+    m.m[1] = sa;
+    m.m[4] = sa;
+    m.m[5] = -ca;
+    m.m[10] = -1;
+    m.m[12] = x;
+    m.m[13] = y;
+    m.m[14] = z;
+    m.m[15] = 1;
+    matrice = m;
+    return true;
+}
+
+bool Robot::setCoordArticulaires(float T1, float T2, float T3, float T5) {
+    // Computed aside so that a refused pose leaves the wrist consistent with the joints.
+    float x, y, z, theta;
+    CMatrice m;
+    if (!MGD(T1, T2, T3, T5, x, y, z, theta, m)) return false;
+    if (!positionAccessible(x, y, z, theta)) return false;
+    X = x;
+    Y = y;
+    Z = z;
+    THETA = theta;
+    matricePince = m;
+    THETA1 = T1;
+    THETA2 = T2;
+    THETA3 = T3;
+    THETA5 = T5;
+    majBielle();
+    return true;
+}
+
+void Robot::majBielle() {
+    if (Instance* o = objetTenu())
+        static_cast<CMatrice&>(*o) = attache * matricePince * translationBase;
+    const float phi = enRadians(90 - THETA2);
+    angleBielle = enDegres(std::atan2(L7 * std::sin(phi), L8 + L0 - L7 * std::cos(phi)));
+}
+
+void Robot::setLien(Instance* i) {
+    lien = i;
+    tenuPartage_.reset();
+    tenuSuivi_ = false;
+    if (!i || !listeInstances) return;
+    for (const auto& p : *listeInstances)
+        if (p.get() == i) {
+            tenuPartage_ = p;
+            tenuSuivi_ = true;
+            return;
+        }
+}
+
+Instance* Robot::objetTenu() {
+    if (lien && tenuSuivi_ && tenuPartage_.expired()) {
+        lien = nullptr;
+        tenuSuivi_ = false;
+    }
+    return lien;
+}
+
+int Robot::arrondi(float v) {
+    if (std::isnan(v)) return 0;
+    if (v >= static_cast<float>(INT_MAX)) return INT_MAX;
+    if (v <= static_cast<float>(INT_MIN)) return INT_MIN;
+    return static_cast<int>(std::lround(v));
+}
+
+void Robot::lireCoordArticulaires(int& t1, int& t2, int& t3, int& t5) const {
+    t1 = arrondi(THETA1);
+    t2 = arrondi(THETA2);
+    t3 = arrondi(THETA3);
+    t5 = arrondi(THETA5);
+}
+
+void Robot::lireCoordPoignet(float& x, float& y, float& z, int& theta) const {
+    x = X;
+    y = Y;
+    z = Z;
+    theta = arrondi(THETA);
+}
+
+void Robot::dessineRepere(float taille) {
+    const bool texture = glIsEnabled(GL_TEXTURE_2D);
+    glDisable(GL_TEXTURE_2D);
+    glPushAttrib(GL_LIGHTING_BIT);
+    glDisable(GL_LIGHTING);
+    glPushMatrix();
+    glScalef(taille, taille, taille);
+    glBegin(GL_LINES);
+    glColor3f(1, 0, 0);
+    glVertex3f(0.8f, 0.05f, 0);
+    glVertex3f(1, 0.25f, 0);
+    glVertex3f(0.8f, 0.25f, 0);
+    glVertex3f(1, 0.05f, 0);
+    glVertex3f(0, 0, 0);
+    glVertex3f(1, 0, 0);
+    glColor3f(0, 1, 0);
+    glVertex3f(0, 0, 0);
+    glVertex3f(0, 1, 0);
+    glColor3f(0, 0, 1);
+    glVertex3f(0, 0, 0);
+    glVertex3f(0, 0, 1);
+    glEnd();
+    glPopMatrix();
+    glPopAttrib();
+    if (texture) glEnable(GL_TEXTURE_2D);
+}
+
+void Robot::dessine(CScene& scene, int& nomSelection, Instance*) {
+    if (selectionne)
+        glDisable(GL_BLEND);
+    else if (scene.selection_surlignee)
+        glEnable(GL_BLEND);
+
+    glLoadName(static_cast<GLuint>(nomSelection));
+    glPushMatrix();
+    glMultMatrixf(m);
+
+    if (reperes) {
+        dessineRepere(100);
+        glColor3f(0, 1, 0);
+        glBegin(GL_LINES);
+        glVertex3f(X - 1, Y - 1, Z);
+        glVertex3f(X + 1, Y + 1, Z);
+        glVertex3f(X - 1, Y + 1, Z);
+        glVertex3f(X + 1, Y - 1, Z);
+        glVertex3f(X, Y, Z - 1);
+        glVertex3f(X, Y, Z + 1);
+        glEnd();
+    }
+
+    socle->dessine(scene, nomSelection, nullptr);
+
+    // Turret frame.
+    glPushMatrix();
+    glTranslatef(0, 0, hauteurEpaule);
+    glRotatef(THETA1, 0, 0, 1);
+    if (reperes) dessineRepere(50);
+    tourelle->dessine(scene, nomSelection, nullptr);
+
+    glPushMatrix();
+    glTranslatef(-L8, 0, 0);
+    glRotatef(-angleBielle, 0, 1, 0);
+    bielle->dessine(scene, nomSelection, nullptr);
+    glPopMatrix();
+
+    glPushMatrix();
+    glTranslatef(L4, 0, L6);
+    glRotatef(90, 1, 0, 0);
+    glRotatef(THETA2, 0, 0, 1);
+    barreEpaule->dessine(scene, nomSelection, nullptr);
+    glPopMatrix();
+
+    // Upper arm frame.
+    glPushMatrix();
+    glTranslatef(L0, 0, 0);
+    glRotatef(90, 1, 0, 0);
+    glRotatef(THETA2, 0, 0, 1);
+    if (reperes) dessineRepere(50);
+    bras->dessine(scene, nomSelection, nullptr);
+
+    glPushMatrix();
+    glTranslatef(0, L7, 0);
+    glRotatef(angleBielle - THETA2 + 90, 0, 0, 1);
+    barreBras->dessine(scene, nomSelection, nullptr);
+    glPopMatrix();
+
+    // Forearm, wrist and gripper.
+    glPushMatrix();
+    glTranslatef(L2, 0, 0);
+    glRotatef(THETA3, 0, 0, 1);
+    if (reperes) dessineRepere(50);
+    avantBras->dessine(scene, nomSelection, nullptr);
+
+    glPushMatrix();
+    glTranslatef(L3, 0, 0);
+    glRotatef(-THETA2 - THETA3, 0, 0, 1);
+    if (reperes) dessineRepere(50);
+    poignet->dessine(scene, nomSelection, nullptr);
+
+    glPushMatrix();
+    glTranslatef(L1, poignet->boiteMin.z, 0);
+    glRotatef(90, 1, 0, 0);
+    glRotatef(THETA5, 0, 0, 1);
+    pince->dessine(scene, nomSelection, nullptr);
+    glTranslatef(0, 0, -pince->boiteMin.z);
+    if (reperes) dessineRepere(50);
+
+    glPopMatrix();
+    glPopMatrix();
+    glPopMatrix();
+
+    // Elbow bar and forearm bar, from the upper arm frame.
+    glPushMatrix();
+    glTranslatef(L2, 0, 0);
+    glRotatef(-THETA2, 0, 0, 1);
+    barreCoude->dessine(scene, nomSelection, nullptr);
+
+    glPushMatrix();
+    glTranslatef(L5, L6, 0);
+    glRotatef(THETA3 + THETA2, 0, 0, 1);
+    barreAvantBras->dessine(scene, nomSelection, nullptr);
+
+    for (int i = 0; i < 5; ++i) glPopMatrix();
+}

@@ -1,0 +1,413 @@
+// Drawing one frame of the scene: clear colour, lights, floor, instances, boxes, grids and
+// light markers, with the shadow passes woven in; picking through the selection mode.
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <exception>
+
+#include "app/console.h"
+#include "app/extensions.h"
+#include "scene/scene.h"
+
+namespace {
+GLint modeRendu() {
+    GLint mode = GL_RENDER;
+    glGetIntegerv(GL_RENDER_MODE, &mode);
+    return mode;
+}
+
+GLint nbLumieresGL() {
+    GLint n = 0;
+    glGetIntegerv(GL_MAX_LIGHTS, &n);
+    return n > 0 ? n : 8;
+}
+
+void generationTexture(bool active) {
+    for (GLenum c : {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R, GL_TEXTURE_GEN_Q}) {
+        if (active)
+            glEnable(c);
+        else
+            glDisable(c);
+    }
+}
+}  // namespace
+
+DecoupageGrille decoupeGrille(int taille, int pas) {
+    DecoupageGrille d;
+    if (pas <= 0) return d;
+    d.valide = true;
+    d.pas = pas;
+    const long long t = taille;
+    if (t < 0) return d;  // n = -1: the loops run zero times
+    d.n = (2 * t) / pas;
+    if (d.n > SUBDIVISIONS_GRILLE_MAX) {
+        d.n = SUBDIVISIONS_GRILLE_MAX;
+        d.pas = 2.0 * static_cast<double>(t) / static_cast<double>(SUBDIVISIONS_GRILLE_MAX);
+        d.elargi = true;
+    }
+    return d;
+}
+
+DecoupageGrille CScene::decoupageGrille() {
+    DecoupageGrille d = decoupeGrille(grilleTaille, grillePas);
+    const int etat = !d.valide ? 1 : (d.elargi ? 2 : 0);
+    if (etat != etatGrilleSignale) {
+        if (etat == 1) {
+            console.erreur("grillePas doit être strictement positif (" +
+                           std::to_string(grillePas) +
+                           ") : la grille et le sol ne sont pas dessinés.");
+        } else if (etat == 2) {
+            char pasTexte[32];
+            std::snprintf(pasTexte, sizeof pasTexte, "%g", d.pas);
+            console.erreur("grilleTaille est trop grande pour grillePas : la grille et le sol "
+                           "sont dessinés avec un pas de " +
+                           std::string(pasTexte) + ".");
+        }
+        etatGrilleSignale = etat;
+    }
+    return d;
+}
+
+void CScene::initGL() {
+    glEnable(GL_NORMALIZE);
+    glEnable(GL_DEPTH_TEST);
+    glClearDepth(1.0);
+    glDepthFunc(GL_LESS);
+
+    setSmoothShading(smoothshading);
+    setDithering(dithering);
+    setAntialiasing(antialiasing);
+    setBackfaceCulling(backface_culling);
+
+    glEnable(GL_POINT_SMOOTH);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glPolygonOffset(2, 2);
+
+    const GLfloat ambiante[4] = {0.2f, 0.2f, 0.2f, 1.0f};
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambiante);
+    glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, GL_FALSE);
+    glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_FALSE);
+
+    for (int i = 0; i < nbLumieres(); ++i)
+        if (getLumiere(static_cast<unsigned>(i))) installLumiere(i);
+
+    glEnable(GL_COLOR_MATERIAL);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT);
+
+    for (int i = 0; i < nbTextures(); ++i) installTexture(static_cast<unsigned>(i));
+
+    if (!activeTextureDisponible()) {
+        console << "Certaines extension OpenGL utilisée ne sont pas présente : l'ombrage est "
+                   "désactivé !"
+                << "\n";
+        ombrage = false;
+    } else if (!creeTexturesOmbrage()) {
+        console << "Erreur pendant la création des textures d'ombrage : l'ombrage est "
+                   "désactivé !"
+                << "\n";
+        ombrage = false;
+        oublieActiveTexture();
+    }
+
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void CScene::affiche() {
+    // Shadows need light 0: without it there is nothing to cast them.
+    const bool ombres = ombrage && modeRendu() == GL_RENDER && !points_seuls && !filaire &&
+                        activeTextureDisponible() && getLumiere(0) != nullptr;
+    if (ombres) rendCarteOmbre();
+
+    glClearColor(couleurfond.r, couleurfond.g, couleurfond.b, couleurfond.a);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    if (ombres) {
+        extensions::glActiveTextureARB(GL_TEXTURE1_ARB);
+        activeProjectionOmbre();
+        extensions::glActiveTextureARB(GL_TEXTURE0_ARB);
+        activeProjectionOmbre();
+        extensions::glActiveTextureARB(GL_TEXTURE1_ARB);
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, texSpot);
+        generationTexture(true);
+        extensions::glActiveTextureARB(GL_TEXTURE0_ARB);
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, texOmbre);
+        generationTexture(true);
+    }
+
+    glMatrixMode(GL_MODELVIEW);
+    if (eclairage) {
+        glEnable(GL_LIGHTING);
+        // Lights given in world coordinates follow the camera transform set for this frame.
+        const int n = std::min(nbLumieres(), static_cast<int>(nbLumieresGL()));
+        for (int i = 0; i < n; ++i) {
+            const Lumiere* l = getLumiere(static_cast<unsigned>(i));
+            if (!l || l->fixeObservateur) continue;
+            const GLfloat p[4] = {l->position.x, l->position.y, l->position.z, l->position.w};
+            glLightfv(GL_LIGHT0 + static_cast<GLenum>(i), GL_POSITION, p);
+        }
+    } else {
+        glDisable(GL_LIGHTING);
+    }
+
+    glDisable(GL_BLEND);
+    glInitNames();
+    glPushName(0);
+
+    afficheObjets();
+
+    if (ombres) {
+        // Generation and texture matrices belong to the shadow pass only, so that textured
+        // meshes keep their own coordinates in the other frames.
+        for (GLenum unite : {GL_TEXTURE1_ARB, GL_TEXTURE0_ARB}) {
+            extensions::glActiveTextureARB(unite);
+            glDisable(GL_TEXTURE_2D);
+            generationTexture(false);
+            glMatrixMode(GL_TEXTURE);
+            glPopMatrix();
+        }
+        glMatrixMode(GL_MODELVIEW);
+    }
+
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_BLEND);
+    afficheGrilles();
+    afficheLumieres();
+    glDisable(GL_BLEND);
+}
+
+void CScene::dessineSol() {
+    const DecoupageGrille d = decoupageGrille();
+    if (!d.valide) return;
+    const double t = grilleTaille;
+    glNormal3f(0, 0, 1);
+    Mesh::appliqueMaterial(&material_sol);
+    for (long long i = 0; i < d.n; ++i) {
+        const float x = static_cast<float>(-t + static_cast<double>(i) * d.pas);
+        const float x2 = static_cast<float>(-t + static_cast<double>(i + 1) * d.pas);
+        glBegin(GL_QUAD_STRIP);
+        for (long long k = 0; k <= d.n; ++k) {
+            const float y = static_cast<float>(-t + static_cast<double>(k) * d.pas);
+            glVertex3f(x, y, -0.5f);
+            glVertex3f(x2, y, -0.5f);
+        }
+        glEnd();
+    }
+}
+
+void CScene::dessineInstanceProtegee(Instance& instance, int& compteur) {
+    try {
+        instance.dessine(*this, compteur);
+    } catch (const std::exception& e) {
+        signaleUneFois(std::string("Erreur pendant l'affichage d'une instance : ") + e.what());
+    } catch (...) {
+        signaleUneFois("Erreur pendant l'affichage d'une instance.");
+    }
+}
+
+void CScene::afficheObjets() {
+    // In selection mode only the instances may produce hits: the floor would otherwise
+    // answer with the first instance's name wherever the ground is clicked.
+    const bool selection = modeRendu() == GL_SELECT;
+    if (afficher_sol && !selection) dessineSol();
+
+    glPolygonMode(GL_FRONT_AND_BACK, filaire ? GL_LINE : (points_seuls ? GL_POINT : GL_FILL));
+
+    int compteur = 0;
+    for (size_t i = 0; i < instances.size(); ++i) {
+        Instance* inst = instances[i].get();
+        if (!inst) continue;
+        if (!inst->visible) {
+            // Names from an earlier frame would now belong to other instances.
+            inst->premierNom = inst->dernierNom = -1;
+            continue;
+        }
+        dessineInstanceProtegee(*inst, compteur);
+        // A box whose instance loaded no name would be picked as the previous instance.
+        if (boite_englobante && (!selection || inst->dernierNom > inst->premierNom)) {
+            try {
+                dessineBoite(*inst);
+            } catch (const std::exception& e) {
+                signaleUneFois(std::string("Erreur pendant l'affichage d'une boite englobante : ") +
+                               e.what());
+            } catch (...) {
+                signaleUneFois("Erreur pendant l'affichage d'une boite englobante.");
+            }
+        }
+    }
+
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+}
+
+void CScene::dessineBoite(Instance& instance) {
+    CVecteur a, b;
+    instance.getBoiteEnglobante(a, b);
+    glPushAttrib(GL_LIGHTING_BIT);
+    glDisable(GL_LIGHTING);
+    glBegin(GL_LINES);
+    glVertex3f(a.x, a.y, a.z);
+    glVertex3f(a.x, a.y, b.z);
+    glVertex3f(a.x, b.y, a.z);
+    glVertex3f(a.x, b.y, b.z);
+    glVertex3f(b.x, b.y, a.z);
+    glVertex3f(b.x, b.y, b.z);
+    glVertex3f(b.x, a.y, a.z);
+    glVertex3f(b.x, a.y, b.z);
+    glEnd();
+    for (float z : {a.z, b.z}) {
+        glBegin(GL_LINE_LOOP);
+        glVertex3f(a.x, a.y, z);
+        glVertex3f(a.x, b.y, z);
+        glVertex3f(b.x, b.y, z);
+        glVertex3f(b.x, a.y, z);
+        glEnd();
+    }
+    glPopAttrib();
+}
+
+void CScene::afficheGrilles() {
+    if (modeRendu() == GL_SELECT) return;  // grid lines would be picked as the last instance
+    const DecoupageGrille d = decoupageGrille();
+    if (!d.valide) return;
+    const float t = static_cast<float>(grilleTaille);
+    const CVecteur& P = grillePos;
+    auto v = [&](long long k) {
+        return static_cast<float>(-static_cast<double>(grilleTaille) +
+                                  static_cast<double>(k) * d.pas);
+    };
+    glBegin(GL_LINES);
+    if (grilleZ) {
+        glColor3f(0, 0, 0);
+        for (long long k = 0; k <= d.n; ++k) {
+            glVertex3f(v(k), -t, P.z);
+            glVertex3f(v(k), t, P.z);
+            glVertex3f(-t, v(k), P.z);
+            glVertex3f(t, v(k), P.z);
+        }
+    }
+    if (grilleX) {
+        glColor3f(1, 0, 0);
+        for (long long k = 0; k <= d.n; ++k) {
+            glVertex3f(P.x, v(k), -t);
+            glVertex3f(P.x, v(k), t);
+            glVertex3f(P.x, -t, v(k));
+            glVertex3f(P.x, t, v(k));
+        }
+    }
+    if (grilleY) {
+        glColor3f(0, 1, 0);
+        for (long long k = 0; k <= d.n; ++k) {
+            glVertex3f(v(k), P.y, -t);
+            glVertex3f(v(k), P.y, t);
+            glVertex3f(-t, P.y, v(k));
+            glVertex3f(t, P.y, v(k));
+        }
+    }
+    glEnd();
+}
+
+void CScene::afficheLumieres() {
+    if (!afficher_lumieres || modeRendu() == GL_SELECT) return;
+    for (int i = 0; i < nbLumieres(); ++i) {
+        const Lumiere* l = getLumiere(static_cast<unsigned>(i));
+        if (!l || l->fixeObservateur) continue;
+        const CVecteur p(l->position.x, l->position.y, l->position.z);
+        glPointSize(10);
+        glColor4f(l->diffuse.r, l->diffuse.g, l->diffuse.b, l->diffuse.a);
+        glBegin(GL_POINTS);
+        glVertex3f(p.x, p.y, p.z);
+        glEnd();
+        if (i == 0) {
+            const CVecteur v = p + 10.0f * l->visee;
+            const CVecteur h = p + 10.0f * l->haut;
+            glBegin(GL_LINES);
+            glVertex3f(p.x, p.y, p.z);
+            glVertex3f(v.x, v.y, v.z);
+            glVertex3f(p.x, p.y, p.z);
+            glVertex3f(h.x, h.y, h.z);
+            glEnd();
+        }
+    }
+}
+
+int CScene::selection(int x, int y) {
+    GLuint tampon[32] = {};
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glSelectBuffer(32, tampon);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glRenderMode(GL_SELECT);
+    glLoadIdentity();
+    gluPickMatrix(x, viewport[3] - y, 2, 2, viewport);
+    gluPerspective(60, rapportAspect, 10, 2000);
+
+    affiche();
+
+    const GLint hits = glRenderMode(GL_RENDER);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    if (hits <= 0) return -1;  // nothing, or the buffer overflowed
+
+    // Each record: name count, minimum depth, maximum depth, then the names.
+    int nom = -1;
+    GLuint meilleure = 0;
+    bool trouve = false;
+    const GLuint* p = tampon;
+    const GLuint* const fin = tampon + 32;
+    for (GLint h = 0; h < hits && p + 3 <= fin; ++h) {
+        const GLuint nbNoms = p[0];
+        if (nbNoms > static_cast<GLuint>(fin - p - 3)) break;
+        if (nbNoms > 0 && (!trouve || p[1] < meilleure)) {
+            trouve = true;
+            meilleure = p[1];
+            nom = static_cast<int>(p[2 + nbNoms]);  // the innermost name
+        }
+        p += 3 + nbNoms;
+    }
+    return nom;
+}
+
+void CScene::setPerspective(float aspect) {
+    rapportAspect = aspect;
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(60, aspect, 10, 2000);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void CScene::setSmoothShading(bool b) {
+    smoothshading = b;
+    glShadeModel(b ? GL_SMOOTH : GL_FLAT);
+}
+
+void CScene::setDithering(bool b) {
+    dithering = b;
+    if (b)
+        glEnable(GL_DITHER);
+    else
+        glDisable(GL_DITHER);
+}
+
+void CScene::setAntialiasing(bool b) {
+    antialiasing = b;
+    if (b)
+        glEnable(GL_LINE_SMOOTH);
+    else
+        glDisable(GL_LINE_SMOOTH);
+}
+
+void CScene::setBackfaceCulling(bool b) {
+    backface_culling = b;
+    if (b)
+        glEnable(GL_CULL_FACE);
+    else
+        glDisable(GL_CULL_FACE);
+}
