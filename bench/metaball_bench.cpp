@@ -74,13 +74,17 @@ void polygonisation(benchmark::State& etat) {
     etat.counters["triangles"] = static_cast<double>(puits.sommets / 3);
 }
 
-BENCHMARK_TEMPLATE(polygonisation, zone40, false)->Name("res40_6prim/par_cellule")
+BENCHMARK_TEMPLATE(polygonisation, zone40, false)
+    ->Name("res40_6prim/par_cellule")
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_TEMPLATE(polygonisation, zone40, true)->Name("res40_6prim/cache")
+BENCHMARK_TEMPLATE(polygonisation, zone40, true)
+    ->Name("res40_6prim/cache")
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_TEMPLATE(polygonisation, zone64, false)->Name("res64_8prim/par_cellule")
+BENCHMARK_TEMPLATE(polygonisation, zone64, false)
+    ->Name("res64_8prim/par_cellule")
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_TEMPLATE(polygonisation, zone64, true)->Name("res64_8prim/cache")
+BENCHMARK_TEMPLATE(polygonisation, zone64, true)
+    ->Name("res64_8prim/cache")
     ->Unit(benchmark::kMillisecond);
 
 // The console report, plus the times per iteration of each run kept for the ratios.
@@ -107,8 +111,9 @@ int main(int argc, char** argv) {
         auto b = rapport.temps.find(std::string(zone) + "/cache");
         if (a == rapport.temps.end() || b == rapport.temps.end()) continue;
         if (b->second.first > 0 && b->second.second > 0)
-            std::printf("%s: par cellule / avec cache = %.2f (temps réel), %.2f (temps CPU)\n", zone,
-                        a->second.first / b->second.first, a->second.second / b->second.second);
+            std::printf("%s: par cellule / avec cache = %.2f (temps réel), %.2f (temps CPU)\n",
+                        zone, a->second.first / b->second.first,
+                        a->second.second / b->second.second);
     }
     benchmark::Shutdown();
     return 0;

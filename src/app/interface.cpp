@@ -67,7 +67,7 @@ void dessineControle(Controle& c, int indice) {
     char id[64];
     std::snprintf(id, sizeof id, "##c%d", indice);
     const std::string etiquette = c.libelle + id;
-    const float largeurChamp = 110.0f;
+    const float largeurChamp = 100.0f;
     switch (c.genre) {
         case GenreControle::Rollout:
         case GenreControle::Colonne:
@@ -353,11 +353,15 @@ void initialise() {
     io.IniFilename = nullptr;  // nothing is saved between runs
     io.LogFilename = nullptr;
     ImGui::StyleColorsDark();
+    // Compact spacing so both panels fit the default 650-pixel-high window.
+    ImGuiStyle& style = ImGui::GetStyle();
+    style.ItemSpacing = ImVec2(6, 2);
+    style.FramePadding = ImVec2(4, 1);
+    style.WindowPadding = ImVec2(6, 6);
+    style.WindowRounding = 0;
     ImGui_ImplGLUT_Init();
     ImGui_ImplOpenGL2_Init();
     ImGui_ImplGLUT_ReshapeFunc(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
-    char titre[256];
-    std::snprintf(titre, sizeof titre, "%s", "");
     titreBase = std::string("Brakmor - Tavrin - ") + CREDITS;
     application.selectionneur = [](int px, int py) {
         int x, y, w, h;

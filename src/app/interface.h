@@ -4,8 +4,8 @@
 
 namespace interface {
 // Widths of the docked panels, in pixels.
-constexpr int LARGEUR_GAUCHE = 210;
-constexpr int LARGEUR_DROITE = 240;
+constexpr int LARGEUR_GAUCHE = 190;
+constexpr int LARGEUR_DROITE = 220;
 
 // Creates the ImGui context and its GLUT / OpenGL2 back ends (the window must exist).
 void initialise();

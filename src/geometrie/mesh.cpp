@@ -136,8 +136,7 @@ void Mesh::setFaceIndices(int face, int k, int sommet, int normale, int texCoord
     if (normale >= 0 && normale >= nbNormales())
         throw std::out_of_range("Mesh::setFaceIndices: indice de normale invalide");
     if (texCoord >= 0 && texCoord >= nbTexCoords())
-        throw std::out_of_range(
-            "Mesh::setFaceIndices: indice de coordonnées de texture invalide");
+        throw std::out_of_range("Mesh::setFaceIndices: indice de coordonnées de texture invalide");
     f.sommets[k] = sommet;
     f.normales[k] = normale;
     f.texCoords[k] = texCoord;
@@ -200,7 +199,8 @@ void Mesh::calcNormalesLissees() {
     // Any other bad vertex index is refused too, so the per-vertex table is never overrun.
     for (const Face& f : faces)
         for (int s : f.sommets)
-            if (!dans(s, sommets.size())) throw std::out_of_range("Mesh::getSommet: indice invalide");
+            if (!dans(s, sommets.size()))
+                throw std::out_of_range("Mesh::getSommet: indice invalide");
 
     normales.clear();
     std::vector<int> table(sommets.size(), -1);
@@ -312,7 +312,7 @@ void Mesh::getBoiteEnglobante(CVecteur& min, CVecteur& max) {
 void Mesh::appliqueMaterial(const Material* m) {
     static const Material parDefaut;
     if (!m) m = &parDefaut;
-    auto vers = [](const RGBA& c, float (&t)[4]) {
+    auto vers = [](const RGBA& c, float(&t)[4]) {
         t[0] = c.r;
         t[1] = c.g;
         t[2] = c.b;

@@ -19,9 +19,9 @@ struct Material {
 };
 
 struct Face {
-    std::vector<int> sommets;   // vertex indices, drawing order
-    std::vector<int> normales;  // one normal index per corner, -1 = none
-    std::vector<int> texCoords; // one texture-coordinate index per corner, -1 = none
+    std::vector<int> sommets;    // vertex indices, drawing order
+    std::vector<int> normales;   // one normal index per corner, -1 = none
+    std::vector<int> texCoords;  // one texture-coordinate index per corner, -1 = none
     CVecteur normale{0, 0, 0};
     RGBA couleur;
     int groupe = 0;

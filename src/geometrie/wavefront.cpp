@@ -35,7 +35,9 @@ inline bool chiffre(char ch) { return ch >= '0' && ch <= '9'; }
 inline bool chiffreHexa(char ch) {
     return chiffre(ch) || (ch >= 'a' && ch <= 'f') || (ch >= 'A' && ch <= 'F');
 }
-inline char minuscule(char ch) { return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch; }
+inline char minuscule(char ch) {
+    return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
+}
 
 void sauteBlancs(Curseur& c) {
     while (c.p < c.fin && blanc(*c.p)) ++c.p;
@@ -211,10 +213,14 @@ enum class Syntaxe { SommetNormale, SommetTextureNormale, SommetTexture, Sommet 
 
 const char* formatDe(Syntaxe s) {
     switch (s) {
-        case Syntaxe::SommetNormale: return "%d//%d";
-        case Syntaxe::SommetTextureNormale: return "%d/%d/%d";
-        case Syntaxe::SommetTexture: return "%d/%d";
-        default: return "%d";
+        case Syntaxe::SommetNormale:
+            return "%d//%d";
+        case Syntaxe::SommetTextureNormale:
+            return "%d/%d/%d";
+        case Syntaxe::SommetTexture:
+            return "%d/%d";
+        default:
+            return "%d";
     }
 }
 

@@ -101,7 +101,9 @@ void InstanceMetaball::dessine(CScene&, int& compteur) {
 // ---- Zone -------------------------------------------------------------------------------
 
 MetaballZone::MetaballZone(float taille_, int resolution_, float seuil_)
-    : seuil(seuil_), taille(taille_), resolution(resolution_),
+    : seuil(seuil_),
+      taille(taille_),
+      resolution(resolution_),
       pas(taille_ > 0 && resolution_ > 0 ? taille_ / static_cast<float>(resolution_) : 0.0f) {}
 
 void MetaballZone::getBoiteEnglobante(CVecteur& min, CVecteur& max) {
@@ -151,8 +153,7 @@ float MetaballZone::champ(float x, float y, float z) const {
 
 CVecteur MetaballZone::normaleChamp(float x, float y, float z) const {
     const float d = 0.01f;
-    float g[3] = {champ(x - d, y, z) - champ(x + d, y, z),
-                  champ(x, y - d, z) - champ(x, y + d, z),
+    float g[3] = {champ(x - d, y, z) - champ(x + d, y, z), champ(x, y - d, z) - champ(x, y + d, z),
                   champ(x, y, z - d) - champ(x, y, z + d)};
     bool infini = false, indefini = false;
     for (float c : g) {
@@ -195,8 +196,8 @@ float MetaballZone::interpole(float va, float vb, float s) {
 RGBA MetaballZone::couleurNormale(const CVecteur& n) {
     float px = std::max(n.x, 0.0f), py = std::max(n.y, 0.0f), pz = std::max(n.z, 0.0f);
     float mx = std::max(-n.x, 0.0f), my = std::max(-n.y, 0.0f), mz = std::max(-n.z, 0.0f);
-    return RGBA(px + 0.5f * my + 0.5f * mz, py + 0.5f * mz + 0.5f * mx,
-                pz + 0.5f * mx + 0.5f * my, 0);
+    return RGBA(px + 0.5f * my + 0.5f * mz, py + 0.5f * mz + 0.5f * mx, pz + 0.5f * mx + 0.5f * my,
+                0);
 }
 
 // The crossing point on edge `arete` of the cell at (x, y, z), at fraction t from its first
@@ -235,8 +236,8 @@ void MetaballZone::polygoniseCube(float x, float y, float z, PuitsTriangles& pui
 }
 
 bool MetaballZone::grilleValide() const {
-    return std::isfinite(taille) && taille > 0 && resolution >= 1 &&
-           resolution <= RESOLUTION_MAX && std::isfinite(pas) && pas > 0;
+    return std::isfinite(taille) && taille > 0 && resolution >= 1 && resolution <= RESOLUTION_MAX &&
+           std::isfinite(pas) && pas > 0;
 }
 
 std::vector<float> MetaballZone::coordonneesCellules(int axe) const {
@@ -362,8 +363,8 @@ void MetaballZone::polygonise(PuitsTriangles& puits) const {
     calculeTranche(valeursBas, xs[0]);
     for (size_t i = 0; i < nx; ++i) {
         calculeTranche(valeursHaut, xs[i + 1]);
-        for (TableauAretes* t : {&aretesX[0], &aretesX[1], &aretesYHaut[0], &aretesYHaut[1],
-                                 &aretesZHaut})
+        for (TableauAretes* t :
+             {&aretesX[0], &aretesX[1], &aretesYHaut[0], &aretesYHaut[1], &aretesZHaut})
             vide(*t);
 
         for (size_t j = 0; j < ny; ++j) {
@@ -415,9 +416,9 @@ void MetaballZone::polygonise(PuitsTriangles& puits) const {
                         s.p[0] = p.x;
                         s.p[1] = p.y;
                         s.p[2] = p.z;
-                        const SommetArete* autre =
-                            pl.jumeau && pl.jumeau->connu(pl.indice) ? &pl.jumeau->s[pl.indice]
-                                                                     : nullptr;
+                        const SommetArete* autre = pl.jumeau && pl.jumeau->connu(pl.indice)
+                                                       ? &pl.jumeau->s[pl.indice]
+                                                       : nullptr;
                         if (autre && std::memcmp(autre->p, s.p, sizeof s.p) == 0) {
                             std::memcpy(s.n, autre->n, sizeof s.n);
                         } else {

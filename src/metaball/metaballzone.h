@@ -16,7 +16,8 @@
 using FonctionChamp = float (*)(float x0, float y0, float z0, float x, float y, float z,
                                 float phase, float poids);
 
-float champSphere(float x0, float y0, float z0, float x, float y, float z, float phase, float poids);
+float champSphere(float x0, float y0, float z0, float x, float y, float z, float phase,
+                  float poids);
 float champCylindreX(float x0, float y0, float z0, float x, float y, float z, float phase,
                      float poids);
 float champCylindreY(float x0, float y0, float z0, float x, float y, float z, float phase,

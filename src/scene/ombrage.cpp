@@ -79,8 +79,8 @@ bool CScene::creeTexturesOmbrage() {
     glBindTexture(GL_TEXTURE_2D, texSpot);
     const std::vector<unsigned char> spot = lireSpotTga("spot.tga");
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, TAILLE_SPOT, TAILLE_SPOT, 0, GL_RGB,
-                 GL_UNSIGNED_BYTE, spot.data());
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, TAILLE_SPOT, TAILLE_SPOT, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                 spot.data());
     parametresTexture();
     modesGeneration();
 
@@ -174,7 +174,8 @@ void CScene::activeProjectionOmbre() {
     // A depth pass smaller than the texture fills only its lower-left corner.
     if (unite == GL_TEXTURE0_ARB && tailleCarteRendue > 0 && tailleTextureOmbre > 0 &&
         tailleCarteRendue < tailleTextureOmbre) {
-        const float f = static_cast<float>(tailleCarteRendue) / static_cast<float>(tailleTextureOmbre);
+        const float f =
+            static_cast<float>(tailleCarteRendue) / static_cast<float>(tailleTextureOmbre);
         glScalef(f, f, 1);
     }
     glTranslatef(0.5f, 0.5f, 0.5f);

@@ -131,7 +131,8 @@ const OptionAffichage optionsAffichage[] = {
      getFloat<&CScene::vitesse_rotation_lumiere>},
 };
 
-const int nbOptionsAffichage = static_cast<int>(sizeof optionsAffichage / sizeof optionsAffichage[0]);
+const int nbOptionsAffichage =
+    static_cast<int>(sizeof optionsAffichage / sizeof optionsAffichage[0]);
 
 int chercheOption(const char* cle) {
     if (!cle) return -1;

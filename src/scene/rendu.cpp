@@ -57,15 +57,15 @@ DecoupageGrille CScene::decoupageGrille() {
     const int etat = !d.valide ? 1 : (d.elargi ? 2 : 0);
     if (etat != etatGrilleSignale) {
         if (etat == 1) {
-            console.erreur("grillePas doit être strictement positif (" +
-                           std::to_string(grillePas) +
+            console.erreur("grillePas doit être strictement positif (" + std::to_string(grillePas) +
                            ") : la grille et le sol ne sont pas dessinés.");
         } else if (etat == 2) {
             char pasTexte[32];
             std::snprintf(pasTexte, sizeof pasTexte, "%g", d.pas);
-            console.erreur("grilleTaille est trop grande pour grillePas : la grille et le sol "
-                           "sont dessinés avec un pas de " +
-                           std::string(pasTexte) + ".");
+            console.erreur(
+                "grilleTaille est trop grande pour grillePas : la grille et le sol "
+                "sont dessinés avec un pas de " +
+                std::string(pasTexte) + ".");
         }
         etatGrilleSignale = etat;
     }

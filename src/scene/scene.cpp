@@ -4,9 +4,9 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <stb/stb_image.h>
 
 #include <cstdio>
-#include <stb/stb_image.h>
 #include <utility>
 
 #include "app/console.h"

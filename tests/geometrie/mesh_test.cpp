@@ -1,12 +1,12 @@
 // Meshes: the validating accessors and their messages, the box, face and smoothed normals.
+#include "geometrie/mesh.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
-
-#include "geometrie/mesh.h"
 
 namespace {
 const RGBA rouge(1, 0, 0, 1);
@@ -133,9 +133,9 @@ TEST(Mesh, NormaleDeFaceDesTroisPremiersCoinsSousLePlacement) {
     testing::internal::CaptureStdout();
     attendMessage([&] { m->calcNormaleFace(1); },
                   "Mesh::calcNormaleFace: face ne contenant que 3 sommets");
-    EXPECT_NE(testing::internal::GetCapturedStdout().find(
-                  "\033[31mpolygone avec moins de 3 sommets !\n"),
-              std::string::npos);
+    EXPECT_NE(
+        testing::internal::GetCapturedStdout().find("\033[31mpolygone avec moins de 3 sommets !\n"),
+        std::string::npos);
     attendMessage([&] { m->calcNormaleFace(2); }, "Mesh::getSommet: indice invalide");
 }
 
@@ -175,7 +175,7 @@ TEST(Mesh, CompleteNormalesManquantesNeToucheQueLesCoinsSansNormale) {
     auto m = mesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, {{0, 1, 2}, {1, 0, 3}});
     m->ajouteNormale(CVecteur(5, 5, 5));
     m->setFaceIndiceNormale(0, 0, 0);  // vertex 0 of face 0 has a normal of the file
-    m->getFace(1).normales[2] = 99;     // beyond the list: repaired as well
+    m->getFace(1).normales[2] = 99;    // beyond the list: repaired as well
     EXPECT_EQ(m->completeNormalesManquantes(), 5);
     EXPECT_EQ(m->normales[0], CVecteur(5, 5, 5));
     // At vertex 0 only face 1 lacked a normal; at vertex 1 both faces did.

@@ -1,7 +1,8 @@
 // Texture records: the existence check and the warning box.
+#include "geometrie/texture.h"
+
 #include <gtest/gtest.h>
 
-#include "geometrie/texture.h"
 #include "support/enregistreur_boites.h"
 
 TEST(ChargeTexture, FichierExistantQuelconqueDonneUnEnregistrement) {

@@ -1,5 +1,7 @@
 // Wavefront reader: corner syntaxes, smoothing groups, material libraries, damaged files,
 // and agreement with the C library's formatted input, which the reader mimics by hand.
+#include "geometrie/wavefront.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -15,7 +17,6 @@
 #include <string>
 #include <vector>
 
-#include "geometrie/wavefront.h"
 #include "scene/scene.h"
 
 using namespace lectureWf;
@@ -107,7 +108,7 @@ TEST(WfLecture, QuatreSyntaxesDeCoinEtNormalesManquantesReparees) {
         EXPECT_GE(f[2].normales[k], 6);
         EXPECT_EQ(m->normales[f[2].normales[k]], CVecteur(0, 0, 1));
     }
-    EXPECT_EQ(f[0].normale, CVecteur(0, 0, 1));  // face normals computed too
+    EXPECT_EQ(f[0].normale, CVecteur(0, 0, 1));    // face normals computed too
     EXPECT_EQ(m->normales[0], CVecteur(1, 0, 0));  // the file's normals are kept
 }
 
@@ -215,10 +216,10 @@ TEST(WfLecture, FacesInutilisablesEcarteesAvecLeurLigne) {
 TEST_F(FichiersTemporaires, LignesLonguesSauteesEnEntier) {
     const std::string longue(5000, 'x');
     // Past the first 1024 bytes of a comment or of an unknown statement, nothing is read.
-    auto m = lis(ecrit("long.obj", "#" + longue + " v 9 9 9\ng " + longue + " f 1 2 3\n" +
-                                       "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\nusemtl " + longue +
-                                       "\n")
-                     .c_str());
+    auto m =
+        lis(ecrit("long.obj", "#" + longue + " v 9 9 9\ng " + longue + " f 1 2 3\n" +
+                                  "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\nusemtl " + longue + "\n")
+                .c_str());
     ASSERT_NE(m, nullptr);
     EXPECT_EQ(m->nbSommets(), 3);
     EXPECT_EQ(m->nbFaces(), 1);
@@ -226,12 +227,22 @@ TEST_F(FichiersTemporaires, LignesLonguesSauteesEnEntier) {
 }
 
 TEST_F(FichiersTemporaires, FichiersTronquesOctetsNulsEtBruitNeCassentRien) {
-    std::vector<std::string> textes = {"v 1 2", "vn", "vt 0.5", "f", "f 1/", "f 1//", "s",
-                                       "usemtl", "mtllib", "#", "v 0 0 0\nv 1 0 0\nf 1 2 2 4/"};
+    std::vector<std::string> textes = {"v 1 2",
+                                       "vn",
+                                       "vt 0.5",
+                                       "f",
+                                       "f 1/",
+                                       "f 1//",
+                                       "s",
+                                       "usemtl",
+                                       "mtllib",
+                                       "#",
+                                       "v 0 0 0\nv 1 0 0\nf 1 2 2 4/"};
     std::mt19937 alea(1234);
-    const std::string morceaux[] = {"v ", "vn ", "vt ", "f ", "s ", "usemtl ", "# ", "1", "-2",
-                                    "3/", "/4", "//", "0.5", "\n", " ", std::string(1, '\0'),
-                                    "\xff", "nan", "g "};
+    const std::string morceaux[] = {
+        "v ",   "vn ", "vt ", "f ", "s ",  "usemtl ", "# ", "1",
+        "-2",   "3/",  "/4",  "//", "0.5", "\n",      " ",  std::string(1, '\0'),
+        "\xff", "nan", "g "};
     for (int essai = 0; essai < 100; ++essai) {
         std::string texte;
         for (int i = static_cast<int>(alea() % 200); i >= 0; --i)
@@ -280,16 +291,52 @@ bool memeFlottant(float a, float b) {
 
 TEST(LectureWf, NombresLusCommeFscanf) {
     std::mt19937 alea(42);
-    std::vector<std::string> textes = {
-        "1ex", "ix 5", "infinx", "infinity", "inf5", "-x", "- 5", "0x", "0xg", "0x1p3",
-        "nan(1)", "NaNx", ".e5", ".5e+", "1e+x", "5.", "+.5", "1.2.3", "0x1.8", "1e5e",
-        "99999999999999999999", "-99999999999999999999", "4294967297", "2147483648",
-        "1e40", "1e-50", "1e-40", " \n 7", "  ", "na", "n", "i", "+", "3.4028235e38",
-        std::string("12\0" "3", 4), "\xff" "1", "0.1", "123456789.123456789e-3"};
+    std::vector<std::string> textes = {"1ex",
+                                       "ix 5",
+                                       "infinx",
+                                       "infinity",
+                                       "inf5",
+                                       "-x",
+                                       "- 5",
+                                       "0x",
+                                       "0xg",
+                                       "0x1p3",
+                                       "nan(1)",
+                                       "NaNx",
+                                       ".e5",
+                                       ".5e+",
+                                       "1e+x",
+                                       "5.",
+                                       "+.5",
+                                       "1.2.3",
+                                       "0x1.8",
+                                       "1e5e",
+                                       "99999999999999999999",
+                                       "-99999999999999999999",
+                                       "4294967297",
+                                       "2147483648",
+                                       "1e40",
+                                       "1e-50",
+                                       "1e-40",
+                                       " \n 7",
+                                       "  ",
+                                       "na",
+                                       "n",
+                                       "i",
+                                       "+",
+                                       "3.4028235e38",
+                                       std::string("12\0"
+                                                   "3",
+                                                   4),
+                                       "\xff"
+                                       "1",
+                                       "0.1",
+                                       "123456789.123456789e-3"};
     const char alphabet[] = "0123456789+-.eExXpPnNaAiIfFtTyY \n/";
     for (int i = 0; i < 20000; ++i) {
         std::string t;
-        for (int n = static_cast<int>(alea() % 10); n >= 0; --n) t += alphabet[alea() % (sizeof alphabet - 1)];
+        for (int n = static_cast<int>(alea() % 10); n >= 0; --n)
+            t += alphabet[alea() % (sizeof alphabet - 1)];
         textes.push_back(t);
     }
     for (const std::string& t : textes) {
@@ -398,15 +445,15 @@ std::string resume(const ContenuWf& c) {
 
 TEST(LectureWf, AnalyseDonneLesMemesDonneesQueLeLecteurFscanf) {
     std::mt19937 alea(2024);
-    const std::string morceaux[] = {"v", "vn", "vt", "vnx", "f", "s", "off", "#", "#x", "g",
-                                    "fx", "1", "2", "-3", "0", "12", "1/2/3", "1//2", "1/2",
-                                    "1/", "/2", "//", "2/x", "0.5", "-1e3", "1e", "nan", "inf",
-                                    ".", "-", " ", " ", "  ", "\n", "\n", "\r\n", "\t"};
+    const std::string morceaux[] = {
+        "v",   "vn",  "vt", "vnx",   "f",    "s",   "off", "#",  "#x", "g",    "fx",  "1",    "2",
+        "-3",  "0",   "12", "1/2/3", "1//2", "1/2", "1/",  "/2", "//", "2/x",  "0.5", "-1e3", "1e",
+        "nan", "inf", ".",  "-",     " ",    " ",   "  ",  "\n", "\n", "\r\n", "\t"};
     for (int essai = 0; essai < 3000; ++essai) {
         std::string texte;
         for (int i = static_cast<int>(alea() % 60); i >= 0; --i) {
             const unsigned choix = alea() % 100;
-            texte += choix == 0 ? std::string(1, '\0')
+            texte += choix == 0   ? std::string(1, '\0')
                      : choix == 1 ? std::string("\xff")
                                   : morceaux[alea() % std::size(morceaux)];
             if (alea() % 2) texte += ' ';

@@ -136,11 +136,9 @@ TEST(PrimitiveMetaball, AnimationsSinusoidales) {
     }
     CMatrice m;
     fonctionAnimationDuNom("sinX")(m, CVecteur(1, 2, 3), 1000, 3);
-    EXPECT_EQ(CVecteur(m.m[12], m.m[13], m.m[14]),
-              CVecteur(1 + 3 * std::sin(1.0f), 2, 3));
+    EXPECT_EQ(CVecteur(m.m[12], m.m[13], m.m[14]), CVecteur(1 + 3 * std::sin(1.0f), 2, 3));
     fonctionAnimationDuNom("sinZ")(m, CVecteur(1, 2, 3), 1000, 3);
-    EXPECT_EQ(CVecteur(m.m[12], m.m[13], m.m[14]),
-              CVecteur(1, 2, 3 + 3 * std::sin(1.0f)));
+    EXPECT_EQ(CVecteur(m.m[12], m.m[13], m.m[14]), CVecteur(1, 2, 3 + 3 * std::sin(1.0f)));
     EXPECT_EQ(fonctionAnimationDuNom("sinx"), nullptr);
 }
 
@@ -231,9 +229,9 @@ TEST(PolygonisationMetaball, SphereUniteOrienteeVersLExterieur) {
     for (const SommetEmis& v : s) {
         float r = v.position.norme();
         EXPECT_NEAR(r, 1.0f, 0.03f);
-        EXPECT_GT(v.normale.x * v.position.x + v.normale.y * v.position.y +
-                      v.normale.z * v.position.z,
-                  0.95f * r);
+        EXPECT_GT(
+            v.normale.x * v.position.x + v.normale.y * v.position.y + v.normale.z * v.position.z,
+            0.95f * r);
         if (v.position.y == 0 && v.position.z == 0) {
             RGBA attendu = v.position.x > 0 ? RGBA(1, 0, 0, 0) : RGBA(0, 0.5f, 0.5f, 0);
             (v.position.x > 0 ? plusX : moinsX) = true;
@@ -248,10 +246,10 @@ TEST(PolygonisationMetaball, SphereUniteOrienteeVersLExterieur) {
 
 TEST(PolygonisationMetaball, CentresSurLaGrilleSommetsFinisSurLeurArete) {
     ZoneDeTest z(2, 4, 1);
-    z.ajoute("sphere", 0.3f, CVecteur(0, 0, 0));          // on a grid corner
+    z.ajoute("sphere", 0.3f, CVecteur(0, 0, 0));            // on a grid corner
     z.ajoute("cylindreZ", 0.1f, CVecteur(0.5f, -0.5f, 0));  // on a grid line
-    z.ajoute("sphere", 0, CVecteur(-0.5f, 0.5f, 0.5f));   // 0/0 at a corner
-    z.ajoute("sphere", 1, CVecteur(0.5f, 0.5f, -0.5f));   // +inf and -inf at one corner
+    z.ajoute("sphere", 0, CVecteur(-0.5f, 0.5f, 0.5f));     // 0/0 at a corner
+    z.ajoute("sphere", 1, CVecteur(0.5f, 0.5f, -0.5f));     // +inf and -inf at one corner
     z.ajoute("sphere", -1, CVecteur(0.5f, 0.5f, -0.5f));
     const std::vector<float> grille = {-1, -0.5f, 0, 0.5f, 1};
     std::vector<SommetEmis> s = z.avecCache();

@@ -73,7 +73,7 @@ TEST(TablesMarchingCubes, SurfacesFermeesEtOrienteesDeFaconCoherente) {
     std::mt19937 alea(7);
     std::uniform_real_distribution<float> uniforme(0, 1);
     std::set<int> vues;
-    using Point = std::array<int, 3>;       // doubled coordinates: edge midpoints are integers
+    using Point = std::array<int, 3>;  // doubled coordinates: edge midpoints are integers
     using Cote = std::pair<Point, Point>;
     for (int essai = 0; essai < 150; ++essai) {
         float v[n + 1][n + 1][n + 1];

@@ -1,9 +1,9 @@
 // The shadow extensions check, with the extension list and entry-point lookup supplied.
+#include "app/extensions.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "app/extensions.h"
 
 namespace {
 void fausseActiveTexture(unsigned int) {}
@@ -58,11 +58,13 @@ TEST(Extensions, PremiereManquanteSeuleSignalee) {
 }
 
 TEST(Extensions, PointDEntreeIntrouvable) {
-    const Resultat r = verifie("GL_ARB_multitexture GL_ARB_depth_texture GL_ARB_shadow", introuvable);
+    const Resultat r =
+        verifie("GL_ARB_multitexture GL_ARB_depth_texture GL_ARB_shadow", introuvable);
     EXPECT_FALSE(r.ok);
     EXPECT_FALSE(activeTextureDisponible());
-    EXPECT_NE(r.sortie.find("Erreur lors du chargement de l'extension OpenGL 'GL_ARB_multitexture' !"),
-              std::string::npos);
+    EXPECT_NE(
+        r.sortie.find("Erreur lors du chargement de l'extension OpenGL 'GL_ARB_multitexture' !"),
+        std::string::npos);
 }
 
 TEST(Extensions, RechercheParSousChaine) {

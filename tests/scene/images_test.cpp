@@ -33,7 +33,8 @@ TEST(Spot, FichierAbsentDonneUneImageBlanche) {
 TEST(Spot, EnTeteSauteEtOctetsPrisTelsQuels) {
     std::vector<unsigned char> octets(18 + TAILLE_IMAGE_SPOT);
     for (size_t i = 0; i < 18; ++i) octets[i] = 0xEE;
-    for (size_t i = 0; i < TAILLE_IMAGE_SPOT; ++i) octets[18 + i] = static_cast<unsigned char>(i % 251);
+    for (size_t i = 0; i < TAILLE_IMAGE_SPOT; ++i)
+        octets[18 + i] = static_cast<unsigned char>(i % 251);
     octets.push_back(0x42);  // trailing bytes are ignored
     const auto image = lireSpotTga(fichierTemporaire("spot_complet.tga", octets).c_str());
     ASSERT_EQ(image.size(), TAILLE_IMAGE_SPOT);
@@ -51,7 +52,8 @@ TEST(Spot, FichierCourtCompleteEnBlanc) {
     EXPECT_EQ(image.back(), 255);
 
     // Shorter than the header: nothing to read at all.
-    image = lireSpotTga(fichierTemporaire("spot_en_tete.tga", std::vector<unsigned char>(5, 0)).c_str());
+    image = lireSpotTga(
+        fichierTemporaire("spot_en_tete.tga", std::vector<unsigned char>(5, 0)).c_str());
     for (unsigned char o : image) ASSERT_EQ(o, 255);
 }
 

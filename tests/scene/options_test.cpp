@@ -1,5 +1,7 @@
 // The display-option table: keys, types, defaults read back through the getters, and what
 // assignments write.
+#include "scene/options.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,7 +9,6 @@
 
 #include "geometrie/mesh.h"
 #include "scene/camera.h"
-#include "scene/options.h"
 #include "scene/scene.h"
 
 namespace {
@@ -82,11 +83,11 @@ TEST(Options, ValeursParDefautLuesParLesGetters) {
     EXPECT_EQ(sol.objet<Material>()->couleur1, Material().couleur1);
     EXPECT_FLOAT_EQ(sol.objet<Material>()->brillance, 100.0f);
 
-    const char* vrais[] = {"texturage", "backface_culling", "eclairage", "smoothshading",
-                           "grilleZ", "selection_surlignee", "boite_englobante",
-                           "afficher_sol", "afficher_lumieres"};
-    const char* faux[] = {"points_seuls", "antialiasing", "bilinear", "dithering", "filaire",
-                          "grilleX", "grilleY", "ombrage", "rotation_lumiere"};
+    const char* vrais[] = {"texturage",        "backface_culling", "eclairage",
+                           "smoothshading",    "grilleZ",          "selection_surlignee",
+                           "boite_englobante", "afficher_sol",     "afficher_lumieres"};
+    const char* faux[] = {"points_seuls", "antialiasing", "bilinear", "dithering",       "filaire",
+                          "grilleX",      "grilleY",      "ombrage",  "rotation_lumiere"};
     for (const char* cle : vrais) EXPECT_TRUE(option(cle).get(s, &c).booleenVal()) << cle;
     for (const char* cle : faux) EXPECT_FALSE(option(cle).get(s, &c).booleenVal()) << cle;
 }
@@ -97,8 +98,8 @@ TEST(Options, AffectationsEcriventLaScene) {
     option("grillePas").set(s, nullptr, Valeur::entier(-4));  // stored as given
     option("gravite").set(s, nullptr, Valeur::reel(1.5f));
     option("grillePos").set(s, nullptr, point(1, 2, 3));
-    option("couleurfond").set(s, nullptr,
-                              Valeur::objetDe(T_COULEUR, std::make_shared<RGBA>(0, 0.25f, 1, 1)));
+    option("couleurfond")
+        .set(s, nullptr, Valeur::objetDe(T_COULEUR, std::make_shared<RGBA>(0, 0.25f, 1, 1)));
     EXPECT_TRUE(s.filaire);
     EXPECT_EQ(s.grillePas, -4);
     EXPECT_FLOAT_EQ(s.gravite, 1.5f);

@@ -26,7 +26,8 @@ bool affichageJoignable() {
     if (!d || !*d) return false;
     // A local display ":N" must have its socket; a remote one is trusted.
     if (d[0] == ':') {
-        const std::string socket = "/tmp/.X11-unix/X" + std::string(d + 1).substr(0, std::string(d + 1).find('.'));
+        const std::string socket =
+            "/tmp/.X11-unix/X" + std::string(d + 1).substr(0, std::string(d + 1).find('.'));
         struct stat st;
         return stat(socket.c_str(), &st) == 0;
     }
@@ -44,15 +45,30 @@ struct Cube : Entite {
         const float a = -10, b = 10, h = 20;
         glBegin(GL_QUADS);
         glNormal3f(0, 0, 1);
-        glVertex3f(a, a, h); glVertex3f(b, a, h); glVertex3f(b, b, h); glVertex3f(a, b, h);
+        glVertex3f(a, a, h);
+        glVertex3f(b, a, h);
+        glVertex3f(b, b, h);
+        glVertex3f(a, b, h);
         glNormal3f(1, 0, 0);
-        glVertex3f(b, a, 0); glVertex3f(b, b, 0); glVertex3f(b, b, h); glVertex3f(b, a, h);
+        glVertex3f(b, a, 0);
+        glVertex3f(b, b, 0);
+        glVertex3f(b, b, h);
+        glVertex3f(b, a, h);
         glNormal3f(-1, 0, 0);
-        glVertex3f(a, a, 0); glVertex3f(a, a, h); glVertex3f(a, b, h); glVertex3f(a, b, 0);
+        glVertex3f(a, a, 0);
+        glVertex3f(a, a, h);
+        glVertex3f(a, b, h);
+        glVertex3f(a, b, 0);
         glNormal3f(0, 1, 0);
-        glVertex3f(a, b, 0); glVertex3f(a, b, h); glVertex3f(b, b, h); glVertex3f(b, b, 0);
+        glVertex3f(a, b, 0);
+        glVertex3f(a, b, h);
+        glVertex3f(b, b, h);
+        glVertex3f(b, b, 0);
         glNormal3f(0, -1, 0);
-        glVertex3f(a, a, 0); glVertex3f(b, a, 0); glVertex3f(b, a, h); glVertex3f(a, a, h);
+        glVertex3f(a, a, 0);
+        glVertex3f(b, a, 0);
+        glVertex3f(b, a, h);
+        glVertex3f(a, a, h);
         glEnd();
     }
 };
