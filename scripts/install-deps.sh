@@ -6,7 +6,7 @@ PAQUETS=(
   freeglut3-dev libgl-dev libglu1-mesa-dev
   libimgui-dev libstb-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool imagemagick
+  xvfb xauth xdotool imagemagick python3
   clang
 )
 manquants=()

@@ -1,5 +1,6 @@
 // Loading a scene file: run it, then hand the instances, entities, textures and materials
 // left in the variables over to the scene.
+#include <memory>
 #include <new>
 #include <unordered_set>
 
@@ -32,15 +33,22 @@ int Script::charge(const char* nomFichier) {
     const std::size_t separateur = nom.find_last_of("/:\\");
     repertoire = separateur == std::string::npos ? std::string() : nom.substr(0, separateur + 1);
 
-    tampon = new (std::nothrow) char[TAILLE_TAMPON];
-    if (!tampon) return 2;
-    const bool lu = aux_lit_fichier(nom);
+    std::unique_ptr<char[]> bloc(new (std::nothrow) char[TAILLE_TAMPON]);
+    if (!bloc) return 2;
+    tampon = bloc.get();
+    bool lu = false;
+    try {
+        lu = aux_lit_fichier(nom);
+    } catch (...) {
+        tampon = nullptr;
+        throw;
+    }
+    tampon = nullptr;
+    bloc.reset();
     if (!pile_param.empty()) {
         console.trace("Erreur assertion pile_param.size() == 0");
         pile_param.clear();
     }
-    delete[] tampon;
-    tampon = nullptr;
 
     if (!lu) {
         vide();

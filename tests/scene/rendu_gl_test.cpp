@@ -1,5 +1,5 @@
 // Rendering and picking in a real window; skipped when no X display is reachable (run under
-// xvfb-run to include them).
+// xvfb-run to include them). GLUT is initialised once for the whole process.
 #include <GL/freeglut.h>
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -24,80 +24,42 @@ const int COTE = 256;
 bool affichageJoignable() {
     const char* d = std::getenv("DISPLAY");
     if (!d || !*d) return false;
-    // A local display ":N" must have its socket; a remote one is trusted.
-    if (d[0] == ':') {
-        const std::string socket =
-            "/tmp/.X11-unix/X" + std::string(d + 1).substr(0, std::string(d + 1).find('.'));
-        struct stat st;
-        return stat(socket.c_str(), &st) == 0;
-    }
-    return true;
+    if (d[0] != ':') return true;  // a remote display is trusted; a local one needs its socket
+    const std::string numero(d + 1);
+    struct stat st;
+    return stat(("/tmp/.X11-unix/X" + numero.substr(0, numero.find('.'))).c_str(), &st) == 0;
 }
 
-// A box [-10, 10] x [-10, 10] x [0, 20] with one pick name.
-struct Cube : Entite {
-    void getBoiteEnglobante(CVecteur& min, CVecteur& max) override {
-        min = CVecteur(-10, -10, 0);
-        max = CVecteur(10, 10, 20);
-    }
-    void dessine(CScene&, int& nom, Instance*) override {
-        glLoadName(static_cast<GLuint>(nom++));
-        const float a = -10, b = 10, h = 20;
-        glBegin(GL_QUADS);
-        glNormal3f(0, 0, 1);
-        glVertex3f(a, a, h);
-        glVertex3f(b, a, h);
-        glVertex3f(b, b, h);
-        glVertex3f(a, b, h);
-        glNormal3f(1, 0, 0);
-        glVertex3f(b, a, 0);
-        glVertex3f(b, b, 0);
-        glVertex3f(b, b, h);
-        glVertex3f(b, a, h);
-        glNormal3f(-1, 0, 0);
-        glVertex3f(a, a, 0);
-        glVertex3f(a, a, h);
-        glVertex3f(a, b, h);
-        glVertex3f(a, b, 0);
-        glNormal3f(0, 1, 0);
-        glVertex3f(a, b, 0);
-        glVertex3f(a, b, h);
-        glVertex3f(b, b, h);
-        glVertex3f(b, b, 0);
-        glNormal3f(0, -1, 0);
-        glVertex3f(a, a, 0);
-        glVertex3f(b, a, 0);
-        glVertex3f(b, a, h);
-        glVertex3f(a, a, h);
-        glEnd();
-    }
-};
-
-// n stacked squares at the origin, each under its own name.
-struct PileDeNoms : Entite {
-    int n;
-    explicit PileDeNoms(int n_) : n(n_) {}
+struct EntiteSansBoite : Entite {
     void getBoiteEnglobante(CVecteur& min, CVecteur& max) override {
         min = max = CVecteur(0, 0, 0);
     }
+};
+
+// A 20-unit box standing on the origin, with one pick name.
+struct Cube : EntiteSansBoite {
+    void dessine(CScene&, int& nom, Instance*) override {
+        glLoadName(static_cast<GLuint>(nom++));
+        glPushMatrix();
+        glTranslatef(0, 0, 10);
+        glutSolidCube(20);
+        glPopMatrix();
+    }
+};
+
+// n overlapping squares at the origin, each under its own name.
+struct PileDeNoms : EntiteSansBoite {
+    int n = 8;
     void dessine(CScene&, int& nom, Instance*) override {
         for (int k = 0; k < n; ++k) {
             glLoadName(static_cast<GLuint>(nom++));
-            glBegin(GL_QUADS);
-            glVertex3f(-5, -5, static_cast<float>(k));
-            glVertex3f(5, -5, static_cast<float>(k));
-            glVertex3f(5, 5, static_cast<float>(k));
-            glVertex3f(-5, 5, static_cast<float>(k));
-            glEnd();
+            glRectf(-5, -5, 5, 5);
         }
     }
 };
 
 // Fails half-way through its drawing, leaving a matrix pushed and a primitive open.
-struct EntiteEnPanne : Entite {
-    void getBoiteEnglobante(CVecteur& min, CVecteur& max) override {
-        min = max = CVecteur(0, 0, 0);
-    }
+struct EntiteEnPanne : EntiteSansBoite {
     void dessine(CScene&, int& nom, Instance*) override {
         glLoadName(static_cast<GLuint>(nom++));
         glPushMatrix();
@@ -107,25 +69,22 @@ struct EntiteEnPanne : Entite {
     }
 };
 
-std::shared_ptr<InstanceEntite> place(std::shared_ptr<Entite> e, float x, float y) {
-    auto i = std::make_shared<InstanceEntite>(std::move(e));
-    i->matrice() = CMatrice::translation(CVecteur(x, y, 0));
-    return i;
-}
-
-void afficheRien() {}
-
 int compte(const std::string& texte, const std::string& motif) {
     int n = 0;
     for (size_t p = texte.find(motif); p != std::string::npos; p = texte.find(motif, p + 1)) ++n;
     return n;
 }
+
+GLint entier(GLenum quoi) {
+    GLint v = 0;
+    glGetIntegerv(quoi, &v);
+    return v;
+}
 }  // namespace
 
 class RenduGL : public testing::Test {
 protected:
-    static bool pret;
-    static bool extensionsOk;
+    static inline bool pret = false, extensionsOk = false;
 
     static void SetUpTestSuite() {
         if (pret || !affichageJoignable()) return;
@@ -136,16 +95,10 @@ protected:
         glutInitDisplayMode(GLUT_RGBA | GLUT_DEPTH | GLUT_DOUBLE);
         glutInitWindowSize(COTE, COTE);
         glutCreateWindow("tests scene");
-        glutDisplayFunc(afficheRien);
+        glutDisplayFunc([] {});
         for (int k = 0; k < 10; ++k) glutMainLoopEvent();
         extensionsOk = verifieExtensions();
         pret = true;
-    }
-
-    static void TearDownTestSuite() {
-        if (!pret) return;
-        glutExit();  // closes the window and hands the driver's memory back
-        pret = false;
     }
 
     CScene scene;
@@ -156,18 +109,26 @@ protected:
         if (extensionsOk && !activeTextureDisponible()) verifieExtensions();
         glViewport(0, 0, COTE, COTE);
         scene.setPerspective(1.0f);
-        // Straight above the origin, 300 units up, looking down.
-        camera.angleX = 90;
+        camera.angleX = 90;  // 300 units above the origin, looking down
         camera.position = CVecteur(0, 0, -300);
     }
 
     void TearDown() override {
         if (pret) {
             EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+            EXPECT_EQ(entier(GL_MODELVIEW_STACK_DEPTH), 1);
+            EXPECT_EQ(entier(GL_PROJECTION_STACK_DEPTH), 1);
         }
     }
 
-    // Window point (origin top left) where a world point appears.
+    Instance& place(std::shared_ptr<Entite> e, float x, float y) {
+        auto i = std::make_shared<InstanceEntite>(std::move(e));
+        i->matrice() = CMatrice::translation(CVecteur(x, y, 0));
+        scene.ajouteInstance(i);
+        return *i;
+    }
+
+    // Window point (origin top left, as GLUT gives it) where a world point appears.
     void projette(float x, float y, float z, int& fx, int& fy) {
         camera.applique();
         GLdouble mv[16], pr[16], wx, wy, wz;
@@ -180,13 +141,19 @@ protected:
         fy = COTE - static_cast<int>(wy);
     }
 
+    int choisit(float x, float y, float z) {
+        int fx, fy;
+        projette(x, y, z, fx, fy);
+        return scene.selection(fx, fy);
+    }
+
     void image() {
         camera.applique();
         scene.affiche();
         glFinish();
     }
 
-    // Brightness of the pixel where a world point appears in the back buffer.
+    // Brightness of the back-buffer pixel where a world point appears.
     int luminosite(float x, float y, float z) {
         int fx, fy;
         projette(x, y, z, fx, fy);
@@ -195,67 +162,40 @@ protected:
         glReadPixels(fx, COTE - fy, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
         return p[0] + p[1] + p[2];
     }
-
-    static GLint profondeurPile(GLenum quoi) {
-        GLint p = 0;
-        glGetIntegerv(quoi, &p);
-        return p;
-    }
 };
 
-bool RenduGL::pret = false;
-bool RenduGL::extensionsOk = false;
-
 TEST_F(RenduGL, SelectionRendUnNomDeLInstanceVisee) {
-    scene.ajouteInstance(place(std::make_shared<Cube>(), -50, 0));
-    scene.ajouteInstance(place(std::make_shared<Cube>(), 50, 0));
+    place(std::make_shared<Cube>(), -50, 0);
+    const Instance& b = place(std::make_shared<Cube>(), 50, 0);
     scene.initGL();
-    int x, y;
-    projette(50, 0, 20, x, y);
-    const int nom = scene.selection(x, y);
-    const Instance* b = scene.getInstance(1);
-    EXPECT_GE(nom, b->premierNom);
-    EXPECT_LT(nom, b->dernierNom);
-    EXPECT_EQ(scene.indiceInstanceDuNom(nom), 1);
-
-    projette(-50, 0, 20, x, y);
-    EXPECT_EQ(scene.indiceInstanceDuNom(scene.selection(x, y)), 0);
-
-    // The floor, the grid and the light markers are not objects that can be picked.
-    scene.grilleZ = true;
-    projette(0, 80, -0.5f, x, y);
-    EXPECT_EQ(scene.selection(x, y), -1);
-    EXPECT_EQ(profondeurPile(GL_PROJECTION_STACK_DEPTH), 1);
+    const int nom = choisit(50, 0, 20);
+    EXPECT_GE(nom, b.premierNom);
+    EXPECT_LT(nom, b.dernierNom);
+    EXPECT_EQ(scene.indiceInstanceDuNom(choisit(-50, 0, 20)), 0);
+    // The floor, the grid and the light markers cannot be picked.
+    EXPECT_EQ(choisit(0, 80, -0.5f), -1);
 }
 
 TEST_F(RenduGL, SelectionAuDelaDeHuitNomsDeborde) {
     scene.boite_englobante = false;
-    scene.ajouteInstance(place(std::make_shared<PileDeNoms>(8), 0, 0));
+    auto pile = std::make_shared<PileDeNoms>();
+    place(pile, 0, 0);
     scene.initGL();
-    int x, y;
-    projette(0, 0, 0, x, y);
-    const int nom = scene.selection(x, y);
-    EXPECT_GE(nom, 0);
-    EXPECT_LT(nom, 8);
-
-    scene.instances.clear();
-    scene.ajouteInstance(place(std::make_shared<PileDeNoms>(9), 0, 0));
-    EXPECT_EQ(scene.selection(x, y), -1);
+    EXPECT_EQ(scene.indiceInstanceDuNom(choisit(0, 0, 0)), 0);
+    pile->n = 9;  // 9 hit records no longer fit in 32 entries
+    EXPECT_EQ(choisit(0, 0, 0), -1);
 }
 
 TEST_F(RenduGL, InstanceInvisibleNiDessineeNiChoisie) {
-    scene.ajouteInstance(place(std::make_shared<Cube>(), 0, 0));
-    scene.ajouteInstance(place(std::make_shared<Cube>(), 50, 0));
+    Instance& a = place(std::make_shared<Cube>(), 0, 0);
+    place(std::make_shared<Cube>(), 50, 0);
     scene.initGL();
     image();
-    scene.getInstance(0)->visible = false;
+    a.visible = false;
     image();
-    EXPECT_EQ(scene.getInstance(0)->premierNom, -1);
-    EXPECT_EQ(scene.getInstance(1)->premierNom, 0);  // its names moved down to 0
+    EXPECT_EQ(a.premierNom, -1);  // its old names now belong to the next instance
     EXPECT_EQ(scene.indiceInstanceDuNom(0), 1);
-    int x, y;
-    projette(0, 0, 20, x, y);
-    EXPECT_EQ(scene.selection(x, y), -1);
+    EXPECT_EQ(choisit(0, 0, 20), -1);
 }
 
 TEST_F(RenduGL, OmbrePorteeParLaLumiereZero) {
@@ -267,15 +207,11 @@ TEST_F(RenduGL, OmbrePorteeParLaLumiereZero) {
     l->diffuse = RGBA(1, 1, 1, 1);
     l->ambiante = RGBA(0, 0, 0, 1);
     scene.ajouteLumiere(l);
-    scene.ajouteInstance(place(std::make_shared<Cube>(), 0, 0));
-    scene.grilleZ = false;
-    scene.boite_englobante = false;
-    scene.afficher_lumieres = false;
+    place(std::make_shared<Cube>(), 0, 0);
+    scene.grilleZ = scene.boite_englobante = scene.afficher_lumieres = false;
     scene.ombrage = true;
-    testing::internal::CaptureStdout();
     scene.initGL();
-    const std::string sortie = testing::internal::GetCapturedStdout();
-    ASSERT_TRUE(scene.ombrage) << sortie;
+    ASSERT_TRUE(scene.ombrage);
 
     scene.ombrage = false;
     image();
@@ -283,27 +219,21 @@ TEST_F(RenduGL, OmbrePorteeParLaLumiereZero) {
     const int horsChampSans = luminosite(-150, -150, -0.5f);
     scene.ombrage = true;
     image();
-    const int ombreAvec = luminosite(20, 0, -0.5f), eclaireAvec = luminosite(-40, 0, -0.5f);
-    const int horsChampAvec = luminosite(-150, -150, -0.5f);
     // The floor behind the cube, seen from the light, darkens; the open floor does not.
     EXPECT_GT(ombreSans, 60);
-    EXPECT_LT(ombreAvec, ombreSans / 3);
-    EXPECT_NEAR(eclaireAvec, eclaireSans, 24);
+    EXPECT_LT(luminosite(20, 0, -0.5f), ombreSans / 3);
+    EXPECT_NEAR(luminosite(-40, 0, -0.5f), eclaireSans, 24);
     // The window (256) is smaller than the map (512): the depth pass fills a corner of the
     // texture, and floor outside the light's field must not read the rest as shadow.
-    EXPECT_NEAR(horsChampAvec, horsChampSans, 24);
+    EXPECT_NEAR(luminosite(-150, -150, -0.5f), horsChampSans, 24);
     for (GLenum unite : {GL_TEXTURE1_ARB, GL_TEXTURE0_ARB}) {
         extensions::glActiveTextureARB(unite);
-        EXPECT_EQ(profondeurPile(GL_TEXTURE_STACK_DEPTH), 1);
+        EXPECT_EQ(entier(GL_TEXTURE_STACK_DEPTH), 1);
         EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
         EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     }
-    EXPECT_EQ(profondeurPile(GL_MODELVIEW_STACK_DEPTH), 1);
-
-    // In wire frame no shadow pass runs and nothing is left pushed.
-    scene.filaire = true;
+    scene.filaire = true;  // no shadow pass in wire frame
     image();
-    EXPECT_EQ(profondeurPile(GL_MODELVIEW_STACK_DEPTH), 1);
 }
 
 TEST_F(RenduGL, SansPointDEntreeOmbrageCoupeAuDemarrage) {
@@ -311,7 +241,7 @@ TEST_F(RenduGL, SansPointDEntreeOmbrageCoupeAuDemarrage) {
     scene.ombrage = true;
     testing::internal::CaptureStdout();
     scene.initGL();
-    image();  // the frame does not try shadows
+    image();
     const std::string sortie = testing::internal::GetCapturedStdout();
     EXPECT_FALSE(scene.ombrage);
     EXPECT_NE(sortie.find("Certaines extension OpenGL utilisée ne sont pas présente : "
@@ -320,21 +250,17 @@ TEST_F(RenduGL, SansPointDEntreeOmbrageCoupeAuDemarrage) {
 }
 
 TEST_F(RenduGL, ErreurDUnDessinSignaleeUneFoisEtImageTerminee) {
-    scene.ajouteInstance(place(std::make_shared<EntiteEnPanne>(), 0, 0));
-    scene.ajouteInstance(place(std::make_shared<Cube>(), 50, 0));
+    place(std::make_shared<EntiteEnPanne>(), 0, 0);
+    const Instance& cube = place(std::make_shared<Cube>(), 50, 0);
     scene.initGL();
     testing::internal::CaptureStdout();
     image();
     image();
     const std::string sortie = testing::internal::GetCapturedStdout();
     EXPECT_EQ(compte(sortie, "sommet introuvable"), 1) << sortie;
-    EXPECT_EQ(profondeurPile(GL_MODELVIEW_STACK_DEPTH), 1);
-    const Instance* cube = scene.getInstance(1);
-    EXPECT_EQ(cube->premierNom, 1);
-    EXPECT_EQ(cube->dernierNom, 2);
-    int x, y;
-    projette(50, 0, 20, x, y);
-    EXPECT_EQ(scene.indiceInstanceDuNom(scene.selection(x, y)), 1);
+    EXPECT_EQ(cube.premierNom, 1);
+    EXPECT_EQ(cube.dernierNom, 2);
+    EXPECT_EQ(scene.indiceInstanceDuNom(choisit(50, 0, 20)), 1);
 }
 
 TEST_F(RenduGL, PasDeGrilleInutilisableSignaleUneFoisSansBloquer) {
@@ -358,10 +284,8 @@ TEST_F(RenduGL, TextureDecodeeDevientUnNomOpenGL) {
     std::FILE* f = std::fopen(chemin.c_str(), "wb");
     ASSERT_NE(f, nullptr);
     std::fputs("P6\n3 1\n255\n", f);
-    const unsigned char pixels[9] = {255, 0, 0, 0, 255, 0, 0, 0, 255};
-    std::fwrite(pixels, 1, sizeof pixels, f);
+    std::fwrite("\xff\0\0\0\xff\0\0\0\xff", 1, 9, f);
     std::fclose(f);
-
     auto t = std::make_shared<Texture>();
     t->fichier = "introuvable.ppm";  // the name as written; the resolved path is used
     t->chemin = chemin;

@@ -17,6 +17,14 @@
 #include "support/enregistreur_boites.h"
 
 class BancScript : public ::testing::Test {
+public:
+    // A triangle at height z as an object literal (the empty list keeps it from reading
+    // as a point of three elements).
+    static std::string triangle(int z = 0) {
+        std::string h = std::to_string(z);
+        return "(3, 1, {0 0 " + h + "  1 0 " + h + "  0 1 " + h + "}, {})";
+    }
+
 protected:
     CScene scene;
     Camera camera;
@@ -66,12 +74,5 @@ protected:
         std::string r;
         for (const auto& b : boites.boites()) r += "[" + b.titre + "] " + b.texte + "\n";
         return r;
-    }
-
-    // A triangle at height z as an object literal (the empty list keeps it from reading
-    // as a point of three elements).
-    static std::string triangle(int z = 0) {
-        std::string h = std::to_string(z);
-        return "(3, 1, {0 0 " + h + "  1 0 " + h + "  0 1 " + h + "}, {})";
     }
 };

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Driving the robot as a user does: keys, a click on an object, the space bar, and the
+# warning box dismissed with Enter.
+source "$(dirname "$0")/commun.inc"
+
+lance() {  # scene, dump file
+    "$BRAKMOR" -f "$1" -dump "$2" > sortie.txt 2> erreurs.txt &
+    PID=$!
+    for _ in $(seq 1 100); do
+        FENETRE=$(xdotool search --name "Brakmor" 2>/dev/null | head -1)
+        [ -n "$FENETRE" ] && break
+        sleep 0.1
+    done
+    [ -n "$FENETRE" ] || echec "fenêtre introuvable"
+    sleep 1.5
+    xdotool windowfocus --sync "$FENETRE" 2>/dev/null || xdotool windowfocus "$FENETRE"
+}
+arrete() {
+    kill -TERM "$PID"
+    wait "$PID" || true
+}
+json() {  # file, python expression on d
+    python3 -c "import json,sys; d=json.load(open('$1')); sys.exit(0 if ($2) else 1)"
+}
+
+# A key press turns the base joint by 7 degrees.
+lance demo.txt touche.json
+xdotool key --delay 150 a a
+sleep 1
+arrete
+json touche.json "[e for e in d['entites'] if e['type']=='robot'][0]['THETA1'] == 104" || echec "la touche a n'a pas tourné la base de 2 x 7 degrés"
+
+# A left click on the green cube sends the robot to fetch it; space releases it.
+lance demo.txt saisie.json
+xdotool mousemove --window "$FENETRE" 523 317 click 1
+sleep 14
+kill -STOP "$PID"; kill -CONT "$PID"
+xdotool key space
+sleep 3
+arrete
+json saisie.json "any(i['tenuPar'] is None and abs(i['boiteMin'][2]) < 1e-3 and 26 <= i['boiteMin'][0] and i['boiteMax'][1] <= 80 for i in d['instances'])" || { cat saisie.json | head -60; echec "le cube vert devrait être lâché et reposer au sol"; }
+json saisie.json "[e for e in d['entites'] if e['type']=='robot'][0]['commandes'] == 0" || echec "la file de commandes devrait être vide"
+
+# A fetch without the release: the object is held, above the floor, no longer falling.
+lance demo.txt tenu.json
+xdotool mousemove --window "$FENETRE" 523 317 click 1
+sleep 14
+arrete
+json tenu.json "any(i['tenuPar'] is not None and i['tombe'] is False and i['boiteMin'][2] > 2 for i in d['instances'])" || { head -80 tenu.json; echec "le cube vert devrait être tenu au-dessus du sol"; }
+
+# A scene with an error: the box blocks loading until Enter dismisses it.
+printf 'x = rgb(1, 2);\n' > faute.txt
+lance faute.txt faute.json
+grep -q "Tu fournis 2 paramètre(s)" erreurs.txt || echec "la boîte n'a pas été signalée"
+grep -q "lue(s)" sortie.txt && echec "le chargement aurait dû attendre la boîte"
+xdotool key Return
+sleep 1.5
+grep -q "entité(s) lue(s)" sortie.txt || echec "Entrée n'a pas fermé la boîte"
+kill -0 "$PID" || echec "le programme s'est arrêté"
+arrete
+echo "interaction : OK"

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Headless check of scene files: exit statuses, boxes on standard error, the JSON dump.
+source "$(dirname "$0")/commun.inc"
+"$BRAKMOR" -check -f demo.txt -dump scene.json > sortie.txt 2> erreurs.txt
+statut=$?
+[ "$statut" -eq 0 ] || { cat erreurs.txt; echec "la scène de démonstration devrait se charger sans erreur (statut $statut)"; }
+python3 - <<'PY' || echec "dump JSON invalide ou incomplet"
+import json, math
+d = json.load(open("scene.json"))
+types = [e["type"] for e in d["entites"]]
+assert types.count("robot") == 1, types
+assert "metaballzone" in types
+assert len(d["instances"]) >= 5
+assert len(d["lumieres"]) == 2
+assert len(d["options"]) == 28
+assert d["options"]["ombrage"]["valeur"] is True
+robot = [e for e in d["entites"] if e["type"] == "robot"][0]
+assert robot["THETA2"] == 40 and robot["THETA3"] == -70
+PY
+
+printf 'x = rgb(1, 2);\ny = inconnue;\n' > faute.txt
+"$BRAKMOR" -check -f faute.txt > sortie.txt 2> erreurs.txt
+statut=$?
+[ "$statut" -eq 1 ] || echec "une scène fautive doit donner le statut 1 (statut $statut)"
+grep -q "Tu fournis 2 paramètre(s) à la fonction \"rgb\" qui en attend 3" erreurs.txt || echec "boîte du nombre de paramètres absente"
+
+"$BRAKMOR" -check -f absente.txt > sortie.txt 2> erreurs.txt
+statut=$?
+[ "$statut" -eq 3 ] || echec "un fichier absent doit donner le statut 3 (statut $statut)"
+grep -q "impossible d'ouvrir le fichier" sortie.txt || echec "ligne rouge du fichier absent manquante"
+
+# Simulated time lets the dropped cube come to rest on its pillar.
+"$BRAKMOR" -check -f demo.txt -simule 3 -dump apres.json > /dev/null 2>&1 || echec "simulation"
+python3 - <<'PY' || echec "le cube lâché devrait reposer sur le pilier"
+import json
+d = json.load(open("apres.json"))
+hauts = sorted(i["boiteMin"][2] for i in d["instances"] if i["type"] == "entite" and i["boiteMin"][0] > 60 and i["boiteMin"][1] < -30)
+assert len(hauts) == 2 and abs(hauts[1] - 12.0) < 1e-3, hauts
+PY
+echo "verification : OK"
