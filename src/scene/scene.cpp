@@ -6,7 +6,7 @@
 #include <GL/glu.h>
 #include <stb/stb_image.h>
 
-#include <cstdio>
+#include <string>
 #include <utility>
 
 #include "app/console.h"

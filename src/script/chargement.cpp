@@ -28,7 +28,9 @@ private:
 int Script::charge(const char* nomFichier) {
     if (!nomFichier) throw pointeur_null("Script::charge: pointeur null");
     const std::string nom = nomFichier;
-    console << "\033[34m" << "lecture du fichier " << nom << "\033[49m" << "\n";
+    console << "\033[34m"
+            << "lecture du fichier " << nom << "\033[49m"
+            << "\n";
 
     const std::size_t separateur = nom.find_last_of("/:\\");
     repertoire = separateur == std::string::npos ? std::string() : nom.substr(0, separateur + 1);
@@ -56,8 +58,8 @@ int Script::charge(const char* nomFichier) {
     }
 
     if (scene) {
-        DejaVus instances(scene->instances), entites(scene->entites),
-            textures(scene->textures), materiaux(scene->materiaux);
+        DejaVus instances(scene->instances), entites(scene->entites), textures(scene->textures),
+            materiaux(scene->materiaux);
         // In name order. An object shared by several variables is registered once.
         for (auto it = variables.begin(); it != variables.end();) {
             Valeur& v = it->second;
@@ -89,7 +91,8 @@ int Script::charge(const char* nomFichier) {
                         if (materiaux.nouveau(o.get())) scene->ajouteMaterial(o);
                     retire = true;
                     break;
-                default: break;
+                default:
+                    break;
             }
             it = retire ? variables.erase(it) : std::next(it);
         }

@@ -226,9 +226,9 @@ Valeur Script::rgb(int fonction, int nb) {
     auto a = depileArguments(nb);
     if (!verifieArguments(fonction, a, {{T_INT, false}, {T_INT, false}, {T_INT, false}}))
         return couleurNulle();
-    return Valeur::objetDe(
-        T_COULEUR, std::make_shared<RGBA>(a[0].scalaire.i * UN_SUR_255, a[1].scalaire.i * UN_SUR_255,
-                                          a[2].scalaire.i * UN_SUR_255, 1.0f));
+    return Valeur::objetDe(T_COULEUR, std::make_shared<RGBA>(a[0].scalaire.i * UN_SUR_255,
+                                                             a[1].scalaire.i * UN_SUR_255,
+                                                             a[2].scalaire.i * UN_SUR_255, 1.0f));
 }
 
 Valeur Script::rgba(int fonction, int nb) {
@@ -256,7 +256,8 @@ Valeur Script::matrice(int fonction, int nb) {
 
 Valeur Script::setMatrice(int fonction, int nb) {
     auto a = depileArguments(nb);
-    if (!verifieArguments(fonction, a, {{T_MATRICE, true}, {T_MATRICE, false}})) return valeur_nulle;
+    if (!verifieArguments(fonction, a, {{T_MATRICE, true}, {T_MATRICE, false}}))
+        return valeur_nulle;
     auto cible = a[0].objet<CMatrice>();
     if (!cible) {
         console.boiteMessage("pointeur sur une matrice non initialisé", "erreur de pointeur");

@@ -141,7 +141,8 @@ Valeur Script::setTexture(int fonction, int nb) {
 
 Valeur Script::setMaterial(int fonction, int nb) {
     auto a = depileArguments(nb);
-    if (!verifieArguments(fonction, a, {{T_ENTITE, true}, {T_MATERIAL, false}})) return valeur_nulle;
+    if (!verifieArguments(fonction, a, {{T_ENTITE, true}, {T_MATERIAL, false}}))
+        return valeur_nulle;
     auto mesh = meshDe(a[0], "Les materiaux ne s'applique qu'à des mesh !");
     if (!mesh) return valeur_nulle;
     mesh->setMaterial(a[1].objet<Material>());
@@ -191,16 +192,15 @@ Valeur Script::setRobotReperes(int fonction, int nb) {
 
 Valeur Script::setRobotCoordArticulaires(int fonction, int nb) {
     auto a = depileArguments(nb);
-    if (!verifieArguments(fonction, a,
-                          {{T_ENTITE, true}, {T_INT, false}, {T_INT, false}, {T_INT, false},
-                           {T_INT, false}}))
+    if (!verifieArguments(
+            fonction, a,
+            {{T_ENTITE, true}, {T_INT, false}, {T_INT, false}, {T_INT, false}, {T_INT, false}}))
         return valeur_nulle;
     auto r = robotDe(a[0], "setArticulationCoord ne s'applique qu'à des robot !");
     if (r)
-        r->setCoordArticulaires(static_cast<float>(a[1].scalaire.i),
-                                static_cast<float>(a[2].scalaire.i),
-                                static_cast<float>(a[3].scalaire.i),
-                                static_cast<float>(a[4].scalaire.i));
+        r->setCoordArticulaires(
+            static_cast<float>(a[1].scalaire.i), static_cast<float>(a[2].scalaire.i),
+            static_cast<float>(a[3].scalaire.i), static_cast<float>(a[4].scalaire.i));
     return valeur_nulle;
 }
 
@@ -237,9 +237,9 @@ Valeur Script::addMetaballEx(int fonction, int nb) {
     for (int i : {1, 3, 4})
         if (!exigeObjet(fonction, i + 1, a[i])) return valeur_nulle;
     auto position = a[4].objet<CVecteur>();
-    auto primitive =
-        zone->ajoutePrimitive(*a[1].objet<std::string>(), a[2].scalaire.f, *a[3].objet<std::string>(),
-                              CVecteur(position->x, position->y, position->z), a[5].scalaire.f);
+    auto primitive = zone->ajoutePrimitive(
+        *a[1].objet<std::string>(), a[2].scalaire.f, *a[3].objet<std::string>(),
+        CVecteur(position->x, position->y, position->z), a[5].scalaire.f);
     // Published under a name of its own so that the scene takes it over with the rest.
     std::string nom;
     do {

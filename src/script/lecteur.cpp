@@ -27,12 +27,10 @@ const int nb_meta_commandes = 1;
 
 // Codes the language does not accept; they are reported and kept.
 bool caractereRefuse(unsigned char c) {
-    switch (c) {
-        case 0: case 33: case 36: case 37: case 39: case 42: case 43: case 60: case 62: case 63:
-        case 64: case 91: case 92: case 93: case 94: case 96: case 124: case 126: case 127:
-            return true;
-        default: return c >= 167 && c <= 191;
-    }
+    static const unsigned char refuses[] = {0,  33, 36, 37, 39, 42, 43,  60,  62, 63,
+                                            64, 91, 92, 93, 94, 96, 124, 126, 127};
+    if (c >= 167 && c <= 191) return true;
+    return std::find(std::begin(refuses), std::end(refuses), c) != std::end(refuses);
 }
 
 // The name under which a file is recognised in the include chain.
@@ -82,10 +80,16 @@ bool Script::aux_lit_fichier(const std::string& nomFichier) {
         tamponLocal.reset(new char[TAILLE_TAMPON]);
         tampon = tamponLocal.get();
     }
+    struct Sortie {
+        Script& s;
+        bool local;
+        ~Sortie() {
+            s.fichiersEnCours_.pop_back();
+            if (local) s.tampon = nullptr;
+        }
+    } sortie{*this, tamponLocal != nullptr};
     fichiersEnCours_.push_back(canonique);
     execute_flux(flux);
-    fichiersEnCours_.pop_back();
-    if (tamponLocal) tampon = nullptr;
     return true;
 }
 
@@ -100,19 +104,20 @@ void Script::execute_flux(std::istream& flux) {
             if (i < nb_meta_commandes)
                 meta_commandes[i].fonction(*this, instruction);
             else
-                console << "la meta commande '" << nom << "' est inconnue !" << "\n";
+                console << "la meta commande '" << nom << "' est inconnue !"
+                        << "\n";
             continue;
         }
         try {
             execute_instruction(instruction);
         } catch (const std::exception& e) {
             // Nothing a statement does may stop the loading.
-            console.boiteMessage("L'instruction\n\n\t'" + instruction.texte + "'\n\na échoué :\n\n" +
-                                     e.what(),
-                                 "erreur");
+            console.boiteMessage(
+                "L'instruction\n\n\t'" + instruction.texte + "'\n\na échoué :\n\n" + e.what(),
+                "erreur");
         } catch (const char* message) {
-            console.boiteMessage("L'instruction\n\n\t'" + instruction.texte + "'\n\na échoué :\n\n" +
-                                     (message ? message : ""),
+            console.boiteMessage("L'instruction\n\n\t'" + instruction.texte +
+                                     "'\n\na échoué :\n\n" + (message ? message : ""),
                                  "erreur");
         } catch (...) {
             console.boiteMessage("L'instruction\n\n\t'" + instruction.texte + "'\n\na échoué.",
@@ -164,7 +169,9 @@ bool Script::lit_instruction(std::istream& flux, ChaineCurseur& instruction) {
                     commentaire = true;
                 }
                 continue;  // comment slashes and a lone slash leave the blank flag alone
-            case '(': ++parentheses; break;
+            case '(':
+                ++parentheses;
+                break;
             case ')':
                 if (parentheses == 0) {
                     console.boiteMessage("parenthèse ')' en trop", "erreur");
@@ -172,7 +179,9 @@ bool Script::lit_instruction(std::istream& flux, ChaineCurseur& instruction) {
                 }
                 --parentheses;
                 break;
-            case '{': ++accolades; break;
+            case '{':
+                ++accolades;
+                break;
             case '}':
                 if (accolades == 0) {
                     console.boiteMessage("accolade '}' en trop", "erreur");
@@ -180,7 +189,9 @@ bool Script::lit_instruction(std::istream& flux, ChaineCurseur& instruction) {
                 }
                 --accolades;
                 break;
-            case '"': chaine = true; break;
+            case '"':
+                chaine = true;
+                break;
             case ';':
                 if (parentheses != 0 || accolades != 0) {
                     console.boiteMessage(
@@ -195,7 +206,8 @@ bool Script::lit_instruction(std::istream& flux, ChaineCurseur& instruction) {
                 if (blanc) meta = true;
                 break;
             case ' ':
-            case '\t': continue;
+            case '\t':
+                continue;
             default:
                 if (caractereRefuse(c))
                     console.boiteMessage(

@@ -90,7 +90,8 @@ void Script::execute_instruction(ChaineCurseur& instruction) {
         if (!verifie_affectation(cible, o.type, valeur.type)) return;
         if (valeur.estObjet() && !valeur.adresse()) {
             console.boiteMessage(
-                "Tentative d'affectation d'un objet non initialisé à la variable\n\n  '" + cible + "'",
+                "Tentative d'affectation d'un objet non initialisé à la variable\n\n  '" + cible +
+                    "'",
                 "erreur de pointeur");
             return;
         }
@@ -184,9 +185,9 @@ Valeur Script::appelle(int fonction, ChaineCurseur& c) {
                                  "erreur");
             resultat = valeur_nulle;
         } catch (const char* message) {
-            console.boiteMessage(std::string("La fonction ") + f.nom + " a échoué :\n\n" +
-                                     (message ? message : ""),
-                                 "erreur");
+            console.boiteMessage(
+                std::string("La fonction ") + f.nom + " a échoué :\n\n" + (message ? message : ""),
+                "erreur");
             resultat = valeur_nulle;
         }
     }
@@ -212,14 +213,18 @@ bool Script::lit_arguments(const ChaineCurseur& c, std::vector<std::string>& arg
             chaine = !chaine;
         } else if (!chaine) {
             switch (ch) {
-                case '(': ++parentheses; break;
+                case '(':
+                    ++parentheses;
+                    break;
                 case ')':
                     if (--parentheses < 0) {
                         console.boiteMessage("parenthèse ')' en trop", "erreur");
                         return false;
                     }
                     break;
-                case '{': ++accolades; break;
+                case '{':
+                    ++accolades;
+                    break;
                 case '}':
                     if (--accolades < 0) {
                         console.boiteMessage("accolade '}' en trop", "erreur");
@@ -233,7 +238,8 @@ bool Script::lit_arguments(const ChaineCurseur& c, std::vector<std::string>& arg
                         continue;
                     }
                     break;
-                default: break;
+                default:
+                    break;
             }
         }
         courant += ch;
@@ -268,9 +274,9 @@ bool Script::verifie_nb_parametres(int fonction, int nb) {
 
 bool Script::verifie_affectation(const std::string& nom, int32_t typeOption, int32_t typeValeur) {
     if (typeOption == typeValeur) return true;
-    console.boiteMessage("Tentative d'affectation d'un objet de type\n\n  '" + nom_type(typeValeur) +
-                             "'\n\nà la variable\n\n  '" + nom + "'\n\nqui est du type\n\n  '" +
-                             nom_type(typeOption) + "'",
+    console.boiteMessage("Tentative d'affectation d'un objet de type\n\n  '" +
+                             nom_type(typeValeur) + "'\n\nà la variable\n\n  '" + nom +
+                             "'\n\nqui est du type\n\n  '" + nom_type(typeOption) + "'",
                          TITRE_BOURDE);
     return false;
 }
@@ -385,7 +391,8 @@ Valeur Script::evalueObjet(const std::vector<std::string>& textes) {
                 // A face needs three corners for its normal; it would not draw either.
                 console.boiteMessage("Une face de ton objet n'a que " +
                                          std::to_string(points->size()) + " sommet(s) :\n\n  '" +
-                                         textes[k] + "'\n\nIl en faut au moins 3, elle est ignorée.",
+                                         textes[k] +
+                                         "'\n\nIl en faut au moins 3, elle est ignorée.",
                                      TITRE_OBJET);
                 continue;
             }

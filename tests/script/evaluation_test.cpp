@@ -6,7 +6,8 @@
 
 namespace {
 const char* const BOURDE = "(erreur) encore une bourde...";
-const char* const ENDORMI = "Tu te serais pas endormi sur le clavier à tout hazard ?\n\tC'est quoi çà :\n\n\t'";
+const char* const ENDORMI =
+    "Tu te serais pas endormi sur le clavier à tout hazard ?\n\tC'est quoi çà :\n\n\t'";
 }  // namespace
 
 using Evaluation = BancScript;
@@ -104,8 +105,9 @@ TEST_F(Evaluation, PointAvecUneChaineSignaleLElement) {
     EXPECT_EQ(var("p").type, T_VOID);
     ASSERT_EQ(nbBoites(), 1);
     EXPECT_EQ(boite().titre, BOURDE);
-    EXPECT_EQ(boite().texte,
-              "L'expression\n\n  ' \"a\"' de type string'\n\nest utilisé avec le type\n\n   'float'");
+    EXPECT_EQ(
+        boite().texte,
+        "L'expression\n\n  ' \"a\"' de type string'\n\nest utilisé avec le type\n\n   'float'");
 }
 
 TEST_F(Evaluation, ListeDePointsIgnoreLesNombresEnTrop) {
@@ -254,12 +256,6 @@ TEST_F(Evaluation, ParenthesesTresImbriqueesLimitees) {
     EXPECT_EQ(nbBoites(), 29);  // each object level around the point is malformed
     for (const auto& b : boites.boites())
         EXPECT_EQ(b.texte.find("trop imbriquée"), std::string::npos);
-}
-
-TEST_F(Evaluation, NomDeFonctionAffectableMaisIlliible) {
-    execute("rgb = 3;\nx = rgb;\n");
-    EXPECT_EQ(var("rgb").scalaire.i, 3);
-    EXPECT_EQ(nbBoites(), 1);  // "rgb" alone is a call with one argument
 }
 
 TEST_F(Evaluation, ErreurDansUneInstructionNArretePasLeFichier) {

@@ -95,7 +95,8 @@ TEST_F(Fonctions, InstancieUneEntiteNulle) {
 }
 
 TEST_F(Fonctions, SetMatriceSurUneInstanceOuUneEntite) {
-    execute("m = " + triangle() + ";\ni = instancieEntite(&m);\n"
+    execute("m = " + triangle() +
+            ";\ni = instancieEntite(&m);\n"
             "t = matrice(1, 0, 0, 5, 0, 1, 0, 6, 0, 0, 1, 7, 0, 0, 0, 1);\n"
             "setMatrice(&i, t);\nsetMatrice(&m, t);\n");
     ASSERT_EQ(nbBoites(), 0) << toutesLesBoites();
@@ -107,27 +108,31 @@ TEST_F(Fonctions, SetMatriceSurUneInstanceOuUneEntite) {
 }
 
 TEST_F(Fonctions, OperationsSurLesMatrices) {
-    execute("t = matrice(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);\n"
-            "matriceScale(&t, (2, 3, 4));\nmatriceTranslate(&t, (1, 1, 1));\n");
+    execute(
+        "t = matrice(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);\n"
+        "matriceScale(&t, (2, 3, 4));\nmatriceTranslate(&t, (1, 1, 1));\n");
     ASSERT_EQ(nbBoites(), 0) << toutesLesBoites();
     auto t = var("t").objet<CMatrice>();
     CVecteur p = t->transformePoint(CVecteur(1, 1, 1));
     EXPECT_FLOAT_EQ(p.x, 3);  // scaled first, then moved
     EXPECT_FLOAT_EQ(p.z, 5);
 
-    execute("r = matrice(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);\n"
-            "matriceRotate(&r, (0, 0, 1), 90);\n");
+    execute(
+        "r = matrice(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);\n"
+        "matriceRotate(&r, (0, 0, 1), 90);\n");
     CVecteur q = var("r").objet<CMatrice>()->transformePoint(CVecteur(1, 0, 0));
     EXPECT_NEAR(q.x, 0, 1e-5);
     EXPECT_NEAR(std::fabs(q.y), 1, 1e-5);
 }
 
 TEST_F(Fonctions, MatriceCibleNulleMessagesExacts) {
-    execute("n = matrice(1);\nt = matrice(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);\n"
-            "detruit(t);\n");
+    execute(
+        "n = matrice(1);\nt = matrice(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);\n"
+        "detruit(t);\n");
     boites.efface();
-    execute("setMatrice(&t, t);\nmatriceScale(&t, (1, 1, 1));\n"
-            "matriceTranslate(&t, (1, 1, 1));\nmatriceRotate(&t, (0, 0, 1), 3);\n");
+    execute(
+        "setMatrice(&t, t);\nmatriceScale(&t, (1, 1, 1));\n"
+        "matriceTranslate(&t, (1, 1, 1));\nmatriceRotate(&t, (0, 0, 1), 3);\n");
     ASSERT_EQ(nbBoites(), 4) << toutesLesBoites();
     EXPECT_EQ(boite(0).texte, "pointeur sur une matrice non initialisé");
     EXPECT_EQ(boite(1).texte, "pointeur sur une matrice non initialisé");
@@ -171,8 +176,10 @@ TEST_F(Fonctions, ScaleRefuseCeQuiNEstPasUnMesh) {
 }
 
 TEST_F(Fonctions, MaterialEtTexture) {
-    execute("m = " + triangle() + ";\n"
-            "mat = creerMaterial(rgb(255, 0, 0), rgb(0, 255, 0), rgb(0, 0, 255), rgb(255, 255, 255), 7);\n"
+    execute("m = " + triangle() +
+            ";\n"
+            "mat = creerMaterial(rgb(255, 0, 0), rgb(0, 255, 0), rgb(0, 0, 255), rgb(255, 255, "
+            "255), 7);\n"
             "setMaterial(&m, mat);\nt = chargeTexture(\"sc_texture.tga\");\nsetTexture(&m, &t);\n");
     ASSERT_EQ(nbBoites(), 0) << toutesLesBoites();
     auto mat = var("mat").objet<Material>();
@@ -220,14 +227,17 @@ TEST_F(Fonctions, ChargeWaveFrontPublieLesMateriaux) {
 
     // An existing variable of the same name is left as it is.
     execute("d = chargeWaveFront(\"sc_cube.obj\", false);\n");
-    EXPECT_NE(meshDe(var("d"))->getFace(0).material, var("sc_cube.objacier").objet<Material>().get());
+    EXPECT_NE(meshDe(var("d"))->getFace(0).material,
+              var("sc_cube.objacier").objet<Material>().get());
 }
 
 TEST_F(Fonctions, ChargeWaveFrontCheminRelatif) {
     // Beside the scene only: found there. In both places: the working directory wins.
     ecrit("sc_seul.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
     ecrit("sc_cube.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
-    execute("s = chargeWaveFront(\"sc_seul.obj\", true);\nc = chargeWaveFront(\"sc_cube.obj\", true);\n");
+    execute(
+        "s = chargeWaveFront(\"sc_seul.obj\", true);\nc = chargeWaveFront(\"sc_cube.obj\", "
+        "true);\n");
     ASSERT_EQ(nbBoites(), 0) << toutesLesBoites();
     EXPECT_EQ(meshDe(var("s"))->nbFaces(), 1);
     EXPECT_EQ(meshDe(var("c"))->nbFaces(), 6);
@@ -248,10 +258,11 @@ TEST_F(Fonctions, ChargeWaveFrontEchecEtOrdreDesControles) {
 }
 
 TEST_F(Fonctions, InsertLumiere) {
-    execute("insertLumiere(true, (1, 2, 3), 0, (0, 0, -2), rgb(255, 0, 0), rgb(0, 255, 0), "
-            "rgb(0, 0, 255), 2, 45, 1, 0.5, 0.25, false);\n"
-            "insertLumiere(false, (0, 0, 0), 1, (0, 0, 0), rgb(0, 0, 0), rgb(0, 0, 0), rgb(0, 0, 0), "
-            "0, 180, 1, 0, 0, true);\n");
+    execute(
+        "insertLumiere(true, (1, 2, 3), 0, (0, 0, -2), rgb(255, 0, 0), rgb(0, 255, 0), "
+        "rgb(0, 0, 255), 2, 45, 1, 0.5, 0.25, false);\n"
+        "insertLumiere(false, (0, 0, 0), 1, (0, 0, 0), rgb(0, 0, 0), rgb(0, 0, 0), rgb(0, 0, 0), "
+        "0, 180, 1, 0, 0, true);\n");
     ASSERT_EQ(nbBoites(), 0) << toutesLesBoites();
     ASSERT_EQ(scene.nbLumieres(), 2);
     Lumiere* l = scene.getLumiere(0);
@@ -272,8 +283,9 @@ TEST_F(Fonctions, InsertLumiere) {
 }
 
 TEST_F(Fonctions, InsertLumiereAvecUnObjetDetruitRefusee) {
-    execute("c = rgb(1, 1, 1);\ndetruit(c);\ninsertLumiere(true, (1, 2, 3), 0, (0, 0, 1), c, c, c, "
-            "2, 45, 1, 0, 0, true);\n");
+    execute(
+        "c = rgb(1, 1, 1);\ndetruit(c);\ninsertLumiere(true, (1, 2, 3), 0, (0, 0, 1), c, c, c, "
+        "2, 45, 1, 0, 0, true);\n");
     EXPECT_EQ(scene.nbLumieres(), 0);
     ASSERT_EQ(nbBoites(), 1);
     EXPECT_EQ(boite().titre, "erreur de pointeur");
@@ -300,7 +312,8 @@ TEST_F(Fonctions, RobotConstruitEtReglages) {
     std::string liens;
     for (int i = 0; i < 11; ++i) liens += "l" + std::to_string(i) + " = " + triangle(i) + ";\n";
     execute(liens + robotAvec("&l10") +
-            "setRobotReperes(&r, true);\nsetRobotPrecisionProgrammeMGI(&r, 3);\n");
+            "setRobotReperes(&r, true);\nsetRobotPrecisionProgrammeMGI(&r, 3);\n"
+            "setRobotCoordArticulaires(&r, 45, 40, -70, 10);\n");
     ASSERT_EQ(nbBoites(), 0) << toutesLesBoites();
     auto r = std::dynamic_pointer_cast<Robot>(var("r").objet<Entite>());
     ASSERT_TRUE(r);
@@ -309,9 +322,13 @@ TEST_F(Fonctions, RobotConstruitEtReglages) {
     EXPECT_EQ(r->bielle, meshDe(var("l10")).get());
     EXPECT_TRUE(r->reperes);
     EXPECT_FLOAT_EQ(r->precisionMGI, 3);
+    EXPECT_FLOAT_EQ(r->THETA1, 45);
+    EXPECT_FLOAT_EQ(r->THETA3, -70);
+    EXPECT_FLOAT_EQ(r->THETA5, 10);
 
-    execute("setRobotReperes(&l0, true);\nsetRobotCoordArticulaires(&l0, 1, 2, 3, 4);\n"
-            "setRobotPrecisionProgrammeMGI(&l0, 1);\n");
+    execute(
+        "setRobotReperes(&l0, true);\nsetRobotCoordArticulaires(&l0, 1, 2, 3, 4);\n"
+        "setRobotPrecisionProgrammeMGI(&l0, 1);\n");
     ASSERT_EQ(nbBoites(), 3);
     EXPECT_EQ(boite(0).texte, "setRobotReperes ne s'applique qu'à des robot !");
     EXPECT_EQ(boite(1).texte, "setArticulationCoord ne s'applique qu'à des robot !");
@@ -337,9 +354,10 @@ TEST_F(Fonctions, RobotAvecUnLienQuiNEstPasUnMesh) {
 }
 
 TEST_F(Fonctions, MetaballsPublieesSousDesNomsDistincts) {
-    execute("z = metaballzone(10, 4, 1.0);\n"
-            "addMetaballEx(&z, \"sphere\", 1, \"sinY\", (1, 0, 0), 2);\n"
-            "addMetaballEx(&z, \"sphere\", 1, \"aucune\", (0, 1, 0), 2);\n");
+    execute(
+        "z = metaballzone(10, 4, 1.0);\n"
+        "addMetaballEx(&z, \"sphere\", 1, \"sinY\", (1, 0, 0), 2);\n"
+        "addMetaballEx(&z, \"sphere\", 1, \"aucune\", (0, 1, 0), 2);\n");
     ASSERT_EQ(nbBoites(), 0) << toutesLesBoites();
     auto zone = std::dynamic_pointer_cast<MetaballZone>(var("z").objet<Entite>());
     ASSERT_EQ(zone->primitives.size(), 2u);
@@ -353,7 +371,8 @@ TEST_F(Fonctions, MetaballsPublieesSousDesNomsDistincts) {
     EXPECT_FALSE(zone->primitives[0]->tombe);
     EXPECT_FLOAT_EQ(zone->primitives[1]->m[13], 1);
 
-    execute("m = " + triangle() + ";\naddMetaballEx(&m, \"sphere\", 1, \"\", (0, 0, 0), 1);\n"
+    execute("m = " + triangle() +
+            ";\naddMetaballEx(&m, \"sphere\", 1, \"\", (0, 0, 0), 1);\n"
             "addMetaballEx(&vide, \"sphere\", 1, \"\", (0, 0, 0), 1);\n");
     ASSERT_GE(nbBoites(), 1);
     EXPECT_EQ(boite(0).titre, "erreur de type");

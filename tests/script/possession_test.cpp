@@ -10,7 +10,8 @@ std::shared_ptr<Mesh> meshDe(const Valeur& v) {
 
 std::string robotComplet() {
     std::string s;
-    for (int i = 0; i < 11; ++i) s += "l" + std::to_string(i) + " = " + BancScript::triangle(i) + ";\n";
+    for (int i = 0; i < 11; ++i)
+        s += "l" + std::to_string(i) + " = " + BancScript::triangle(i) + ";\n";
     s += "r = robot(10, 20, 30, 30, 5, 5, 5, 5, 5, 90, 90, 90, 90, 2, 1";
     for (int i = 0; i < 11; ++i) s += ", &l" + std::to_string(i);
     return s + ");\n";
@@ -43,9 +44,11 @@ TEST_F(Possession, UnNomSeulNeDetruitPasSaVariable) {
 }
 
 TEST_F(Possession, AutoAffectationGardeLObjet) {
-    execute("t = chargeTexture(\"sc_texture.tga\");\nt = t;\n"
-            "m = matrice(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);\nm = m;\n"
-            "e = " + triangle() + ";\ni = instancieEntite(&e);\ni = i;\n");
+    execute(
+        "t = chargeTexture(\"sc_texture.tga\");\nt = t;\n"
+        "m = matrice(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);\nm = m;\n"
+        "e = " +
+        triangle() + ";\ni = instancieEntite(&e);\ni = i;\n");
     ASSERT_EQ(nbBoites(), 0) << toutesLesBoites();
     EXPECT_EQ(var("t").objet<Texture>()->fichier, "sc_texture.tga");
     EXPECT_FLOAT_EQ(var("m").objet<CMatrice>()->m[0], 1);
@@ -89,7 +92,8 @@ TEST_F(Possession, RobotReaffecteResteDansLaScene) {
 }
 
 TEST_F(Possession, OrdreDeRemiseSelonLesNomsEtComptes) {
-    ASSERT_EQ(charge("zz = " + triangle(1) + ";\naa = " + triangle(2) + ";\n"
+    ASSERT_EQ(charge("zz = " + triangle(1) + ";\naa = " + triangle(2) +
+                     ";\n"
                      "tex = chargeTexture(\"sc_texture.tga\");\n"
                      "i = instancieEntite(&zz);\nn = 5;\nvide = (1.5, 0, {}, {});\n"
                      "mat = creerMaterial(rgb(1,1,1), rgb(1,1,1), rgb(1,1,1), rgb(1,1,1), 1.0);\n"),
@@ -106,13 +110,15 @@ TEST_F(Possession, OrdreDeRemiseSelonLesNomsEtComptes) {
     EXPECT_FALSE(existe("tex"));
     EXPECT_FALSE(existe("zz"));
     EXPECT_FALSE(existe("mat"));
-    EXPECT_EQ(sortie, "\033[34mlecture du fichier " + dossier + "scene.txt\033[49m\n"
-                      "  2 entité(s) lue(s)\n  1 textures(s) lue(s)\n  0 lumière(s) lue(s)\n"
-                      "  1 instance(s) d'entité ajoutée(s)\n\033[0m");
+    EXPECT_EQ(sortie, "\033[34mlecture du fichier " + dossier +
+                          "scene.txt\033[49m\n"
+                          "  2 entité(s) lue(s)\n  1 textures(s) lue(s)\n  0 lumière(s) lue(s)\n"
+                          "  1 instance(s) d'entité ajoutée(s)\n\033[0m");
 }
 
 TEST_F(Possession, ObjetPartageRemisUneSeuleFois) {
-    ASSERT_EQ(charge("a = " + triangle() + ";\nb = a;\ni = instancieEntite(&a);\nj = i;\n"
+    ASSERT_EQ(charge("a = " + triangle() +
+                     ";\nb = a;\ni = instancieEntite(&a);\nj = i;\n"
                      "t = chargeTexture(\"sc_texture.tga\");\nu = t;\n"),
               0);
     EXPECT_EQ(scene.nbEntites(), 1);
@@ -123,7 +129,8 @@ TEST_F(Possession, ObjetPartageRemisUneSeuleFois) {
 }
 
 TEST_F(Possession, TextureDUnMeshInstalleeMemeSansVariable) {
-    ASSERT_EQ(charge("m = " + triangle() + ";\nt = chargeTexture(\"sc_texture.tga\");\n"
+    ASSERT_EQ(charge("m = " + triangle() +
+                     ";\nt = chargeTexture(\"sc_texture.tga\");\n"
                      "setTexture(&m, &t);\ndetruit(t);\n"),
               0);
     ASSERT_EQ(scene.nbTextures(), 1);
@@ -153,30 +160,23 @@ TEST_F(Possession, FichierDeSceneAbsent) {
     testing::internal::CaptureStdout();
     EXPECT_EQ(script.charge((dossier + "absent.txt").c_str()), 3);
     std::string s = testing::internal::GetCapturedStdout();
-    EXPECT_NE(s.find("\033[31m(Script::aux_lit_fichier) impossible d'ouvrir le fichier "), std::string::npos);
+    EXPECT_NE(s.find("\033[31m(Script::aux_lit_fichier) impossible d'ouvrir le fichier "),
+              std::string::npos);
     EXPECT_TRUE(script.variables.empty());
     EXPECT_THROW(script.charge(nullptr), pointeur_null);
 }
 
-TEST_F(Possession, RepertoireDeLaScene) {
-    charge("a = 1;\n");
-    EXPECT_EQ(script.repertoire, dossier);
-    testing::internal::CaptureStdout();
-    script.charge("sans_repertoire.txt");
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(script.repertoire, "");
-}
-
 TEST_F(Possession, SequencesDeReaffectationsEtDeDestructions) {
     // Everything mixed; the sanitizer build checks that no freed object is touched.
-    ASSERT_EQ(charge(robotComplet() +
-                     "i = instancieEntite(&r);\nj = i;\ni = j;\ndetruit(j);\nk = instancieEntite(&r);\n"
-                     "r2 = r;\nr = r2;\ndetruit(r);\nr2 = 5;\nsetMatrice(&k, matrice(1, 0, 0, 1, 0, 1, "
-                     "0, 2, 0, 0, 1, 3, 0, 0, 0, 1));\nm = l0;\nl0 = m;\ndetruit(l0);\nl0 = l1;\n"
-                     "t = chargeTexture(\"sc_texture.tga\");\nsetTexture(&l1, &t);\nt = t;\ndetruit(t);\n"
-                     "c = rgb(1, 2, 3);\nd = c;\nc = c;\ndetruit(d);\np = &c;\nl = {1 2 3};\nl;\nl = l;\n"
-                     "detruit(l);\ni;\nk;\n"),
-              0);
+    ASSERT_EQ(
+        charge(robotComplet() +
+               "i = instancieEntite(&r);\nj = i;\ni = j;\ndetruit(j);\nk = instancieEntite(&r);\n"
+               "r2 = r;\nr = r2;\ndetruit(r);\nr2 = 5;\nsetMatrice(&k, matrice(1, 0, 0, 1, 0, 1, "
+               "0, 2, 0, 0, 1, 3, 0, 0, 0, 1));\nm = l0;\nl0 = m;\ndetruit(l0);\nl0 = l1;\n"
+               "t = chargeTexture(\"sc_texture.tga\");\nsetTexture(&l1, &t);\nt = t;\ndetruit(t);\n"
+               "c = rgb(1, 2, 3);\nd = c;\nc = c;\ndetruit(d);\np = &c;\nl = {1 2 3};\nl;\nl = l;\n"
+               "detruit(l);\ni;\nk;\n"),
+        0);
     EXPECT_EQ(nbBoites(), 0) << toutesLesBoites();
     ASSERT_EQ(scene.nbInstances(), 1);
     auto k = std::dynamic_pointer_cast<InstanceEntite>(scene.instances[0]);

@@ -22,13 +22,8 @@ TEST(Valeur, TextesDesValeurs) {
     Valeur c = Valeur::objetDe(T_COULEUR, std::make_shared<RGBA>());
     detruit_valeur(c);
     EXPECT_EQ(texte_valeur(c), "RGB(null)");
-}
-
-TEST(Valeur, NomsDeType) {
     EXPECT_EQ(nom_type(13), "material");
     EXPECT_EQ(nom_type(14), "type inconnu !");
-    EXPECT_EQ(nom_type(-1), "type inconnu !");
-    EXPECT_EQ(nom_type(7), "listepoint");
 }
 
 TEST(Valeur, EgaliteParIdentite) {
