@@ -5,7 +5,7 @@ PAQUETS=(
   build-essential cmake pkg-config
   freeglut3-dev libgl-dev libglu1-mesa-dev
   libimgui-dev libstb-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libtinyobjloader-dev
   xvfb xauth xdotool imagemagick python3
   clang
 )
@@ -19,4 +19,17 @@ if [ "${#manquants[@]}" -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   $SUDO apt-get update -qq
   $SUDO apt-get install -y -qq --no-install-recommends "${manquants[@]}"
+fi
+
+# The panel's GLUT and OpenGL2 back ends are compiled from the sources that libimgui-dev
+# ships under /usr/share/doc. Minimal images may exclude /usr/share/doc from installs: then
+# unpack the package's sources where the build looks for them as well.
+SOURCES_IMGUI=/usr/share/doc/libimgui-dev/examples/backends
+COPIE_IMGUI=/usr/local/share/brakmor/imgui-backends
+if [ ! -f "$SOURCES_IMGUI/imgui_impl_glut.cpp" ] && [ ! -f "$COPIE_IMGUI/imgui_impl_glut.cpp" ]; then
+  tmp="$(mktemp -d)"
+  (cd "$tmp" && apt-get download libimgui-dev >/dev/null && dpkg-deb -x libimgui-dev_*.deb extrait)
+  mkdir -p "$COPIE_IMGUI"
+  cp "$tmp/extrait$SOURCES_IMGUI/"imgui_impl_glut.cpp "$tmp/extrait$SOURCES_IMGUI/"imgui_impl_opengl2.cpp "$COPIE_IMGUI/"
+  rm -rf "$tmp"
 fi
