@@ -19,6 +19,7 @@
 #include "app/dump.h"
 #include "app/interface.h"
 #include "app/ligne_commande.h"
+#include "geometrie/mesh.h"
 
 int fenetrePrincipale = 0;
 const char* const CREDITS = "les développeurs de Brakmor";
@@ -125,20 +126,57 @@ bool captureFenetre(const std::string& fichier) {
     return stbi_write_png(fichier.c_str(), w, h, 3, retournee.data(), w * 3) != 0;
 }
 
+struct Statistiques {
+    double moyenne = 0, mediane = 0;
+};
+
+Statistiques statistiques(std::vector<double> durees) {
+    Statistiques s;
+    if (durees.empty()) return s;
+    for (double d : durees) s.moyenne += d;
+    s.moyenne /= static_cast<double>(durees.size());
+    std::sort(durees.begin(), durees.end());
+    s.mediane = durees[durees.size() / 2];
+    return s;
+}
+
+// Renders `images` frames with every mesh, the floor and the grids in immediate mode and as
+// many from display lists, in alternating blocks so that both see the same machine load,
+// and prints both timings and their ratio.
 void modeBench(int images) {
-    std::vector<double> durees;
-    for (int i = 0; i < images; ++i) {
-        auto debut = std::chrono::steady_clock::now();
+    const bool modeInitial = Mesh::modeImmediat;
+    auto image = [] {
+        const auto debut = std::chrono::steady_clock::now();
         affichage();
         glFinish();
-        durees.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - debut).count());
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - debut)
+            .count();
+    };
+    // Warm-up: shaders compiled, lists recorded.
+    for (bool immediat : {true, false}) {
+        Mesh::modeImmediat = immediat;
+        for (int i = 0; i < 5; ++i) image();
     }
-    if (durees.empty()) return;
-    double somme = 0;
-    for (double d : durees) somme += d;
-    std::sort(durees.begin(), durees.end());
-    std::printf("bench : %d images, moyenne %.3f ms, mediane %.3f ms\n", images, somme / images,
-                durees[durees.size() / 2]);
+    constexpr int BLOC = 10;
+    std::vector<double> durees[2];  // [0] immediate, [1] display lists
+    for (int fait = 0; fait < images;) {
+        const int n = std::min(BLOC, images - fait);
+        for (int mode = 0; mode < 2; ++mode) {
+            Mesh::modeImmediat = mode == 0;
+            for (int i = 0; i < n; ++i) durees[mode].push_back(image());
+        }
+        fait += n;
+    }
+    Mesh::modeImmediat = modeInitial;
+    if (images <= 0) return;
+    const Statistiques immediat = statistiques(durees[0]), listes = statistiques(durees[1]);
+    std::printf("bench : %d images en mode immédiat, moyenne %.3f ms, mediane %.3f ms\n", images,
+                immediat.moyenne, immediat.mediane);
+    std::printf("bench : %d images avec listes d'affichage, moyenne %.3f ms, mediane %.3f ms\n",
+                images, listes.moyenne, listes.mediane);
+    std::printf("bench : rapport immédiat / listes : moyenne %.2f, mediane %.2f\n",
+                listes.moyenne > 0 ? immediat.moyenne / listes.moyenne : 0.0,
+                listes.mediane > 0 ? immediat.mediane / listes.mediane : 0.0);
     std::fflush(stdout);
 }
 }  // namespace

@@ -4,11 +4,72 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <stdexcept>
+#include <thread>
 
 #include "app/console.h"
 #include "scene/scene.h"
+
+// Last: the X headers define short macro names.
+#include <GL/glx.h>
+
+// ---------------------------------------------------------------------------------------
+// Corner index lists
+
+int& ListeIndices::at(size_t i) {
+    if (i >= taille_) throw std::out_of_range("ListeIndices::at: indice invalide");
+    return data()[i];
+}
+
+int ListeIndices::at(size_t i) const {
+    if (i >= taille_) throw std::out_of_range("ListeIndices::at: indice invalide");
+    return data()[i];
+}
+
+void ListeIndices::agrandit(size_t n) {
+    if (n > UINT32_MAX) throw std::length_error("ListeIndices: trop d'indices");
+    int* nouveau = new int[n];
+    std::copy(begin(), end(), nouveau);
+    const uint32_t taille = taille_;
+    libere();
+    tas_ = nouveau;
+    capacite_ = static_cast<uint32_t>(n);
+    taille_ = taille;
+}
+
+void ListeIndices::resize(size_t n, int v) {
+    reserve(n);
+    for (size_t i = taille_; i < n; ++i) data()[i] = v;
+    taille_ = static_cast<uint32_t>(n);
+}
+
+void ListeIndices::assign(size_t n, int v) {
+    clear();
+    resize(n, v);
+}
+
+void ListeIndices::assign(const int* debut, const int* fin) {
+    const size_t n = static_cast<size_t>(fin - debut);
+    clear();
+    reserve(n);
+    std::copy(debut, fin, data());
+    taille_ = static_cast<uint32_t>(n);
+}
+
+void ListeIndices::shrink_to_fit() {
+    if (!surLeTas() || taille_ == capacite_) return;
+    ListeIndices copie(*this);
+    *this = std::move(copie);
+}
+
+bool operator==(const ListeIndices& a, const ListeIndices& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin());
+}
 
 Mesh::Mesh(int nbFaces, int nbSommets, int nbNormales, int nbTexCoords, const std::string& nom_) {
     if (nbSommets < 0 || nbNormales < 0 || nbFaces < 0) throw "paramètres incorrects !";
@@ -20,10 +81,24 @@ Mesh::Mesh(int nbFaces, int nbSommets, int nbNormales, int nbTexCoords, const st
     if (nbTexCoords > 0) texCoords.reserve(static_cast<size_t>(nbTexCoords));
 }
 
+namespace {
+// Set once the program is ending: the context may be gone by the time meshes are destroyed.
+bool finDuProgramme = false;
+
+bool contexteGLCourant() { return !finDuProgramme && glXGetCurrentContext() != nullptr; }
+}  // namespace
+
+bool Mesh::modeImmediat = false;
+
+Mesh::~Mesh() {
+    if (liste_ != 0 && contexteGLCourant()) glDeleteLists(liste_, 1);
+}
+
 // ---------------------------------------------------------------------------------------
 // Building
 
 int Mesh::ajouteSommet(CVecteur position, const RGBA& couleur) {
+    ++revision_;
     if (sommets.empty()) {
         boiteMin = position;
         boiteMax = position;
@@ -38,16 +113,20 @@ int Mesh::ajouteSommet(CVecteur position, const RGBA& couleur) {
 }
 
 int Mesh::ajouteNormale(CVecteur n) {
+    ++revision_;
     normales.push_back(n);
     return nbNormales() - 1;
 }
 
 int Mesh::ajouteTexCoord(float u, float v) {
+    ++revision_;
     texCoords.emplace_back(u, v);
     return nbTexCoords() - 1;
 }
 
 int Mesh::ajouteFace(int nbCoins, int groupe, Material* m) {
+    ++revision_;
+    // Up to four corners fit in the face itself; a larger count is reserved on the heap.
     const size_t capacite = nbCoins <= 0 ? 3 : static_cast<size_t>(nbCoins);
     Face f;
     f.sommets.reserve(capacite);
@@ -63,6 +142,7 @@ int Mesh::ajouteFace(int nbCoins, int groupe, Material* m) {
 
 int Mesh::ajouteSommetFace(int face, int sommet, int normale, int texCoord) {
     Face& f = getFace(face);
+    ++revision_;
     f.sommets.push_back(sommet);
     f.normales.push_back(normale);
     f.texCoords.push_back(texCoord);
@@ -78,22 +158,26 @@ inline bool dans(int i, size_t taille) { return i >= 0 && static_cast<size_t>(i)
 
 Face& Mesh::getFace(int i) {
     if (!dans(i, faces.size())) throw std::out_of_range("Mesh::getFace: indice invalide");
+    ++revision_;  // the caller may change the face through the reference
     return faces[i];
 }
 
 Sommet& Mesh::getSommet(int i) {
     if (!dans(i, sommets.size())) throw std::out_of_range("Mesh::getSommet: indice invalide");
+    ++revision_;
     return sommets[i];
 }
 
 CVecteur& Mesh::getNormale(int i) {
     if (!dans(i, normales.size())) throw std::out_of_range("Mesh::getNormale: indice invalide");
+    ++revision_;
     return normales[i];
 }
 
 std::pair<float, float>& Mesh::getTexCoord(int i) {
     if (!dans(i, texCoords.size()))
         throw std::out_of_range("Mesh::getTexCoord: indice de coordonnées de texture invalide");
+    ++revision_;
     return texCoords[i];
 }
 
@@ -107,6 +191,7 @@ CVecteur Mesh::getSomCoord(int i) const {
 void Mesh::setSomCoord(int i, float x, float y, float z) {
     if (!dans(i, sommets.size()))
         throw std::out_of_range("Mesh::setSomCoord: indice de sommet invalide");
+    ++revision_;
     Sommet& s = sommets[i];
     s.x = x;
     s.y = y;
@@ -122,6 +207,7 @@ CVecteur Mesh::getNormaleCoord(int i) const {
 void Mesh::setNormaleCoord(int i, float x, float y, float z) {
     if (!dans(i, normales.size()))
         throw std::out_of_range("Mesh::setNormaleCoord: indice de normale invalide");
+    ++revision_;
     normales[i] = CVecteur(x, y, z);
 }
 
@@ -137,6 +223,7 @@ void Mesh::setFaceIndices(int face, int k, int sommet, int normale, int texCoord
         throw std::out_of_range("Mesh::setFaceIndices: indice de normale invalide");
     if (texCoord >= 0 && texCoord >= nbTexCoords())
         throw std::out_of_range("Mesh::setFaceIndices: indice de coordonnées de texture invalide");
+    ++revision_;
     f.sommets[k] = sommet;
     f.normales[k] = normale;
     f.texCoords[k] = texCoord;
@@ -151,6 +238,7 @@ void Mesh::setFaceIndiceNormale(int face, int k, int normale) {
     // This operation shares setFaceIndices' message for a bad normal.
     if (normale >= 0 && normale >= nbNormales())
         throw std::out_of_range("Mesh::setFaceIndices: indice de normale invalide");
+    ++revision_;
     f.normales[k] = normale;
 }
 
@@ -176,6 +264,7 @@ CVecteur Mesh::calcNormaleFace(int i) {
     const CVecteur p0 = getSommet(f.sommets[0]).transformePoint(placement);
     const CVecteur p1 = getSommet(f.sommets[1]).transformePoint(placement);
     const CVecteur p2 = getSommet(f.sommets[2]).transformePoint(placement);
+    ++revision_;
     f.normale = (p1 - p0).produitVectoriel(p2 - p1).normalise();
     return f.normale;
 }
@@ -185,49 +274,171 @@ namespace {
 // precision and applied as a float scale.
 void moyenne(std::vector<CVecteur>& normales, size_t premier, const std::vector<int>& compteurs,
              size_t decalage) {
+    // The usual counts' scales, computed once: the extended division is slow.
+    static const auto inverses = [] {
+        std::array<float, 64> t{};
+        for (int c = 1; c < 64; ++c) t[c] = static_cast<float>(1.0L / c);
+        return t;
+    }();
     for (size_t n = premier; n < normales.size(); ++n) {
-        const float k = static_cast<float>(1.0L / compteurs[n - decalage]);
+        const int c = compteurs[n - decalage];
+        const float k = c > 0 && c < 64 ? inverses[c] : static_cast<float>(1.0L / c);
         normales[n] = k * normales[n];
     }
 }
 }  // namespace
 
+namespace {
+// calcNormaleFace's arithmetic, term for term, for a face whose first three vertices exist.
+inline void normaleFaceValide(const std::vector<Sommet>& sommets, const CMatrice& placement,
+                              Face& f) {
+    const float* m = placement.m;
+    auto transforme = [m](const Sommet& s) {
+        return CVecteur(m[0] * s.x + m[4] * s.y + m[8] * s.z + m[12],
+                        m[1] * s.x + m[5] * s.y + m[9] * s.z + m[13],
+                        m[2] * s.x + m[6] * s.y + m[10] * s.z + m[14]);
+    };
+    const CVecteur p0 = transforme(sommets[f.sommets[0]]);
+    const CVecteur p1 = transforme(sommets[f.sommets[1]]);
+    const CVecteur p2 = transforme(sommets[f.sommets[2]]);
+    const float ax = p1.x - p0.x, ay = p1.y - p0.y, az = p1.z - p0.z;
+    const float bx = p2.x - p1.x, by = p2.y - p1.y, bz = p2.z - p1.z;
+    const float x = ay * bz - az * by, y = az * bx - ax * bz, z = ax * by - ay * bx;
+    const float n = std::sqrt(x * x + y * y + z * z);
+    if (std::fabs(n) < 0.0001) {
+        f.normale = CVecteur(0, 0, 0);
+        return;
+    }
+    const float k = static_cast<float>(1.0 / n);
+    f.normale = CVecteur(k * x, k * y, k * z);
+}
+
+bool troisPremiersValides(const Face& f, size_t nbSommets) {
+    return f.nbCoins() >= 3 && dans(f.sommets[0], nbSommets) && dans(f.sommets[1], nbSommets) &&
+           dans(f.sommets[2], nbSommets);
+}
+}  // namespace
+
+void Mesh::calcNormalesFaces() {
+    ++revision_;
+    const size_t n = faces.size();
+    bool toutesValides = true;
+    for (const Face& f : faces)
+        if (!troisPremiersValides(f, sommets.size())) {
+            toutesValides = false;
+            break;
+        }
+    if (!toutesValides) {
+        // Face by face, so that the first bad face reports and throws where it stands.
+        for (int i = 0; i < nbFaces(); ++i) calcNormaleFace(i);
+        return;
+    }
+    const CMatrice& placement = matrice();
+    auto calcule = [&](size_t debut, size_t fin) {
+        for (size_t i = debut; i < fin; ++i) normaleFaceValide(sommets, placement, faces[i]);
+    };
+    // Each face on its own: a large mesh shares them between two threads.
+    if (n < 200000 || std::thread::hardware_concurrency() < 2) {
+        calcule(0, n);
+        return;
+    }
+    std::thread autre(calcule, n / 2, n);
+    calcule(0, n / 2);
+    autre.join();
+}
+
 void Mesh::calcNormalesLissees() {
     // Face normals first: a face of fewer than 3 corners or with a bad leading vertex throws
     // here, before the normal list is touched.
-    for (int i = 0; i < nbFaces(); ++i) calcNormaleFace(i);
+    calcNormalesFaces();
     // Any other bad vertex index is refused too, so the per-vertex table is never overrun.
     for (const Face& f : faces)
         for (int s : f.sommets)
             if (!dans(s, sommets.size()))
                 throw std::out_of_range("Mesh::getSommet: indice invalide");
+    bool groupesValides = true;
+    for (const auto& entree : groupes)
+        for (int indiceFace : entree.second)
+            if (!dans(indiceFace, faces.size())) groupesValides = false;
 
+    ++revision_;
     normales.clear();
     std::vector<int> table(sommets.size(), -1);
     std::vector<int> compteurs;
+    if (!groupesValides) {
+        // A group naming a face that does not exist: the plain walk, which throws on it.
+        for (const auto& entree : groupes) {
+            std::fill(table.begin(), table.end(), -1);
+            const size_t premier = normales.size();
+            for (int indiceFace : entree.second) {
+                Face& f = getFace(indiceFace);
+                for (int k = 0; k < f.nbCoins(); ++k) {
+                    const int v = f.sommets[k];
+                    if (table[v] == -1) {
+                        normales.push_back(f.normale);
+                        compteurs.push_back(1);
+                        table[v] = nbNormales() - 1;
+                    } else {
+                        normales[table[v]] += f.normale;
+                        ++compteurs[table[v]];
+                    }
+                    setFaceIndiceNormale(indiceFace, k, table[v]);
+                }
+            }
+            moyenne(normales, premier, compteurs, 0);
+        }
+        return;
+    }
+
+    // The same walk, with the list sized exactly beforehand (one normal per group and vertex)
+    // and the table reset only where it was written.
+    std::vector<int> touches;
+    size_t total = 0;
     for (const auto& entree : groupes) {
-        std::fill(table.begin(), table.end(), -1);
+        for (int indiceFace : entree.second)
+            for (int v : faces[indiceFace].sommets)
+                if (table[v] == -1) {
+                    table[v] = 0;
+                    touches.push_back(v);
+                }
+        total += touches.size();
+        for (int v : touches) table[v] = -1;
+        touches.clear();
+    }
+    if (normales.capacity() < total) {
+        std::vector<CVecteur> liste;
+        liste.reserve(total);
+        normales.swap(liste);
+    }
+    compteurs.reserve(total);
+    for (const auto& entree : groupes) {
         const size_t premier = normales.size();
         for (int indiceFace : entree.second) {
-            Face& f = getFace(indiceFace);
-            for (int k = 0; k < f.nbCoins(); ++k) {
+            Face& f = faces[indiceFace];
+            const int nbCoins = f.nbCoins();
+            for (int k = 0; k < nbCoins; ++k) {
                 const int v = f.sommets[k];
-                if (table[v] == -1) {
+                int& n = table[v];
+                if (n == -1) {
                     normales.push_back(f.normale);
                     compteurs.push_back(1);
-                    table[v] = nbNormales() - 1;
+                    n = static_cast<int>(normales.size()) - 1;
+                    touches.push_back(v);
                 } else {
-                    normales[table[v]] += f.normale;
-                    ++compteurs[table[v]];
+                    normales[n] += f.normale;
+                    ++compteurs[n];
                 }
-                setFaceIndiceNormale(indiceFace, k, table[v]);
+                f.normales[k] = n;
             }
         }
         moyenne(normales, premier, compteurs, 0);
+        for (int v : touches) table[v] = -1;
+        touches.clear();
     }
 }
 
 int Mesh::completeNormalesManquantes() {
+    ++revision_;
     const int nbAvant = nbNormales();
     int repares = 0;
     std::vector<int> table(sommets.size(), -1);
@@ -273,12 +484,63 @@ int Mesh::completeNormalesManquantes() {
 // Whole-mesh operations
 
 void Mesh::trieFacesParMaterial() {
-    std::stable_sort(faces.begin(), faces.end(), [](const Face& a, const Face& b) {
-        return std::less<const Material*>()(a.material, b.material);
-    });
+    ++revision_;
+    const std::less<const Material*> avant;
+    bool trie = true;
+    for (size_t i = 1; i < faces.size() && trie; ++i)
+        trie = !avant(faces[i].material, faces[i - 1].material);
+    if (trie) return;
+
+    // A stable counting sort over the few distinct materials, applied in place: a copy of
+    // the faces (or the buffer of std::stable_sort) would double a large mesh's memory.
+    std::vector<const Material*> materiaux;
+    for (const Face& f : faces)
+        if (materiaux.empty() || materiaux.back() != f.material) {
+            if (std::find(materiaux.begin(), materiaux.end(), f.material) == materiaux.end())
+                materiaux.push_back(f.material);
+        }
+    std::sort(materiaux.begin(), materiaux.end(), avant);
+    std::vector<uint32_t> premier(materiaux.size() + 1, 0);
+    auto rang = [&](const Material* m) {
+        return static_cast<size_t>(std::lower_bound(materiaux.begin(), materiaux.end(), m, avant) -
+                                   materiaux.begin());
+    };
+    std::vector<uint32_t> destination(faces.size());
+    {
+        size_t r = 0;
+        const Material* dernier = nullptr;
+        bool connu = false;
+        for (const Face& f : faces) {
+            if (!connu || f.material != dernier) {
+                r = rang(f.material);
+                dernier = f.material;
+                connu = true;
+            }
+            ++premier[r + 1];
+        }
+        for (size_t k = 1; k < premier.size(); ++k) premier[k] += premier[k - 1];
+        connu = false;
+        for (size_t i = 0; i < faces.size(); ++i) {
+            if (!connu || faces[i].material != dernier) {
+                r = rang(faces[i].material);
+                dernier = faces[i].material;
+                connu = true;
+            }
+            destination[i] = premier[r]++;
+        }
+    }
+    // Follow each cycle of the permutation, swapping faces into place.
+    for (size_t i = 0; i < faces.size(); ++i) {
+        while (destination[i] != i) {
+            const uint32_t d = destination[i];
+            std::swap(faces[i], faces[d]);
+            std::swap(destination[i], destination[d]);
+        }
+    }
 }
 
 void Mesh::appliqueMatrice(const CMatrice& a) {
+    ++revision_;
     for (Sommet& s : sommets) {
         const CVecteur p = s.transformePoint(a);
         s.x = p.x;
@@ -289,11 +551,13 @@ void Mesh::appliqueMatrice(const CMatrice& a) {
 }
 
 void Mesh::setTexture(std::shared_ptr<Texture> t) {
+    ++revision_;
     texture = t.get();
     textureTenue = std::move(t);
 }
 
 void Mesh::setMaterial(std::shared_ptr<Material> m) {
+    ++revision_;
     for (Face& f : faces) f.material = m.get();
     // Every face now uses m, so no other material needs keeping.
     materiauxTenus.clear();
@@ -327,6 +591,62 @@ void Mesh::appliqueMaterial(const Material* m) {
     glColor4f(m->couleur1.r, m->couleur1.g, m->couleur1.b, m->couleur1.a);
 }
 
+void Mesh::dessineFaces(bool smoothshading, bool texturage) const {
+    appliqueMaterial(nullptr);
+    const Material* courant = nullptr;
+    for (const Face& f : faces) {
+        // A face with a bad vertex index is skipped rather than aborting the frame.
+        bool dessinable = true;
+        for (int s : f.sommets)
+            if (!dans(s, sommets.size())) dessinable = false;
+        if (!dessinable) continue;
+
+        if (f.material != courant) {
+            appliqueMaterial(f.material);
+            courant = f.material;
+        }
+        glBegin(GL_POLYGON);
+        if (!smoothshading) glNormal3f(f.normale.x, f.normale.y, f.normale.z);
+        for (int k = 0; k < f.nbCoins(); ++k) {
+            const Sommet& s = sommets[f.sommets[k]];
+            const int n = f.normales[k];
+            // A corner without a usable normal takes the face normal.
+            const CVecteur& normale = dans(n, normales.size()) ? normales[n] : f.normale;
+            const int t = f.texCoords[k];
+            if (texturage && t != -1 && dans(t, texCoords.size()))
+                glTexCoord2f(texCoords[t].first, texCoords[t].second);
+            if (smoothshading) glNormal3f(normale.x, normale.y, normale.z);
+            glVertex3f(s.x, s.y, s.z);
+        }
+        glEnd();
+    }
+}
+
+namespace {
+// Bit for bit, so that a NaN colour does not make the list look outdated at every frame.
+bool memeCouleur(const RGBA& a, const RGBA& b) {
+    const float u[4] = {a.r, a.g, a.b, a.a}, v[4] = {b.r, b.g, b.b, b.a};
+    return std::memcmp(u, v, sizeof u) == 0;
+}
+
+bool memeMaterial(const Material& a, const Material& b) {
+    return memeCouleur(a.couleur1, b.couleur1) && memeCouleur(a.couleur2, b.couleur2) &&
+           memeCouleur(a.couleur3, b.couleur3) && memeCouleur(a.couleur4, b.couleur4) &&
+           std::memcmp(&a.brillance, &b.brillance, sizeof a.brillance) == 0;
+}
+}  // namespace
+
+bool Mesh::listeAJour(bool smoothshading, bool texturage) const {
+    if (liste_ == 0 || revisionListe_ != revision_ || smoothListe_ != smoothshading ||
+        texturageListe_ != texturage)
+        return false;
+    // Materials are shared records that scripts may change after the list was made; the
+    // faces still point at the same ones (that would have changed the revision).
+    for (const auto& [m, valeurs] : materiauxListe_)
+        if (!memeMaterial(*m, valeurs)) return false;
+    return true;
+}
+
 void Mesh::dessine(CScene& scene, int& nomSelection, Instance* instance) {
     glLoadName(static_cast<GLuint>(nomSelection));
     ++nomSelection;
@@ -353,33 +673,43 @@ void Mesh::dessine(CScene& scene, int& nomSelection, Instance* instance) {
             glDisable(GL_BLEND);
     }
 
-    appliqueMaterial(nullptr);
-    const Material* courant = nullptr;
-    for (const Face& f : faces) {
-        // A face with a bad vertex index is skipped rather than aborting the frame.
-        bool dessinable = true;
-        for (int s : f.sommets)
-            if (!dans(s, sommets.size())) dessinable = false;
-        if (!dessinable) continue;
-
-        if (f.material != courant) {
-            appliqueMaterial(f.material);
-            courant = f.material;
+    // Everything above belongs to this drawing (name, matrix, texture, blending); the faces
+    // and their materials are the same for every instance and come from one display list,
+    // recorded again when the mesh or an option it depends on has changed.
+    const bool smooth = scene.smoothshading, texturage = scene.texturage;
+    if (modeImmediat) {
+        dessineFaces(smooth, texturage);
+    } else {
+        if (!listeAJour(smooth, texturage)) {
+            if (liste_ == 0) {
+                liste_ = glGenLists(1);
+                static const bool finSignalee = [] {
+                    return std::atexit([] { finDuProgramme = true; }) == 0;
+                }();
+                (void)finSignalee;
+            }
+            if (liste_ != 0) {
+                materiauxListe_.clear();
+                for (const Face& f : faces)
+                    if (f.material && (materiauxListe_.empty() ||
+                                       materiauxListe_.back().first != f.material)) {
+                        const bool connu =
+                            std::any_of(materiauxListe_.begin(), materiauxListe_.end(),
+                                        [&](const auto& e) { return e.first == f.material; });
+                        if (!connu) materiauxListe_.emplace_back(f.material, *f.material);
+                    }
+                glNewList(liste_, GL_COMPILE);
+                dessineFaces(smooth, texturage);
+                glEndList();
+                revisionListe_ = revision_;
+                smoothListe_ = smooth;
+                texturageListe_ = texturage;
+            }
         }
-        glBegin(GL_POLYGON);
-        if (!scene.smoothshading) glNormal3f(f.normale.x, f.normale.y, f.normale.z);
-        for (int k = 0; k < f.nbCoins(); ++k) {
-            const Sommet& s = sommets[f.sommets[k]];
-            const int n = f.normales[k];
-            // A corner without a usable normal takes the face normal.
-            const CVecteur& normale = dans(n, normales.size()) ? normales[n] : f.normale;
-            const int t = f.texCoords[k];
-            if (scene.texturage && t != -1 && dans(t, texCoords.size()))
-                glTexCoord2f(texCoords[t].first, texCoords[t].second);
-            if (scene.smoothshading) glNormal3f(normale.x, normale.y, normale.z);
-            glVertex3f(s.x, s.y, s.z);
-        }
-        glEnd();
+        if (liste_ != 0)
+            glCallList(liste_);
+        else
+            dessineFaces(smooth, texturage);  // no list could be made
     }
 
     glPopMatrix();

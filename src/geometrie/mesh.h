@@ -1,6 +1,8 @@
 // Polygon meshes: storage, validating accessors, face and smoothed normals, drawing.
 #pragma once
 
+#include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <utility>
@@ -18,10 +20,106 @@ struct Material {
     float brillance = 100.0f;
 };
 
+// A list of corner indices with the interface of std::vector<int> that faces use. Up to
+// four indices are stored inside the object itself, so triangles and quadrilaterals (nearly
+// every face of a real mesh) cost no allocation of their own; longer lists go to the heap.
+class ListeIndices {
+public:
+    using value_type = int;
+    using size_type = size_t;
+    using iterator = int*;
+    using const_iterator = const int*;
+
+    ListeIndices() {}
+    ListeIndices(std::initializer_list<int> valeurs) { assign(valeurs.begin(), valeurs.end()); }
+    ListeIndices(const std::vector<int>& valeurs) { assign(valeurs.data(), valeurs.data() + valeurs.size()); }
+    ListeIndices(const ListeIndices& autre) { assign(autre.begin(), autre.end()); }
+    ListeIndices(ListeIndices&& autre) noexcept { prend(autre); }
+    ListeIndices& operator=(const ListeIndices& autre) {
+        if (this != &autre) assign(autre.begin(), autre.end());
+        return *this;
+    }
+    ListeIndices& operator=(ListeIndices&& autre) noexcept {
+        if (this != &autre) {
+            libere();
+            prend(autre);
+        }
+        return *this;
+    }
+    ListeIndices& operator=(std::initializer_list<int> valeurs) {
+        assign(valeurs.begin(), valeurs.end());
+        return *this;
+    }
+    ~ListeIndices() { libere(); }
+
+    size_t size() const { return taille_; }
+    bool empty() const { return taille_ == 0; }
+    size_t capacity() const { return capacite_; }
+    int* data() { return surLeTas() ? tas_ : interne_; }
+    const int* data() const { return surLeTas() ? tas_ : interne_; }
+    int* begin() { return data(); }
+    int* end() { return data() + taille_; }
+    const int* begin() const { return data(); }
+    const int* end() const { return data() + taille_; }
+    int& operator[](size_t i) { return data()[i]; }
+    int operator[](size_t i) const { return data()[i]; }
+    int& at(size_t i);
+    int at(size_t i) const;
+    int& front() { return data()[0]; }
+    int front() const { return data()[0]; }
+    int& back() { return data()[taille_ - 1]; }
+    int back() const { return data()[taille_ - 1]; }
+
+    void reserve(size_t n) {
+        if (n > capacite_) agrandit(n);
+    }
+    void push_back(int v) {
+        if (taille_ == capacite_) agrandit(capacite_ * 2);
+        data()[taille_++] = v;
+    }
+    void pop_back() { --taille_; }
+    void clear() { taille_ = 0; }
+    void resize(size_t n, int v = 0);
+    void assign(size_t n, int v);
+    void assign(const int* debut, const int* fin);
+    void shrink_to_fit();
+
+    operator std::vector<int>() const { return std::vector<int>(begin(), end()); }
+    friend bool operator==(const ListeIndices& a, const ListeIndices& b);
+    friend bool operator!=(const ListeIndices& a, const ListeIndices& b) { return !(a == b); }
+
+private:
+    static constexpr uint32_t INTERNE = 4;
+    bool surLeTas() const { return capacite_ > INTERNE; }
+    void agrandit(size_t n);
+    void libere() {
+        if (surLeTas()) delete[] tas_;
+        capacite_ = INTERNE;
+        taille_ = 0;
+    }
+    void prend(ListeIndices& autre) noexcept {
+        taille_ = autre.taille_;
+        capacite_ = autre.capacite_;
+        if (autre.surLeTas())
+            tas_ = autre.tas_;
+        else
+            for (uint32_t i = 0; i < taille_; ++i) interne_[i] = autre.interne_[i];
+        autre.capacite_ = INTERNE;
+        autre.taille_ = 0;
+    }
+
+    uint32_t taille_ = 0;
+    uint32_t capacite_ = INTERNE;
+    union {
+        int interne_[INTERNE];
+        int* tas_;
+    };
+};
+
 struct Face {
-    std::vector<int> sommets;    // vertex indices, drawing order
-    std::vector<int> normales;   // one normal index per corner, -1 = none
-    std::vector<int> texCoords;  // one texture-coordinate index per corner, -1 = none
+    ListeIndices sommets;    // vertex indices, drawing order
+    ListeIndices normales;   // one normal index per corner, -1 = none
+    ListeIndices texCoords;  // one texture-coordinate index per corner, -1 = none
     CVecteur normale{0, 0, 0};
     RGBA couleur;
     int groupe = 0;
@@ -49,7 +147,8 @@ public:
 
     // Capacities only; throws the text "paramètres incorrects !" on a negative count.
     Mesh(int nbFaces, int nbSommets, int nbNormales, int nbTexCoords, const std::string& nom);
-    ~Mesh() override = default;
+    // Frees the display list, when one was made and an OpenGL context is still current.
+    ~Mesh() override;
 
     int ajouteSommet(CVecteur position, const RGBA& couleur);
     int ajouteNormale(CVecteur n);
@@ -74,6 +173,9 @@ public:
     void setFaceIndiceNormale(int face, int k, int normale);
 
     CVecteur calcNormaleFace(int i);
+    // calcNormaleFace of every face, in order, with the same results and exceptions; large
+    // meshes share the work between two threads.
+    void calcNormalesFaces();
     void calcNormalesLissees();
     // Gives every corner without a usable normal index (-1 or beyond the list) a smoothed
     // normal, averaged per smoothing group over the faces lacking it at that vertex, as
@@ -92,4 +194,28 @@ public:
     void getBoiteEnglobante(CVecteur& min, CVecteur& max) override;
     void dessine(CScene& scene, int& nomSelection, Instance* instance) override;
     static void appliqueMaterial(const Material* m);
+
+    // Modification counter: every operation that may change what the mesh draws (building,
+    // setters, normal computations, sorting, matrix, texture and material changes, and every
+    // accessor handing out a writable reference) bumps it. Code that writes the public lists
+    // directly must call marqueModifie() before the mesh is drawn again.
+    uint64_t revision() const { return revision_; }
+    void marqueModifie() { ++revision_; }
+
+    // True while meshes are drawn in immediate mode instead of from their display lists
+    // (the frame benchmark compares both; BRAKMOR_MODE_IMMEDIAT=1 sets it at start-up).
+    static bool modeImmediat;
+
+private:
+    // The faces, the way dessine issues them; this is what a display list records.
+    void dessineFaces(bool smoothshading, bool texturage) const;
+    bool listeAJour(bool smoothshading, bool texturage) const;
+
+    uint64_t revision_ = 0;
+    // Display list of the faces and what it was recorded from: the revision, the two options
+    // that change its content, and the values of the materials it applies.
+    unsigned liste_ = 0;
+    uint64_t revisionListe_ = 0;
+    bool smoothListe_ = false, texturageListe_ = false;
+    std::vector<std::pair<const Material*, Material>> materiauxListe_;
 };

@@ -1,5 +1,6 @@
-// Wavefront reader: the whole file is read into memory and parsed by hand, for speed, with
-// the results a stream reader built on fscanf would give. Corner cases kept on purpose:
+// Wavefront reader, built for files of millions of faces: the file is read block by block
+// and parsed by hand, with the results a stream reader built on fscanf would give. Corner
+// cases kept on purpose:
 // - numbers follow glibc's scanf: "1e" or "1e+" reads 1 and consumes the "e" / "e+";
 //   "-x" consumes the "-" and fails; "ix" or "nax" consume both letters and fail; "nan",
 //   "inf", "infinity" and hexadecimal floats are read; an integer beyond the range of long
@@ -13,14 +14,33 @@
 // Sound behaviour where the stream reader failed: a line of any length is skipped whole,
 // a value that cannot be read is 0 instead of whatever the previous line left, and faces
 // that cannot be drawn are dropped with a message instead of throwing out of the reader.
+//
+// How the speed and the memory are kept: a first pass counts the lines, as the capacities
+// of the mesh's lists (two threads on a large file); the second pass reads 512 KB blocks,
+// each ending just after a line end, so that a word or a number never straddles two blocks
+// and only the skipping of blanks has to ask for the next block, and writes straight into
+// the mesh. Nothing but a block and a few small lists sits beside the mesh, whatever the size
+// of the file. A face naming an element not read yet is checked again at the end.
 #include "geometrie/wavefront.h"
 
 #include <algorithm>
 #include <charconv>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#ifndef MADV_POPULATE_WRITE
+#define MADV_POPULATE_WRITE 23  // Linux 5.14; older kernels refuse it, which costs nothing
+#endif
 
 #include "app/console.h"
 #include "scene/scene.h"
@@ -28,10 +48,19 @@
 namespace lectureWf {
 
 namespace {
-inline bool blanc(char ch) {
-    return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
-}
-inline bool chiffre(char ch) { return ch >= '0' && ch <= '9'; }
+
+// Character classes of the C locale: 1 = blank (isspace), 2 = NUL.
+struct Classes {
+    unsigned char c[256] = {};
+    constexpr Classes() {
+        for (unsigned char b : {' ', '\t', '\n', '\v', '\f', '\r'}) c[b] = 1;
+        c[0] = 2;
+    }
+};
+constexpr Classes classes;
+
+inline bool blanc(char ch) { return classes.c[static_cast<unsigned char>(ch)] == 1; }
+inline bool chiffre(char ch) { return static_cast<unsigned>(ch - '0') < 10u; }
 inline bool chiffreHexa(char ch) {
     return chiffre(ch) || (ch >= 'a' && ch <= 'f') || (ch >= 'A' && ch <= 'F');
 }
@@ -39,13 +68,105 @@ inline char minuscule(char ch) {
     return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
 }
 
-void sauteBlancs(Curseur& c) {
-    while (c.p < c.fin && blanc(*c.p)) ++c.p;
+// The cursors of the parsing core. Each has the current position p, the end of the text it
+// holds, recharge() (called at the end of that text: true when more text was made
+// available, p and fin then point into it) and position(q), the offset of q in the file.
+
+// A text entirely in memory.
+struct CurseurFixe {
+    const char* p;
+    const char* fin;
+    const char* debut;
+    bool recharge() { return false; }
+    uint64_t position(const char* q) const { return static_cast<uint64_t>(q - debut); }
+};
+
+// A file read block by block into one buffer; each block ends just after its last line end
+// (or at the end of the file), the partial line after it starts the next block.
+class Tampon {
+public:
+    Tampon(std::FILE* f, uint64_t debut) : f_(f), decalage_(debut) {
+        std::setvbuf(f_, nullptr, _IONBF, 0);  // read straight into our buffer
+    }
+    bool recharge(const char*& p, const char*& fin);
+    uint64_t position(const char* q) const {
+        return decalage_ + static_cast<uint64_t>(q - donnees_.get());
+    }
+    bool erreur() const { return erreur_; }
+
+private:
+    static constexpr size_t BLOC = size_t(1) << 19;
+    std::FILE* f_;
+    std::unique_ptr<char[]> donnees_;
+    size_t capacite_ = 0, charges_ = 0, finBloc_ = 0;
+    uint64_t decalage_ = 0;  // file offset of donnees_[0]
+    bool finFichier_ = false, erreur_ = false;
+};
+
+__attribute__((noinline)) bool Tampon::recharge(const char*& p, const char*& fin) {
+    // The caller is done with [0, finBloc_): keep only the partial line after it.
+    const size_t reste = charges_ - finBloc_;
+    if (reste > 0 && finBloc_ > 0) std::memmove(donnees_.get(), donnees_.get() + finBloc_, reste);
+    decalage_ += finBloc_;
+    charges_ = reste;
+    finBloc_ = 0;
+    for (;;) {
+        if (!finFichier_) {
+            if (capacite_ - charges_ < BLOC / 4) {
+                // A line longer than the room left: the buffer grows to hold it.
+                const size_t capacite = std::max(2 * capacite_, BLOC);
+                std::unique_ptr<char[]> nouveau(new char[capacite]);
+                if (charges_) std::memcpy(nouveau.get(), donnees_.get(), charges_);
+                donnees_ = std::move(nouveau);
+                capacite_ = capacite;
+            }
+            const size_t n = std::fread(donnees_.get() + charges_, 1, capacite_ - charges_, f_);
+            if (n == 0) {
+                finFichier_ = true;
+                erreur_ = std::ferror(f_) != 0;
+            }
+            charges_ += n;
+        }
+        const void* nl = charges_ ? memrchr(donnees_.get(), '\n', charges_) : nullptr;
+        if (nl) {
+            finBloc_ = static_cast<size_t>(static_cast<const char*>(nl) - donnees_.get()) + 1;
+            break;
+        }
+        if (finFichier_) {
+            finBloc_ = charges_;
+            break;
+        }
+    }
+    p = donnees_.get();
+    fin = p + finBloc_;
+    return finBloc_ > 0;
+}
+
+struct CurseurFichier {
+    const char* p = nullptr;
+    const char* fin = nullptr;
+    Tampon* tampon;
+    bool recharge() { return tampon->recharge(p, fin); }
+    uint64_t position(const char* q) const { return tampon->position(q); }
+};
+
+// Blanks may run over any number of blocks: this is the one place that asks for more text
+// (finDeLigneT too, for safety). Everything else stops at a blank or a line end, which is
+// always inside the block.
+#define TOUJOURS_EN_LIGNE inline __attribute__((always_inline))
+
+template <class C>
+TOUJOURS_EN_LIGNE void sauteBlancsT(C& c) {
+    for (;;) {
+        while (c.p < c.fin && blanc(*c.p)) ++c.p;
+        if (c.p < c.fin || !c.recharge()) return;
+    }
 }
 
 // Consumes the letters of `mot` case-insensitively; on a mismatch the offending character
 // is consumed too, as glibc does inside "nan" and "infinity".
-bool lettres(Curseur& c, const char* mot) {
+template <class C>
+bool lettres(C& c, const char* mot) {
     for (; *mot; ++mot) {
         if (c.p == c.fin) return false;
         if (minuscule(*c.p++) != *mot) return false;
@@ -74,21 +195,78 @@ bool convertit(const char* debut, const char* fin, bool special, float& v) {
     v = x;
     return true;
 }
-}  // namespace
 
-bool jeton(Curseur& c, std::string_view& mot) {
-    sauteBlancs(c);
+// Exact powers of ten of double precision.
+constexpr double PUISSANCES_DIX[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                     1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                     1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The common number, [sign] digits [. digits] with at most 15 significant digits and no
+// exponent, converted without strtof. The mantissa and the power of ten are exact doubles,
+// so their quotient is the exact value correctly rounded to double; rounding that to float
+// gives strtof's result unless the double fell exactly on a float rounding midpoint, which
+// is left to the general conversion. False when the text is not of that form: nothing is
+// consumed then.
+template <class C>
+TOUJOURS_EN_LIGNE bool flottantRapide(C& c, float& v) {
+    const char* q = c.p;
+    const char* const fin = c.fin;
+    bool negatif = false;
+    if (q < fin && (*q == '-' || *q == '+')) {
+        negatif = *q == '-';
+        ++q;
+    }
+    uint64_t mantisse = 0;
+    int chiffres = 0, decimales = 0;
+    const char* debutChiffres = q;
+    while (q < fin && chiffre(*q)) {
+        mantisse = mantisse * 10 + static_cast<unsigned>(*q - '0');
+        ++q;
+    }
+    chiffres = static_cast<int>(q - debutChiffres);
+    if (q < fin && *q == '.') {
+        ++q;
+        const char* debutDecimales = q;
+        while (q < fin && chiffre(*q)) {
+            mantisse = mantisse * 10 + static_cast<unsigned>(*q - '0');
+            ++q;
+        }
+        decimales = static_cast<int>(q - debutDecimales);
+        chiffres += decimales;
+    }
+    if (chiffres == 0 || chiffres > 15) return false;
+    // What scanf would go on reading: an exponent, or the "x" of a hexadecimal number.
+    if (q < fin && (minuscule(*q) == 'e' || minuscule(*q) == 'x')) return false;
+    const double d = static_cast<double>(mantisse) / PUISSANCES_DIX[decimales];
+    uint64_t bits;
+    std::memcpy(&bits, &d, sizeof bits);
+    if (mantisse != 0 && (bits & ((uint64_t(1) << 29) - 1)) == (uint64_t(1) << 28)) return false;
+    const float f = static_cast<float>(d);
+    v = negatif ? -f : f;
+    c.p = q;
+    return true;
+}
+
+template <class C>
+TOUJOURS_EN_LIGNE bool jetonT(C& c, std::string_view& mot) {
+    sauteBlancsT(c);
     if (c.p == c.fin) return false;
     const char* debut = c.p;
-    while (c.p < c.fin && !blanc(*c.p)) ++c.p;
-    const void* nul = std::memchr(debut, '\0', static_cast<size_t>(c.p - debut));
-    const char* finMot = nul ? static_cast<const char*>(nul) : c.p;
+    const char* nul = nullptr;
+    while (c.p < c.fin) {
+        const unsigned char k = classes.c[static_cast<unsigned char>(*c.p)];
+        if (k == 1) break;
+        if (k == 2 && !nul) nul = c.p;
+        ++c.p;
+    }
+    const char* finMot = nul ? nul : c.p;
     mot = std::string_view(debut, static_cast<size_t>(finMot - debut));
     return true;
 }
 
-int entier(Curseur& c, int& v) {
-    sauteBlancs(c);
+template <class C>
+TOUJOURS_EN_LIGNE int entierT(C& c, int& v) {
+    sauteBlancsT(c);
     if (c.p == c.fin) return -1;
     bool negatif = false;
     if (*c.p == '-' || *c.p == '+') {
@@ -118,9 +296,20 @@ int entier(Curseur& c, int& v) {
     return 1;
 }
 
-int flottant(Curseur& c, float& v) {
-    sauteBlancs(c);
+template <class C>
+int flottantLent(C& c, float& v);
+
+template <class C>
+TOUJOURS_EN_LIGNE int flottantT(C& c, float& v) {
+    sauteBlancsT(c);
     if (c.p == c.fin) return -1;
+    if (flottantRapide(c, v)) return 1;
+    return flottantLent(c, v);
+}
+
+// Every other number, character by character as scanf collects it.
+template <class C>
+__attribute__((noinline)) int flottantLent(C& c, float& v) {
     const char* debut = c.p;
     bool signe = false;
     if (*c.p == '-' || *c.p == '+') {
@@ -175,26 +364,28 @@ int flottant(Curseur& c, float& v) {
     return convertit(debut, c.p, hexa, v) ? 1 : 0;
 }
 
-int flottants(Curseur& c, float* v, int n) {
+template <class C>
+TOUJOURS_EN_LIGNE int flottantsT(C& c, float* v, int n) {
     for (int i = 0; i < n; ++i) {
-        const int r = flottant(c, v[i]);
+        const int r = flottantT(c, v[i]);
         if (r != 1) return (r < 0 && i == 0) ? -1 : i;
-        sauteBlancs(c);
+        sauteBlancsT(c);
     }
     return n;
 }
 
-int entiers(Curseur& c, const char* format, int* v) {
+template <class C>
+int entiersT(C& c, const char* format, int* v) {
     int faits = 0;
     for (const char* f = format; *f;) {
         if (f[0] == '%' && f[1] == 'd') {
-            const int r = entier(c, v[faits]);
+            const int r = entierT(c, v[faits]);
             if (r < 0) return faits ? faits : -1;
             if (r == 0) return faits;
             ++faits;
             f += 2;
         } else {
-            if (c.p == c.fin) return faits ? faits : -1;
+            if (c.p == c.fin && !c.recharge()) return faits ? faits : -1;
             if (*c.p != *f) return faits;
             ++c.p;
             ++f;
@@ -203,110 +394,230 @@ int entiers(Curseur& c, const char* format, int* v) {
     return faits;
 }
 
+template <class C>
+void finDeLigneT(C& c) {
+    for (;;) {
+        const void* nl = std::memchr(c.p, '\n', static_cast<size_t>(c.fin - c.p));
+        if (nl) {
+            c.p = static_cast<const char*>(nl) + 1;
+            return;
+        }
+        c.p = c.fin;
+        if (!c.recharge()) return;
+    }
+}
+
+// Runs f on a fixed cursor standing for the public one, and moves the public one on.
+template <class F>
+auto surCurseur(Curseur& c, F&& f) {
+    CurseurFixe fixe{c.p, c.fin, c.p};
+    auto r = f(fixe);
+    c.p = fixe.p;
+    return r;
+}
+
+}  // namespace
+
+bool jeton(Curseur& c, std::string_view& mot) {
+    return surCurseur(c, [&](CurseurFixe& f) { return jetonT(f, mot); });
+}
+int entier(Curseur& c, int& v) {
+    return surCurseur(c, [&](CurseurFixe& f) { return entierT(f, v); });
+}
+int flottant(Curseur& c, float& v) {
+    return surCurseur(c, [&](CurseurFixe& f) { return flottantT(f, v); });
+}
+int flottants(Curseur& c, float* v, int n) {
+    return surCurseur(c, [&](CurseurFixe& f) { return flottantsT(f, v, n); });
+}
+int entiers(Curseur& c, const char* format, int* v) {
+    return surCurseur(c, [&](CurseurFixe& f) { return entiersT(f, format, v); });
+}
 void finDeLigne(Curseur& c) {
-    const void* nl = std::memchr(c.p, '\n', static_cast<size_t>(c.fin - c.p));
-    c.p = nl ? static_cast<const char*>(nl) + 1 : c.fin;
+    surCurseur(c, [&](CurseurFixe& f) {
+        finDeLigneT(f);
+        return 0;
+    });
 }
 
 namespace {
 enum class Syntaxe { SommetNormale, SommetTextureNormale, SommetTexture, Sommet };
 
-const char* formatDe(Syntaxe s) {
-    switch (s) {
-        case Syntaxe::SommetNormale:
-            return "%d//%d";
-        case Syntaxe::SommetTextureNormale:
-            return "%d/%d/%d";
-        case Syntaxe::SommetTexture:
-            return "%d/%d";
-        default:
-            return "%d";
+// "%d" followed by (nbValeurs - 1) times nbBarres slashes and "%d": the formats "%d",
+// "%d/%d", "%d/%d/%d" and "%d//%d", with entiers' results, without reading a format.
+template <class C>
+TOUJOURS_EN_LIGNE int motifCoin(C& c, int* v, int nbValeurs, int nbBarres) {
+    const int r = entierT(c, v[0]);
+    if (r <= 0) return r;
+    int faits = 1;
+    for (int i = 1; i < nbValeurs; ++i) {
+        for (int b = 0; b < nbBarres; ++b) {
+            if (c.p == c.fin && !c.recharge()) return faits;
+            if (*c.p != '/') return faits;
+            ++c.p;
+        }
+        if (entierT(c, v[i]) <= 0) return faits;
+        ++faits;
     }
-}
-
-Syntaxe syntaxeDe(std::string_view premier) {
-    if (premier.find("//") != std::string_view::npos) return Syntaxe::SommetNormale;
-    int v[3];
-    Curseur c{premier.data(), premier.data() + premier.size()};
-    if (entiers(c, "%d/%d/%d", v) == 3) return Syntaxe::SommetTextureNormale;
-    c = Curseur{premier.data(), premier.data() + premier.size()};
-    if (entiers(c, "%d/%d", v) == 2) return Syntaxe::SommetTexture;
-    return Syntaxe::Sommet;
+    return faits;
 }
 
 // 1-based file index to the stored 0-based one; 0 (or unread) gives -1, meaning none.
 inline int moinsUn(int i) { return i == INT_MIN ? INT_MIN : i - 1; }
 
-// Reads one corner with the face's syntax; unread indices count as 0. The scanf count.
-int litCoin(Curseur& c, Syntaxe s, CoinLu& coin) {
-    int v[3] = {0, 0, 0};
-    const int r = entiers(c, formatDe(s), v);
-    int sommet = v[0], texCoord = 0, normale = 0;
+inline CoinLu coinDe(Syntaxe s, const int* v) {
+    int texCoord = 0, normale = 0;
     if (s == Syntaxe::SommetNormale) normale = v[1];
     if (s == Syntaxe::SommetTextureNormale || s == Syntaxe::SommetTexture) texCoord = v[1];
     if (s == Syntaxe::SommetTextureNormale) normale = v[2];
-    coin = CoinLu{moinsUn(sommet), moinsUn(texCoord), moinsUn(normale)};
+    return CoinLu{moinsUn(v[0]), moinsUn(texCoord), moinsUn(normale)};
+}
+
+// Reads one corner with the face's syntax; unread indices count as 0. The scanf count.
+template <class C>
+TOUJOURS_EN_LIGNE int litCoin(C& c, Syntaxe s, CoinLu& coin) {
+    int v[3] = {0, 0, 0};
+    int r;
+    switch (s) {
+        case Syntaxe::SommetTextureNormale:
+            r = motifCoin(c, v, 3, 1);
+            break;
+        case Syntaxe::SommetTexture:
+            r = motifCoin(c, v, 2, 1);
+            break;
+        case Syntaxe::SommetNormale:
+            r = motifCoin(c, v, 2, 2);
+            break;
+        default:
+            r = motifCoin(c, v, 1, 0);
+            break;
+    }
+    coin = coinDe(s, v);
     return r;
 }
+
+// The syntax of a face, from its first corner, and that corner: "//" anywhere in it gives
+// vertex//normal; else "%d/%d/%d" read in full gives vertex/texture/normal, its first two
+// values read give vertex/texture, and vertex only otherwise. One reading of "%d/%d/%d"
+// decides and yields the corner, as the shorter formats read the same characters.
+TOUJOURS_EN_LIGNE Syntaxe premierCoin(std::string_view premier, CoinLu& coin) {
+    bool doubleBarre = false;
+    for (size_t i = 1; i < premier.size() && !doubleBarre; ++i)
+        doubleBarre = premier[i] == '/' && premier[i - 1] == '/';
+    CurseurFixe c{premier.data(), premier.data() + premier.size(), premier.data()};
+    int v[3] = {0, 0, 0};
+    Syntaxe s;
+    if (doubleBarre) {
+        s = Syntaxe::SommetNormale;
+        motifCoin(c, v, 2, 2);
+    } else {
+        const int r = motifCoin(c, v, 3, 1);
+        s = r == 3 ? Syntaxe::SommetTextureNormale
+                   : (r == 2 ? Syntaxe::SommetTexture : Syntaxe::Sommet);
+    }
+    coin = coinDe(s, v);
+    return s;
+}
+
+// The token-by-token pass, handing what it reads to a sink: sommet / normale (three
+// floats), texCoord (two), debutFace (group, file offset of its "f"), coin, finFace, and
+// usemtl (the material's name) at each "usemtl".
+template <class C, class Puits>
+struct Analyseur {
+    C& c;
+    Puits& puits;
+    const std::function<void(const std::string&)>& chargeBibliotheque;
+    int groupe = 0;
+
+    Analyseur(C& c_, Puits& p_, const std::function<void(const std::string&)>& charge)
+        : c(c_), puits(p_), chargeBibliotheque(charge) {}
+
+    void parcours() {
+        std::string_view mot;
+        while (jetonT(c, mot)) traite(mot);
+    }
+
+    TOUJOURS_EN_LIGNE void traite(std::string_view mot) {
+        const size_t n = mot.size();
+        const char m0 = n ? mot[0] : '\0';
+        if (m0 == '#') {
+            finDeLigneT(c);
+        } else if (m0 == 'v' && n == 1) {
+            float xyz[3] = {0, 0, 0};
+            flottantsT(c, xyz, 3);
+            puits.sommet(xyz);
+        } else if (m0 == 'v' && mot[1] == 'n') {
+            float xyz[3] = {0, 0, 0};
+            flottantsT(c, xyz, 3);
+            puits.normale(xyz);
+        } else if (m0 == 'v' && mot[1] == 't') {
+            float uv[2] = {0, 0};
+            flottantsT(c, uv, 2);
+            puits.texCoord(uv);
+        } else if (m0 == 's' && n == 1) {
+            if (entierT(c, groupe) == 1) sauteBlancsT(c);
+        } else if (m0 == 'f' && n == 1) {
+            puits.debutFace(groupe, c.position(mot.data()));
+            // `mot` may be overwritten by the next block: at the end of the file the word
+            // read again is "f" itself.
+            std::string_view premier;
+            if (!jetonT(c, premier)) premier = "f";
+            CoinLu coin;
+            const Syntaxe syntaxe = premierCoin(premier, coin);
+            puits.coin(coin);
+            while (litCoin(c, syntaxe, coin) > 0) puits.coin(coin);
+            puits.finFace();
+        } else if (mot == "usemtl") {
+            std::string_view nom;
+            if (!jetonT(c, nom)) nom = "usemtl";
+            puits.usemtl(nom);
+        } else if (mot == "mtllib") {
+            std::string_view nom;
+            if (!jetonT(c, nom)) nom = "mtllib";
+            chargeBibliotheque(std::string(nom));
+        } else {
+            finDeLigneT(c);
+        }
+    }
+};
+
+// The sink of the public analyse: everything as read, with each face's line.
+struct PuitsContenu {
+    ContenuWf& contenu;
+    const TableMateriaux& table;
+    const char* texte;
+    uint64_t compte = 0;  // offset up to which lines were counted
+    int ligne = 1;
+    std::shared_ptr<Material> materialCourant;
+
+    void sommet(const float* v) { contenu.sommets.emplace_back(v[0], v[1], v[2]); }
+    void normale(const float* v) { contenu.normales.emplace_back(v[0], v[1], v[2]); }
+    void texCoord(const float* v) { contenu.texCoords.emplace_back(v[0], v[1]); }
+    void debutFace(int groupe, uint64_t position) {
+        ligne += static_cast<int>(std::count(texte + compte, texte + position, '\n'));
+        compte = position;
+        FaceLue face;
+        face.groupe = groupe;
+        face.material = materialCourant;
+        face.ligne = ligne;
+        contenu.faces.push_back(std::move(face));
+    }
+    void coin(const CoinLu& k) { contenu.faces.back().coins.push_back(k); }
+    void finFace() {}
+    void usemtl(std::string_view nom) {
+        const auto it = table.find(std::string(nom));
+        materialCourant = it == table.end() ? nullptr : it->second;
+    }
+};
+
 }  // namespace
 
 void analyse(const char* debut, const char* fin, ContenuWf& contenu, const TableMateriaux& table,
              const std::function<void(const std::string&)>& chargeBibliotheque) {
-    Curseur c{debut, fin};
-    int groupe = 0;
-    std::shared_ptr<Material> material;
-    // Line numbers, counted lazily up to the faces.
-    const char* comptePos = debut;
-    int ligne = 1;
-
-    std::string_view mot;
-    while (jeton(c, mot)) {
-        if (!mot.empty() && mot[0] == '#') {
-            finDeLigne(c);
-        } else if (mot == "v") {
-            float xyz[3] = {0, 0, 0};
-            flottants(c, xyz, 3);
-            contenu.sommets.emplace_back(xyz[0], xyz[1], xyz[2]);
-        } else if (mot.size() >= 2 && mot[0] == 'v' && mot[1] == 'n') {
-            float xyz[3] = {0, 0, 0};
-            flottants(c, xyz, 3);
-            contenu.normales.emplace_back(xyz[0], xyz[1], xyz[2]);
-        } else if (mot.size() >= 2 && mot[0] == 'v' && mot[1] == 't') {
-            float uv[2] = {0, 0};
-            flottants(c, uv, 2);
-            contenu.texCoords.emplace_back(uv[0], uv[1]);
-        } else if (mot == "s") {
-            if (entier(c, groupe) == 1) sauteBlancs(c);
-        } else if (mot == "f") {
-            const char* position = mot.data();
-            ligne += static_cast<int>(std::count(comptePos, position, '\n'));
-            comptePos = position;
-            FaceLue face;
-            face.groupe = groupe;
-            face.material = material;
-            face.ligne = ligne;
-            std::string_view premier;
-            if (!jeton(c, premier)) premier = mot;
-            const Syntaxe syntaxe = syntaxeDe(premier);
-            Curseur cp{premier.data(), premier.data() + premier.size()};
-            CoinLu coin;
-            litCoin(cp, syntaxe, coin);
-            face.coins.push_back(coin);
-            while (litCoin(c, syntaxe, coin) > 0) face.coins.push_back(coin);
-            contenu.faces.push_back(std::move(face));
-        } else if (mot == "usemtl") {
-            std::string_view nom;
-            if (!jeton(c, nom)) nom = mot;
-            const auto it = table.find(std::string(nom));
-            material = it == table.end() ? nullptr : it->second;
-        } else if (mot == "mtllib") {
-            std::string_view nom;
-            if (!jeton(c, nom)) nom = mot;
-            chargeBibliotheque(std::string(nom));
-        } else {
-            finDeLigne(c);
-        }
-    }
+    CurseurFixe c{debut, fin, debut};
+    PuitsContenu puits{contenu, table, debut, 0, 1, nullptr};
+    Analyseur<CurseurFixe, PuitsContenu> a(c, puits, chargeBibliotheque);
+    a.parcours();
 }
 
 }  // namespace lectureWf
@@ -316,7 +627,10 @@ using namespace lectureWf;
 namespace {
 
 // Reads the whole file; false when it cannot be opened or read.
+// Only regular files: a device such as /dev/zero never ends and a FIFO may block forever.
 bool litFichier(const char* nom, std::string& texte) {
+    struct stat etat;
+    if (stat(nom, &etat) != 0 || !S_ISREG(etat.st_mode)) return false;
     std::FILE* f = std::fopen(nom, "r");
     if (!f) return false;
     char bloc[1 << 16];
@@ -335,44 +649,238 @@ bool extensionValide(const std::string& nom) {
     return nom.size() >= 4 && (finitPar(".wf") || finitPar(".obj") || finitPar(".owf"));
 }
 
-// Capacities from a line-by-line count: "v " a vertex, "vn" a normal, "vt" a texture
-// coordinate, any line starting with "f" a face.
-void compte(const std::string& texte, int& nbFaces, int& nbSommets, int& nbNormales,
-            int& nbTexCoords) {
-    nbFaces = nbSommets = nbNormales = nbTexCoords = 0;
-    size_t debut = 0;
-    while (debut < texte.size()) {
-        const char c0 = texte[debut];
-        const char c1 = debut + 1 < texte.size() ? texte[debut + 1] : '\0';
-        if (c0 == 'v' && c1 == ' ') ++nbSommets;
-        if (c0 == 'v' && c1 == 'n') ++nbNormales;
-        if (c0 == 'v' && c1 == 't') ++nbTexCoords;
-        if (c0 == 'f') ++nbFaces;
-        const size_t nl = texte.find('\n', debut);
-        if (nl == std::string::npos) break;
-        debut = nl + 1;
+// A face to report, in file order: fewer than 3 corners (left out at once), or an index
+// beyond the lists read so far (it may name an element defined further on: decided at the
+// end, with the complete lists).
+struct Signalement {
+    uint64_t position;  // file offset of its "f"
+    uint32_t face;      // index in the mesh's faces, or AUCUNE
+    static constexpr uint32_t AUCUNE = UINT32_MAX;
+};
+
+// The sink of wfLecture: straight into the mesh, whose lists were reserved from a first
+// count. A face whose indices all name elements already read is final at once; the others
+// keep their indices as read until the end.
+struct PuitsMesh {
+    Mesh& mesh;
+    const TableMateriaux& table;
+    std::vector<std::shared_ptr<Material>> materiaux;  // every material used, kept alive
+    std::map<const Material*, size_t> indiceMaterial;
+    Material* courant = nullptr;
+    std::vector<Signalement> signalements;
+    struct Serie {
+        int groupe;
+        uint32_t debut, fin;
+    };
+    std::vector<Serie> series;  // runs of faces of one group
+    bool triees = true;         // faces in material order so far
+    bool normaleManquante = false;
+    std::vector<const Material*> ordreMateriaux;  // used by some face, in order of first use
+    std::set<const Material*> utilises;
+    const Material* dernierUtilise = nullptr;
+    std::vector<CoinLu> coins;                    // of the face being read
+    uint64_t positionFace = 0;
+    int groupeFace = 0;
+    float mini[3] = {0, 0, 0}, maxi[3] = {0, 0, 0};
+    const RGBA couleurSommet{255, 0, 0, 0};
+
+    PuitsMesh(Mesh& m, const TableMateriaux& t) : mesh(m), table(t) {}
+
+    // As ajouteSommet does, box included (the first vertex sets it, strict comparisons).
+    TOUJOURS_EN_LIGNE void sommet(const float* v) {
+        if (mesh.sommets.empty()) {
+            for (int k = 0; k < 3; ++k) mini[k] = maxi[k] = v[k];
+        } else {
+            for (int k = 0; k < 3; ++k) {
+                if (v[k] < mini[k]) mini[k] = v[k];
+                if (v[k] > maxi[k]) maxi[k] = v[k];
+            }
+        }
+        mesh.sommets.emplace_back(CVecteur(v[0], v[1], v[2]), couleurSommet);
     }
-}
+    TOUJOURS_EN_LIGNE void normale(const float* v) { mesh.normales.emplace_back(v[0], v[1], v[2]); }
+    TOUJOURS_EN_LIGNE void texCoord(const float* v) { mesh.texCoords.emplace_back(v[0], v[1]); }
+    TOUJOURS_EN_LIGNE void debutFace(int groupe, uint64_t position) {
+        positionFace = position;
+        groupeFace = groupe;
+        coins.clear();
+    }
+    TOUJOURS_EN_LIGNE void coin(const CoinLu& k) { coins.push_back(k); }
+    TOUJOURS_EN_LIGNE void finFace() {
+        const size_t n = coins.size();
+        if (n < 3) {
+            signalements.push_back({positionFace, Signalement::AUCUNE});
+            return;
+        }
+        const size_t nbS = mesh.sommets.size(), nbN = mesh.normales.size(),
+                     nbT = mesh.texCoords.size();
+        auto dans = [](int i, size_t taille) { return i >= 0 && static_cast<size_t>(i) < taille; };
+        bool suspecte = false;
+        for (const CoinLu& k : coins)
+            suspecte |= !dans(k.sommet, nbS) || (k.normale != -1 && !dans(k.normale, nbN)) ||
+                        (k.texCoord != -1 && !dans(k.texCoord, nbT));
+        const uint32_t numero = static_cast<uint32_t>(mesh.faces.size());
+        mesh.faces.emplace_back();
+        Face& f = mesh.faces.back();
+        f.groupe = groupeFace;
+        f.material = courant;
+        if (n > 4) {
+            f.sommets.reserve(n);
+            f.normales.reserve(n);
+            f.texCoords.reserve(n);
+        }
+        for (const CoinLu& k : coins) {
+            f.sommets.push_back(k.sommet);
+            f.normales.push_back(k.normale);
+            f.texCoords.push_back(k.texCoord);
+            normaleManquante |= k.normale == -1;
+        }
+        if (suspecte) signalements.push_back({positionFace, numero});
+        if (courant != dernierUtilise) {
+            dernierUtilise = courant;
+            if (courant && utilises.insert(courant).second) ordreMateriaux.push_back(courant);
+        }
+        if (numero > 0 && std::less<const Material*>()(courant, mesh.faces[numero - 1].material))
+            triees = false;
+        if (series.empty() || series.back().groupe != groupeFace)
+            series.push_back({groupeFace, numero, numero + 1});
+        else
+            series.back().fin = numero + 1;
+    }
+    void usemtl(std::string_view nom) {
+        const auto it = table.find(std::string(nom));
+        std::shared_ptr<Material> m = it == table.end() ? nullptr : it->second;
+        courant = m.get();
+        if (m && indiceMaterial.emplace(m.get(), materiaux.size()).second)
+            materiaux.push_back(std::move(m));
+    }
+    std::shared_ptr<Material> tenu(const Material* m) const {
+        return materiaux[indiceMaterial.at(m)];
+    }
+};
 
 // Red console lines about a file's faces, at most a screenful of them.
 class Rapport {
 public:
+    static constexpr int MAX_LIGNES = 20;
     explicit Rapport(const char* fichier) : fichier_(fichier) {}
     ~Rapport() {
-        if (nb_ > maxLignes)
-            console.erreur(fichier_ + " : " + std::to_string(nb_ - maxLignes) +
+        if (nb_ > MAX_LIGNES)
+            console.erreur(fichier_ + " : " + std::to_string(nb_ - MAX_LIGNES) +
                            " autres faces incorrectes");
     }
     void signale(const char* quoi, int ligne, const char* suite) {
-        if (++nb_ <= maxLignes)
+        if (++nb_ <= MAX_LIGNES)
             console.erreur(std::string(quoi) + " (" + fichier_ + ", ligne " +
                            std::to_string(ligne) + ") : " + suite);
     }
 
 private:
-    static constexpr int maxLignes = 20;
     std::string fichier_;
     int nb_ = 0;
+};
+
+// Line numbers (from 1) of increasing file offsets, by reading the file again: only files
+// with faces to report pay for it.
+std::vector<int> lignesDe(const char* nomFichier, const std::vector<uint64_t>& positions) {
+    std::vector<int> lignes(positions.size(), 0);
+    std::FILE* f = std::fopen(nomFichier, "r");
+    if (!f) return lignes;
+    std::vector<char> bloc(size_t(1) << 16);
+    uint64_t lus = 0;
+    int ligne = 1;
+    size_t i = 0;
+    size_t n;
+    while (i < positions.size() && (n = std::fread(bloc.data(), 1, bloc.size(), f)) > 0) {
+        for (size_t k = 0; k < n && i < positions.size(); ++k) {
+            while (i < positions.size() && positions[i] == lus + k) lignes[i++] = ligne;
+            if (bloc[k] == '\n') ++ligne;
+        }
+        lus += n;
+    }
+    std::fclose(f);
+    return lignes;
+}
+
+// Capacities from a line-by-line count: "v " a vertex, "vn" a normal, "vt" a texture
+// coordinate, any line starting with "f" a face.
+struct Comptes {
+    uint64_t faces = 0, sommets = 0, normales = 0, texCoords = 0;
+    bool erreur = false;
+    void ajoute(char c0, char c1) {
+        if (c0 == 'v' && c1 == ' ') ++sommets;
+        if (c0 == 'v' && c1 == 'n') ++normales;
+        if (c0 == 'v' && c1 == 't') ++texCoords;
+        if (c0 == 'f') ++faces;
+    }
+};
+
+// Counts the lines starting in [debut, fin) (a line starts at 0 and after each line end).
+void compteLignes(const char* nomFichier, uint64_t taille, uint64_t debut, uint64_t fin,
+                  Comptes& r) {
+    const int fd = open(nomFichier, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        r.erreur = true;
+        return;
+    }
+    // One byte, '\0' past the end: a line's first characters may lie in the next block.
+    auto octet = [&](uint64_t position) {
+        char c = '\0';
+        if (position < taille && pread(fd, &c, 1, static_cast<off_t>(position)) != 1) c = '\0';
+        return c;
+    };
+    if (debut == 0 && fin > 0) r.ajoute(octet(0), octet(1));
+    // Line ends at offsets [debut - 1, fin - 1) start the lines at [debut, fin).
+    const size_t BLOC = size_t(1) << 18;
+    std::vector<char> tampon(BLOC);
+    for (uint64_t position = debut > 0 ? debut - 1 : 0; position + 1 < fin;) {
+        const size_t voulu = static_cast<size_t>(std::min<uint64_t>(BLOC, fin - 1 - position));
+        const ssize_t n = pread(fd, tampon.data(), voulu, static_cast<off_t>(position));
+        if (n <= 0) {
+            r.erreur = n < 0;
+            break;
+        }
+        const char* const b = tampon.data();
+        const char* p = b;
+        const char* const bout = b + n;
+        while (const void* trouve = std::memchr(p, '\n', static_cast<size_t>(bout - p))) {
+            const char* nl = static_cast<const char*>(trouve);
+            const uint64_t ligne = position + static_cast<uint64_t>(nl - b) + 1;
+            r.ajoute(nl + 1 < bout ? nl[1] : octet(ligne), nl + 2 < bout ? nl[2] : octet(ligne + 1));
+            p = nl + 1;
+        }
+        position += static_cast<uint64_t>(n);
+    }
+    close(fd);
+}
+
+// Asks the system for the pages of the given byte ranges, on a thread of its own, while the
+// reader fills them: the zero-filled pages of large new lists are a good part of the cost
+// of their first writes.
+class PagesEnAvance {
+public:
+    void ajoute(const void* debut, const void* fin) {
+        const uintptr_t page = 4096;
+        const uintptr_t a = (reinterpret_cast<uintptr_t>(debut) + page - 1) & ~(page - 1);
+        const uintptr_t b = reinterpret_cast<uintptr_t>(fin) & ~(page - 1);
+        if (b > a) zones_.emplace_back(a, b);
+    }
+    void lance() {
+        size_t total = 0;
+        for (const auto& [a, b] : zones_) total += b - a;
+        if (total < (size_t(8) << 20) || std::thread::hardware_concurrency() < 2) return;
+        fil_ = std::thread([zones = zones_] {
+            for (const auto& [a, b] : zones)
+                madvise(reinterpret_cast<void*>(a), b - a, MADV_POPULATE_WRITE);
+        });
+    }
+    ~PagesEnAvance() {
+        if (fil_.joinable()) fil_.join();
+    }
+
+private:
+    std::vector<std::pair<uintptr_t, uintptr_t>> zones_;
+    std::thread fil_;
 };
 
 }  // namespace
@@ -382,75 +890,171 @@ std::shared_ptr<Mesh> wfLecture(const char* nomFichier, TableMateriaux& materiau
     materiaux.clear();
     const std::string nom(nomFichier);
     if (!extensionValide(nom)) return nullptr;
-    std::string texte;
-    if (!litFichier(nomFichier, texte)) return nullptr;
+    // Only regular files: a device such as /dev/zero never ends and a FIFO may block forever.
+    struct stat etat;
+    if (stat(nomFichier, &etat) != 0 || !S_ISREG(etat.st_mode)) return nullptr;
+    const uint64_t taille = static_cast<uint64_t>(etat.st_size);
 
-    int nbFaces, nbSommets, nbNormales, nbTexCoords;
-    compte(texte, nbFaces, nbSommets, nbNormales, nbTexCoords);
-    auto mesh = std::make_shared<Mesh>(nbFaces, nbSommets, nbNormales, nbTexCoords, "");
+    // First pass: the capacities, the two halves of a large file counted at once.
+    Comptes comptes;
+    uint64_t seuil = uint64_t(8) << 20;
+    if (const char* e = std::getenv("BRAKMOR_WF_SEUIL_PARALLELE")) seuil = std::strtoull(e, nullptr, 10);
+    if (taille >= seuil && taille >= 2 && std::thread::hardware_concurrency() > 1) {
+        Comptes seconde;
+        std::thread fil(compteLignes, nomFichier, taille, taille / 2, taille, std::ref(seconde));
+        compteLignes(nomFichier, taille, 0, taille / 2, comptes);
+        fil.join();
+        comptes.faces += seconde.faces;
+        comptes.sommets += seconde.sommets;
+        comptes.normales += seconde.normales;
+        comptes.texCoords += seconde.texCoords;
+        comptes.erreur |= seconde.erreur;
+    } else {
+        compteLignes(nomFichier, taille, 0, taille, comptes);
+    }
+    if (comptes.erreur) return nullptr;
+    const uint64_t plafond = INT_MAX;
+    auto mesh = std::make_shared<Mesh>(static_cast<int>(std::min(comptes.faces, plafond)),
+                                       static_cast<int>(std::min(comptes.sommets, plafond)),
+                                       static_cast<int>(std::min(comptes.normales, plafond)),
+                                       static_cast<int>(std::min(comptes.texCoords, plafond)), "");
+    PagesEnAvance pages;
+    pages.ajoute(mesh->sommets.data(), mesh->sommets.data() + mesh->sommets.capacity());
+    pages.ajoute(mesh->texCoords.data(), mesh->texCoords.data() + mesh->texCoords.capacity());
+    pages.ajoute(mesh->normales.data(), mesh->normales.data() + mesh->normales.capacity());
+    pages.ajoute(mesh->faces.data(), mesh->faces.data() + mesh->faces.capacity());
+    pages.lance();
 
     // A library name is tried as written, then beside the geometry file.
     const size_t barre = nom.rfind('/');
     const std::string repertoire = barre == std::string::npos ? "" : nom.substr(0, barre + 1);
-    auto chargeBibliotheque = [&](const std::string& bibliotheque) {
-        if (mtlLecture(materiaux, bibliotheque.c_str())) return;
-        if (!repertoire.empty() && !bibliotheque.empty() && bibliotheque[0] != '/')
-            mtlLecture(materiaux, (repertoire + bibliotheque).c_str());
-    };
+    const std::function<void(const std::string&)> chargeBibliotheque =
+        [&](const std::string& bibliotheque) {
+            if (mtlLecture(materiaux, bibliotheque.c_str())) return;
+            if (!repertoire.empty() && !bibliotheque.empty() && bibliotheque[0] != '/')
+                mtlLecture(materiaux, (repertoire + bibliotheque).c_str());
+        };
 
-    ContenuWf contenu;
-    analyse(texte.data(), texte.data() + texte.size(), contenu, materiaux, chargeBibliotheque);
-    texte = std::string();
+    // Second pass: the statements, into the mesh.
+    std::FILE* fichier = std::fopen(nomFichier, "r");
+    if (!fichier) return nullptr;
+    PuitsMesh lu(*mesh, materiaux);
+    bool erreur;
+    {
+        Tampon tampon(fichier, 0);
+        CurseurFichier c{nullptr, nullptr, &tampon};
+        Analyseur<CurseurFichier, PuitsMesh> a(c, lu, chargeBibliotheque);
+        a.parcours();
+        erreur = tampon.erreur();
+    }
+    if (std::fclose(fichier) != 0 || erreur) {
+        materiaux.clear();  // as if the file had not been read at all
+        return nullptr;
+    }
+    if (!mesh->sommets.empty()) {
+        mesh->boiteMin = CVecteur(lu.mini[0], lu.mini[1], lu.mini[2]);
+        mesh->boiteMax = CVecteur(lu.maxi[0], lu.maxi[1], lu.maxi[2]);
+    }
 
-    const RGBA couleurSommet(255, 0, 0, 0);
-    for (const CVecteur& s : contenu.sommets) mesh->ajouteSommet(s, couleurSommet);
-    for (const CVecteur& n : contenu.normales) mesh->ajouteNormale(n);
-    for (const auto& t : contenu.texCoords) mesh->ajouteTexCoord(t.first, t.second);
+    // Faces checked again against the complete lists, and the report in file order.
+    const int nbSommets = mesh->nbSommets(), nbNormales = mesh->nbNormales(),
+              nbTexCoords = mesh->nbTexCoords();
+    const auto valide = [](int i, int n) { return i >= 0 && i < n; };
+    std::vector<char> ecartee;  // by face, when some are left out
+    if (!lu.signalements.empty()) {
+        struct Message {
+            const char *quoi, *suite;
+            uint64_t position;
+        };
+        std::vector<Message> messages;
+        for (const Signalement& sig : lu.signalements) {
+            if (sig.face == Signalement::AUCUNE) {
+                messages.push_back({"polygone avec moins de 3 sommets !", "face ignorée", sig.position});
+                continue;
+            }
+            Face& f = mesh->faces[sig.face];
+            bool sommetsValides = true, autresValides = true;
+            for (int k = 0; k < f.nbCoins(); ++k) {
+                if (!valide(f.sommets[k], nbSommets)) sommetsValides = false;
+                if ((f.normales[k] != -1 && !valide(f.normales[k], nbNormales)) ||
+                    (f.texCoords[k] != -1 && !valide(f.texCoords[k], nbTexCoords)))
+                    autresValides = false;
+            }
+            if (!sommetsValides) {
+                if (ecartee.empty()) ecartee.assign(mesh->faces.size(), 0);
+                ecartee[sig.face] = 1;
+                messages.push_back({"indice de sommet invalide", "face ignorée", sig.position});
+                continue;
+            }
+            if (!autresValides)
+                messages.push_back({"indice de normale ou de coordonnées de texture invalide",
+                                    "indice ignoré", sig.position});
+            for (int k = 0; k < f.nbCoins(); ++k) {
+                if (!valide(f.normales[k], nbNormales)) {
+                    f.normales[k] = -1;
+                    lu.normaleManquante = true;
+                }
+                if (!valide(f.texCoords[k], nbTexCoords)) f.texCoords[k] = -1;
+            }
+        }
+        if (!messages.empty()) {
+            std::vector<uint64_t> positions;
+            for (size_t i = 0; i < messages.size() && i < Rapport::MAX_LIGNES; ++i)
+                positions.push_back(messages[i].position);
+            const std::vector<int> lignes = lignesDe(nomFichier, positions);
+            Rapport rapport(nomFichier);
+            for (size_t i = 0; i < messages.size(); ++i)
+                rapport.signale(messages[i].quoi, i < lignes.size() ? lignes[i] : 0,
+                                messages[i].suite);
+        }
+    }
 
-    Rapport rapport(nomFichier);
-    const auto valide = [](int i, int taille) { return i >= 0 && i < taille; };
-    for (const FaceLue& lue : contenu.faces) {
-        const int nbCoins = static_cast<int>(lue.coins.size());
-        if (nbCoins < 3) {
-            rapport.signale("polygone avec moins de 3 sommets !", lue.ligne, "face ignorée");
-            continue;
+    // Materials kept alive: those of the faces, in order of first use.
+    std::vector<PuitsMesh::Serie>& series = lu.series;
+    if (!ecartee.empty()) {
+        std::vector<Face>& faces = mesh->faces;
+        size_t gardees = 0;
+        for (size_t i = 0; i < faces.size(); ++i)
+            if (!ecartee[i]) {
+                if (gardees != i) faces[gardees] = std::move(faces[i]);
+                ++gardees;
+            }
+        faces.erase(faces.begin() + static_cast<std::ptrdiff_t>(gardees), faces.end());
+        series.clear();
+        std::vector<const Material*> ordre;
+        std::set<const Material*> vus;
+        for (uint32_t i = 0; i < faces.size(); ++i) {
+            const Face& f = faces[i];
+            if (series.empty() || series.back().groupe != f.groupe)
+                series.push_back({f.groupe, i, i + 1});
+            else
+                series.back().fin = i + 1;
+            if (f.material && vus.insert(f.material).second) ordre.push_back(f.material);
         }
-        bool sommetsValides = true;
-        bool autresValides = true;
-        for (const CoinLu& coin : lue.coins) {
-            if (!valide(coin.sommet, mesh->nbSommets())) sommetsValides = false;
-            if ((coin.normale != -1 && !valide(coin.normale, mesh->nbNormales())) ||
-                (coin.texCoord != -1 && !valide(coin.texCoord, mesh->nbTexCoords())))
-                autresValides = false;
-        }
-        if (!sommetsValides) {
-            rapport.signale("indice de sommet invalide", lue.ligne, "face ignorée");
-            continue;
-        }
-        if (!autresValides)
-            rapport.signale("indice de normale ou de coordonnées de texture invalide", lue.ligne,
-                            "indice ignoré");
-        const int f = mesh->ajouteFace(nbCoins, lue.groupe, lue.material.get());
-        for (const CoinLu& coin : lue.coins) {
-            const int normale = valide(coin.normale, mesh->nbNormales()) ? coin.normale : -1;
-            const int texCoord = valide(coin.texCoord, mesh->nbTexCoords()) ? coin.texCoord : -1;
-            mesh->ajouteSommetFace(f, coin.sommet, normale, texCoord);
-        }
-        if (lue.material) {
-            auto& tenus = mesh->materiauxTenus;
-            if (std::find(tenus.begin(), tenus.end(), lue.material) == tenus.end())
-                tenus.push_back(lue.material);
+        lu.ordreMateriaux = ordre;
+    }
+    for (const Material* m : lu.ordreMateriaux) mesh->materiauxTenus.push_back(lu.tenu(m));
+
+    // Smoothing groups: the faces of each group, in creation order, lists sized exactly.
+    {
+        std::map<int, size_t> nombres;
+        for (const auto& serie : series) nombres[serie.groupe] += serie.fin - serie.debut;
+        for (const auto& [g, n] : nombres) mesh->groupes[g].reserve(n);
+        for (const auto& serie : series) {
+            std::vector<int>& liste = mesh->groupes[serie.groupe];
+            for (uint32_t k = serie.debut; k < serie.fin; ++k) liste.push_back(static_cast<int>(k));
         }
     }
 
     if (mesh->nbNormales() > 0) {
-        for (int i = 0; i < mesh->nbFaces(); ++i) mesh->calcNormaleFace(i);
+        mesh->calcNormalesFaces();
         // Corners without a normal of the file get smoothed ones, so the mesh can be drawn.
-        mesh->completeNormalesManquantes();
+        if (lu.normaleManquante) mesh->completeNormalesManquantes();
     } else {
         mesh->calcNormalesLissees();
     }
-    mesh->trieFacesParMaterial();
+    if (!lu.triees) mesh->trieFacesParMaterial();
+    mesh->marqueModifie();
     return mesh;
 }
 

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <exception>
 
 #include "app/console.h"
@@ -25,6 +27,55 @@ GLint nbLumieresGL() {
     glGetIntegerv(GL_MAX_LIGHTS, &n);
     return n > 0 ? n : 8;
 }
+
+// A display list and the values it was recorded with. The floor and the grids are the same
+// from frame to frame; they are recorded again only when an option they depend on changes.
+template <class Cle>
+struct ListeMemorisee {
+    GLuint liste = 0;
+    bool faite = false;
+    Cle cle{};
+
+    // Calls the list, recording it first through `dessine` when `c` differs from its key.
+    // Without a list (immediate mode, or none could be made) `dessine` draws directly.
+    template <class F>
+    void appelle(const Cle& c, F&& dessine) {
+        if (Mesh::modeImmediat) {
+            dessine();
+            return;
+        }
+        if (liste == 0) liste = glGenLists(1);
+        if (liste == 0) {
+            dessine();
+            return;
+        }
+        if (!faite || std::memcmp(&cle, &c, sizeof c) != 0) {
+            glNewList(liste, GL_COMPILE);
+            dessine();
+            glEndList();
+            std::memcpy(&cle, &c, sizeof c);
+            faite = true;
+        }
+        glCallList(liste);
+    }
+};
+
+struct CleSol {
+    int taille;
+    long long n;
+    double pas;
+};
+
+struct CleGrilles {
+    int taille;
+    long long n;
+    double pas;
+    float x, y, z;
+    bool grilleX, grilleY, grilleZ;
+};
+
+ListeMemorisee<CleSol> listeSol;
+ListeMemorisee<CleGrilles> listeGrilles;
 
 void generationTexture(bool active) {
     for (GLenum c : {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R, GL_TEXTURE_GEN_Q}) {
@@ -73,6 +124,10 @@ DecoupageGrille CScene::decoupageGrille() {
 }
 
 void CScene::initGL() {
+    // Drawing everything in immediate mode, for comparisons with the display lists.
+    if (const char* e = std::getenv("BRAKMOR_MODE_IMMEDIAT"))
+        Mesh::modeImmediat = e[0] != '\0' && std::strcmp(e, "0") != 0;
+
     glEnable(GL_NORMALIZE);
     glEnable(GL_DEPTH_TEST);
     glClearDepth(1.0);
@@ -188,17 +243,24 @@ void CScene::dessineSol() {
     const double t = grilleTaille;
     glNormal3f(0, 0, 1);
     Mesh::appliqueMaterial(&material_sol);
-    for (long long i = 0; i < d.n; ++i) {
-        const float x = static_cast<float>(-t + static_cast<double>(i) * d.pas);
-        const float x2 = static_cast<float>(-t + static_cast<double>(i + 1) * d.pas);
-        glBegin(GL_QUAD_STRIP);
-        for (long long k = 0; k <= d.n; ++k) {
-            const float y = static_cast<float>(-t + static_cast<double>(k) * d.pas);
-            glVertex3f(x, y, -0.5f);
-            glVertex3f(x2, y, -0.5f);
+    CleSol cle;
+    std::memset(&cle, 0, sizeof cle);  // the padding takes part in the comparison
+    cle.taille = grilleTaille;
+    cle.n = d.n;
+    cle.pas = d.pas;
+    listeSol.appelle(cle, [&] {
+        for (long long i = 0; i < d.n; ++i) {
+            const float x = static_cast<float>(-t + static_cast<double>(i) * d.pas);
+            const float x2 = static_cast<float>(-t + static_cast<double>(i + 1) * d.pas);
+            glBegin(GL_QUAD_STRIP);
+            for (long long k = 0; k <= d.n; ++k) {
+                const float y = static_cast<float>(-t + static_cast<double>(k) * d.pas);
+                glVertex3f(x, y, -0.5f);
+                glVertex3f(x2, y, -0.5f);
+            }
+            glEnd();
         }
-        glEnd();
-    }
+    });
 }
 
 void CScene::dessineInstanceProtegee(Instance& instance, int& compteur) {
@@ -281,35 +343,48 @@ void CScene::afficheGrilles() {
         return static_cast<float>(-static_cast<double>(grilleTaille) +
                                   static_cast<double>(k) * d.pas);
     };
-    glBegin(GL_LINES);
-    if (grilleZ) {
-        glColor3f(0, 0, 0);
-        for (long long k = 0; k <= d.n; ++k) {
-            glVertex3f(v(k), -t, P.z);
-            glVertex3f(v(k), t, P.z);
-            glVertex3f(-t, v(k), P.z);
-            glVertex3f(t, v(k), P.z);
+    CleGrilles cle;
+    std::memset(&cle, 0, sizeof cle);
+    cle.taille = grilleTaille;
+    cle.n = d.n;
+    cle.pas = d.pas;
+    cle.x = P.x;
+    cle.y = P.y;
+    cle.z = P.z;
+    cle.grilleX = grilleX;
+    cle.grilleY = grilleY;
+    cle.grilleZ = grilleZ;
+    listeGrilles.appelle(cle, [&] {
+        glBegin(GL_LINES);
+        if (grilleZ) {
+            glColor3f(0, 0, 0);
+            for (long long k = 0; k <= d.n; ++k) {
+                glVertex3f(v(k), -t, P.z);
+                glVertex3f(v(k), t, P.z);
+                glVertex3f(-t, v(k), P.z);
+                glVertex3f(t, v(k), P.z);
+            }
         }
-    }
-    if (grilleX) {
-        glColor3f(1, 0, 0);
-        for (long long k = 0; k <= d.n; ++k) {
-            glVertex3f(P.x, v(k), -t);
-            glVertex3f(P.x, v(k), t);
-            glVertex3f(P.x, -t, v(k));
-            glVertex3f(P.x, t, v(k));
+        if (grilleX) {
+            glColor3f(1, 0, 0);
+            for (long long k = 0; k <= d.n; ++k) {
+                glVertex3f(P.x, v(k), -t);
+                glVertex3f(P.x, v(k), t);
+                glVertex3f(P.x, -t, v(k));
+                glVertex3f(P.x, t, v(k));
+            }
         }
-    }
-    if (grilleY) {
-        glColor3f(0, 1, 0);
-        for (long long k = 0; k <= d.n; ++k) {
-            glVertex3f(v(k), P.y, -t);
-            glVertex3f(v(k), P.y, t);
-            glVertex3f(-t, P.y, v(k));
-            glVertex3f(t, P.y, v(k));
+        if (grilleY) {
+            glColor3f(0, 1, 0);
+            for (long long k = 0; k <= d.n; ++k) {
+                glVertex3f(v(k), P.y, -t);
+                glVertex3f(v(k), P.y, t);
+                glVertex3f(-t, P.y, v(k));
+                glVertex3f(t, P.y, v(k));
+            }
         }
-    }
-    glEnd();
+        glEnd();
+    });
 }
 
 void CScene::afficheLumieres() {

@@ -47,9 +47,11 @@ bool Script::aux_lit_fichier(const std::string& nomFichier) {
         console.erreur("(Script::aux_lit_fichier) nom de fichier vide !");
         return false;
     }
+    // Only regular files: a folder cannot be read, a device such as /dev/zero never ends and
+    // opening a FIFO may block forever.
     std::error_code erreur;
     std::ifstream flux;
-    if (!std::filesystem::is_directory(nomFichier, erreur)) flux.open(nomFichier);
+    if (std::filesystem::is_regular_file(nomFichier, erreur)) flux.open(nomFichier);
     if (!flux.is_open()) {
         console.erreur("(Script::aux_lit_fichier) impossible d'ouvrir le fichier " + nomFichier);
         return false;

@@ -3,10 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <functional>
 #include <memory>
+#include <random>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 const RGBA rouge(1, 0, 0, 1);
@@ -202,4 +207,167 @@ TEST(Mesh, TextureEtMaterialRestentEnVieAvecLeMesh) {
     EXPECT_EQ(m->faces[1].material, mat.lock().get());
     m->setMaterial(nullptr);
     EXPECT_TRUE(mat.expired());
+}
+
+TEST(ListeIndices, GardeQuatreIndicesEnPlacePuisPasseAuTasSansRienPerdre) {
+    ListeIndices l;
+    EXPECT_TRUE(l.empty());
+    EXPECT_EQ(l.capacity(), 4u);
+    for (int i = 0; i < 4; ++i) l.push_back(10 * i);
+    const int* enPlace = l.data();
+    EXPECT_EQ(l.capacity(), 4u);
+    l.push_back(40);  // the fifth goes to the heap
+    EXPECT_NE(l.data(), enPlace);
+    EXPECT_GE(l.capacity(), 5u);
+    EXPECT_EQ(std::vector<int>(l), (std::vector<int>{0, 10, 20, 30, 40}));
+    l[2] = -1;
+    EXPECT_EQ(l.at(2), -1);
+    EXPECT_THROW(l.at(5), std::out_of_range);
+
+    ListeIndices copie = l, deplacee = std::move(copie);
+    EXPECT_EQ(deplacee, l);
+    EXPECT_TRUE(copie.empty());  // a moved-from list is empty and usable
+    copie.push_back(7);
+    EXPECT_EQ(copie, (ListeIndices{7}));
+    ListeIndices courte{1, 2};
+    courte = l;  // from the heap into a list in place
+    EXPECT_EQ(courte, l);
+    l = {5, 6};
+    EXPECT_EQ(std::vector<int>(l), (std::vector<int>{5, 6}));
+    l.resize(6, 9);
+    EXPECT_EQ(std::vector<int>(l), (std::vector<int>{5, 6, 9, 9, 9, 9}));
+    l.shrink_to_fit();
+    EXPECT_EQ(l.capacity(), 6u);
+    EXPECT_NE(l, courte);
+}
+
+// Every operation that can change what a mesh draws moves its modification counter, so that
+// a display list made from an earlier state is never drawn again.
+TEST(Mesh, ToutChangementAvanceLeCompteurDeModifications) {
+    auto m = mesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}});
+    m->ajouteNormale(CVecteur(0, 0, 1));
+    m->ajouteTexCoord(0, 0);
+    auto mat = std::make_shared<Material>();
+    const std::vector<std::pair<const char*, std::function<void()>>> operations = {
+        {"ajouteSommet", [&] { m->ajouteSommet(CVecteur(0, 0, 1), rouge); }},
+        {"ajouteNormale", [&] { m->ajouteNormale(CVecteur(1, 0, 0)); }},
+        {"ajouteTexCoord", [&] { m->ajouteTexCoord(1, 1); }},
+        {"ajouteFace", [&] { m->ajouteFace(3, 0, nullptr); }},
+        {"ajouteSommetFace", [&] { for (int s : {0, 1, 2}) m->ajouteSommetFace(1, s, -1, -1); }},
+        {"getFace", [&] { m->getFace(0).groupe = 3; }},
+        {"getSommet", [&] { m->getSommet(0).x = 2; }},
+        {"getNormale", [&] { m->getNormale(0).x = 2; }},
+        {"getTexCoord", [&] { m->getTexCoord(0).first = 2; }},
+        {"setSomCoord", [&] { m->setSomCoord(0, 1, 1, 1); }},
+        {"setNormaleCoord", [&] { m->setNormaleCoord(0, 0, 1, 0); }},
+        {"setFaceIndices", [&] { m->setFaceIndices(0, 0, 1, 0, 0); }},
+        {"setFaceIndiceNormale", [&] { m->setFaceIndiceNormale(0, 1, 0); }},
+        {"calcNormaleFace", [&] { m->calcNormaleFace(0); }},
+        {"calcNormalesFaces", [&] { m->calcNormalesFaces(); }},
+        {"completeNormalesManquantes", [&] { m->completeNormalesManquantes(); }},
+        {"trieFacesParMaterial", [&] { m->trieFacesParMaterial(); }},
+        {"appliqueMatrice", [&] { m->appliqueMatrice(CMatrice::translation(CVecteur(1, 0, 0))); }},
+        {"setTexture", [&] { m->setTexture(std::make_shared<Texture>()); }},
+        {"setMaterial", [&] { m->setMaterial(mat); }},
+        {"marqueModifie", [&] { m->marqueModifie(); }},
+    };
+    for (const auto& [nom, operation] : operations) {
+        const uint64_t avant = m->revision();
+        operation();
+        EXPECT_GT(m->revision(), avant) << nom;
+    }
+    // Reading through the const interface changes nothing.
+    const uint64_t avant = m->revision();
+    const Mesh& lecture = *m;
+    lecture.getSomCoord(0);
+    lecture.getNormaleCoord(0);
+    EXPECT_EQ(m->revision(), avant);
+}
+
+TEST(Mesh, TriParMaterialStableEtEnPlace) {
+    auto m = std::make_unique<Mesh>(0, 0, 0, 0, "");
+    m->ajouteSommet(CVecteur(0, 0, 0), rouge);
+    Material a, b;
+    Material* suite[] = {&b, nullptr, &a, &b, &a, nullptr, &b, &a};
+    for (int i = 0; i < 8; ++i) {
+        const int f = m->ajouteFace(3, i, suite[i]);  // the group numbers the faces
+        m->ajouteSommetFace(f, 0, -1, -1);
+    }
+    std::vector<Face> attendu = m->faces;
+    std::stable_sort(attendu.begin(), attendu.end(), [](const Face& x, const Face& y) {
+        return std::less<const Material*>()(x.material, y.material);
+    });
+    const Face* avant = m->faces.data();
+    m->trieFacesParMaterial();
+    EXPECT_EQ(m->faces.data(), avant);  // no second copy of the faces
+    ASSERT_EQ(m->faces.size(), attendu.size());
+    for (size_t i = 0; i < attendu.size(); ++i) {
+        EXPECT_EQ(m->faces[i].groupe, attendu[i].groupe) << i;
+        EXPECT_EQ(m->faces[i].material, attendu[i].material) << i;
+    }
+}
+
+// The smoothed normals of a mesh with several groups, shared vertices and a degenerate face
+// are, to the bit, those of the plain walk over the groups; the face normals are those of
+// calcNormaleFace one face at a time, and a bad face throws the same way.
+TEST(Mesh, NormalesLisseesEtNormalesDesFacesCommeLeCalculFaceParFace) {
+    std::mt19937 alea(5);
+    std::uniform_real_distribution<float> coord(-3, 3);
+    auto construit = [&] {
+        alea.seed(5);
+        auto m = std::make_unique<Mesh>(0, 0, 0, 0, "");
+        m->matrice() = CMatrice::rotation(CVecteur(1, 2, 3), 0.7f);
+        for (int i = 0; i < 60; ++i) m->ajouteSommet(CVecteur(coord(alea), coord(alea), coord(alea)), rouge);
+        for (int i = 0; i < 150; ++i) {
+            const int n = 3 + static_cast<int>(alea() % 3);
+            const int f = m->ajouteFace(n, static_cast<int>(alea() % 4) * 7, nullptr);
+            for (int k = 0; k < n; ++k) m->ajouteSommetFace(f, static_cast<int>(alea() % 60), -1, -1);
+        }
+        const int f = m->ajouteFace(3, 0, nullptr);  // degenerate: a zero normal
+        for (int k = 0; k < 3; ++k) m->ajouteSommetFace(f, 4, -1, -1);
+        return m;
+    };
+    auto rapide = construit(), reference = construit();
+    rapide->calcNormalesLissees();
+    for (int i = 0; i < reference->nbFaces(); ++i) reference->calcNormaleFace(i);
+    reference->normales.clear();
+    std::vector<int> table(60, -1), compteurs;
+    for (const auto& entree : reference->groupes) {
+        std::fill(table.begin(), table.end(), -1);
+        const size_t premier = reference->normales.size();
+        for (int i : entree.second)
+            for (int k = 0; k < reference->faces[i].nbCoins(); ++k) {
+                Face& f = reference->faces[i];
+                int& n = table[f.sommets[k]];
+                if (n == -1) {
+                    reference->normales.push_back(f.normale);
+                    compteurs.push_back(1);
+                    n = reference->nbNormales() - 1;
+                } else {
+                    reference->normales[n] += f.normale;
+                    ++compteurs[n];
+                }
+                f.normales[k] = n;
+            }
+        for (size_t n = premier; n < reference->normales.size(); ++n)
+            reference->normales[n] = static_cast<float>(1.0L / compteurs[n]) * reference->normales[n];
+    }
+    ASSERT_EQ(rapide->nbNormales(), reference->nbNormales());
+    EXPECT_EQ(rapide->normales.capacity(), rapide->normales.size());  // sized exactly
+    for (int i = 0; i < rapide->nbNormales(); ++i)
+        EXPECT_EQ(std::memcmp(&rapide->normales[i].x, &reference->normales[i].x, 3 * sizeof(float)), 0) << i;
+    for (int i = 0; i < rapide->nbFaces(); ++i) {
+        EXPECT_EQ(std::memcmp(&rapide->faces[i].normale.x, &reference->faces[i].normale.x, 3 * sizeof(float)), 0) << i;
+        EXPECT_EQ(rapide->faces[i].normales, reference->faces[i].normales) << i;
+    }
+
+    // A two-corner face further on: the faces before it get their normal, then it throws.
+    auto m = mesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}, {0, 1}, {2, 1, 0}});
+    testing::internal::CaptureStdout();
+    attendMessage([&] { m->calcNormalesFaces(); },
+                  "Mesh::calcNormaleFace: face ne contenant que 3 sommets");
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("polygone avec moins de 3 sommets !"),
+              std::string::npos);
+    EXPECT_EQ(m->faces[0].normale, CVecteur(0, 0, 1));
+    EXPECT_EQ(m->faces[2].normale, CVecteur(0, 0, 0));
 }

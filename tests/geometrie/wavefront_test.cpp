@@ -5,18 +5,22 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "app/console.h"
 #include "scene/scene.h"
 
 using namespace lectureWf;
@@ -361,8 +365,14 @@ namespace {
 // The stream reader the hand-written one replaces, written with fscanf and sscanf on a
 // memory stream; unread values count as 0, and comments and unknown statements are skipped
 // to the true line end, as the hand-written reader does.
-ContenuWf lectureParFscanf(const std::string& texte) {
+// With a table, "usemtl" reads a name and looks it up there, and "mtllib" reads a name and
+// hands it to `bibliotheque`; each face also gets the line of its "f".
+ContenuWf lectureParFscanf(const std::string& texte, const TableMateriaux* table = nullptr,
+                           const std::function<void(const std::string&)>& bibliotheque = {}) {
     ContenuWf r;
+    std::shared_ptr<Material> material;
+    long compte = 0;  // lines counted up to this offset
+    int ligne = 1;
     std::FILE* f = fmemopen(const_cast<char*>(texte.data()), texte.size(), "r");
     std::vector<char> tampon(texte.size() + 8);
     char* buf = tampon.data();
@@ -385,9 +395,22 @@ ContenuWf lectureParFscanf(const std::string& texte) {
             r.texCoords.emplace_back(u, v);
         } else if (!std::strcmp(buf, "s")) {
             std::fscanf(f, "%d\n", &groupe);
+        } else if (table && !std::strcmp(buf, "usemtl")) {
+            std::fscanf(f, "%s", buf);
+            const auto it = table->find(buf);
+            material = it == table->end() ? nullptr : it->second;
+        } else if (table && !std::strcmp(buf, "mtllib")) {
+            std::fscanf(f, "%s", buf);
+            bibliotheque(buf);
         } else if (!std::strcmp(buf, "f")) {
             FaceLue face;
             face.groupe = groupe;
+            face.material = material;
+            long debut = std::ftell(f);
+            while (debut > 0 && !std::isspace(static_cast<unsigned char>(texte[debut - 1]))) --debut;
+            ligne += static_cast<int>(std::count(texte.begin() + compte, texte.begin() + debut, '\n'));
+            compte = debut;
+            face.ligne = ligne;
             std::fscanf(f, "%s", buf);
             int a = 0, b = 0, c = 0;
             int syntaxe;
@@ -462,5 +485,277 @@ TEST(LectureWf, AnalyseDonneLesMemesDonneesQueLeLecteurFscanf) {
         analyse(texte.data(), texte.data() + texte.size(), lu, TableMateriaux(),
                 [](const std::string&) {});
         ASSERT_EQ(resume(lu), resume(lectureParFscanf(texte))) << texte;
+    }
+}
+
+namespace {
+
+// The straightforward reading the fast reader must match: the fscanf stream reader above,
+// then the mesh built element by element through the mesh's own operations, the smoothed
+// normals by the plain per-group walk and the faces put in material order by a stable sort.
+// Its messages are those of the reader, with the same lines.
+struct LectureReference {
+    TableMateriaux table;
+    std::shared_ptr<Mesh> mesh;
+};
+
+void lissageReference(Mesh& m) {
+    for (int i = 0; i < m.nbFaces(); ++i) m.calcNormaleFace(i);
+    m.normales.clear();
+    std::vector<int> table(m.sommets.size(), -1);
+    std::vector<int> compteurs;
+    for (const auto& entree : m.groupes) {
+        std::fill(table.begin(), table.end(), -1);
+        const size_t premier = m.normales.size();
+        for (int indiceFace : entree.second) {
+            Face& f = m.getFace(indiceFace);
+            for (int k = 0; k < f.nbCoins(); ++k) {
+                const int v = f.sommets[k];
+                if (table[v] == -1) {
+                    m.normales.push_back(f.normale);
+                    compteurs.push_back(1);
+                    table[v] = m.nbNormales() - 1;
+                } else {
+                    m.normales[table[v]] += f.normale;
+                    ++compteurs[table[v]];
+                }
+                m.setFaceIndiceNormale(indiceFace, k, table[v]);
+            }
+        }
+        for (size_t n = premier; n < m.normales.size(); ++n)
+            m.normales[n] = static_cast<float>(1.0L / compteurs[n]) * m.normales[n];
+    }
+}
+
+LectureReference lectureReference(const std::string& chemin) {
+    LectureReference r;
+    std::ifstream flux(chemin, std::ios::binary);
+    const std::string texte((std::istreambuf_iterator<char>(flux)), std::istreambuf_iterator<char>());
+    const size_t barre = chemin.rfind('/');
+    const std::string dossier = barre == std::string::npos ? "" : chemin.substr(0, barre + 1);
+    const ContenuWf lu = lectureParFscanf(texte, &r.table, [&](const std::string& nom) {
+        if (!mtlLecture(r.table, nom.c_str()) && !dossier.empty() && !nom.empty() && nom[0] != '/')
+            mtlLecture(r.table, (dossier + nom).c_str());
+    });
+    auto m = std::make_shared<Mesh>(0, 0, 0, 0, "");
+    for (const CVecteur& s : lu.sommets) m->ajouteSommet(s, RGBA(255, 0, 0, 0));
+    for (const CVecteur& n : lu.normales) m->ajouteNormale(n);
+    for (const auto& t : lu.texCoords) m->ajouteTexCoord(t.first, t.second);
+    int messages = 0;
+    auto signale = [&](const char* quoi, int ligne, const char* suite) {
+        if (++messages <= 20)
+            console.erreur(std::string(quoi) + " (" + chemin + ", ligne " + std::to_string(ligne) +
+                           ") : " + suite);
+    };
+    auto valide = [](int i, int n) { return i >= 0 && i < n; };
+    for (const FaceLue& face : lu.faces) {
+        if (face.coins.size() < 3) {
+            signale("polygone avec moins de 3 sommets !", face.ligne, "face ignorée");
+            continue;
+        }
+        bool sommets = true, autres = true;
+        for (const CoinLu& c : face.coins) {
+            sommets &= valide(c.sommet, m->nbSommets());
+            autres &= (c.normale == -1 || valide(c.normale, m->nbNormales())) &&
+                      (c.texCoord == -1 || valide(c.texCoord, m->nbTexCoords()));
+        }
+        if (!sommets) {
+            signale("indice de sommet invalide", face.ligne, "face ignorée");
+            continue;
+        }
+        if (!autres)
+            signale("indice de normale ou de coordonnées de texture invalide", face.ligne,
+                    "indice ignoré");
+        const int f = m->ajouteFace(static_cast<int>(face.coins.size()), face.groupe,
+                                    face.material.get());
+        for (const CoinLu& c : face.coins)
+            m->ajouteSommetFace(f, c.sommet, valide(c.normale, m->nbNormales()) ? c.normale : -1,
+                                valide(c.texCoord, m->nbTexCoords()) ? c.texCoord : -1);
+        if (face.material &&
+            std::find(m->materiauxTenus.begin(), m->materiauxTenus.end(), face.material) ==
+                m->materiauxTenus.end())
+            m->materiauxTenus.push_back(face.material);
+    }
+    if (messages > 20)
+        console.erreur(chemin + " : " + std::to_string(messages - 20) + " autres faces incorrectes");
+    if (m->nbNormales() > 0) {
+        for (int i = 0; i < m->nbFaces(); ++i) m->calcNormaleFace(i);
+        m->completeNormalesManquantes();
+    } else {
+        lissageReference(*m);
+    }
+    r.mesh = m;  // faces in creation order: sorted against the other reading's materials
+    return r;
+}
+
+std::string bits(float x) {
+    uint32_t b;
+    std::memcpy(&b, &x, sizeof b);
+    return std::to_string(b);
+}
+std::string bits(const CVecteur& v) { return bits(v.x) + "," + bits(v.y) + "," + bits(v.z); }
+
+std::string nomDe(const Material* m, const TableMateriaux& table) {
+    if (!m) return "-";
+    for (const auto& [nom, mat] : table)
+        if (mat.get() == m) return nom;
+    return "?";
+}
+
+// Everything a mesh holds, as text, with `faces` for its faces and materials by their name
+// in the reading's table.
+std::string description(const Mesh& m, const std::vector<Face>& faces,
+                        const TableMateriaux& table) {
+    std::string r = "boite " + bits(m.boiteMin) + " " + bits(m.boiteMax) + "\nsommets";
+    for (const Sommet& s : m.sommets)
+        r += " " + bits(static_cast<const CVecteur&>(s)) + "/" + bits(s.r) + bits(s.a);
+    r += "\nnormales";
+    for (const CVecteur& n : m.normales) r += " " + bits(n);
+    r += "\ntex";
+    for (const auto& t : m.texCoords) r += " " + bits(t.first) + "," + bits(t.second);
+    for (const Face& f : faces) {
+        r += "\nf " + std::to_string(f.groupe) + " " + nomDe(f.material, table) + " " +
+             bits(f.normale) + " :";
+        for (int k = 0; k < f.nbCoins(); ++k)
+            r += " " + std::to_string(f.sommets[k]) + "/" + std::to_string(f.texCoords[k]) + "/" +
+                 std::to_string(f.normales[k]);
+    }
+    for (const auto& [g, liste] : m.groupes) {
+        r += "\ng " + std::to_string(g) + ":";
+        for (int i : liste) r += " " + std::to_string(i);
+    }
+    r += "\ntenus";
+    for (const auto& mat : m.materiauxTenus) r += " " + nomDe(mat.get(), table);
+    return r;
+}
+
+// Reads a file both ways, once as it is and once in two halves at once; the meshes (or the
+// null results), the material tables and the messages must all be the same.
+void attendMemeLecture(const std::string& chemin) {
+    SCOPED_TRACE(chemin);
+    testing::internal::CaptureStdout();
+    const LectureReference ref = lectureReference(chemin);
+    const std::string messagesRef = testing::internal::GetCapturedStdout();
+    const bool extensionValide = [&] {
+        for (const char* ext : {".obj", ".wf", ".owf"}) {
+            const size_t n = std::strlen(ext);
+            if (chemin.size() >= n && chemin.compare(chemin.size() - n, n, ext) == 0) return true;
+        }
+        return false;
+    }();
+    for (const char* seuil : {"", "1"}) {
+        SCOPED_TRACE(*seuil ? "en deux moitiés" : "d'un trait");
+        if (*seuil)
+            setenv("BRAKMOR_WF_SEUIL_PARALLELE", seuil, 1);
+        else
+            unsetenv("BRAKMOR_WF_SEUIL_PARALLELE");
+        TableMateriaux table;
+        testing::internal::CaptureStdout();
+        std::shared_ptr<Mesh> m = wfLecture(chemin.c_str(), table);
+        const std::string messages = testing::internal::GetCapturedStdout();
+        unsetenv("BRAKMOR_WF_SEUIL_PARALLELE");
+        if (!extensionValide) {
+            EXPECT_EQ(m, nullptr);
+            continue;
+        }
+        ASSERT_NE(m, nullptr);
+        // Faces come in the order of their materials' addresses, which differ from one
+        // reading to the other: the reference's are put in the order of this reading's.
+        auto memeMaterial = [&](const Material* mat) -> const Material* {
+            const auto it = table.find(nomDe(mat, ref.table));
+            return mat && it != table.end() ? it->second.get() : nullptr;
+        };
+        std::vector<Face> facesRef = ref.mesh->faces;
+        std::stable_sort(facesRef.begin(), facesRef.end(), [&](const Face& a, const Face& b) {
+            return std::less<const Material*>()(memeMaterial(a.material), memeMaterial(b.material));
+        });
+        EXPECT_EQ(description(*m, m->faces, table), description(*ref.mesh, facesRef, ref.table));
+        EXPECT_EQ(messages, messagesRef);
+        // The lists are reserved from the line count: "v " a vertex, "vt" a texture
+        // coordinate, any line starting with "f" a face (and "vn" a normal, but the normals
+        // are rebuilt or completed afterwards).
+        size_t lignes[4] = {0, 0, 0, 0};
+        {
+            std::ifstream flux(chemin, std::ios::binary);
+            const std::string texte((std::istreambuf_iterator<char>(flux)),
+                                    std::istreambuf_iterator<char>());
+            for (size_t debut = 0; debut < texte.size();) {
+                const char c0 = texte[debut], c1 = debut + 1 < texte.size() ? texte[debut + 1] : '\0';
+                lignes[0] += c0 == 'v' && c1 == ' ';
+                lignes[1] += c0 == 'v' && c1 == 'n';
+                lignes[2] += c0 == 'v' && c1 == 't';
+                lignes[3] += c0 == 'f';
+                const size_t nl = texte.find('\n', debut);
+                if (nl == std::string::npos) break;
+                debut = nl + 1;
+            }
+        }
+        // (Unless a list outgrew its count: statements that do not start a line.)
+        if (m->sommets.size() <= lignes[0]) {
+            EXPECT_EQ(m->sommets.capacity(), lignes[0]);
+        }
+        if (m->texCoords.size() <= lignes[2]) {
+            EXPECT_EQ(m->texCoords.capacity(), lignes[2]);
+        }
+        if (m->faces.size() <= lignes[3] && messages.empty()) {  // no face read was left out
+            EXPECT_EQ(m->faces.capacity(), lignes[3]);
+        }
+        ASSERT_EQ(table.size(), ref.table.size());
+        for (const auto& [nom, mat] : table) EXPECT_EQ(mat->couleur2, ref.table.at(nom)->couleur2);
+    }
+}
+
+}  // namespace
+
+// Every file of the test data, read as a geometry file: the Wavefront files in place (their
+// libraries are found beside them), the others through a copy with the ".obj" extension.
+TEST_F(FichiersTemporaires, LecteurRapideIdentiqueALaLectureDeReferenceSurLesDonneesDeTest) {
+    int fichiers = 0;
+    for (const auto& entree : fs::recursive_directory_iterator(".")) {
+        // The log is written by the other tests while this one runs.
+        if (!entree.is_regular_file() || entree.path().extension() == ".log") continue;
+        const std::string chemin = entree.path().lexically_normal().string();
+        attendMemeLecture(chemin);
+        std::ifstream flux(chemin, std::ios::binary);
+        const std::string texte((std::istreambuf_iterator<char>(flux)),
+                                std::istreambuf_iterator<char>());
+        attendMemeLecture(ecrit("copie.obj", texte));
+        ++fichiers;
+    }
+    EXPECT_GE(fichiers, 10);
+}
+
+// Texts larger than the reading blocks, so that blocks end everywhere: faces going on over
+// line ends, numbers and words of every kind, lines longer than a block, comments, groups,
+// materials, and faces naming elements defined further on or nowhere.
+TEST_F(FichiersTemporaires, LecteurRapideIdentiqueSurDeGrandsFichiersAuHasard) {
+    std::ofstream(dossier / "lib.mtl") << "newmtl a\nKd 1 0 0\nnewmtl b\nKd 0 1 0\nnewmtl c\n";
+    // "c" is selected first but used only after "b": the mesh keeps them in order of use.
+    attendMemeLecture(ecrit("ordre.obj", "mtllib lib.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl c\n"
+                                         "usemtl b\nf 1 2 3\nusemtl c\nf 3 2 1\nusemtl b\nf 1 3 2\n"));
+    std::mt19937 alea(77);
+    const std::string morceaux[] = {"v ",  "vn ", "vt ", "f ",   "s ",     "s off", "usemtl a", "usemtl b",
+                                    "usemtl z", "# c", "g x", "1",  "-2",   "3/",    "/4",      "//",
+                                    "0.5", "7/7/7", "2//1", "5/3", "1e", "nan", "\n", " ", "\n\n", "\t"};
+    for (int essai = 0; essai < 6; ++essai) {
+        std::string texte = "mtllib lib.mtl\n";
+        for (int i = 0; i < 300; ++i) texte += "v " + std::to_string(i % 17) + " " +
+                                               std::to_string(i % 5) + ".25 " + std::to_string(i % 3) + "\n";
+        while (texte.size() < (essai < 3 ? size_t(1.5e6) : size_t(3e5))) {
+            const unsigned choix = alea() % 100;
+            if (choix < 40) {
+                texte += "f " + std::to_string(alea() % 320) + " " + std::to_string(alea() % 320) +
+                         (alea() % 7 == 0 ? "\n" : " ") + std::to_string(1 + alea() % 300) + "\n";
+            } else if (choix < 45) {
+                texte += "f " + std::to_string(1 + alea() % 300) + "/" + std::to_string(alea() % 9) +
+                         "/" + std::to_string(alea() % 9) + " 2/1/1 3/2/2\n";
+            } else if (choix < 46 && essai % 2 == 0) {
+                texte += "# " + std::string(700000, 'x') + "\n";  // longer than a block
+            } else {
+                texte += morceaux[alea() % std::size(morceaux)];
+                texte += alea() % 3 ? " " : "\n";
+            }
+        }
+        attendMemeLecture(ecrit("grand" + std::to_string(essai) + ".obj", texte));
     }
 }

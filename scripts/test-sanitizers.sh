@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# The sanitizer pass: builds everything with clang, AddressSanitizer and
+# UndefinedBehaviorSanitizer (and the fuzzing harnesses of fuzz/), then runs every unit test
+# (LeakSanitizer checks each one at exit) and each fuzzing harness for FUZZ_SECONDES
+# seconds (60 by default) on its committed corpus. The end-to-end tests are left to
+# scripts/test.sh.
+set -euo pipefail
+racine="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$racine"
+if [ "$(id -u)" -eq 0 ] || command -v sudo >/dev/null; then bash scripts/install-deps.sh; fi
+build="${BUILD_DIR:-build-sanitizers}"
+rm -rf "$build"
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+    -DBRAKMOR_FUZZ=ON -DBRAKMOR_FUZZ_SECONDES="${FUZZ_SECONDES:-60}" ${CMAKE_EXTRA:-} >/dev/null
+cmake --build "$build" -j"$(nproc)"
+# Mesa's driver keeps some memory to the end in the tests that open a window: only its
+# libraries are suppressed (tests/lsan.supp).
+export ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1"
+export LSAN_OPTIONS="suppressions=$racine/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+xvfb-run -a -s "-screen 0 1280x1024x24" \
+    ctest --test-dir "$build" -E '^e2e_' --output-on-failure -j2 --timeout 900
