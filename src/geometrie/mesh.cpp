@@ -290,8 +290,8 @@ void moyenne(std::vector<CVecteur>& normales, size_t premier, const std::vector<
 
 namespace {
 // calcNormaleFace's arithmetic, term for term, for a face whose first three vertices exist.
-inline void normaleFaceValide(const std::vector<Sommet>& sommets, const CMatrice& placement,
-                              Face& f) {
+inline CVecteur normaleDe(const std::vector<Sommet>& sommets, const CMatrice& placement,
+                          const Face& f) {
     const float* m = placement.m;
     auto transforme = [m](const Sommet& s) {
         return CVecteur(m[0] * s.x + m[4] * s.y + m[8] * s.z + m[12],
@@ -305,12 +305,9 @@ inline void normaleFaceValide(const std::vector<Sommet>& sommets, const CMatrice
     const float bx = p2.x - p1.x, by = p2.y - p1.y, bz = p2.z - p1.z;
     const float x = ay * bz - az * by, y = az * bx - ax * bz, z = ax * by - ay * bx;
     const float n = std::sqrt(x * x + y * y + z * z);
-    if (std::fabs(n) < 0.0001) {
-        f.normale = CVecteur(0, 0, 0);
-        return;
-    }
+    if (std::fabs(n) < 0.0001) return CVecteur(0, 0, 0);
     const float k = static_cast<float>(1.0 / n);
-    f.normale = CVecteur(k * x, k * y, k * z);
+    return CVecteur(k * x, k * y, k * z);
 }
 
 bool troisPremiersValides(const Face& f, size_t nbSommets) {
@@ -319,23 +316,31 @@ bool troisPremiersValides(const Face& f, size_t nbSommets) {
 }
 }  // namespace
 
-void Mesh::calcNormalesFaces() {
+void Mesh::calcNormalesFaces() { calcNormalesFaces(nullptr); }
+
+CVecteur Mesh::normaleFace(const Face& f) const { return normaleDe(sommets, matrice(), f); }
+
+void Mesh::calcNormalesFaces(bool* coinsValides) {
     ++revision_;
-    const size_t n = faces.size();
-    bool toutesValides = true;
-    for (const Face& f : faces)
-        if (!troisPremiersValides(f, sommets.size())) {
-            toutesValides = false;
+    const size_t n = faces.size(), nbS = sommets.size();
+    bool troisValides = true, tousValides = true;
+    for (const Face& f : faces) {
+        if (!troisPremiersValides(f, nbS)) {
+            troisValides = false;
             break;
         }
-    if (!toutesValides) {
+        if (coinsValides)
+            for (int s : f.sommets) tousValides &= dans(s, nbS);
+    }
+    if (!troisValides) {
         // Face by face, so that the first bad face reports and throws where it stands.
         for (int i = 0; i < nbFaces(); ++i) calcNormaleFace(i);
         return;
     }
+    if (coinsValides) *coinsValides = tousValides;
     const CMatrice& placement = matrice();
     auto calcule = [&](size_t debut, size_t fin) {
-        for (size_t i = debut; i < fin; ++i) normaleFaceValide(sommets, placement, faces[i]);
+        for (size_t i = debut; i < fin; ++i) faces[i].normale = normaleDe(sommets, placement, faces[i]);
     };
     // Each face on its own: a large mesh shares them between two threads.
     if (n < 200000 || std::thread::hardware_concurrency() < 2) {
@@ -347,15 +352,18 @@ void Mesh::calcNormalesFaces() {
     autre.join();
 }
 
-void Mesh::calcNormalesLissees() {
+void Mesh::calcNormalesLissees(bool normalesFacesCalculees) {
     // Face normals first: a face of fewer than 3 corners or with a bad leading vertex throws
-    // here, before the normal list is touched.
-    calcNormalesFaces();
-    // Any other bad vertex index is refused too, so the per-vertex table is never overrun.
-    for (const Face& f : faces)
-        for (int s : f.sommets)
-            if (!dans(s, sommets.size()))
-                throw std::out_of_range("Mesh::getSommet: indice invalide");
+    // here, before the normal list is touched. Any other bad vertex index is refused too, so
+    // the per-vertex table is never overrun.
+    bool coinsValides = true;
+    if (normalesFacesCalculees) {
+        for (const Face& f : faces)
+            for (int s : f.sommets) coinsValides &= dans(s, sommets.size());
+    } else {
+        calcNormalesFaces(&coinsValides);
+    }
+    if (!coinsValides) throw std::out_of_range("Mesh::getSommet: indice invalide");
     bool groupesValides = true;
     for (const auto& entree : groupes)
         for (int indiceFace : entree.second)
@@ -390,27 +398,9 @@ void Mesh::calcNormalesLissees() {
         return;
     }
 
-    // The same walk, with the list sized exactly beforehand (one normal per group and vertex)
-    // and the table reset only where it was written.
+    // The same walk, without the checks already made, the table reset only where it was
+    // written.
     std::vector<int> touches;
-    size_t total = 0;
-    for (const auto& entree : groupes) {
-        for (int indiceFace : entree.second)
-            for (int v : faces[indiceFace].sommets)
-                if (table[v] == -1) {
-                    table[v] = 0;
-                    touches.push_back(v);
-                }
-        total += touches.size();
-        for (int v : touches) table[v] = -1;
-        touches.clear();
-    }
-    if (normales.capacity() < total) {
-        std::vector<CVecteur> liste;
-        liste.reserve(total);
-        normales.swap(liste);
-    }
-    compteurs.reserve(total);
     for (const auto& entree : groupes) {
         const size_t premier = normales.size();
         for (int indiceFace : entree.second) {

@@ -176,7 +176,12 @@ public:
     // calcNormaleFace of every face, in order, with the same results and exceptions; large
     // meshes share the work between two threads.
     void calcNormalesFaces();
-    void calcNormalesLissees();
+    // The normal calcNormaleFace would give a face whose first three vertex indices are
+    // valid, without checking them nor storing it.
+    CVecteur normaleFace(const Face& f) const;
+    // With normalesFacesCalculees, the caller has just stored every face's normaleFace (as
+    // the Wavefront reader does while reading): only the checks and the smoothing are left.
+    void calcNormalesLissees(bool normalesFacesCalculees = false);
     // Gives every corner without a usable normal index (-1 or beyond the list) a smoothed
     // normal, averaged per smoothing group over the faces lacking it at that vertex, as
     // calcNormalesLissees does; faces that are not drawable polygons are left alone.
@@ -207,6 +212,8 @@ public:
     static bool modeImmediat;
 
 private:
+    // calcNormalesFaces, also telling whether every corner of every face names a vertex.
+    void calcNormalesFaces(bool* coinsValides);
     // The faces, the way dessine issues them; this is what a display list records.
     void dessineFaces(bool smoothshading, bool texturage) const;
     bool listeAJour(bool smoothshading, bool texturage) const;

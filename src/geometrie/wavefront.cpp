@@ -16,11 +16,12 @@
 // that cannot be drawn are dropped with a message instead of throwing out of the reader.
 //
 // How the speed and the memory are kept: a first pass counts the lines, as the capacities
-// of the mesh's lists (two threads on a large file); the second pass reads 512 KB blocks,
-// each ending just after a line end, so that a word or a number never straddles two blocks
-// and only the skipping of blanks has to ask for the next block, and writes straight into
-// the mesh. Nothing but a block and a few small lists sits beside the mesh, whatever the size
-// of the file. A face naming an element not read yet is checked again at the end.
+// of the mesh's lists; the second pass reads 512 KB blocks, each ending just after a line
+// end, so that a word or a number never straddles two blocks and only the skipping of blanks
+// has to ask for the next block, and writes straight into the mesh. A large file is read in
+// two halves at once, the second into compact lists appended afterwards (see wfLecture).
+// Little sits beside the mesh whatever the size of the file: a block per half and the
+// second half's compact lists. A face naming an element not read yet is checked at the end.
 #include "geometrie/wavefront.h"
 
 #include <algorithm>
@@ -30,6 +31,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <array>
 #include <set>
 #include <thread>
 
@@ -37,6 +39,10 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #ifndef MADV_POPULATE_WRITE
 #define MADV_POPULATE_WRITE 23  // Linux 5.14; older kernels refuse it, which costs nothing
@@ -528,13 +534,34 @@ struct Analyseur {
     Puits& puits;
     const std::function<void(const std::string&)>& chargeBibliotheque;
     int groupe = 0;
+    bool groupeConnu = true;       // false for a pass started in the middle of a file
+    bool bibliothequeLue = false;  // some "mtllib" was met
+    std::string_view enAttente;    // the word the pass stopped before
+    bool attend = false;
 
     Analyseur(C& c_, Puits& p_, const std::function<void(const std::string&)>& charge)
         : c(c_), puits(p_), chargeBibliotheque(charge) {}
 
-    void parcours() {
+    // Reads to the end, or stops before the first word that starts at or after `limite`
+    // (true then, the word kept for reprend).
+    bool parcours(uint64_t limite = UINT64_MAX) {
         std::string_view mot;
-        while (jetonT(c, mot)) traite(mot);
+        while (jetonT(c, mot)) {
+            if (limite != UINT64_MAX && c.position(mot.data()) >= limite) {
+                enAttente = mot;
+                attend = true;
+                return true;
+            }
+            traite(mot);
+        }
+        return false;
+    }
+    void reprend() {
+        if (attend) {
+            attend = false;
+            traite(enAttente);
+        }
+        parcours();
     }
 
     TOUJOURS_EN_LIGNE void traite(std::string_view mot) {
@@ -555,9 +582,12 @@ struct Analyseur {
             flottantsT(c, uv, 2);
             puits.texCoord(uv);
         } else if (m0 == 's' && n == 1) {
-            if (entierT(c, groupe) == 1) sauteBlancsT(c);
+            if (entierT(c, groupe) == 1) {
+                groupeConnu = true;
+                sauteBlancsT(c);
+            }
         } else if (m0 == 'f' && n == 1) {
-            puits.debutFace(groupe, c.position(mot.data()));
+            puits.debutFace(groupe, groupeConnu, c.position(mot.data()));
             // `mot` may be overwritten by the next block: at the end of the file the word
             // read again is "f" itself.
             std::string_view premier;
@@ -574,6 +604,7 @@ struct Analyseur {
         } else if (mot == "mtllib") {
             std::string_view nom;
             if (!jetonT(c, nom)) nom = "mtllib";
+            bibliothequeLue = true;
             chargeBibliotheque(std::string(nom));
         } else {
             finDeLigneT(c);
@@ -593,7 +624,7 @@ struct PuitsContenu {
     void sommet(const float* v) { contenu.sommets.emplace_back(v[0], v[1], v[2]); }
     void normale(const float* v) { contenu.normales.emplace_back(v[0], v[1], v[2]); }
     void texCoord(const float* v) { contenu.texCoords.emplace_back(v[0], v[1]); }
-    void debutFace(int groupe, uint64_t position) {
+    void debutFace(int groupe, bool, uint64_t position) {
         ligne += static_cast<int>(std::count(texte + compte, texte + position, '\n'));
         compte = position;
         FaceLue face;
@@ -700,59 +731,73 @@ struct PuitsMesh {
     }
     TOUJOURS_EN_LIGNE void normale(const float* v) { mesh.normales.emplace_back(v[0], v[1], v[2]); }
     TOUJOURS_EN_LIGNE void texCoord(const float* v) { mesh.texCoords.emplace_back(v[0], v[1]); }
-    TOUJOURS_EN_LIGNE void debutFace(int groupe, uint64_t position) {
+    TOUJOURS_EN_LIGNE void debutFace(int groupe, bool, uint64_t position) {
         positionFace = position;
         groupeFace = groupe;
         coins.clear();
     }
     TOUJOURS_EN_LIGNE void coin(const CoinLu& k) { coins.push_back(k); }
     TOUJOURS_EN_LIGNE void finFace() {
-        const size_t n = coins.size();
+        ajouteFace(groupeFace, courant, coins.data(), coins.size(), positionFace);
+    }
+    // A face of n corners read at `position`, in group `groupe` with material m.
+    TOUJOURS_EN_LIGNE void ajouteFace(int groupe, Material* m, const CoinLu* k, size_t n,
+                                      uint64_t position) {
         if (n < 3) {
-            signalements.push_back({positionFace, Signalement::AUCUNE});
+            signalements.push_back({position, Signalement::AUCUNE});
             return;
         }
         const size_t nbS = mesh.sommets.size(), nbN = mesh.normales.size(),
                      nbT = mesh.texCoords.size();
         auto dans = [](int i, size_t taille) { return i >= 0 && static_cast<size_t>(i) < taille; };
         bool suspecte = false;
-        for (const CoinLu& k : coins)
-            suspecte |= !dans(k.sommet, nbS) || (k.normale != -1 && !dans(k.normale, nbN)) ||
-                        (k.texCoord != -1 && !dans(k.texCoord, nbT));
+        for (size_t i = 0; i < n; ++i)
+            suspecte |= !dans(k[i].sommet, nbS) ||
+                        (k[i].normale != -1 && !dans(k[i].normale, nbN)) ||
+                        (k[i].texCoord != -1 && !dans(k[i].texCoord, nbT));
         const uint32_t numero = static_cast<uint32_t>(mesh.faces.size());
         mesh.faces.emplace_back();
         Face& f = mesh.faces.back();
-        f.groupe = groupeFace;
-        f.material = courant;
+        f.groupe = groupe;
+        f.material = m;
         if (n > 4) {
             f.sommets.reserve(n);
             f.normales.reserve(n);
             f.texCoords.reserve(n);
         }
-        for (const CoinLu& k : coins) {
-            f.sommets.push_back(k.sommet);
-            f.normales.push_back(k.normale);
-            f.texCoords.push_back(k.texCoord);
-            normaleManquante |= k.normale == -1;
+        for (size_t i = 0; i < n; ++i) {
+            f.sommets.push_back(k[i].sommet);
+            f.normales.push_back(k[i].normale);
+            f.texCoords.push_back(k[i].texCoord);
+            normaleManquante |= k[i].normale == -1;
         }
-        if (suspecte) signalements.push_back({positionFace, numero});
-        if (courant != dernierUtilise) {
-            dernierUtilise = courant;
-            if (courant && utilises.insert(courant).second) ordreMateriaux.push_back(courant);
+        // The normal now, while the face is at hand; a face naming an element not read yet
+        // gets it once checked at the end.
+        if (suspecte)
+            signalements.push_back({position, numero});
+        else
+            f.normale = mesh.normaleFace(f);
+        if (m != dernierUtilise) {
+            dernierUtilise = m;
+            if (m && utilises.insert(m).second) ordreMateriaux.push_back(m);
         }
-        if (numero > 0 && std::less<const Material*>()(courant, mesh.faces[numero - 1].material))
+        if (numero > 0 && std::less<const Material*>()(m, mesh.faces[numero - 1].material))
             triees = false;
-        if (series.empty() || series.back().groupe != groupeFace)
-            series.push_back({groupeFace, numero, numero + 1});
+        if (series.empty() || series.back().groupe != groupe)
+            series.push_back({groupe, numero, numero + 1});
         else
             series.back().fin = numero + 1;
     }
     void usemtl(std::string_view nom) {
         const auto it = table.find(std::string(nom));
-        std::shared_ptr<Material> m = it == table.end() ? nullptr : it->second;
-        courant = m.get();
-        if (m && indiceMaterial.emplace(m.get(), materiaux.size()).second)
+        courant = garde(it == table.end() ? nullptr : it->second);
+    }
+    // Keeps a material alive for the faces that will point at it.
+    Material* garde(std::shared_ptr<Material> m) {
+        Material* brut = m.get();
+        if (m && indiceMaterial.emplace(brut, materiaux.size()).second)
             materiaux.push_back(std::move(m));
+        return brut;
     }
     std::shared_ptr<Material> tenu(const Material* m) const {
         return materiaux[indiceMaterial.at(m)];
@@ -841,17 +886,169 @@ void compteLignes(const char* nomFichier, uint64_t taille, uint64_t debut, uint6
             break;
         }
         const char* const b = tampon.data();
-        const char* p = b;
         const char* const bout = b + n;
-        while (const void* trouve = std::memchr(p, '\n', static_cast<size_t>(bout - p))) {
-            const char* nl = static_cast<const char*>(trouve);
+        auto finDeLigne = [&](const char* nl) {
             const uint64_t ligne = position + static_cast<uint64_t>(nl - b) + 1;
             r.ajoute(nl + 1 < bout ? nl[1] : octet(ligne), nl + 2 < bout ? nl[2] : octet(ligne + 1));
-            p = nl + 1;
+        };
+        const char* p = b;
+#ifdef __SSE2__
+        // Sixteen bytes at a time: lines are short, a call per line would cost more.
+        const __m128i nl = _mm_set1_epi8('\n');
+        for (; p + 16 <= bout; p += 16) {
+            unsigned masque = static_cast<unsigned>(_mm_movemask_epi8(
+                _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), nl)));
+            for (; masque; masque &= masque - 1) finDeLigne(p + __builtin_ctz(masque));
+        }
+#endif
+        for (; p < bout; ++p)
+            if (*p == '\n') finDeLigne(p);
+        position += static_cast<uint64_t>(n);
+    }
+    close(fd);
+}
+
+// A list grown by blocks of fixed size: no reallocation, so no moment when the old and the
+// new copies of a large list are both held.
+template <class T>
+class Blocs {
+public:
+    static constexpr size_t DECALAGE = 16, TAILLE = size_t(1) << DECALAGE;
+    TOUJOURS_EN_LIGNE void push_back(const T& v) {
+        if (libres_ == 0) nouveauBloc();
+        *prochain_++ = v;
+        --libres_;
+        ++n_;
+    }
+    size_t size() const { return n_; }
+    const T& operator[](size_t i) const { return blocs_[i >> DECALAGE][i & (TAILLE - 1)]; }
+    // Drops the elements from n on (n not below the start of the last block).
+    void tronque(size_t n) {
+        const size_t enTrop = n_ - n;
+        n_ = n;
+        prochain_ -= enTrop;
+        libres_ += enTrop;
+    }
+
+private:
+    void nouveauBloc() {
+        blocs_.emplace_back(new T[TAILLE]);
+        prochain_ = blocs_.back().get();
+        libres_ = TAILLE;
+    }
+    std::vector<std::unique_ptr<T[]>> blocs_;
+    T* prochain_ = nullptr;
+    size_t libres_ = 0, n_ = 0;
+};
+
+// The second half of a file, read on its own thread into compact lists (12 bytes a vertex
+// or a corner) without knowing the group and material in force where it starts: it keeps
+// material names, and counts the faces made before its first group and first material.
+struct PuitsMoitie {
+    struct FaceLue {
+        uint32_t nbCoins;
+        int32_t groupe;
+        uint32_t material;  // 0 = default, i + 1 = nomsMateriaux[i]
+        uint64_t position;
+    };
+    struct Courte {          // a face of fewer than 3 corners
+        uint64_t position;
+        size_t facesAvant;  // faces of 3 corners or more read before it
+    };
+    Blocs<std::array<float, 3>> sommets, normales;
+    Blocs<std::array<float, 2>> texCoords;
+    Blocs<FaceLue> faces;
+    Blocs<CoinLu> coins;
+    std::vector<Courte> courtes;
+    std::vector<std::string> nomsMateriaux;
+    std::map<std::string, uint32_t, std::less<>> indiceNom;
+    uint32_t materialCourant = 0;
+    bool materialConnu = false;
+    size_t facesSansGroupe = 0, facesSansMaterial = 0;
+    uint64_t positionFace = 0;
+    int groupeFace = 0;
+    bool groupeConnuFace = false;
+    size_t premierCoin = 0;
+
+    void sommet(const float* v) { sommets.push_back({v[0], v[1], v[2]}); }
+    void normale(const float* v) { normales.push_back({v[0], v[1], v[2]}); }
+    void texCoord(const float* v) { texCoords.push_back({v[0], v[1]}); }
+    TOUJOURS_EN_LIGNE void debutFace(int groupe, bool groupeConnu, uint64_t position) {
+        positionFace = position;
+        groupeFace = groupe;
+        groupeConnuFace = groupeConnu;
+        premierCoin = coins.size();
+    }
+    TOUJOURS_EN_LIGNE void coin(const CoinLu& k) { coins.push_back(k); }
+    TOUJOURS_EN_LIGNE void finFace() {
+        const size_t n = coins.size() - premierCoin;
+        if (n < 3) {
+            coins.tronque(premierCoin);
+            courtes.push_back({positionFace, faces.size()});
+            return;
+        }
+        if (!groupeConnuFace) facesSansGroupe = faces.size() + 1;
+        if (!materialConnu) facesSansMaterial = faces.size() + 1;
+        faces.push_back({static_cast<uint32_t>(n), groupeFace, materialCourant, positionFace});
+    }
+    void usemtl(std::string_view nom) {
+        materialConnu = true;
+        const auto it = indiceNom.find(nom);
+        if (it != indiceNom.end()) {
+            materialCourant = it->second;
+            return;
+        }
+        nomsMateriaux.emplace_back(nom);
+        materialCourant = static_cast<uint32_t>(nomsMateriaux.size());
+        indiceNom.emplace(std::string(nom), materialCourant);
+    }
+};
+
+struct LectureMoitie {
+    PuitsMoitie lu;
+    uint64_t premierMot = UINT64_MAX;  // offset of its first word (none: end of the file)
+    bool valable = false;              // read to the end, with no "mtllib" in it
+};
+
+void litMoitie(const char* nomFichier, uint64_t debut, LectureMoitie& r) {
+    std::FILE* f = std::fopen(nomFichier, "r");
+    if (!f) return;
+    if (fseeko(f, static_cast<off_t>(debut), SEEK_SET) != 0) {
+        std::fclose(f);
+        return;
+    }
+    // A library would change what later "usemtl" find: such a file is read in one piece.
+    const std::function<void(const std::string&)> sansBibliotheque = [](const std::string&) {};
+    {
+        Tampon tampon(f, debut);
+        CurseurFichier c{nullptr, nullptr, &tampon};
+        Analyseur<CurseurFichier, PuitsMoitie> a(c, r.lu, sansBibliotheque);
+        a.groupeConnu = false;
+        sauteBlancsT(c);
+        if (c.p != c.fin) r.premierMot = c.position(c.p);
+        a.parcours();
+        r.valable = !tampon.erreur() && !a.bibliothequeLue;
+    }
+    if (std::fclose(f) != 0) r.valable = false;
+}
+
+// The offset of the first line start at or after `milieu` (> 0), 0 when none is close by.
+uint64_t debutDeLigneApres(const char* nomFichier, uint64_t milieu) {
+    const int fd = open(nomFichier, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return 0;
+    std::vector<char> bloc(size_t(1) << 16);
+    uint64_t trouve = 0;
+    for (uint64_t position = milieu - 1; position < milieu + (uint64_t(1) << 22);) {
+        const ssize_t n = pread(fd, bloc.data(), bloc.size(), static_cast<off_t>(position));
+        if (n <= 0) break;
+        if (const void* nl = std::memchr(bloc.data(), '\n', static_cast<size_t>(n))) {
+            trouve = position + static_cast<uint64_t>(static_cast<const char*>(nl) - bloc.data()) + 1;
+            break;
         }
         position += static_cast<uint64_t>(n);
     }
     close(fd);
+    return trouve;
 }
 
 // Asks the system for the pages of the given byte ranges, on a thread of its own, while the
@@ -883,6 +1080,36 @@ private:
     std::thread fil_;
 };
 
+// The second half's reading, after the first half's: its materials found now that every
+// library is read, and its faces before its first group and first material given those in
+// force at the end of the first half.
+void ajouteMoitie(PuitsMesh& lu, const PuitsMoitie& b, int groupeFinal,
+                  const TableMateriaux& materiaux) {
+    Material* const materialFinal = lu.courant;
+    std::vector<Material*> materiauxMoitie(b.nomsMateriaux.size() + 1, nullptr);
+    for (size_t i = 0; i < b.nomsMateriaux.size(); ++i) {
+        const auto it = materiaux.find(b.nomsMateriaux[i]);
+        materiauxMoitie[i + 1] = lu.garde(it == materiaux.end() ? nullptr : it->second);
+    }
+    for (size_t i = 0; i < b.sommets.size(); ++i) lu.sommet(b.sommets[i].data());
+    for (size_t i = 0; i < b.normales.size(); ++i) lu.normale(b.normales[i].data());
+    for (size_t i = 0; i < b.texCoords.size(); ++i) lu.texCoord(b.texCoords[i].data());
+    std::vector<CoinLu> coins;
+    size_t coin = 0, courte = 0;
+    for (size_t i = 0;; ++i) {
+        // The short faces read before this one come first in the report.
+        for (; courte < b.courtes.size() && b.courtes[courte].facesAvant <= i; ++courte)
+            lu.signalements.push_back({b.courtes[courte].position, Signalement::AUCUNE});
+        if (i == b.faces.size()) break;
+        const PuitsMoitie::FaceLue& f = b.faces[i];
+        coins.clear();
+        for (uint32_t k = 0; k < f.nbCoins; ++k) coins.push_back(b.coins[coin++]);
+        lu.ajouteFace(i < b.facesSansGroupe ? groupeFinal : f.groupe,
+                      i < b.facesSansMaterial ? materialFinal : materiauxMoitie[f.material],
+                      coins.data(), coins.size(), f.position);
+    }
+}
+
 }  // namespace
 
 std::shared_ptr<Mesh> wfLecture(const char* nomFichier, TableMateriaux& materiaux) {
@@ -895,34 +1122,45 @@ std::shared_ptr<Mesh> wfLecture(const char* nomFichier, TableMateriaux& materiau
     if (stat(nomFichier, &etat) != 0 || !S_ISREG(etat.st_mode)) return nullptr;
     const uint64_t taille = static_cast<uint64_t>(etat.st_size);
 
-    // First pass: the capacities, the two halves of a large file counted at once.
-    Comptes comptes;
+    // A large file is read in two halves at once, cut at the first line start past the
+    // middle: the second half on another thread, without knowing the group and material in
+    // force there (fixed up below). The first half stops before the first word of the
+    // second; if its last statement ran over into the second half (a face going on on the
+    // next line...), or the second half names a library, the second reading is dropped and
+    // the first goes on to the end.
     uint64_t seuil = uint64_t(8) << 20;
     if (const char* e = std::getenv("BRAKMOR_WF_SEUIL_PARALLELE")) seuil = std::strtoull(e, nullptr, 10);
-    if (taille >= seuil && taille >= 2 && std::thread::hardware_concurrency() > 1) {
-        Comptes seconde;
-        std::thread fil(compteLignes, nomFichier, taille, taille / 2, taille, std::ref(seconde));
-        compteLignes(nomFichier, taille, 0, taille / 2, comptes);
+    uint64_t milieu = 0;
+    if (taille >= seuil && taille >= 2 && std::thread::hardware_concurrency() > 1)
+        milieu = debutDeLigneApres(nomFichier, taille / 2);
+
+    // First pass: the capacities, each half counted on its own thread.
+    Comptes comptes, seconde;
+    if (milieu > 0) {
+        std::thread fil(compteLignes, nomFichier, taille, milieu, taille, std::ref(seconde));
+        compteLignes(nomFichier, taille, 0, milieu, comptes);
         fil.join();
-        comptes.faces += seconde.faces;
-        comptes.sommets += seconde.sommets;
-        comptes.normales += seconde.normales;
-        comptes.texCoords += seconde.texCoords;
-        comptes.erreur |= seconde.erreur;
     } else {
         compteLignes(nomFichier, taille, 0, taille, comptes);
     }
-    if (comptes.erreur) return nullptr;
+    if (comptes.erreur || seconde.erreur) return nullptr;
     const uint64_t plafond = INT_MAX;
-    auto mesh = std::make_shared<Mesh>(static_cast<int>(std::min(comptes.faces, plafond)),
-                                       static_cast<int>(std::min(comptes.sommets, plafond)),
-                                       static_cast<int>(std::min(comptes.normales, plafond)),
-                                       static_cast<int>(std::min(comptes.texCoords, plafond)), "");
+    auto capacite = [&](uint64_t a, uint64_t b) { return static_cast<int>(std::min(a + b, plafond)); };
+    auto mesh = std::make_shared<Mesh>(capacite(comptes.faces, seconde.faces),
+                                       capacite(comptes.sommets, seconde.sommets),
+                                       capacite(comptes.normales, seconde.normales),
+                                       capacite(comptes.texCoords, seconde.texCoords), "");
+    // The pages of the lists, asked for ahead: all of them for one reading, those that the
+    // second half will fill for two (the first half's reader takes its own as it goes).
     PagesEnAvance pages;
-    pages.ajoute(mesh->sommets.data(), mesh->sommets.data() + mesh->sommets.capacity());
-    pages.ajoute(mesh->texCoords.data(), mesh->texCoords.data() + mesh->texCoords.capacity());
-    pages.ajoute(mesh->normales.data(), mesh->normales.data() + mesh->normales.capacity());
-    pages.ajoute(mesh->faces.data(), mesh->faces.data() + mesh->faces.capacity());
+    auto zone = [&](auto& liste, uint64_t premier) {
+        const size_t debut = std::min<size_t>(liste.capacity(), milieu > 0 ? premier : 0);
+        pages.ajoute(liste.data() + debut, liste.data() + liste.capacity());
+    };
+    zone(mesh->sommets, comptes.sommets);
+    zone(mesh->texCoords, comptes.texCoords);
+    zone(mesh->normales, comptes.normales);
+    zone(mesh->faces, comptes.faces);
     pages.lance();
 
     // A library name is tried as written, then beside the geometry file.
@@ -939,17 +1177,35 @@ std::shared_ptr<Mesh> wfLecture(const char* nomFichier, TableMateriaux& materiau
     std::FILE* fichier = std::fopen(nomFichier, "r");
     if (!fichier) return nullptr;
     PuitsMesh lu(*mesh, materiaux);
+    std::unique_ptr<LectureMoitie> moitie;
     bool erreur;
+    int groupeFinal = 0;
     {
+        std::thread fil;
+        if (milieu > 0) {
+            moitie = std::make_unique<LectureMoitie>();
+            fil = std::thread(litMoitie, nomFichier, milieu, std::ref(*moitie));
+        }
         Tampon tampon(fichier, 0);
         CurseurFichier c{nullptr, nullptr, &tampon};
         Analyseur<CurseurFichier, PuitsMesh> a(c, lu, chargeBibliotheque);
-        a.parcours();
+        const bool arrete = a.parcours(milieu > 0 ? milieu : UINT64_MAX);
+        if (fil.joinable()) fil.join();
+        const uint64_t arret = arrete ? c.position(a.enAttente.data()) : UINT64_MAX;
+        if (moitie && !(moitie->valable && arret == moitie->premierMot)) {
+            moitie.reset();
+            a.reprend();
+        }
+        groupeFinal = a.groupe;
         erreur = tampon.erreur();
     }
     if (std::fclose(fichier) != 0 || erreur) {
         materiaux.clear();  // as if the file had not been read at all
         return nullptr;
+    }
+    if (moitie) {
+        ajouteMoitie(lu, moitie->lu, groupeFinal, materiaux);
+        moitie.reset();
     }
     if (!mesh->sommets.empty()) {
         mesh->boiteMin = CVecteur(lu.mini[0], lu.mini[1], lu.mini[2]);
@@ -996,6 +1252,7 @@ std::shared_ptr<Mesh> wfLecture(const char* nomFichier, TableMateriaux& materiau
                 }
                 if (!valide(f.texCoords[k], nbTexCoords)) f.texCoords[k] = -1;
             }
+            f.normale = mesh->normaleFace(f);
         }
         if (!messages.empty()) {
             std::vector<uint64_t> positions;
@@ -1046,12 +1303,12 @@ std::shared_ptr<Mesh> wfLecture(const char* nomFichier, TableMateriaux& materiau
         }
     }
 
+    // Every face normal is computed by now.
     if (mesh->nbNormales() > 0) {
-        mesh->calcNormalesFaces();
         // Corners without a normal of the file get smoothed ones, so the mesh can be drawn.
         if (lu.normaleManquante) mesh->completeNormalesManquantes();
     } else {
-        mesh->calcNormalesLissees();
+        mesh->calcNormalesLissees(true);
     }
     if (!lu.triees) mesh->trieFacesParMaterial();
     mesh->marqueModifie();
