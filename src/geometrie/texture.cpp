@@ -1,12 +1,17 @@
 // Texture records: only the existence of the image file is checked here.
 #include "geometrie/texture.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 
 #include "app/console.h"
 
 namespace {
+// Only regular files: opening a FIFO may block forever, and a device is no image.
 bool peutOuvrir(const std::string& chemin) {
+    struct stat etat;
+    if (stat(chemin.c_str(), &etat) != 0 || !S_ISREG(etat.st_mode)) return false;
     std::FILE* f = std::fopen(chemin.c_str(), "r");
     if (!f) return false;
     std::fclose(f);

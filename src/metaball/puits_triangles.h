@@ -15,7 +15,10 @@ struct PuitsTriangles {
     virtual void fin() {}
 };
 
-// glBegin(GL_TRIANGLES) ... glColor4f, glNormal3f, glVertex3f per vertex ... glEnd().
+// Collects the vertices (colour, normal, position) and draws them at the end with one
+// glDrawArrays(GL_TRIANGLES) from client-side arrays. (One glBegin / glEnd around thousands of
+// vertices made Mesa's llvmpipe keep a little memory at every frame, for as long as the
+// program ran.)
 struct PuitsTrianglesGL : PuitsTriangles {
     void debut() override;
     void sommet(const RGBA& couleur, const CVecteur& normale, const CVecteur& position) override;

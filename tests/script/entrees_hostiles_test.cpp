@@ -41,14 +41,14 @@ std::string cheminDemo() {
 
 using EntreesHostiles = BancScript;
 
-// A FIFO or a device named as a scene, an include, a mesh or a material library used to
-// block the loading forever (a FIFO with no writer) or fill the memory (/dev/zero).
+// A FIFO or a device named as a scene, an include, a mesh, a material library or a texture
+// used to block the loading forever (a FIFO with no writer) or fill the memory (/dev/zero).
 TEST_F(EntreesHostiles, FichiersSpeciauxRefusesSansBloquer) {
-    for (const char* nom : {"tube.txt", "tube.obj", "tube.mtl"})
+    for (const char* nom : {"tube.txt", "tube.obj", "tube.mtl", "tube.tga"})
         ASSERT_EQ(mkfifo((dossier + nom).c_str(), 0600), 0) << nom;
     testing::internal::CaptureStdout();
     execute("a = 1;\n#include tube.txt\n#include /dev/zero\nm = chargeWaveFront(\"" + dossier +
-            "tube.obj\", true);\nb = 2;\n");
+            "tube.obj\", true);\nt = chargeTexture(\"" + dossier + "tube.tga\");\nb = 2;\n");
     const std::string sortie = testing::internal::GetCapturedStdout();
     EXPECT_TRUE(existe("a"));
     EXPECT_TRUE(existe("b"));
@@ -57,8 +57,10 @@ TEST_F(EntreesHostiles, FichiersSpeciauxRefusesSansBloquer) {
               std::string::npos)
         << sortie;
     EXPECT_NE(sortie.find("impossible d'ouvrir le fichier /dev/zero"), std::string::npos);
-    ASSERT_EQ(nbBoites(), 1) << toutesLesBoites();
-    EXPECT_EQ(boite().titre, "lecture de fichier wavefront");
+    ASSERT_EQ(nbBoites(), 2) << toutesLesBoites();
+    EXPECT_EQ(boite(0).titre, "lecture de fichier wavefront");
+    EXPECT_EQ(boite(1).titre, "lecture d'une texture");
+    EXPECT_EQ(var("t").objet<Texture>(), nullptr);
 
     // Libraries that are not regular files are ignored like missing ones.
     TableMateriaux materiaux;

@@ -1,0 +1,95 @@
+// The drawing sink of the metaball zones in a real window: the triangles reach the frame
+// with their colours and OpenGL's client state is left as it was (under Xvfb; skipped
+// without a display).
+#include <GL/freeglut.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "metaball/puits_triangles.h"
+
+namespace {
+constexpr int COTE = 64;
+
+bool affichageJoignable() {
+    const char* d = std::getenv("DISPLAY");
+    if (!d || !*d) return false;
+    if (d[0] != ':') return true;
+    const std::string numero(d + 1);
+    struct stat st;
+    return stat(("/tmp/.X11-unix/X" + numero.substr(0, numero.find('.'))).c_str(), &st) == 0;
+}
+
+// A blue triangle covering the lower left half of the view, then a red one the upper right.
+void deuxTriangles(PuitsTriangles& puits) {
+    const CVecteur n(0, 0, 1);
+    puits.debut();
+    puits.sommet(RGBA(0, 0, 1, 1), n, CVecteur(-1, -1, 0));
+    puits.sommet(RGBA(0, 0, 1, 1), n, CVecteur(1, -1, 0));
+    puits.sommet(RGBA(0, 0, 1, 1), n, CVecteur(-1, 1, 0));
+    puits.sommet(RGBA(1, 0, 0, 1), n, CVecteur(1, -1, 0));
+    puits.sommet(RGBA(1, 0, 0, 1), n, CVecteur(1, 1, 0));
+    puits.sommet(RGBA(1, 0, 0, 1), n, CVecteur(-1, 1, 0));
+    puits.fin();
+}
+}  // namespace
+
+class PuitsGL : public testing::Test {
+protected:
+    static inline bool pret = false;
+
+    static void SetUpTestSuite() {
+        if (pret || !affichageJoignable()) return;
+        static int argc = 1;
+        static char nom[] = "tests_metaball";
+        static char* argv[] = {nom, nullptr};
+        glutInit(&argc, argv);
+        glutInitDisplayMode(GLUT_RGBA | GLUT_DEPTH | GLUT_DOUBLE);
+        glutInitWindowSize(COTE, COTE);
+        glutCreateWindow("tests metaball");
+        glutDisplayFunc([] {});
+        for (int k = 0; k < 10; ++k) glutMainLoopEvent();
+        pret = true;
+    }
+
+    void SetUp() override {
+        if (!pret) GTEST_SKIP() << "pas d'affichage X joignable";
+        glViewport(0, 0, COTE, COTE);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glDisable(GL_LIGHTING);
+        glDisable(GL_DEPTH_TEST);
+        glClearColor(0, 0, 0, 1);
+    }
+
+    static void pixel(int x, int y, unsigned char rgb[3]) {
+        glReadBuffer(GL_BACK);
+        glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    }
+};
+
+TEST_F(PuitsGL, TrianglesDessinesAvecLeursCouleursEtEtatClientRendu) {
+    glClear(GL_COLOR_BUFFER_BIT);
+    PuitsTrianglesGL puits;
+    deuxTriangles(puits);
+    unsigned char bas[3], haut[3];
+    pixel(8, 8, bas);
+    pixel(COTE - 8, COTE - 8, haut);
+    EXPECT_EQ(bas[0], 0);
+    EXPECT_EQ(bas[2], 255);
+    EXPECT_EQ(haut[0], 255);
+    EXPECT_EQ(haut[2], 0);
+    EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
+    EXPECT_FALSE(glIsEnabled(GL_NORMAL_ARRAY));
+    EXPECT_FALSE(glIsEnabled(GL_COLOR_ARRAY));
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+
+    // An empty zone draws nothing and leaves no error.
+    puits.debut();
+    puits.fin();
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
