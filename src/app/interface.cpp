@@ -8,7 +8,9 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdarg>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <exception>
 #include <functional>
@@ -37,6 +39,7 @@ struct Boite {
 } boite;
 
 std::string titreBase;
+bool rejeuEnCours = false;
 int imagesDepuisTitre = 0;
 auto debutTitre = std::chrono::steady_clock::now();
 
@@ -224,11 +227,34 @@ void surRedimensionnement(int w, int h) {
     glutPostRedisplay();
 }
 
+// Replays a key event for the panels after its GLUT callback has returned: the back end
+// then reads no modifiers from GLUT (it warns and gets none), so the ones recorded in the
+// callback are put back.
+template <class F>
+void rejoue(int modificateurs, F&& f) {
+    rejeuEnCours = true;
+    f();
+    rejeuEnCours = false;
+    ImGuiIO& io = ImGui::GetIO();
+    io.KeyCtrl = (modificateurs & GLUT_ACTIVE_CTRL) != 0;
+    io.KeyShift = (modificateurs & GLUT_ACTIVE_SHIFT) != 0;
+    io.KeyAlt = (modificateurs & GLUT_ACTIVE_ALT) != 0;
+}
+
+// freeglut's warnings, except the one a replayed key event causes on purpose.
+void avertissementGlut(const char* format, va_list args) {
+    if (rejeuEnCours && std::strstr(format, "glutGetModifiers")) return;
+    std::fprintf(stderr, "freeglut: ");
+    std::vfprintf(stderr, format, args);
+    std::fputc('\n', stderr);
+}
+
 bool clavierPourPanneau() { return boite.ouverte || ImGui::GetIO().WantCaptureKeyboard; }
 
 void surClavier(unsigned char c, int x, int y) {
     if (clavierPourPanneau()) {
-        evenementsPanneau.push_back([c, x, y] { ImGui_ImplGLUT_KeyboardFunc(c, x, y); });
+        const int m = glutGetModifiers();
+        evenementsPanneau.push_back([c, x, y, m] { rejoue(m, [&] { ImGui_ImplGLUT_KeyboardFunc(c, x, y); }); });
         return;
     }
     const int m = glutGetModifiers();
@@ -237,12 +263,14 @@ void surClavier(unsigned char c, int x, int y) {
 }
 
 void surClavierRelache(unsigned char c, int x, int y) {
-    evenementsPanneau.push_back([c, x, y] { ImGui_ImplGLUT_KeyboardUpFunc(c, x, y); });
+    const int m = glutGetModifiers();
+    evenementsPanneau.push_back([c, x, y, m] { rejoue(m, [&] { ImGui_ImplGLUT_KeyboardUpFunc(c, x, y); }); });
 }
 
 void surSpecial(int k, int x, int y) {
     if (clavierPourPanneau()) {
-        evenementsPanneau.push_back([k, x, y] { ImGui_ImplGLUT_SpecialFunc(k, x, y); });
+        const int m = glutGetModifiers();
+        evenementsPanneau.push_back([k, x, y, m] { rejoue(m, [&] { ImGui_ImplGLUT_SpecialFunc(k, x, y); }); });
         return;
     }
     const int m = glutGetModifiers();
@@ -251,7 +279,8 @@ void surSpecial(int k, int x, int y) {
 }
 
 void surSpecialRelache(int k, int x, int y) {
-    evenementsPanneau.push_back([k, x, y] { ImGui_ImplGLUT_SpecialUpFunc(k, x, y); });
+    const int m = glutGetModifiers();
+    evenementsPanneau.push_back([k, x, y, m] { rejoue(m, [&] { ImGui_ImplGLUT_SpecialUpFunc(k, x, y); }); });
 }
 
 void surSouris(int bouton, int etat, int x, int y) {
@@ -359,6 +388,7 @@ void initialise() {
     style.FramePadding = ImVec2(4, 1);
     style.WindowPadding = ImVec2(6, 6);
     style.WindowRounding = 0;
+    glutInitWarningFunc(avertissementGlut);
     ImGui_ImplGLUT_Init();
     ImGui_ImplOpenGL2_Init();
     ImGui_ImplGLUT_ReshapeFunc(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
