@@ -4,7 +4,6 @@
 #include <GL/freeglut.h>
 #include <GL/gl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cstdlib>
 #include <functional>
@@ -16,18 +15,11 @@
 
 #include "geometrie/mesh.h"
 #include "scene/scene.h"
+#include "support/fenetre_gl.h"
 
 namespace {
 const int COTE = 96;
 
-bool affichageJoignable() {
-    const char* d = std::getenv("DISPLAY");
-    if (!d || !*d) return false;
-    if (d[0] != ':') return true;  // a remote display is trusted; a local one needs its socket
-    const std::string numero(d + 1);
-    struct stat st;
-    return stat(("/tmp/.X11-unix/X" + numero.substr(0, numero.find('.'))).c_str(), &st) == 0;
-}
 
 std::set<GLuint> listesExistantes() {
     std::set<GLuint> r;
@@ -42,16 +34,7 @@ protected:
     static inline bool pret = false;
 
     static void SetUpTestSuite() {
-        if (pret || !affichageJoignable()) return;
-        static int argc = 1;
-        static char nom[] = "tests_geometrie";
-        static char* argv[] = {nom, nullptr};
-        glutInit(&argc, argv);
-        glutInitDisplayMode(GLUT_RGBA | GLUT_DEPTH | GLUT_DOUBLE);
-        glutInitWindowSize(COTE, COTE);
-        glutCreateWindow("tests geometrie");
-        glutDisplayFunc([] {});
-        for (int k = 0; k < 10; ++k) glutMainLoopEvent();
+        if (pret || !ouvreFenetreGL("tests geometrie", COTE)) return;
         pret = true;
     }
 

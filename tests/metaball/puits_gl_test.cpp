@@ -3,24 +3,16 @@
 // without a display).
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cstdlib>
 #include <string>
 
 #include "metaball/puits_triangles.h"
+#include "support/fenetre_gl.h"
 
 namespace {
 constexpr int COTE = 64;
 
-bool affichageJoignable() {
-    const char* d = std::getenv("DISPLAY");
-    if (!d || !*d) return false;
-    if (d[0] != ':') return true;
-    const std::string numero(d + 1);
-    struct stat st;
-    return stat(("/tmp/.X11-unix/X" + numero.substr(0, numero.find('.'))).c_str(), &st) == 0;
-}
 
 // A blue triangle covering the lower left half of the view, then a red one the upper right.
 void deuxTriangles(PuitsTriangles& puits) {
@@ -41,16 +33,7 @@ protected:
     static inline bool pret = false;
 
     static void SetUpTestSuite() {
-        if (pret || !affichageJoignable()) return;
-        static int argc = 1;
-        static char nom[] = "tests_metaball";
-        static char* argv[] = {nom, nullptr};
-        glutInit(&argc, argv);
-        glutInitDisplayMode(GLUT_RGBA | GLUT_DEPTH | GLUT_DOUBLE);
-        glutInitWindowSize(COTE, COTE);
-        glutCreateWindow("tests metaball");
-        glutDisplayFunc([] {});
-        for (int k = 0; k < 10; ++k) glutMainLoopEvent();
+        if (pret || !ouvreFenetreGL("tests metaball", COTE)) return;
         pret = true;
     }
 

@@ -5,7 +5,6 @@
 #include <GL/glext.h>
 #include <GL/glu.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <climits>
 #include <cstdio>
@@ -17,18 +16,11 @@
 #include "app/extensions.h"
 #include "scene/camera.h"
 #include "scene/scene.h"
+#include "support/fenetre_gl.h"
 
 namespace {
 const int COTE = 256;
 
-bool affichageJoignable() {
-    const char* d = std::getenv("DISPLAY");
-    if (!d || !*d) return false;
-    if (d[0] != ':') return true;  // a remote display is trusted; a local one needs its socket
-    const std::string numero(d + 1);
-    struct stat st;
-    return stat(("/tmp/.X11-unix/X" + numero.substr(0, numero.find('.'))).c_str(), &st) == 0;
-}
 
 struct EntiteSansBoite : Entite {
     void getBoiteEnglobante(CVecteur& min, CVecteur& max) override {
@@ -87,16 +79,7 @@ protected:
     static inline bool pret = false, extensionsOk = false;
 
     static void SetUpTestSuite() {
-        if (pret || !affichageJoignable()) return;
-        static int argc = 1;
-        static char nom[] = "tests_scene";
-        static char* argv[] = {nom, nullptr};
-        glutInit(&argc, argv);
-        glutInitDisplayMode(GLUT_RGBA | GLUT_DEPTH | GLUT_DOUBLE);
-        glutInitWindowSize(COTE, COTE);
-        glutCreateWindow("tests scene");
-        glutDisplayFunc([] {});
-        for (int k = 0; k < 10; ++k) glutMainLoopEvent();
+        if (pret || !ouvreFenetreGL("tests scene", COTE)) return;
         extensionsOk = verifieExtensions();
         pret = true;
     }
