@@ -86,48 +86,32 @@ Panneau::Panneau() {
     r.push_back(rollout("Etat courant du robot : "));
     r.push_back(caseACocher("Afficher les reperes", &afficherReperes, 212));
     r.push_back(caseACocher("Collision prehenseur", &collisionPrehenseur, 218));
-    r.push_back(texte("Coordonnees articulaires :"));
-    for (auto [l, v] : {std::pair{"THETA1", &theta1}, {"THETA2", &theta2}, {"THETA3", &theta3}, {"THETA5", &theta5}}) {
-        Controle c = spinner(l, v, 97);
-        c.vitesse = 5;
-        c.alignDroite = true;
-        if (v == &theta1 || v == &theta5) angle(c);
-        r.push_back(c);
-    }
-    r.push_back(texte("Coordonnees du poignet :"));
-    for (auto [l, v] : {std::pair{"X", &poignetX}, {"Y", &poignetY}, {"Z", &poignetZ}}) {
-        Controle c = spinner(l, v, 98);
-        c.vitesse = 5;
-        c.alignDroite = true;
-        r.push_back(c);
-    }
-    {
-        Controle c = spinner("THETA", &poignetTheta, 98);
-        c.vitesse = 5;
-        c.alignDroite = true;
-        r.push_back(angle(c));
-    }
+    // The joint group (THETA1 and THETA5 wrap) then the wrist group (THETA wraps), all at
+    // speed 5; the target joints keep the default alignment.
+    auto groupes = [&r](const char* suffixe, int* t1, int* t2, int* t3, int* t5, int idJoints,
+                        bool jointsADroite, float* x, float* y, float* z, int* theta, int idPoignet) {
+        auto ajoute = [&r](Controle c, bool aDroite, bool boucle) {
+            c.vitesse = 5;
+            c.alignDroite = aDroite;
+            r.push_back(boucle ? angle(c) : c);
+        };
+        const std::string s = suffixe;
+        r.push_back(texte("Coordonnees articulaires :"));
+        ajoute(spinner(("THETA1" + s).c_str(), t1, idJoints), jointsADroite, true);
+        ajoute(spinner(("THETA2" + s).c_str(), t2, idJoints), jointsADroite, false);
+        ajoute(spinner(("THETA3" + s).c_str(), t3, idJoints), jointsADroite, false);
+        ajoute(spinner(("THETA5" + s).c_str(), t5, idJoints), jointsADroite, true);
+        r.push_back(texte("Coordonnees du poignet :"));
+        ajoute(spinner(("X" + s).c_str(), x, idPoignet), true, false);
+        ajoute(spinner(("Y" + s).c_str(), y, idPoignet), true, false);
+        ajoute(spinner(("Z" + s).c_str(), z, idPoignet), true, false);
+        ajoute(spinner(("THETA" + s).c_str(), theta, idPoignet), true, true);
+    };
+    groupes("", &theta1, &theta2, &theta3, &theta5, 97, true, &poignetX, &poignetY, &poignetZ,
+            &poignetTheta, 98);
     r.push_back(rollout("Etat a atteindre : ", true));
-    r.push_back(texte("Coordonnees articulaires :"));
-    for (auto [l, v] : {std::pair{"THETA1'", &cibleTheta1}, {"THETA2'", &cibleTheta2}, {"THETA3'", &cibleTheta3}, {"THETA5'", &cibleTheta5}}) {
-        Controle c = spinner(l, v, 94);
-        c.vitesse = 5;
-        if (v == &cibleTheta1 || v == &cibleTheta5) angle(c);
-        r.push_back(c);
-    }
-    r.push_back(texte("Coordonnees du poignet :"));
-    for (auto [l, v] : {std::pair{"X'", &ciblePoignetX}, {"Y'", &ciblePoignetY}, {"Z'", &ciblePoignetZ}}) {
-        Controle c = spinner(l, v, 95);
-        c.vitesse = 5;
-        c.alignDroite = true;
-        r.push_back(c);
-    }
-    {
-        Controle c = spinner("THETA'", &ciblePoignetTheta, 95);
-        c.vitesse = 5;
-        c.alignDroite = true;
-        r.push_back(angle(c));
-    }
+    groupes("'", &cibleTheta1, &cibleTheta2, &cibleTheta3, &cibleTheta5, 94, false, &ciblePoignetX,
+            &ciblePoignetY, &ciblePoignetZ, &ciblePoignetTheta, 95);
     r.push_back(caseACocher("Deplacement rectiligne", &deplacementRectiligne, 106));
     {
         Controle b;
