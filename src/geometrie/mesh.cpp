@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "app/console.h"
+#include "geometrie/lissage.h"
 #include "scene/scene.h"
 
 // Last: the X headers define short macro names.
@@ -269,24 +270,6 @@ CVecteur Mesh::calcNormaleFace(int i) {
     return f.normale;
 }
 
-namespace {
-// Divides each normal from `premier` on by its counter, the inverse taken in extended
-// precision and applied as a float scale.
-void moyenne(std::vector<CVecteur>& normales, size_t premier, const std::vector<int>& compteurs,
-             size_t decalage) {
-    // The usual counts' scales, computed once: the extended division is slow.
-    static const auto inverses = [] {
-        std::array<float, 64> t{};
-        for (int c = 1; c < 64; ++c) t[c] = static_cast<float>(1.0L / c);
-        return t;
-    }();
-    for (size_t n = premier; n < normales.size(); ++n) {
-        const int c = compteurs[n - decalage];
-        const float k = c > 0 && c < 64 ? inverses[c] : static_cast<float>(1.0L / c);
-        normales[n] = k * normales[n];
-    }
-}
-}  // namespace
 
 namespace {
 // calcNormaleFace's arithmetic, term for term, for a face whose first three vertices exist.
@@ -371,10 +354,10 @@ void Mesh::calcNormalesLissees(bool normalesFacesCalculees) {
 
     ++revision_;
     normales.clear();
-    std::vector<int> table(sommets.size(), -1);
-    std::vector<int> compteurs;
     if (!groupesValides) {
         // A group naming a face that does not exist: the plain walk, which throws on it.
+        std::vector<int> table(sommets.size(), -1);
+        std::vector<int> compteurs;
         for (const auto& entree : groupes) {
             std::fill(table.begin(), table.end(), -1);
             const size_t premier = normales.size();
@@ -393,38 +376,18 @@ void Mesh::calcNormalesLissees(bool normalesFacesCalculees) {
                     setFaceIndiceNormale(indiceFace, k, table[v]);
                 }
             }
-            moyenne(normales, premier, compteurs, 0);
+            moyenneNormales(normales, premier, compteurs, 0);
         }
         return;
     }
 
-    // The same walk, without the checks already made, the table reset only where it was
-    // written.
-    std::vector<int> touches;
+    // The same walk, without the checks already made.
+    LissageSommets lissage(sommets.size());
     for (const auto& entree : groupes) {
-        const size_t premier = normales.size();
-        for (int indiceFace : entree.second) {
-            Face& f = faces[indiceFace];
-            const int nbCoins = f.nbCoins();
-            for (int k = 0; k < nbCoins; ++k) {
-                const int v = f.sommets[k];
-                int& n = table[v];
-                if (n == -1) {
-                    normales.push_back(f.normale);
-                    compteurs.push_back(1);
-                    n = static_cast<int>(normales.size()) - 1;
-                    touches.push_back(v);
-                } else {
-                    normales[n] += f.normale;
-                    ++compteurs[n];
-                }
-                f.normales[k] = n;
-            }
-        }
-        moyenne(normales, premier, compteurs, 0);
-        for (int v : touches) table[v] = -1;
-        touches.clear();
+        lissage.nouveauGroupe();
+        for (int indiceFace : entree.second) lissage.ajoute(faces[static_cast<size_t>(indiceFace)]);
     }
+    normales = lissage.termine();
 }
 
 int Mesh::completeNormalesManquantes() {
@@ -465,7 +428,7 @@ int Mesh::completeNormalesManquantes() {
                 ++repares;
             }
         }
-        moyenne(normales, premier, compteurs, static_cast<size_t>(nbAvant));
+        moyenneNormales(normales, premier, compteurs, static_cast<size_t>(nbAvant));
     }
     return repares;
 }

@@ -23,6 +23,7 @@
 // Little sits beside the mesh whatever the size of the file: a block per half and the
 // second half's compact lists. A face naming an element not read yet is checked at the end.
 #include "geometrie/wavefront.h"
+#include "geometrie/lissage.h"
 
 #include <algorithm>
 #include <charconv>
@@ -714,6 +715,13 @@ struct PuitsMesh {
     int groupeFace = 0;
     float mini[3] = {0, 0, 0}, maxi[3] = {0, 0, 0};
     const RGBA couleurSommet{255, 0, 0, 0};
+    // A file without normals is smoothed as its faces come, while they are in the cache: the
+    // faces 0 to facesLissees - 1 have their smoothed normals. Dropped (those faces' normal
+    // indices back to none) at the first normal, at a face naming an element not read yet,
+    // or when the groups do not come in the order calcNormalesLissees walks them.
+    std::unique_ptr<LissageSommets> lissage;
+    size_t facesLissees = 0;
+    int groupeLissage = 0;
 
     PuitsMesh(Mesh& m, const TableMateriaux& t) : mesh(m), table(t) {}
 
@@ -729,7 +737,10 @@ struct PuitsMesh {
         }
         mesh.sommets.emplace_back(CVecteur(v[0], v[1], v[2]), couleurSommet);
     }
-    TOUJOURS_EN_LIGNE void normale(const float* v) { mesh.normales.emplace_back(v[0], v[1], v[2]); }
+    TOUJOURS_EN_LIGNE void normale(const float* v) {
+        if (lissage) abandonneLissage();
+        mesh.normales.emplace_back(v[0], v[1], v[2]);
+    }
     TOUJOURS_EN_LIGNE void texCoord(const float* v) { mesh.texCoords.emplace_back(v[0], v[1]); }
     TOUJOURS_EN_LIGNE void debutFace(int groupe, bool, uint64_t position) {
         positionFace = position;
@@ -773,10 +784,13 @@ struct PuitsMesh {
         }
         // The normal now, while the face is at hand; a face naming an element not read yet
         // gets it once checked at the end.
-        if (suspecte)
+        if (suspecte) {
             signalements.push_back({position, numero});
-        else
+            if (lissage) abandonneLissage();
+        } else {
             f.normale = mesh.normaleFace(f);
+            if (lissage) lisse(f, groupe);
+        }
         if (m != dernierUtilise) {
             dernierUtilise = m;
             if (m && utilises.insert(m).second) ordreMateriaux.push_back(m);
@@ -791,6 +805,26 @@ struct PuitsMesh {
     void usemtl(std::string_view nom) {
         const auto it = table.find(std::string(nom));
         courant = garde(it == table.end() ? nullptr : it->second);
+    }
+    // calcNormalesLissees walks the groups in increasing order, each group's faces in order:
+    // the reading order as long as each group's faces come together, groups increasing.
+    TOUJOURS_EN_LIGNE void lisse(Face& f, int groupe) {
+        if (facesLissees == 0 || groupe != groupeLissage) {
+            if (facesLissees > 0 && groupe < groupeLissage) {
+                abandonneLissage();
+                return;
+            }
+            lissage->nouveauGroupe();
+            groupeLissage = groupe;
+        }
+        lissage->ajoute(f);
+        ++facesLissees;
+    }
+    void abandonneLissage() {
+        for (size_t i = 0; i < facesLissees; ++i)
+            for (int& n : mesh.faces[i].normales) n = -1;
+        lissage.reset();
+        facesLissees = 0;
     }
     // Keeps a material alive for the faces that will point at it.
     Material* garde(std::shared_ptr<Material> m) {
@@ -1177,6 +1211,8 @@ std::shared_ptr<Mesh> wfLecture(const char* nomFichier, TableMateriaux& materiau
     std::FILE* fichier = std::fopen(nomFichier, "r");
     if (!fichier) return nullptr;
     PuitsMesh lu(*mesh, materiaux);
+    if (comptes.normales + seconde.normales == 0)
+        lu.lissage = std::make_unique<LissageSommets>(mesh->sommets.capacity());
     std::unique_ptr<LectureMoitie> moitie;
     bool erreur;
     int groupeFinal = 0;
@@ -1307,6 +1343,8 @@ std::shared_ptr<Mesh> wfLecture(const char* nomFichier, TableMateriaux& materiau
     if (mesh->nbNormales() > 0) {
         // Corners without a normal of the file get smoothed ones, so the mesh can be drawn.
         if (lu.normaleManquante) mesh->completeNormalesManquantes();
+    } else if (lu.lissage && ecartee.empty()) {
+        mesh->normales = lu.lissage->termine();  // smoothed while reading
     } else {
         mesh->calcNormalesLissees(true);
     }

@@ -759,3 +759,36 @@ TEST_F(FichiersTemporaires, LecteurRapideIdentiqueSurDeGrandsFichiersAuHasard) {
         attendMemeLecture(ecrit("grand" + std::to_string(essai) + ".obj", texte));
     }
 }
+
+// Files without normals are smoothed while they are read as long as the faces come in the
+// order of the smoothing walk; every way out of that order must give the reference's normals.
+TEST_F(FichiersTemporaires, LissageEnLisantIdentiqueALaReference) {
+    std::mt19937 alea(5);
+    enum Cas { UN_GROUPE, GROUPES_CROISSANTS, GROUPES_QUI_REVIENNENT, FACE_EN_AVANT,
+               NORMALE_A_LA_FIN, NORMALE_AU_MILIEU, GRANDES_FACES };
+    for (int cas = UN_GROUPE; cas <= GRANDES_FACES; ++cas) {
+        SCOPED_TRACE(cas);
+        std::string texte;
+        for (int i = 0; i < 200; ++i)
+            texte += "v " + std::to_string(alea() % 23) + " " + std::to_string(alea() % 19) +
+                     ".5 " + std::to_string(alea() % 7) + "\n";
+        const int nbFaces = 6000;
+        int groupe = 0;
+        for (int i = 0; i < nbFaces; ++i) {
+            if (i % 500 == 0 && cas == GROUPES_CROISSANTS)
+                texte += (groupe += 1 + static_cast<int>(alea() % 3)) % 4 == 0 ? "s off\n"
+                         : "s " + std::to_string(groupe) + "\n";
+            if (i % 500 == 0 && cas == GROUPES_QUI_REVIENNENT)
+                texte += "s " + std::to_string(alea() % 3) + "\n";
+            if (i == nbFaces / 2 && cas == FACE_EN_AVANT) texte += "f 1 2 201\n";
+            if (i == nbFaces / 2 && cas == NORMALE_AU_MILIEU) texte += "vn 0 0 1\n";
+            const int coins = cas == GRANDES_FACES ? 3 + static_cast<int>(alea() % 5) : 3;
+            texte += "f";
+            for (int k = 0; k < coins; ++k) texte += " " + std::to_string(1 + alea() % 200);
+            texte += "\n";
+        }
+        if (cas == FACE_EN_AVANT) texte += "v 1 1 1\n";
+        if (cas == NORMALE_A_LA_FIN) texte += "vn 0 1 0\n";
+        attendMemeLecture(ecrit("lisse" + std::to_string(cas) + ".obj", texte));
+    }
+}
