@@ -1096,6 +1096,14 @@ public:
         const uintptr_t b = reinterpret_cast<uintptr_t>(fin) & ~(page - 1);
         if (b > a) zones_.emplace_back(a, b);
     }
+    // Large pages where the system offers them on request: one fault and one clearing per
+    // 2 MB instead of 512 faults.
+    static void grandesPages(const void* debut, const void* fin) {
+        const uintptr_t page = 4096;
+        const uintptr_t a = reinterpret_cast<uintptr_t>(debut) & ~(page - 1);
+        const uintptr_t b = reinterpret_cast<uintptr_t>(fin);
+        if (b > a + (uintptr_t(2) << 20)) madvise(reinterpret_cast<void*>(a), b - a, MADV_HUGEPAGE);
+    }
     void lance() {
         size_t total = 0;
         for (const auto& [a, b] : zones_) total += b - a;
@@ -1188,6 +1196,7 @@ std::shared_ptr<Mesh> wfLecture(const char* nomFichier, TableMateriaux& materiau
     // second half will fill for two (the first half's reader takes its own as it goes).
     PagesEnAvance pages;
     auto zone = [&](auto& liste, uint64_t premier) {
+        pages.grandesPages(liste.data(), liste.data() + liste.capacity());
         const size_t debut = std::min<size_t>(liste.capacity(), milieu > 0 ? premier : 0);
         pages.ajoute(liste.data() + debut, liste.data() + liste.capacity());
     };
