@@ -26,6 +26,7 @@
 #include "geometrie/lissage.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <climits>
 #include <cstdint>
@@ -707,6 +708,9 @@ struct PuitsMesh {
     std::vector<Serie> series;  // runs of faces of one group
     bool triees = true;         // faces in material order so far
     bool normaleManquante = false;
+    // Set while another thread gives the new faces their normals and smoothing (see
+    // ajouteMoitie): ajouteFace then leaves both to it.
+    bool normalesDifferees = false;
     std::vector<const Material*> ordreMateriaux;  // used by some face, in order of first use
     std::set<const Material*> utilises;
     const Material* dernierUtilise = nullptr;
@@ -786,8 +790,8 @@ struct PuitsMesh {
         // gets it once checked at the end.
         if (suspecte) {
             signalements.push_back({position, numero});
-            if (lissage) abandonneLissage();
-        } else {
+            if (lissage && !normalesDifferees) abandonneLissage();
+        } else if (!normalesDifferees) {
             f.normale = mesh.normaleFace(f);
             if (lissage) lisse(f, groupe);
         }
@@ -1136,6 +1140,61 @@ void ajouteMoitie(PuitsMesh& lu, const PuitsMoitie& b, int groupeFinal,
     for (size_t i = 0; i < b.sommets.size(); ++i) lu.sommet(b.sommets[i].data());
     for (size_t i = 0; i < b.normales.size(); ++i) lu.normale(b.normales[i].data());
     for (size_t i = 0; i < b.texCoords.size(); ++i) lu.texCoord(b.texCoords[i].data());
+    // The faces are made here in order; their normals and the smoothing follow on another
+    // thread, face by face behind them (the lists are complete now, so a face is to be
+    // checked at the end exactly when one of its indices is out of range). The faces' storage
+    // was reserved: no reallocation moves them while the other thread reads them.
+    Mesh& mesh = lu.mesh;
+    const size_t premiere = mesh.faces.size();
+    const bool suivi = std::thread::hardware_concurrency() > 1 &&
+                       premiere + b.faces.size() <= mesh.faces.capacity();
+    std::atomic<size_t> faites{premiere};
+    std::atomic<bool> fini{false};
+    std::thread normales;
+    if (suivi) {
+        lu.normalesDifferees = true;
+        normales = std::thread([&lu, &mesh, &faites, &fini, premiere] {
+            Face* const faces = mesh.faces.data();
+            const size_t nbS = mesh.sommets.size(), nbN = mesh.normales.size(),
+                         nbT = mesh.texCoords.size();
+            auto dans = [](int i, size_t taille) {
+                return i >= 0 && static_cast<size_t>(i) < taille;
+            };
+            for (size_t i = premiere;;) {
+                const size_t jusque = faites.load(std::memory_order_acquire);
+                if (i == jusque) {
+                    if (fini.load(std::memory_order_acquire) &&
+                        i == faites.load(std::memory_order_acquire))
+                        return;
+                    std::this_thread::yield();
+                    continue;
+                }
+                for (; i < jusque; ++i) {
+                    Face& f = faces[i];
+                    bool suspecte = false;
+                    for (int k = 0; k < f.nbCoins(); ++k)
+                        suspecte |= !dans(f.sommets[k], nbS) ||
+                                    (f.normales[k] != -1 && !dans(f.normales[k], nbN)) ||
+                                    (f.texCoords[k] != -1 && !dans(f.texCoords[k], nbT));
+                    if (suspecte) {
+                        if (lu.lissage) lu.abandonneLissage();
+                        continue;
+                    }
+                    f.normale = mesh.normaleFace(f);
+                    if (lu.lissage) lu.lisse(f, f.groupe);
+                }
+            }
+        });
+    }
+    // The other thread is let go even if making a face throws.
+    struct Rejoint {
+        std::atomic<bool>& fini;
+        std::thread& fil;
+        ~Rejoint() {
+            fini.store(true, std::memory_order_release);
+            if (fil.joinable()) fil.join();
+        }
+    } rejoint{fini, normales};
     std::vector<CoinLu> coins;
     size_t coin = 0, courte = 0;
     for (size_t i = 0;; ++i) {
@@ -1149,7 +1208,11 @@ void ajouteMoitie(PuitsMesh& lu, const PuitsMoitie& b, int groupeFinal,
         lu.ajouteFace(i < b.facesSansGroupe ? groupeFinal : f.groupe,
                       i < b.facesSansMaterial ? materialFinal : materiauxMoitie[f.material],
                       coins.data(), coins.size(), f.position);
+        if (suivi) faites.store(mesh.faces.size(), std::memory_order_release);
     }
+    fini.store(true, std::memory_order_release);
+    if (normales.joinable()) normales.join();
+    lu.normalesDifferees = false;
 }
 
 }  // namespace
