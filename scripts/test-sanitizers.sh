@@ -5,11 +5,7 @@
 # seconds (60 by default) on its committed corpus. The end-to-end tests are left to
 # scripts/test.sh.
 set -euo pipefail
-racine="$(cd "$(dirname "$0")/.." && pwd)"
-cd "$racine"
-if [ "$(id -u)" -eq 0 ] || command -v sudo >/dev/null; then bash scripts/install-deps.sh; fi
-build="${BUILD_DIR:-build-sanitizers}"
-rm -rf "$build"
+source "$(dirname "$0")/commun.sh" build-sanitizers
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
     -DBRAKMOR_FUZZ=ON -DBRAKMOR_FUZZ_SECONDES="${FUZZ_SECONDES:-60}" ${CMAKE_EXTRA:-} >/dev/null
 cmake --build "$build" -j"$(nproc)"

@@ -6,14 +6,7 @@ source "$(dirname "$0")/commun.inc"
 lance() {  # scene, dump file
     "$BRAKMOR" -f "$1" -dump "$2" > sortie.txt 2> erreurs.txt &
     PID=$!
-    for _ in $(seq 1 100); do
-        FENETRE=$(xdotool search --name "Brakmor" 2>/dev/null | head -1)
-        [ -n "$FENETRE" ] && break
-        sleep 0.1
-    done
-    [ -n "$FENETRE" ] || echec "fenêtre introuvable"
-    sleep 1.5
-    xdotool windowfocus --sync "$FENETRE" 2>/dev/null || xdotool windowfocus "$FENETRE"
+    attendFenetre 1.5
 }
 arrete() {
     kill -TERM "$PID"

@@ -30,6 +30,7 @@ echec() {
     echo "ECHEC : $*" >&2
     exit 1
 }
+source "$SOURCE/tests/e2e/fenetre.inc"
 rss() { awk '/^VmRSS:/ {print $2}' "/proc/$PID/status" 2>/dev/null; }
 # Resident kB by kind of mapping: the malloc heap, other anonymous memory (large blocks,
 # the GL driver's buffers and compiled code), files.
@@ -47,15 +48,7 @@ NB_INSTANCES=$(python3 -c "import json; print(len(json.load(open('initial.json')
 
 "$BRAKMOR" -f demo.txt -dump final.json > sortie.txt 2> erreurs.txt &
 PID=$!
-FENETRE=""
-for _ in $(seq 1 100); do
-    FENETRE=$(xdotool search --name "Brakmor" 2>/dev/null | head -1)
-    [ -n "$FENETRE" ] && break
-    sleep 0.1
-done
-[ -n "$FENETRE" ] || echec "fenêtre introuvable"
-sleep 2
-xdotool windowfocus --sync "$FENETRE" 2>/dev/null || xdotool windowfocus "$FENETRE"
+attendFenetre 2
 clic() { xdotool mousemove --window "$FENETRE" "$1" "$2" click 1; }
 touches() { xdotool key --delay 120 "$@"; }
 
