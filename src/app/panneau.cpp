@@ -32,45 +32,33 @@ void Controle::fixeValeur(float v) {
 }
 
 namespace {
-Controle rollout(const char* libelle, bool alignDroite = false) {
+Controle controle(GenreControle genre, const char* libelle, int niveau, int id = -1) {
     Controle c;
-    c.genre = GenreControle::Rollout;
+    c.genre = genre;
     c.libelle = libelle;
+    c.niveau = niveau;
+    c.id = id;
+    return c;
+}
+Controle rollout(const char* libelle, bool alignDroite = false) {
+    Controle c = controle(GenreControle::Rollout, libelle, 0);
     c.alignDroite = alignDroite;
     return c;
 }
-Controle texte(const char* libelle) {
-    Controle c;
-    c.genre = GenreControle::Texte;
-    c.libelle = libelle;
-    c.niveau = 1;
-    return c;
-}
+Controle texte(const char* libelle) { return controle(GenreControle::Texte, libelle, 1); }
 Controle caseACocher(const char* libelle, int* v, int id, int niveau = 1) {
-    Controle c;
-    c.genre = GenreControle::Case;
-    c.libelle = libelle;
+    Controle c = controle(GenreControle::Case, libelle, niveau, id);
     c.entier = v;
-    c.id = id;
-    c.niveau = niveau;
     return c;
 }
 Controle spinner(const char* libelle, int* v, int id, int niveau = 1) {
-    Controle c;
-    c.genre = GenreControle::SpinnerEntier;
-    c.libelle = libelle;
+    Controle c = controle(GenreControle::SpinnerEntier, libelle, niveau, id);
     c.entier = v;
-    c.id = id;
-    c.niveau = niveau;
     return c;
 }
 Controle spinner(const char* libelle, float* v, int id) {
-    Controle c;
-    c.genre = GenreControle::SpinnerReel;
-    c.libelle = libelle;
+    Controle c = controle(GenreControle::SpinnerReel, libelle, 1, id);
     c.reel = v;
-    c.id = id;
-    c.niveau = 1;
     return c;
 }
 Controle& angle(Controle& c) {

@@ -44,6 +44,22 @@ void Robot::avanceAngle(float& angle, float cible, float pasMax) {
         angle = std::max(angle - pas, cible);
 }
 
+bool Robot::cibleVers(float x, float y, float z, float theta, Commande& c) {
+    float t1, t2, t3, t5, xm, ym, zm, thm;
+    CMatrice m;
+    if (!MGI(x, y, z, theta, t1, t2, t3, t5) || !MGD(t1, t2, t3, t5, xm, ym, zm, thm, m))
+        return false;
+    c.T1 = t1;
+    c.T2 = t2;
+    c.T3 = t3;
+    c.T5 = t5;
+    c.X = xm;
+    c.Y = ym;
+    c.Z = zm;
+    c.THETA = thm;
+    return true;
+}
+
 bool Robot::avance(float dt) {
     if (commandes.empty()) return false;
 
@@ -67,20 +83,10 @@ bool Robot::avance(float dt) {
         const float y = (min.y + max.y) * 0.5f - b.y;
         Instance* tenu = objetTenu();
         const float z = tenu ? max.z + tenu->hauteur() + 3.0f - b.z : max.z - b.z;
-        float t1, t2, t3, t5, xm, ym, zm, thm;
-        CMatrice m;
-        if (!MGI(x, y, z, 0, t1, t2, t3, t5) || !MGD(t1, t2, t3, t5, xm, ym, zm, thm, m)) {
+        if (!cibleVers(x, y, z, 0, c)) {
             commandes.pop_front();
             return false;
         }
-        c.T1 = t1;
-        c.T2 = t2;
-        c.T3 = t3;
-        c.T5 = t5;
-        c.X = xm;
-        c.Y = ym;
-        c.Z = zm;
-        c.THETA = thm;
         c.approche = nullptr;
     }
 
@@ -89,10 +95,8 @@ bool Robot::avance(float dt) {
 
     // 2. Straight line: cut into intermediate wrist targets queued at the back.
     if (cmd.rectiligne) {
-        float t1, t2, t3, t5, xm, ym, zm, thm;
-        CMatrice m;
-        if (!MGI(cmd.X, cmd.Y, cmd.Z, cmd.THETA, t1, t2, t3, t5) ||
-            !MGD(t1, t2, t3, t5, xm, ym, zm, thm, m)) {
+        Commande essai;
+        if (!cibleVers(cmd.X, cmd.Y, cmd.Z, cmd.THETA, essai)) {
             commandes.pop_front();
             return false;
         }
@@ -109,20 +113,9 @@ bool Robot::avance(float dt) {
         const int nb = n >= kPointsRectiligneMax ? kPointsRectiligneMax : arrondi(n);
         for (int i = 1; i < nb; ++i) {
             const CVecteur p = s + (static_cast<float>(i) / static_cast<float>(nb)) * d;
-            if (!MGI(p.x, p.y, p.z, cmd.THETA, t1, t2, t3, t5) ||
-                !MGD(t1, t2, t3, t5, xm, ym, zm, thm, m))
-                continue;
             Commande piece;
             piece.instanceRobot = cmd.instanceRobot;
-            piece.T1 = t1;
-            piece.T2 = t2;
-            piece.T3 = t3;
-            piece.T5 = t5;
-            piece.X = xm;
-            piece.Y = ym;
-            piece.Z = zm;
-            piece.THETA = thm;
-            commandes.push_back(piece);
+            if (cibleVers(p.x, p.y, p.z, cmd.THETA, piece)) commandes.push_back(piece);
         }
         commandes.push_back(fin);
     }
@@ -160,22 +153,9 @@ bool Robot::avance(float dt) {
         saisit(cmd.cible, q - b, cmd.instanceRobot);
         if (!commandes.empty()) return true;
         // Nothing else to do: lift the object.
-        float t1, t2, t3, t5, xm, ym, zm, thm;
-        CMatrice m;
-        if (MGI(cmd.X, cmd.Y, cmd.Z + 3.0f, cmd.THETA, t1, t2, t3, t5) &&
-            MGD(t1, t2, t3, t5, xm, ym, zm, thm, m)) {
-            Commande levee;
-            levee.instanceRobot = cmd.instanceRobot;
-            levee.T1 = t1;
-            levee.T2 = t2;
-            levee.T3 = t3;
-            levee.T5 = t5;
-            levee.X = xm;
-            levee.Y = ym;
-            levee.Z = zm;
-            levee.THETA = thm;
-            commandes.push_back(levee);
-        }
+        Commande levee;
+        levee.instanceRobot = cmd.instanceRobot;
+        if (cibleVers(cmd.X, cmd.Y, cmd.Z + 3.0f, cmd.THETA, levee)) commandes.push_back(levee);
         return true;
     }
     // The object moved or fell meanwhile: approach it again.

@@ -108,6 +108,9 @@ private:
     std::weak_ptr<Instance> tenuPartage_;
     bool tenuSuivi_ = false;
 
+    // Writes into c's targets the joints that bring the wrist to (x, y, z, theta) and the
+    // pose they reach; false (c untouched) when the inverse or the direct model refuses it.
+    bool cibleVers(float x, float y, float z, float theta, Commande& c);
     // World position of a point of the robot frame, through the carrying instance.
     CVecteur positionMonde(const Instance* instanceRobot, CVecteur p) const;
     // True when the instance is still registered (or there is no list to check against).
