@@ -1,0 +1,489 @@
+// The parsing core of the Wavefront reader, shared by its readings (wavefront.cpp, and
+// wavefront_moitie.cpp for the second half of a large file): character classes, cursors,
+// numbers read with glibc's fscanf results, and the token-by-token pass. The corner cases
+// it keeps are listed at the top of wavefront.cpp. Internal to the reader.
+#pragma once
+
+#include <charconv>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "geometrie/wavefront.h"
+
+namespace lectureWf {
+namespace detail {
+
+// Character classes of the C locale: 1 = blank (isspace), 2 = NUL.
+struct Classes {
+    unsigned char c[256] = {};
+    constexpr Classes() {
+        for (unsigned char b : {' ', '\t', '\n', '\v', '\f', '\r'}) c[b] = 1;
+        c[0] = 2;
+    }
+};
+inline constexpr Classes classes;
+
+inline bool blanc(char ch) { return classes.c[static_cast<unsigned char>(ch)] == 1; }
+inline bool chiffre(char ch) { return static_cast<unsigned>(ch - '0') < 10u; }
+inline bool chiffreHexa(char ch) {
+    return chiffre(ch) || (ch >= 'a' && ch <= 'f') || (ch >= 'A' && ch <= 'F');
+}
+inline char minuscule(char ch) {
+    return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
+}
+
+// The cursors of the parsing core. Each has the current position p, the end of the text it
+// holds, recharge() (called at the end of that text: true when more text was made
+// available, p and fin then point into it) and position(q), the offset of q in the file.
+
+// A text entirely in memory.
+struct CurseurFixe {
+    const char* p;
+    const char* fin;
+    const char* debut;
+    bool recharge() { return false; }
+    uint64_t position(const char* q) const { return static_cast<uint64_t>(q - debut); }
+};
+
+// A file read block by block into one buffer; each block ends just after its last line end
+// (or at the end of the file), the partial line after it starts the next block.
+class Tampon {
+public:
+    Tampon(std::FILE* f, uint64_t debut) : f_(f), decalage_(debut) {
+        std::setvbuf(f_, nullptr, _IONBF, 0);  // read straight into our buffer
+    }
+    bool recharge(const char*& p, const char*& fin);
+    uint64_t position(const char* q) const {
+        return decalage_ + static_cast<uint64_t>(q - donnees_.get());
+    }
+    bool erreur() const { return erreur_; }
+
+private:
+    static constexpr size_t BLOC = size_t(1) << 19;
+    std::FILE* f_;
+    std::unique_ptr<char[]> donnees_;
+    size_t capacite_ = 0, charges_ = 0, finBloc_ = 0;
+    uint64_t decalage_ = 0;  // file offset of donnees_[0]
+    bool finFichier_ = false, erreur_ = false;
+};
+
+struct CurseurFichier {
+    const char* p = nullptr;
+    const char* fin = nullptr;
+    Tampon* tampon;
+    bool recharge() { return tampon->recharge(p, fin); }
+    uint64_t position(const char* q) const { return tampon->position(q); }
+};
+
+// Blanks may run over any number of blocks: this is the one place that asks for more text
+// (finDeLigneT too, for safety). Everything else stops at a blank or a line end, which is
+// always inside the block.
+#define TOUJOURS_EN_LIGNE inline __attribute__((always_inline))
+
+template <class C>
+TOUJOURS_EN_LIGNE void sauteBlancsT(C& c) {
+    for (;;) {
+        while (c.p < c.fin && blanc(*c.p)) ++c.p;
+        if (c.p < c.fin || !c.recharge()) return;
+    }
+}
+
+// Consumes the letters of `mot` case-insensitively; on a mismatch the offending character
+// is consumed too, as glibc does inside "nan" and "infinity".
+template <class C>
+bool lettres(C& c, const char* mot) {
+    for (; *mot; ++mot) {
+        if (c.p == c.fin) return false;
+        if (minuscule(*c.p++) != *mot) return false;
+    }
+    return true;
+}
+
+// The conversion of the characters scanf collected: glibc hands them to strtof. The usual
+// decimal case goes through from_chars, which rounds the same way.
+bool convertit(const char* debut, const char* fin, bool special, float& v);
+
+// Exact powers of ten of double precision.
+inline constexpr double PUISSANCES_DIX[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The common number, [sign] digits [. digits] with at most 15 significant digits and no
+// exponent, converted without strtof. The mantissa and the power of ten are exact doubles,
+// so their quotient is the exact value correctly rounded to double; rounding that to float
+// gives strtof's result unless the double fell exactly on a float rounding midpoint, which
+// is left to the general conversion. False when the text is not of that form: nothing is
+// consumed then.
+template <class C>
+TOUJOURS_EN_LIGNE bool flottantRapide(C& c, float& v) {
+    const char* q = c.p;
+    const char* const fin = c.fin;
+    bool negatif = false;
+    if (q < fin && (*q == '-' || *q == '+')) {
+        negatif = *q == '-';
+        ++q;
+    }
+    uint64_t mantisse = 0;
+    int chiffres = 0, decimales = 0;
+    const char* debutChiffres = q;
+    while (q < fin && chiffre(*q)) {
+        mantisse = mantisse * 10 + static_cast<unsigned>(*q - '0');
+        ++q;
+    }
+    chiffres = static_cast<int>(q - debutChiffres);
+    if (q < fin && *q == '.') {
+        ++q;
+        const char* debutDecimales = q;
+        while (q < fin && chiffre(*q)) {
+            mantisse = mantisse * 10 + static_cast<unsigned>(*q - '0');
+            ++q;
+        }
+        decimales = static_cast<int>(q - debutDecimales);
+        chiffres += decimales;
+    }
+    if (chiffres == 0 || chiffres > 15) return false;
+    // What scanf would go on reading: an exponent, or the "x" of a hexadecimal number.
+    if (q < fin && (minuscule(*q) == 'e' || minuscule(*q) == 'x')) return false;
+    const double d = static_cast<double>(mantisse) / PUISSANCES_DIX[decimales];
+    uint64_t bits;
+    std::memcpy(&bits, &d, sizeof bits);
+    if (mantisse != 0 && (bits & ((uint64_t(1) << 29) - 1)) == (uint64_t(1) << 28)) return false;
+    const float f = static_cast<float>(d);
+    v = negatif ? -f : f;
+    c.p = q;
+    return true;
+}
+
+template <class C>
+TOUJOURS_EN_LIGNE bool jetonT(C& c, std::string_view& mot) {
+    sauteBlancsT(c);
+    if (c.p == c.fin) return false;
+    const char* debut = c.p;
+    const char* nul = nullptr;
+    while (c.p < c.fin) {
+        const unsigned char k = classes.c[static_cast<unsigned char>(*c.p)];
+        if (k == 1) break;
+        if (k == 2 && !nul) nul = c.p;
+        ++c.p;
+    }
+    const char* finMot = nul ? nul : c.p;
+    mot = std::string_view(debut, static_cast<size_t>(finMot - debut));
+    return true;
+}
+
+template <class C>
+TOUJOURS_EN_LIGNE int entierT(C& c, int& v) {
+    sauteBlancsT(c);
+    if (c.p == c.fin) return -1;
+    bool negatif = false;
+    if (*c.p == '-' || *c.p == '+') {
+        negatif = *c.p == '-';
+        ++c.p;
+    }
+    const char* chiffres = c.p;
+    // strtol's clamping to the range of long, with the magnitude saturated past it.
+    const unsigned long long limite = static_cast<unsigned long long>(LONG_MAX) + 1ULL;
+    unsigned long long grandeur = 0;
+    while (c.p < c.fin && chiffre(*c.p)) {
+        if (grandeur > limite / 10)
+            grandeur = limite + 1;
+        else
+            grandeur = grandeur * 10 + static_cast<unsigned>(*c.p - '0');
+        ++c.p;
+    }
+    if (c.p == chiffres) return 0;
+    long valeur;
+    if (negatif)
+        valeur = grandeur >= limite ? LONG_MIN : -static_cast<long>(grandeur);
+    else
+        valeur = grandeur > static_cast<unsigned long long>(LONG_MAX) ? LONG_MAX
+                                                                      : static_cast<long>(grandeur);
+    // Stored into an int: the low 32 bits.
+    v = static_cast<int>(static_cast<unsigned int>(static_cast<unsigned long>(valeur)));
+    return 1;
+}
+
+template <class C>
+int flottantLent(C& c, float& v);
+
+template <class C>
+TOUJOURS_EN_LIGNE int flottantT(C& c, float& v) {
+    sauteBlancsT(c);
+    if (c.p == c.fin) return -1;
+    if (flottantRapide(c, v)) return 1;
+    return flottantLent(c, v);
+}
+
+// Every other number, character by character as scanf collects it.
+template <class C>
+__attribute__((noinline)) int flottantLent(C& c, float& v) {
+    const char* debut = c.p;
+    bool signe = false;
+    if (*c.p == '-' || *c.p == '+') {
+        signe = true;
+        if (++c.p == c.fin) return 0;
+    }
+    const char l = minuscule(*c.p);
+    if (l == 'n') {
+        ++c.p;
+        if (!lettres(c, "an")) return 0;
+        return convertit(debut, c.p, true, v) ? 1 : 0;
+    }
+    if (l == 'i') {
+        ++c.p;
+        if (!lettres(c, "nf")) return 0;
+        if (c.p < c.fin && minuscule(*c.p) == 'i') {
+            ++c.p;
+            if (!lettres(c, "nity")) return 0;
+        }
+        return convertit(debut, c.p, true, v) ? 1 : 0;
+    }
+    bool hexa = false, unChiffre = false, point = false, exposant = false;
+    char carExposant = 'e';
+    if (*c.p == '0') {
+        ++c.p;
+        // In "0x" the zero does not count as a digit: "0xp1" is no number.
+        if (c.p < c.fin && minuscule(*c.p) == 'x') {
+            ++c.p;
+            hexa = true;
+            carExposant = 'p';
+        } else {
+            unChiffre = true;
+        }
+    }
+    for (; c.p < c.fin; ++c.p) {
+        const char ch = *c.p;
+        if (chiffre(ch))
+            unChiffre = true;
+        else if (!exposant && hexa && chiffreHexa(ch))
+            unChiffre = true;
+        else if (exposant && minuscule(c.p[-1]) == carExposant && (ch == '-' || ch == '+'))
+            continue;
+        else if (unChiffre && !exposant && minuscule(ch) == carExposant)
+            exposant = point = true;
+        else if (!point && ch == '.')
+            point = true;
+        else
+            break;
+    }
+    const long lus = c.p - debut;
+    if (lus == (signe ? 1 : 0) || (hexa && lus == (signe ? 3 : 2))) return 0;
+    return convertit(debut, c.p, hexa, v) ? 1 : 0;
+}
+
+template <class C>
+TOUJOURS_EN_LIGNE int flottantsT(C& c, float* v, int n) {
+    for (int i = 0; i < n; ++i) {
+        const int r = flottantT(c, v[i]);
+        if (r != 1) return (r < 0 && i == 0) ? -1 : i;
+        sauteBlancsT(c);
+    }
+    return n;
+}
+
+template <class C>
+int entiersT(C& c, const char* format, int* v) {
+    int faits = 0;
+    for (const char* f = format; *f;) {
+        if (f[0] == '%' && f[1] == 'd') {
+            const int r = entierT(c, v[faits]);
+            if (r < 0) return faits ? faits : -1;
+            if (r == 0) return faits;
+            ++faits;
+            f += 2;
+        } else {
+            if (c.p == c.fin && !c.recharge()) return faits ? faits : -1;
+            if (*c.p != *f) return faits;
+            ++c.p;
+            ++f;
+        }
+    }
+    return faits;
+}
+
+template <class C>
+void finDeLigneT(C& c) {
+    for (;;) {
+        const void* nl = std::memchr(c.p, '\n', static_cast<size_t>(c.fin - c.p));
+        if (nl) {
+            c.p = static_cast<const char*>(nl) + 1;
+            return;
+        }
+        c.p = c.fin;
+        if (!c.recharge()) return;
+    }
+}
+
+enum class Syntaxe { SommetNormale, SommetTextureNormale, SommetTexture, Sommet };
+
+// "%d" followed by (nbValeurs - 1) times nbBarres slashes and "%d": the formats "%d",
+// "%d/%d", "%d/%d/%d" and "%d//%d", with entiers' results, without reading a format.
+template <class C>
+TOUJOURS_EN_LIGNE int motifCoin(C& c, int* v, int nbValeurs, int nbBarres) {
+    const int r = entierT(c, v[0]);
+    if (r <= 0) return r;
+    int faits = 1;
+    for (int i = 1; i < nbValeurs; ++i) {
+        for (int b = 0; b < nbBarres; ++b) {
+            if (c.p == c.fin && !c.recharge()) return faits;
+            if (*c.p != '/') return faits;
+            ++c.p;
+        }
+        if (entierT(c, v[i]) <= 0) return faits;
+        ++faits;
+    }
+    return faits;
+}
+
+// 1-based file index to the stored 0-based one; 0 (or unread) gives -1, meaning none.
+inline int moinsUn(int i) { return i == INT_MIN ? INT_MIN : i - 1; }
+
+inline CoinLu coinDe(Syntaxe s, const int* v) {
+    int texCoord = 0, normale = 0;
+    if (s == Syntaxe::SommetNormale) normale = v[1];
+    if (s == Syntaxe::SommetTextureNormale || s == Syntaxe::SommetTexture) texCoord = v[1];
+    if (s == Syntaxe::SommetTextureNormale) normale = v[2];
+    return CoinLu{moinsUn(v[0]), moinsUn(texCoord), moinsUn(normale)};
+}
+
+// Reads one corner with the face's syntax; unread indices count as 0. The scanf count.
+template <class C>
+TOUJOURS_EN_LIGNE int litCoin(C& c, Syntaxe s, CoinLu& coin) {
+    int v[3] = {0, 0, 0};
+    int r;
+    switch (s) {
+        case Syntaxe::SommetTextureNormale:
+            r = motifCoin(c, v, 3, 1);
+            break;
+        case Syntaxe::SommetTexture:
+            r = motifCoin(c, v, 2, 1);
+            break;
+        case Syntaxe::SommetNormale:
+            r = motifCoin(c, v, 2, 2);
+            break;
+        default:
+            r = motifCoin(c, v, 1, 0);
+            break;
+    }
+    coin = coinDe(s, v);
+    return r;
+}
+
+// The syntax of a face, from its first corner, and that corner: "//" anywhere in it gives
+// vertex//normal; else "%d/%d/%d" read in full gives vertex/texture/normal, its first two
+// values read give vertex/texture, and vertex only otherwise. One reading of "%d/%d/%d"
+// decides and yields the corner, as the shorter formats read the same characters.
+TOUJOURS_EN_LIGNE Syntaxe premierCoin(std::string_view premier, CoinLu& coin) {
+    bool doubleBarre = false;
+    for (size_t i = 1; i < premier.size() && !doubleBarre; ++i)
+        doubleBarre = premier[i] == '/' && premier[i - 1] == '/';
+    CurseurFixe c{premier.data(), premier.data() + premier.size(), premier.data()};
+    int v[3] = {0, 0, 0};
+    Syntaxe s;
+    if (doubleBarre) {
+        s = Syntaxe::SommetNormale;
+        motifCoin(c, v, 2, 2);
+    } else {
+        const int r = motifCoin(c, v, 3, 1);
+        s = r == 3 ? Syntaxe::SommetTextureNormale
+                   : (r == 2 ? Syntaxe::SommetTexture : Syntaxe::Sommet);
+    }
+    coin = coinDe(s, v);
+    return s;
+}
+
+// The token-by-token pass, handing what it reads to a sink: sommet / normale (three
+// floats), texCoord (two), debutFace (group, file offset of its "f"), coin, finFace, and
+// usemtl (the material's name) at each "usemtl".
+template <class C, class Puits>
+struct Analyseur {
+    C& c;
+    Puits& puits;
+    const std::function<void(const std::string&)>& chargeBibliotheque;
+    int groupe = 0;
+    bool groupeConnu = true;       // false for a pass started in the middle of a file
+    bool bibliothequeLue = false;  // some "mtllib" was met
+    std::string_view enAttente;    // the word the pass stopped before
+    bool attend = false;
+
+    Analyseur(C& c_, Puits& p_, const std::function<void(const std::string&)>& charge)
+        : c(c_), puits(p_), chargeBibliotheque(charge) {}
+
+    // Reads to the end, or stops before the first word that starts at or after `limite`
+    // (true then, the word kept for reprend).
+    bool parcours(uint64_t limite = UINT64_MAX) {
+        std::string_view mot;
+        while (jetonT(c, mot)) {
+            if (limite != UINT64_MAX && c.position(mot.data()) >= limite) {
+                enAttente = mot;
+                attend = true;
+                return true;
+            }
+            traite(mot);
+        }
+        return false;
+    }
+    void reprend() {
+        if (attend) {
+            attend = false;
+            traite(enAttente);
+        }
+        parcours();
+    }
+
+    TOUJOURS_EN_LIGNE void traite(std::string_view mot) {
+        const size_t n = mot.size();
+        const char m0 = n ? mot[0] : '\0';
+        if (m0 == '#') {
+            finDeLigneT(c);
+        } else if (m0 == 'v' && n == 1) {
+            float xyz[3] = {0, 0, 0};
+            flottantsT(c, xyz, 3);
+            puits.sommet(xyz);
+        } else if (m0 == 'v' && mot[1] == 'n') {
+            float xyz[3] = {0, 0, 0};
+            flottantsT(c, xyz, 3);
+            puits.normale(xyz);
+        } else if (m0 == 'v' && mot[1] == 't') {
+            float uv[2] = {0, 0};
+            flottantsT(c, uv, 2);
+            puits.texCoord(uv);
+        } else if (m0 == 's' && n == 1) {
+            if (entierT(c, groupe) == 1) {
+                groupeConnu = true;
+                sauteBlancsT(c);
+            }
+        } else if (m0 == 'f' && n == 1) {
+            puits.debutFace(groupe, groupeConnu, c.position(mot.data()));
+            // `mot` may be overwritten by the next block: at the end of the file the word
+            // read again is "f" itself.
+            std::string_view premier;
+            if (!jetonT(c, premier)) premier = "f";
+            CoinLu coin;
+            const Syntaxe syntaxe = premierCoin(premier, coin);
+            puits.coin(coin);
+            while (litCoin(c, syntaxe, coin) > 0) puits.coin(coin);
+            puits.finFace();
+        } else if (mot == "usemtl") {
+            std::string_view nom;
+            if (!jetonT(c, nom)) nom = "usemtl";
+            puits.usemtl(nom);
+        } else if (mot == "mtllib") {
+            std::string_view nom;
+            if (!jetonT(c, nom)) nom = "mtllib";
+            bibliothequeLue = true;
+            chargeBibliotheque(std::string(nom));
+        } else {
+            finDeLigneT(c);
+        }
+    }
+};
+
+}  // namespace detail
+}  // namespace lectureWf

@@ -1,0 +1,97 @@
+// The first pass over a Wavefront file, and the pages of the mesh's lists asked for ahead.
+#include "geometrie/wavefront_capacites.h"
+
+#include <algorithm>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+#ifndef MADV_POPULATE_WRITE
+#define MADV_POPULATE_WRITE 23  // Linux 5.14; older kernels refuse it, which costs nothing
+#endif
+
+namespace lectureWf {
+namespace detail {
+
+void compteLignes(const char* nomFichier, uint64_t taille, uint64_t debut, uint64_t fin,
+                  Comptes& r) {
+    const int fd = open(nomFichier, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        r.erreur = true;
+        return;
+    }
+    // One byte, '\0' past the end: a line's first characters may lie in the next block.
+    auto octet = [&](uint64_t position) {
+        char c = '\0';
+        if (position < taille && pread(fd, &c, 1, static_cast<off_t>(position)) != 1) c = '\0';
+        return c;
+    };
+    if (debut == 0 && fin > 0) r.ajoute(octet(0), octet(1));
+    // Line ends at offsets [debut - 1, fin - 1) start the lines at [debut, fin).
+    const size_t BLOC = size_t(1) << 18;
+    std::vector<char> tampon(BLOC);
+    for (uint64_t position = debut > 0 ? debut - 1 : 0; position + 1 < fin;) {
+        const size_t voulu = static_cast<size_t>(std::min<uint64_t>(BLOC, fin - 1 - position));
+        const ssize_t n = pread(fd, tampon.data(), voulu, static_cast<off_t>(position));
+        if (n <= 0) {
+            r.erreur = n < 0;
+            break;
+        }
+        const char* const b = tampon.data();
+        const char* const bout = b + n;
+        auto finDeLigne = [&](const char* nl) {
+            const uint64_t ligne = position + static_cast<uint64_t>(nl - b) + 1;
+            r.ajoute(nl + 1 < bout ? nl[1] : octet(ligne), nl + 2 < bout ? nl[2] : octet(ligne + 1));
+        };
+        const char* p = b;
+#ifdef __SSE2__
+        // Sixteen bytes at a time: lines are short, a call per line would cost more.
+        const __m128i nl = _mm_set1_epi8('\n');
+        for (; p + 16 <= bout; p += 16) {
+            unsigned masque = static_cast<unsigned>(_mm_movemask_epi8(
+                _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), nl)));
+            for (; masque; masque &= masque - 1) finDeLigne(p + __builtin_ctz(masque));
+        }
+#endif
+        for (; p < bout; ++p)
+            if (*p == '\n') finDeLigne(p);
+        position += static_cast<uint64_t>(n);
+    }
+    close(fd);
+}
+
+void PagesEnAvance::ajoute(const void* debut, const void* fin) {
+    const uintptr_t page = 4096;
+    const uintptr_t a = (reinterpret_cast<uintptr_t>(debut) + page - 1) & ~(page - 1);
+    const uintptr_t b = reinterpret_cast<uintptr_t>(fin) & ~(page - 1);
+    if (b > a) zones_.emplace_back(a, b);
+}
+
+void PagesEnAvance::grandesPages(const void* debut, const void* fin) {
+    const uintptr_t page = 4096;
+    const uintptr_t a = reinterpret_cast<uintptr_t>(debut) & ~(page - 1);
+    const uintptr_t b = reinterpret_cast<uintptr_t>(fin);
+    if (b > a + (uintptr_t(2) << 20)) madvise(reinterpret_cast<void*>(a), b - a, MADV_HUGEPAGE);
+}
+
+void PagesEnAvance::lance() {
+    size_t total = 0;
+    for (const auto& [a, b] : zones_) total += b - a;
+    if (total < (size_t(8) << 20) || std::thread::hardware_concurrency() < 2) return;
+    fil_ = std::thread([zones = zones_] {
+        for (const auto& [a, b] : zones)
+            madvise(reinterpret_cast<void*>(a), b - a, MADV_POPULATE_WRITE);
+    });
+}
+
+PagesEnAvance::~PagesEnAvance() {
+    if (fil_.joinable()) fil_.join();
+}
+
+}  // namespace detail
+}  // namespace lectureWf

@@ -1,0 +1,49 @@
+// The mesh's lists before a Wavefront file is read: their capacities from a first count of
+// the lines, and their pages asked for ahead. Internal to the reader (wavefront.cpp).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace lectureWf {
+namespace detail {
+
+// Capacities from a line-by-line count: "v " a vertex, "vn" a normal, "vt" a texture
+// coordinate, any line starting with "f" a face.
+struct Comptes {
+    uint64_t faces = 0, sommets = 0, normales = 0, texCoords = 0;
+    bool erreur = false;
+    void ajoute(char c0, char c1) {
+        if (c0 == 'v' && c1 == ' ') ++sommets;
+        if (c0 == 'v' && c1 == 'n') ++normales;
+        if (c0 == 'v' && c1 == 't') ++texCoords;
+        if (c0 == 'f') ++faces;
+    }
+};
+
+// Counts the lines starting in [debut, fin) (a line starts at 0 and after each line end).
+void compteLignes(const char* nomFichier, uint64_t taille, uint64_t debut, uint64_t fin,
+                  Comptes& r);
+
+// Asks the system for the pages of the given byte ranges, on a thread of its own, while the
+// reader fills them: the zero-filled pages of large new lists are a good part of the cost
+// of their first writes.
+class PagesEnAvance {
+public:
+    void ajoute(const void* debut, const void* fin);
+    // Large pages where the system offers them on request: one fault and one clearing per
+    // 2 MB instead of 512 faults.
+    static void grandesPages(const void* debut, const void* fin);
+    void lance();
+    ~PagesEnAvance();
+
+private:
+    std::vector<std::pair<uintptr_t, uintptr_t>> zones_;
+    std::thread fil_;
+};
+
+}  // namespace detail
+}  // namespace lectureWf
