@@ -195,28 +195,39 @@ void tinyobj(benchmark::State& etat, bool normales) {
 // threads.
 BENCHMARK_CAPTURE(brakmor, normales, true)
     ->Unit(benchmark::kMillisecond)
-    ->MinTime(2)
+    ->MinWarmUpTime(0.5)
+    ->MinTime(1)
+    ->Repetitions(5)
     ->MeasureProcessCPUTime();
 BENCHMARK_CAPTURE(tinyobj, normales, true)
     ->Unit(benchmark::kMillisecond)
-    ->MinTime(2)
+    ->MinWarmUpTime(0.5)
+    ->MinTime(1)
+    ->Repetitions(5)
     ->MeasureProcessCPUTime();
 BENCHMARK_CAPTURE(brakmor, lissees, false)
     ->Unit(benchmark::kMillisecond)
-    ->MinTime(2)
+    ->MinWarmUpTime(0.5)
+    ->MinTime(1)
+    ->Repetitions(5)
     ->MeasureProcessCPUTime();
 BENCHMARK_CAPTURE(tinyobj, lissees, false)
     ->Unit(benchmark::kMillisecond)
-    ->MinTime(2)
+    ->MinWarmUpTime(0.5)
+    ->MinTime(1)
+    ->Repetitions(5)
     ->MeasureProcessCPUTime();
 
-// The console report, plus each run's time per iteration and counters kept for the ratios.
+// The console report, plus the median of each benchmark's repetitions kept for the ratios:
+// on this machine a load now and then waits for memory the system hands out slowly, and a
+// median of five runs of a second is steadier than one long mean.
 class Rapport : public benchmark::ConsoleReporter {
 public:
     std::map<std::string, Run> runs;
     void ReportRuns(const std::vector<Run>& liste) override {
         for (const Run& r : liste)
-            if (r.run_type == Run::RT_Iteration && r.iterations > 0) runs[r.benchmark_name()] = r;
+            if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median")
+                runs[r.run_name.function_name + "/" + r.run_name.args + "/"] = r;
         ConsoleReporter::ReportRuns(liste);
     }
 };
@@ -234,7 +245,7 @@ int main(int argc, char** argv) {
     Rapport rapport;
     benchmark::RunSpecifiedBenchmarks(&rapport);
     for (const char* cas : {"normales", "lissees"}) {
-        // Names go on with the options ("/min_time:2.000/process_time").
+        // Keys are "brakmor/normales/" and the like.
         auto cherche = [&](const std::string& debut) {
             auto it = rapport.runs.lower_bound(debut);
             return it != rapport.runs.end() && it->first.compare(0, debut.size(), debut) == 0
