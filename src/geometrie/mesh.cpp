@@ -354,38 +354,19 @@ void Mesh::calcNormalesLissees(bool normalesFacesCalculees) {
 
     ++revision_;
     normales.clear();
-    if (!groupesValides) {
-        // A group naming a face that does not exist: the plain walk, which throws on it.
-        std::vector<int> table(sommets.size(), -1);
-        std::vector<int> compteurs;
-        for (const auto& entree : groupes) {
-            std::fill(table.begin(), table.end(), -1);
-            const size_t premier = normales.size();
-            for (int indiceFace : entree.second) {
-                Face& f = getFace(indiceFace);
-                for (int k = 0; k < f.nbCoins(); ++k) {
-                    const int v = f.sommets[k];
-                    if (table[v] == -1) {
-                        normales.push_back(f.normale);
-                        compteurs.push_back(1);
-                        table[v] = nbNormales() - 1;
-                    } else {
-                        normales[table[v]] += f.normale;
-                        ++compteurs[table[v]];
-                    }
-                    setFaceIndiceNormale(indiceFace, k, table[v]);
-                }
-            }
-            moyenneNormales(normales, premier, compteurs, 0);
-        }
-        return;
-    }
-
-    // The same walk, without the checks already made.
+    // A group naming a face that does not exist throws when the walk reaches it; the faces
+    // walked by then keep averaged normals that exist.
     LissageSommets lissage(sommets.size());
-    for (const auto& entree : groupes) {
-        lissage.nouveauGroupe();
-        for (int indiceFace : entree.second) lissage.ajoute(faces[static_cast<size_t>(indiceFace)]);
+    try {
+        for (const auto& entree : groupes) {
+            lissage.nouveauGroupe();
+            for (int indiceFace : entree.second)
+                lissage.ajoute(groupesValides ? faces[static_cast<size_t>(indiceFace)]
+                                              : getFace(indiceFace));
+        }
+    } catch (...) {
+        normales = lissage.termine();
+        throw;
     }
     normales = lissage.termine();
 }

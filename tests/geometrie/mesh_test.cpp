@@ -176,6 +176,20 @@ TEST(Mesh, LissageRefuseUnCoinInvalideSansToucherAuxNormales) {
     ASSERT_EQ(m->nbNormales(), 1);
 }
 
+TEST(Mesh, LissageArreteParUnGroupeNommantUneFaceAbsenteLaisseDesIndicesValides) {
+    auto m = mesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, {{0, 1, 2}, {1, 0, 3}});
+    m->groupes[0] = {0, 1, 7};
+    m->groupes[3] = {0};
+    attendMessage([&] { m->calcNormalesLissees(); }, "Mesh::getFace: indice invalide");
+    // The faces walked share vertices 0 and 1: their normals are averaged, not left as sums.
+    ASSERT_EQ(m->nbNormales(), 4);
+    const Face &f0 = m->faces[0], &f1 = m->faces[1];
+    attendProche(m->normales[f0.normales[0]], 0, 0.5f, 0.5f);
+    EXPECT_EQ(f1.normales[1], f0.normales[0]);
+    EXPECT_EQ(m->normales[f0.normales[2]], CVecteur(0, 0, 1));
+    EXPECT_EQ(m->normales[f1.normales[2]], CVecteur(0, 1, 0));
+}
+
 TEST(Mesh, CompleteNormalesManquantesNeToucheQueLesCoinsSansNormale) {
     auto m = mesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, {{0, 1, 2}, {1, 0, 3}});
     m->ajouteNormale(CVecteur(5, 5, 5));
