@@ -2,8 +2,8 @@
 # The sanitizer pass: builds everything with clang, AddressSanitizer and
 # UndefinedBehaviorSanitizer (and the fuzzing harnesses of fuzz/), then runs every unit test
 # (LeakSanitizer checks each one at exit) and each fuzzing harness for FUZZ_SECONDES
-# seconds (60 by default) on its committed corpus. The end-to-end tests are left to
-# scripts/test.sh.
+# seconds (60 by default) on its committed corpus; then the geometry tests again under
+# ThreadSanitizer (gcc). The end-to-end tests are left to scripts/test.sh.
 set -euo pipefail
 source "$(dirname "$0")/commun.sh" build-sanitizers
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
@@ -16,3 +16,12 @@ export LSAN_OPTIONS="suppressions=$racine/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 xvfb-run -a -s "-screen 0 1280x1024x24" \
     ctest --test-dir "$build" -E '^e2e_' --output-on-failure -j2 --timeout 900
+# Data races: the module whose reader uses several threads, under ThreadSanitizer (its
+# tests run from tests/data; those that need a window are skipped without one).
+tsan="$build-tsan"
+rm -rf "$tsan"
+cmake -S . -B "$tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS="-fsanitize=thread" \
+    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" >/dev/null
+cmake --build "$tsan" -j"$(nproc)" --target tests_geometrie
+tsan="$(cd "$tsan" && pwd)"
+(cd tests/data && env -u DISPLAY TSAN_OPTIONS="halt_on_error=1" "$tsan/tests_geometrie")

@@ -41,7 +41,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <set>
+#include <system_error>
 #include <thread>
 
 #include <sys/stat.h>
@@ -232,7 +234,8 @@ struct PuitsMesh {
         // gets it once checked at the end.
         if (suspecte) {
             signalements.push_back({position, numero});
-            if (lissage && !normalesDifferees) abandonneLissage();
+            // (Never touched here while the other thread smooths.)
+            if (!normalesDifferees && lissage) abandonneLissage();
         } else if (!normalesDifferees) {
             f.normale = mesh.normaleFace(f);
             if (lissage) lisse(f, groupe);
@@ -347,14 +350,14 @@ void ajouteMoitie(PuitsMesh& lu, const PuitsMoitie& b, int groupeFinal,
     // was reserved: no reallocation moves them while the other thread reads them.
     Mesh& mesh = lu.mesh;
     const size_t premiere = mesh.faces.size();
-    const bool suivi = std::thread::hardware_concurrency() > 1 &&
-                       premiere + b.faces.size() <= mesh.faces.capacity();
+    bool suivi = coeursUtilisables() > 1 && premiere + b.faces.size() <= mesh.faces.capacity();
     std::atomic<size_t> faites{premiere};
     std::atomic<bool> fini{false};
+    std::exception_ptr echec;  // what stopped the other thread, thrown again here
     std::thread normales;
     if (suivi) {
         lu.normalesDifferees = true;
-        normales = std::thread([&lu, &mesh, &faites, &fini, premiere] {
+        auto suit = [&lu, &mesh, &faites, &fini, premiere] {
             Face* const faces = mesh.faces.data();
             const size_t nbS = mesh.sommets.size(), nbN = mesh.normales.size(),
                          nbT = mesh.texCoords.size();
@@ -385,7 +388,20 @@ void ajouteMoitie(PuitsMesh& lu, const PuitsMoitie& b, int groupeFinal,
                     if (lu.lissage) lu.lisse(f, f.groupe);
                 }
             }
-        });
+        };
+        try {
+            normales = std::thread([suit, &echec] {
+                try {
+                    suit();
+                } catch (...) {
+                    echec = std::current_exception();
+                }
+            });
+        } catch (const std::system_error&) {
+            // No thread to be had: this one does it all, as ajouteFace does by itself.
+            suivi = false;
+            lu.normalesDifferees = false;
+        }
     }
     // The other thread is let go even if making a face throws.
     struct Rejoint {
@@ -414,6 +430,7 @@ void ajouteMoitie(PuitsMesh& lu, const PuitsMoitie& b, int groupeFinal,
     fini.store(true, std::memory_order_release);
     if (normales.joinable()) normales.join();
     lu.normalesDifferees = false;
+    if (echec) std::rethrow_exception(echec);
 }
 
 }  // namespace
@@ -437,7 +454,7 @@ std::shared_ptr<Mesh> wfLecture(const char* nomFichier, TableMateriaux& materiau
     uint64_t seuil = uint64_t(8) << 20;
     if (const char* e = std::getenv("BRAKMOR_WF_SEUIL_PARALLELE")) seuil = std::strtoull(e, nullptr, 10);
     uint64_t milieu = 0;
-    if (taille >= seuil && taille >= 2 && std::thread::hardware_concurrency() > 1)
+    if (taille >= seuil && taille >= 2 && coeursUtilisables() > 1)
         milieu = debutDeLigneApres(nomFichier, taille / 2);
 
     // First pass: the capacities, each half counted on its own thread.

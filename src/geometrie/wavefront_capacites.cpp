@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -17,6 +18,14 @@
 
 namespace lectureWf {
 namespace detail {
+
+unsigned coeursUtilisables() {
+    cpu_set_t ensemble;
+    CPU_ZERO(&ensemble);
+    if (sched_getaffinity(0, sizeof ensemble, &ensemble) == 0)
+        return static_cast<unsigned>(CPU_COUNT(&ensemble));
+    return std::thread::hardware_concurrency();
+}
 
 void compteLignes(const char* nomFichier, uint64_t taille, uint64_t debut, uint64_t fin,
                   Comptes& r) {
@@ -82,7 +91,7 @@ void PagesEnAvance::grandesPages(const void* debut, const void* fin) {
 void PagesEnAvance::lance() {
     size_t total = 0;
     for (const auto& [a, b] : zones_) total += b - a;
-    if (total < (size_t(8) << 20) || std::thread::hardware_concurrency() < 2) return;
+    if (total < (size_t(8) << 20) || coeursUtilisables() < 2) return;
     fil_ = std::thread([zones = zones_] {
         for (const auto& [a, b] : zones)
             madvise(reinterpret_cast<void*>(a), b - a, MADV_POPULATE_WRITE);
