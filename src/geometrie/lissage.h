@@ -30,9 +30,10 @@ public:
     }
 
     // Every vertex index of f is valid (non-negative). Gives each corner its smoothed
-    // normal's index.
+    // normal's index (a face built by hand with a shorter normal list gets it lengthened).
     void ajoute(Face& f) {
         const int nbCoins = f.nbCoins();
+        while (f.normales.size() < f.sommets.size()) f.normales.push_back(-1);
         const CVecteur& nf = f.normale;
         for (int k = 0; k < nbCoins; ++k) {
             const int v = f.sommets[k];

@@ -190,6 +190,17 @@ TEST(Mesh, LissageArreteParUnGroupeNommantUneFaceAbsenteLaisseDesIndicesValides)
     EXPECT_EQ(m->normales[f1.normales[2]], CVecteur(0, 1, 0));
 }
 
+TEST(Mesh, LissageDUneFaceConstruiteALaMainSansListeDeNormales) {
+    auto m = mesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {});
+    Face f;
+    f.sommets = {0, 1, 2};  // no normal nor texture index given
+    m->faces.push_back(f);
+    m->groupes[0] = {0};
+    m->calcNormalesLissees();
+    ASSERT_EQ(m->faces[0].normales.size(), 3u);
+    for (int n : m->faces[0].normales) EXPECT_EQ(m->normales.at(n), CVecteur(0, 0, 1));
+}
+
 TEST(Mesh, CompleteNormalesManquantesNeToucheQueLesCoinsSansNormale) {
     auto m = mesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, {{0, 1, 2}, {1, 0, 3}});
     m->ajouteNormale(CVecteur(5, 5, 5));
