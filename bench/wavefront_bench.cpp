@@ -191,32 +191,19 @@ void tinyobj(benchmark::State& etat, bool normales) {
     etat.counters["pic_Mo"] = static_cast<double>(pic) / 1e6;
 }
 
-// The CPU time is the whole process's: our reader counts lines and asks for pages on helper
-// threads.
-BENCHMARK_CAPTURE(brakmor, normales, true)
-    ->Unit(benchmark::kMillisecond)
-    ->MinWarmUpTime(0.5)
-    ->MinTime(1)
-    ->Repetitions(5)
-    ->MeasureProcessCPUTime();
-BENCHMARK_CAPTURE(tinyobj, normales, true)
-    ->Unit(benchmark::kMillisecond)
-    ->MinWarmUpTime(0.5)
-    ->MinTime(1)
-    ->Repetitions(5)
-    ->MeasureProcessCPUTime();
-BENCHMARK_CAPTURE(brakmor, lissees, false)
-    ->Unit(benchmark::kMillisecond)
-    ->MinWarmUpTime(0.5)
-    ->MinTime(1)
-    ->Repetitions(5)
-    ->MeasureProcessCPUTime();
-BENCHMARK_CAPTURE(tinyobj, lissees, false)
-    ->Unit(benchmark::kMillisecond)
-    ->MinWarmUpTime(0.5)
-    ->MinTime(1)
-    ->Repetitions(5)
-    ->MeasureProcessCPUTime();
+// Each reading: 5 repetitions of at least a second after half a second of warm-up; the CPU
+// time is the whole process's (our reader counts lines and asks for pages on helper threads).
+void options(benchmark::internal::Benchmark* b) {
+    b->Unit(benchmark::kMillisecond)
+        ->MinWarmUpTime(0.5)
+        ->MinTime(1)
+        ->Repetitions(5)
+        ->MeasureProcessCPUTime();
+}
+BENCHMARK_CAPTURE(brakmor, normales, true)->Apply(options);
+BENCHMARK_CAPTURE(tinyobj, normales, true)->Apply(options);
+BENCHMARK_CAPTURE(brakmor, lissees, false)->Apply(options);
+BENCHMARK_CAPTURE(tinyobj, lissees, false)->Apply(options);
 
 // The console report, plus the median of each benchmark's repetitions kept for the ratios:
 // on this machine a load now and then waits for memory the system hands out slowly, and a

@@ -89,16 +89,7 @@ bool Robot::setCoordPoignet(float x, float y, float z, float theta) {
     float xm, ym, zm, thm;
     CMatrice m;
     if (!MGD(t1, t2, t3, t5, xm, ym, zm, thm, m)) return false;
-    matricePince = m;
-    THETA1 = t1;
-    THETA2 = t2;
-    THETA3 = t3;
-    THETA5 = t5;
     // The requested values are kept, even where a clamp made MGD land elsewhere.
-    X = x;
-    Y = y;
-    Z = z;
-    THETA = theta;
-    majBielle();
+    adoptePose(t1, t2, t3, t5, x, y, z, theta, m);
     return true;
 }

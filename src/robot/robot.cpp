@@ -124,17 +124,22 @@ bool Robot::setCoordArticulaires(float T1, float T2, float T3, float T5) {
     CMatrice m;
     if (!MGD(T1, T2, T3, T5, x, y, z, theta, m)) return false;
     if (!positionAccessible(x, y, z, theta)) return false;
-    X = x;
-    Y = y;
-    Z = z;
-    THETA = theta;
-    matricePince = m;
+    adoptePose(T1, T2, T3, T5, x, y, z, theta, m);
+    return true;
+}
+
+void Robot::adoptePose(float T1, float T2, float T3, float T5, float x, float y, float z,
+                       float theta, const CMatrice& pince) {
     THETA1 = T1;
     THETA2 = T2;
     THETA3 = T3;
     THETA5 = T5;
+    X = x;
+    Y = y;
+    Z = z;
+    THETA = theta;
+    matricePince = pince;
     majBielle();
-    return true;
 }
 
 void Robot::majBielle() {

@@ -108,6 +108,9 @@ private:
     std::weak_ptr<Instance> tenuPartage_;
     bool tenuSuivi_ = false;
 
+    // Takes a pose both models accepted: joints, wrist coordinates, gripper frame, link rod.
+    void adoptePose(float T1, float T2, float T3, float T5, float x, float y, float z,
+                    float theta, const CMatrice& pince);
     // Writes into c's targets the joints that bring the wrist to (x, y, z, theta) and the
     // pose they reach; false (c untouched) when the inverse or the direct model refuses it.
     bool cibleVers(float x, float y, float z, float theta, Commande& c);
