@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/console.h"
+#include "commun/console.h"
 
 namespace fuzz {
 

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <cmath>
 
-#include "app/console.h"
+#include "commun/console.h"
 #include "app/extensions.h"
 #include "robot/robot.h"
 #include "script/script.h"

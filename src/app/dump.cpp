@@ -11,7 +11,7 @@
 #include "geometrie/mesh.h"
 #include "metaball/metaballzone.h"
 #include "robot/robot.h"
-#include "scene/options.h"
+#include "script/options.h"
 #include "script/script.h"
 
 namespace {

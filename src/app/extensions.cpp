@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#include "app/console.h"
+#include "commun/console.h"
 
 namespace extensions {
 FonctionActiveTexture glActiveTextureARB = nullptr;

@@ -15,7 +15,8 @@
 #include <vector>
 
 #include "app/application.h"
-#include "app/console.h"
+#include "commun/console.h"
+#include "commun/signalement.h"
 #include "app/dump.h"
 #include "app/interface.h"
 #include "app/ligne_commande.h"
@@ -29,27 +30,6 @@ LigneCommande options;
 volatile std::sig_atomic_t arretDemande = 0;
 
 
-// Reports a failure of a callback once per distinct message; the program runs on.
-void signaleErreur(const char* ou, const char* message) {
-    static std::string dernier;
-    std::string texte = std::string(ou) + " : " + message;
-    if (texte == dernier) return;
-    dernier = texte;
-    console.erreur(texte);
-}
-
-template <class F>
-void protege(const char* ou, F&& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        signaleErreur(ou, e.what());
-    } catch (const char* e) {
-        signaleErreur(ou, e);
-    } catch (...) {
-        signaleErreur(ou, "erreur inconnue");
-    }
-}
 
 void quitteSiDemande() {
     if (arretDemande) std::exit(0);
@@ -63,13 +43,13 @@ void affichage() {
 void inactif() {
     quitteSiDemande();
     glutSetWindow(fenetrePrincipale);
-    protege("animation", [] { application.anime(); });
+    protegeRappel("animation", [] { application.anime(); });
     glutPostRedisplay();
 }
 
 void minuterie(int valeur) {
     quitteSiDemande();
-    protege("minuterie", [&] { application.tic(valeur); });
+    protegeRappel("minuterie", [&] { application.tic(valeur); });
     if (valeur == 1) glutTimerFunc(static_cast<unsigned>(std::max(application.timer_interval, 1)), minuterie, 1);
 }
 

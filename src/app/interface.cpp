@@ -17,7 +17,8 @@
 #include <string>
 
 #include "app/application.h"
-#include "app/console.h"
+#include "commun/console.h"
+#include "commun/signalement.h"
 #include "app/fenetre.h"
 #include "app/panneau.h"
 
@@ -43,21 +44,6 @@ bool rejeuEnCours = false;
 int imagesDepuisTitre = 0;
 auto debutTitre = std::chrono::steady_clock::now();
 
-template <class F>
-void protege(const char* ou, F&& f) {
-    static std::string dernier;
-    try {
-        f();
-    } catch (const std::exception& e) {
-        std::string t = std::string(ou) + " : " + e.what();
-        if (t != dernier) console.erreur(t);
-        dernier = t;
-    } catch (...) {
-        std::string t = std::string(ou) + " : erreur inconnue";
-        if (t != dernier) console.erreur(t);
-        dernier = t;
-    }
-}
 
 bool dansPanneaux(int x) {
     const int w = glutGet(GLUT_WINDOW_WIDTH);
@@ -220,7 +206,7 @@ void surRedimensionnement(int w, int h) {
     ImGui_ImplGLUT_ReshapeFunc(w, h);
     int x, y, vw, vh;
     zoneVue(x, y, vw, vh);
-    protege("redimensionnement", [&] {
+    protegeRappel("redimensionnement", [&] {
         glViewport(x, y, vw, vh);
         application.redimensionne(vw, vh);
     });
@@ -258,7 +244,7 @@ void surClavier(unsigned char c, int x, int y) {
         return;
     }
     const int m = glutGetModifiers();
-    protege("clavier", [&] { application.clavier(c, m, false); });
+    protegeRappel("clavier", [&] { application.clavier(c, m, false); });
     glutPostRedisplay();
 }
 
@@ -274,7 +260,7 @@ void surSpecial(int k, int x, int y) {
         return;
     }
     const int m = glutGetModifiers();
-    protege("clavier", [&] { application.clavier(k, m, true); });
+    protegeRappel("clavier", [&] { application.clavier(k, m, true); });
     glutPostRedisplay();
 }
 
@@ -299,7 +285,7 @@ void surSouris(int bouton, int etat, int x, int y) {
         return;
     }
     ImGui::GetIO().MousePos = ImVec2(static_cast<float>(x), static_cast<float>(y));
-    protege("souris", [&] {
+    protegeRappel("souris", [&] {
         if (bouton == GLUT_LEFT_BUTTON)
             etat == GLUT_DOWN ? application.appuiGauche(x, y, m) : application.relacheGauche(x, y, m);
         else if (bouton == GLUT_RIGHT_BUTTON)
@@ -313,7 +299,7 @@ void surMouvement(int x, int y) {
     ImGui_ImplGLUT_MotionFunc(x, y);
     if (boite.ouverte) return;
     if (application.boutonGauche || application.boutonDroit) {
-        protege("souris", [&] { application.deplaceSouris(x, y); });
+        protegeRappel("souris", [&] { application.deplaceSouris(x, y); });
         glutPostRedisplay();
     }
 }
@@ -353,7 +339,7 @@ void dessineImage() {
     ImGui_ImplOpenGL2_NewFrame();
     ImGui_ImplGLUT_NewFrame();
     const float largeur = ImGui::GetIO().DisplaySize.x;
-    protege("panneau", [&] {
+    protegeRappel("panneau", [&] {
         dessinePanneau("options", 0, LARGEUR_GAUCHE, panneau.panneauOptions);
         dessinePanneau("robot", largeur - LARGEUR_DROITE, LARGEUR_DROITE, panneau.panneauRobot);
         dessineBoite();
@@ -367,7 +353,7 @@ void dessineImage() {
         glClearColor(application.couleurfond.r, application.couleurfond.g, application.couleurfond.b, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     } else {
-        protege("affichage", [] { application.afficheTout(); });
+        protegeRappel("affichage", [] { application.afficheTout(); });
     }
     glViewport(0, 0, static_cast<int>(ImGui::GetIO().DisplaySize.x), static_cast<int>(ImGui::GetIO().DisplaySize.y));
     glDisable(GL_LIGHTING);

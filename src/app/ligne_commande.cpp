@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/console.h"
+#include "commun/console.h"
 #include "script/chaine_curseur.h"
 
 LigneCommande analyseLigneCommande(int argc, char** argv) {

@@ -1,7 +1,7 @@
 // The interpreter's reading of the command line: window options at once, then the scene.
 #include <GL/freeglut.h>
 
-#include "app/console.h"
+#include "commun/console.h"
 #include "app/fenetre.h"
 #include "app/ligne_commande.h"
 #include "scene/scene.h"

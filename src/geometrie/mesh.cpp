@@ -12,7 +12,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "app/console.h"
+#include "commun/console.h"
 #include "geometrie/lissage.h"
 #include "scene/scene.h"
 

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "app/console.h"
+#include "commun/console.h"
 
 namespace {
 // Only regular files: opening a FIFO may block forever, and a device is no image.

@@ -48,8 +48,8 @@
 
 #include <sys/stat.h>
 
-#include "app/console.h"
-#include "scene/scene.h"
+#include "commun/console.h"
+#include "commun/erreurs.h"
 
 namespace lectureWf {
 

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "commun/erreurs.h"
 #include "geometrie/mesh.h"
 
 // Materials of the libraries a geometry file names, by material name.

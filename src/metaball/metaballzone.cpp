@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "app/console.h"
+#include "commun/console.h"
 #include "metaball/tables_marching_cubes.h"
 
 // ---- Field functions --------------------------------------------------------------------

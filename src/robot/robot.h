@@ -9,6 +9,7 @@
 
 #include "geometrie/entite.h"
 #include "geometrie/matrice.h"
+#include "commun/erreurs.h"
 #include "geometrie/mesh.h"
 #include "geometrie/vecteur.h"
 #include "robot/mouvement.h"

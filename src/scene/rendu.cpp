@@ -11,7 +11,7 @@
 #include <cstring>
 #include <exception>
 
-#include "app/console.h"
+#include "commun/console.h"
 #include "app/extensions.h"
 #include "scene/scene.h"
 
@@ -264,13 +264,9 @@ void CScene::dessineSol() {
 }
 
 void CScene::dessineInstanceProtegee(Instance& instance, int& compteur) {
-    try {
-        instance.dessine(*this, compteur);
-    } catch (const std::exception& e) {
-        signaleUneFois(std::string("Erreur pendant l'affichage d'une instance : ") + e.what());
-    } catch (...) {
-        signaleUneFois("Erreur pendant l'affichage d'une instance.");
-    }
+    protege(erreursSignalees, "Erreur pendant l'affichage d'une instance : ",
+            "Erreur pendant l'affichage d'une instance.",
+            [&] { instance.dessine(*this, compteur); });
 }
 
 void CScene::afficheObjets() {
@@ -293,14 +289,9 @@ void CScene::afficheObjets() {
         dessineInstanceProtegee(*inst, compteur);
         // A box whose instance loaded no name would be picked as the previous instance.
         if (boite_englobante && (!selection || inst->dernierNom > inst->premierNom)) {
-            try {
-                dessineBoite(*inst);
-            } catch (const std::exception& e) {
-                signaleUneFois(std::string("Erreur pendant l'affichage d'une boite englobante : ") +
-                               e.what());
-            } catch (...) {
-                signaleUneFois("Erreur pendant l'affichage d'une boite englobante.");
-            }
+            protege(erreursSignalees, "Erreur pendant l'affichage d'une boite englobante : ",
+                    "Erreur pendant l'affichage d'une boite englobante.",
+                    [&] { dessineBoite(*inst); });
         }
     }
 

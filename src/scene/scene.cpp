@@ -9,7 +9,7 @@
 #include <string>
 #include <utility>
 
-#include "app/console.h"
+#include "commun/console.h"
 
 // --- Instances -------------------------------------------------------------------------
 
@@ -99,7 +99,7 @@ void CScene::optionsParDefaut() {
 
 void CScene::vider() {
     optionsParDefaut();
-    erreursSignalees.clear();
+    erreursSignalees.oublie();
     etatGrilleSignale = 0;
     // The lists are emptied before their elements are released, so that a destructor
     // that looks at the scene finds it already empty.
@@ -170,7 +170,7 @@ Instance* CScene::selectionneInstance(int n) {
 }
 
 void CScene::signaleUneFois(const std::string& message) {
-    if (erreursSignalees.insert(message).second) console.erreur(message);
+    erreursSignalees.signale(message);
 }
 
 // --- Textures --------------------------------------------------------------------------

@@ -8,17 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "commun/erreurs.h"
+#include "commun/signalement.h"
 #include "geometrie/entite.h"
 #include "geometrie/matrice.h"
 #include "geometrie/mesh.h"
 #include "geometrie/texture.h"
 #include "geometrie/vecteur.h"
-
-// Thrown on a null argument where one is required.
-class pointeur_null : public std::logic_error {
-public:
-    explicit pointeur_null(const std::string& message) : std::logic_error(message) {}
-};
 
 struct Lumiere {
     bool fixeObservateur = false;
@@ -185,7 +181,7 @@ private:
     // The grid cut for the current options; reports an unusable or widened step once.
     DecoupageGrille decoupageGrille();
 
-    std::set<std::string> erreursSignalees;
+    SignaleurUneFois erreursSignalees;
     int etatGrilleSignale = 0;  // 0 usable, 1 step not positive, 2 step widened
     int tailleTextureOmbre = 0;  // size the depth texture was created with
     int tailleCarteRendue = 0;   // size of the last depth pass (at most the texture's)

@@ -4,7 +4,7 @@
 #include <new>
 #include <unordered_set>
 
-#include "app/console.h"
+#include "commun/console.h"
 #include "geometrie/mesh.h"
 #include "scene/scene.h"
 #include "script/script.h"

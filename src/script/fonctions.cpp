@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/console.h"
+#include "commun/console.h"
 #include "geometrie/mesh.h"
 #include "scene/scene.h"
 #include "script/script.h"

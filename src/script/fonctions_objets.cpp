@@ -2,7 +2,7 @@
 // materials, robots and metaball zones.
 #include <array>
 
-#include "app/console.h"
+#include "commun/console.h"
 #include "geometrie/mesh.h"
 #include "geometrie/texture.h"
 #include "geometrie/wavefront.h"

@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "app/console.h"
+#include "commun/console.h"
 #include "script/script.h"
 
 namespace {

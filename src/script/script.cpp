@@ -9,9 +9,9 @@
 #include <new>
 #include <stdexcept>
 
-#include "app/console.h"
+#include "commun/console.h"
 #include "geometrie/mesh.h"
-#include "scene/options.h"
+#include "script/options.h"
 #include "scene/scene.h"
 #include "script/fonctions.h"
 

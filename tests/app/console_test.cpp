@@ -1,7 +1,7 @@
 // Console output: exact colour sequences, line flushing, and the replaceable box handler.
 #include <gtest/gtest.h>
 
-#include "app/console.h"
+#include "commun/console.h"
 #include "support/enregistreur_boites.h"
 
 TEST(Console, ErreurEnRougePuisCouleursRestaurees) {

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "app/console.h"
+#include "commun/console.h"
 #include "scene/scene.h"
 
 using namespace lectureWf;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/console.h"
+#include "commun/console.h"
 
 struct BoiteEnregistree {
     std::string texte, titre;

@@ -1,6 +1,6 @@
 // The display-option table: keys, types, defaults read back through the getters, and what
 // assignments write.
-#include "scene/options.h"
+#include "script/options.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/console.h"
+#include "commun/console.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -1,8 +1,9 @@
 // The display options that scene scripts read and write by name. Setters only store the
 // value; the frame and initGL carry it to OpenGL.
-#include "scene/options.h"
+#include "script/options.h"
 
 #include <cstring>
+#include <iterator>
 #include <memory>
 
 #include "scene/camera.h"
@@ -131,8 +132,7 @@ const OptionAffichage optionsAffichage[] = {
      getFloat<&CScene::vitesse_rotation_lumiere>},
 };
 
-const int nbOptionsAffichage =
-    static_cast<int>(sizeof optionsAffichage / sizeof optionsAffichage[0]);
+const int nbOptionsAffichage = static_cast<int>(std::size(optionsAffichage));
 
 int chercheOption(const char* cle) {
     if (!cle) return -1;
