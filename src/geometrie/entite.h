@@ -6,8 +6,13 @@
 #include "geometrie/matrice.h"
 #include "geometrie/vecteur.h"
 
-class CScene;
 class Instance;
+
+// What a drawing half keeps for a shape between frames (an OpenGL display list, say). The
+// shape owns it and releases it through this virtual destructor without knowing OpenGL.
+struct RessourceDessin {
+    virtual ~RessourceDessin() = default;
+};
 
 class RGBA {
 public:
@@ -29,7 +34,8 @@ public:
     using CVecteur::operator==;
 };
 
-// Abstract shape definition; the inherited matrix is its own placement.
+// Abstract shape definition; the inherited matrix is its own placement. Entities are drawn
+// by the drawing layer (dessineEntite), which knows each kind.
 class Entite : public CMatrice {
 public:
     std::string nom;
@@ -40,7 +46,6 @@ public:
     Entite& operator=(const Entite&) = delete;
     virtual ~Entite() = default;
     virtual void getBoiteEnglobante(CVecteur& min, CVecteur& max) = 0;
-    virtual void dessine(CScene& scene, int& nomSelection, Instance* instance) = 0;
     virtual Instance* getLien() { return lien; }
     virtual void setLien(Instance* i) { lien = i; }
 };

@@ -1,7 +1,5 @@
-// Polygon meshes: building, validating accessors, face and smoothed normals, drawing.
+// Polygon meshes: building, validating accessors, face and smoothed normals.
 #include "geometrie/mesh.h"
-
-#include <GL/gl.h>
 
 #include <algorithm>
 #include <array>
@@ -14,10 +12,6 @@
 
 #include "commun/console.h"
 #include "geometrie/lissage.h"
-#include "scene/scene.h"
-
-// Last: the X headers define short macro names.
-#include <GL/glx.h>
 
 // ---------------------------------------------------------------------------------------
 // Corner index lists
@@ -82,18 +76,9 @@ Mesh::Mesh(int nbFaces, int nbSommets, int nbNormales, int nbTexCoords, const st
     if (nbTexCoords > 0) texCoords.reserve(static_cast<size_t>(nbTexCoords));
 }
 
-namespace {
-// Set once the program is ending: the context may be gone by the time meshes are destroyed.
-bool finDuProgramme = false;
-
-bool contexteGLCourant() { return !finDuProgramme && glXGetCurrentContext() != nullptr; }
-}  // namespace
-
 bool Mesh::modeImmediat = false;
 
-Mesh::~Mesh() {
-    if (liste_ != 0 && contexteGLCourant()) glDeleteLists(liste_, 1);
-}
+Mesh::~Mesh() = default;
 
 // ---------------------------------------------------------------------------------------
 // Building
@@ -502,155 +487,4 @@ void Mesh::getBoiteEnglobante(CVecteur& min, CVecteur& max) {
     min = boiteMin;
     max = boiteMax;
     matrice().transformeBoite(min, max);
-}
-
-// ---------------------------------------------------------------------------------------
-// Drawing
-
-void Mesh::appliqueMaterial(const Material* m) {
-    static const Material parDefaut;
-    if (!m) m = &parDefaut;
-    auto vers = [](const RGBA& c, float(&t)[4]) {
-        t[0] = c.r;
-        t[1] = c.g;
-        t[2] = c.b;
-        t[3] = c.a;
-    };
-    float couleur[4];
-    vers(m->couleur4, couleur);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, couleur);
-    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, m->brillance);
-    vers(m->couleur2, couleur);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, couleur);
-    glColor4f(m->couleur1.r, m->couleur1.g, m->couleur1.b, m->couleur1.a);
-}
-
-void Mesh::dessineFaces(bool smoothshading, bool texturage) const {
-    appliqueMaterial(nullptr);
-    const Material* courant = nullptr;
-    for (const Face& f : faces) {
-        // A face with a bad vertex index is skipped rather than aborting the frame.
-        bool dessinable = true;
-        for (int s : f.sommets)
-            if (!dans(s, sommets.size())) dessinable = false;
-        if (!dessinable) continue;
-
-        if (f.material != courant) {
-            appliqueMaterial(f.material);
-            courant = f.material;
-        }
-        glBegin(GL_POLYGON);
-        if (!smoothshading) glNormal3f(f.normale.x, f.normale.y, f.normale.z);
-        for (int k = 0; k < f.nbCoins(); ++k) {
-            const Sommet& s = sommets[f.sommets[k]];
-            const int n = f.normales[k];
-            // A corner without a usable normal takes the face normal.
-            const CVecteur& normale = dans(n, normales.size()) ? normales[n] : f.normale;
-            const int t = f.texCoords[k];
-            if (texturage && t != -1 && dans(t, texCoords.size()))
-                glTexCoord2f(texCoords[t].first, texCoords[t].second);
-            if (smoothshading) glNormal3f(normale.x, normale.y, normale.z);
-            glVertex3f(s.x, s.y, s.z);
-        }
-        glEnd();
-    }
-}
-
-namespace {
-// Bit for bit, so that a NaN colour does not make the list look outdated at every frame.
-bool memeCouleur(const RGBA& a, const RGBA& b) {
-    const float u[4] = {a.r, a.g, a.b, a.a}, v[4] = {b.r, b.g, b.b, b.a};
-    return std::memcmp(u, v, sizeof u) == 0;
-}
-
-bool memeMaterial(const Material& a, const Material& b) {
-    return memeCouleur(a.couleur1, b.couleur1) && memeCouleur(a.couleur2, b.couleur2) &&
-           memeCouleur(a.couleur3, b.couleur3) && memeCouleur(a.couleur4, b.couleur4) &&
-           std::memcmp(&a.brillance, &b.brillance, sizeof a.brillance) == 0;
-}
-}  // namespace
-
-bool Mesh::listeAJour(bool smoothshading, bool texturage) const {
-    if (liste_ == 0 || revisionListe_ != revision_ || smoothListe_ != smoothshading ||
-        texturageListe_ != texturage)
-        return false;
-    // Materials are shared records that scripts may change after the list was made; the
-    // faces still point at the same ones (that would have changed the revision).
-    for (const auto& [m, valeurs] : materiauxListe_)
-        if (!memeMaterial(*m, valeurs)) return false;
-    return true;
-}
-
-void Mesh::dessine(CScene& scene, int& nomSelection, Instance* instance) {
-    glLoadName(static_cast<GLuint>(nomSelection));
-    ++nomSelection;
-    glPushMatrix();
-    glMultMatrixf(m);
-
-    const bool textureAvant = glIsEnabled(GL_TEXTURE_2D) == GL_TRUE;
-    const bool textureVoulue = scene.texturage && texture != nullptr;
-    if (textureVoulue != textureAvant) {
-        if (textureVoulue)
-            glEnable(GL_TEXTURE_2D);
-        else
-            glDisable(GL_TEXTURE_2D);
-    }
-    // A record not yet installed (-1) binds the default texture object.
-    if (texture) glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(std::max(texture->glTexture, 0)));
-
-    if (scene.points_seuls) glPointSize(2);
-
-    if (instance) {
-        if (instance == scene.instanceSelectionnee() && scene.selection_surlignee)
-            glEnable(GL_BLEND);
-        else
-            glDisable(GL_BLEND);
-    }
-
-    // Everything above belongs to this drawing (name, matrix, texture, blending); the faces
-    // and their materials are the same for every instance and come from one display list,
-    // recorded again when the mesh or an option it depends on has changed.
-    const bool smooth = scene.smoothshading, texturage = scene.texturage;
-    if (modeImmediat) {
-        dessineFaces(smooth, texturage);
-    } else {
-        if (!listeAJour(smooth, texturage)) {
-            if (liste_ == 0) {
-                liste_ = glGenLists(1);
-                static const bool finSignalee = [] {
-                    return std::atexit([] { finDuProgramme = true; }) == 0;
-                }();
-                (void)finSignalee;
-            }
-            if (liste_ != 0) {
-                materiauxListe_.clear();
-                for (const Face& f : faces)
-                    if (f.material && (materiauxListe_.empty() ||
-                                       materiauxListe_.back().first != f.material)) {
-                        const bool connu =
-                            std::any_of(materiauxListe_.begin(), materiauxListe_.end(),
-                                        [&](const auto& e) { return e.first == f.material; });
-                        if (!connu) materiauxListe_.emplace_back(f.material, *f.material);
-                    }
-                glNewList(liste_, GL_COMPILE);
-                dessineFaces(smooth, texturage);
-                glEndList();
-                revisionListe_ = revision_;
-                smoothListe_ = smooth;
-                texturageListe_ = texturage;
-            }
-        }
-        if (liste_ != 0)
-            glCallList(liste_);
-        else
-            dessineFaces(smooth, texturage);  // no list could be made
-    }
-
-    glPopMatrix();
-    if ((glIsEnabled(GL_TEXTURE_2D) == GL_TRUE) != textureAvant) {
-        if (textureAvant)
-            glEnable(GL_TEXTURE_2D);
-        else
-            glDisable(GL_TEXTURE_2D);
-    }
 }

@@ -1,4 +1,4 @@
-// Polygon meshes: storage, validating accessors, face and smoothed normals, drawing.
+// Polygon meshes: storage, validating accessors, face and smoothed normals.
 #pragma once
 
 #include <cstdint>
@@ -147,7 +147,6 @@ public:
 
     // Capacities only; throws the text "paramètres incorrects !" on a negative count.
     Mesh(int nbFaces, int nbSommets, int nbNormales, int nbTexCoords, const std::string& nom);
-    // Frees the display list, when one was made and an OpenGL context is still current.
     ~Mesh() override;
 
     int ajouteSommet(CVecteur position, const RGBA& couleur);
@@ -197,8 +196,6 @@ public:
     void setMaterial(std::shared_ptr<Material> m);  // every face gets it
 
     void getBoiteEnglobante(CVecteur& min, CVecteur& max) override;
-    void dessine(CScene& scene, int& nomSelection, Instance* instance) override;
-    static void appliqueMaterial(const Material* m);
 
     // Modification counter: every operation that may change what the mesh draws (building,
     // setters, normal computations, sorting, matrix, texture and material changes, and every
@@ -208,21 +205,15 @@ public:
     void marqueModifie() { ++revision_; }
 
     // True while meshes are drawn in immediate mode instead of from their display lists
-    // (the frame benchmark compares both; BRAKMOR_MODE_IMMEDIAT=1 sets it at start-up).
+    // (the frame benchmark compares both; the option -immediat sets it at start-up).
     static bool modeImmediat;
+
+    // What the drawing half keeps for this mesh (its display list), released with the mesh.
+    std::unique_ptr<RessourceDessin> dessin;
 
 private:
     // calcNormalesFaces, also telling whether every corner of every face names a vertex.
     void calcNormalesFaces(bool* coinsValides);
-    // The faces, the way dessine issues them; this is what a display list records.
-    void dessineFaces(bool smoothshading, bool texturage) const;
-    bool listeAJour(bool smoothshading, bool texturage) const;
 
     uint64_t revision_ = 0;
-    // Display list of the faces and what it was recorded from: the revision, the two options
-    // that change its content, and the values of the materials it applies.
-    unsigned liste_ = 0;
-    uint64_t revisionListe_ = 0;
-    bool smoothListe_ = false, texturageListe_ = false;
-    std::vector<std::pair<const Material*, Material>> materiauxListe_;
 };

@@ -1,14 +1,11 @@
 // Metaball zones: field functions, animations, field evaluation and marching cubes.
 #include "metaball/metaballzone.h"
 
-#include <GL/gl.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 
-#include "commun/console.h"
 #include "metaball/tables_marching_cubes.h"
 
 // ---- Field functions --------------------------------------------------------------------
@@ -90,12 +87,6 @@ FonctionAnimation fonctionAnimationDuNom(const std::string& nom) {
 void InstanceMetaball::getBoiteEnglobante(CVecteur& min, CVecteur& max) {
     min = CVecteur(0, 0, 0);
     max = CVecteur(0, 0, 0);
-}
-
-void InstanceMetaball::dessine(CScene&, int& compteur) {
-    // Nothing drawn, no name taken: the range stays empty.
-    premierNom = compteur;
-    dernierNom = compteur;
 }
 
 // ---- Zone -------------------------------------------------------------------------------
@@ -322,6 +313,49 @@ void ajouteContributions(std::vector<float>& v, const std::vector<InstanceMetaba
     }
 }
 
+// Where one of a cell's edges is kept, and its other orientation.
+struct Place {
+    TableauAretes* tableau;
+    TableauAretes* jumeau;
+    size_t indice;
+};
+
+// The crossing of edge e of the cell whose minimum corner is (x, y, z) and corner values v,
+// computed unless the walk already has it; a normal is copied from the edge's other
+// orientation when both positions are bit-identical.
+const SommetArete* croisement(const MetaballZone& zone, const Place& pl, const float (&v)[8],
+                              int e, float x, float y, float z) {
+    SommetArete& s = pl.tableau->s[pl.indice];
+    if (pl.tableau->connu(pl.indice)) return &s;
+    float t = MetaballZone::interpole(v[aretesCube[e][0]], v[aretesCube[e][1]], zone.seuil);
+    CVecteur p = zone.positionArete(x, y, z, e, t);
+    s.p[0] = p.x;
+    s.p[1] = p.y;
+    s.p[2] = p.z;
+    const SommetArete* autre =
+        pl.jumeau && pl.jumeau->connu(pl.indice) ? &pl.jumeau->s[pl.indice] : nullptr;
+    if (autre && std::memcmp(autre->p, s.p, sizeof s.p) == 0) {
+        std::memcpy(s.n, autre->n, sizeof s.n);
+    } else {
+        CVecteur n = zone.normaleChamp(p.x, p.y, p.z);
+        s.n[0] = n.x;
+        s.n[1] = n.y;
+        s.n[2] = n.z;
+    }
+    s.marque = pl.tableau->marque;
+    return &s;
+}
+
+// The triangles of a cell's configuration, from its edges' crossings.
+void emetTriangles(PuitsTriangles& puits, int indice, const SommetArete* const (&sommets)[12]) {
+    const int* rangee = tableTriangles[indice];
+    for (int r = 0; r < 15 && rangee[r] != -1; ++r) {
+        const SommetArete& s = *sommets[rangee[r]];
+        CVecteur n(s.n[0], s.n[1], s.n[2]);
+        puits.sommet(MetaballZone::couleurNormale(n), n, CVecteur(s.p[0], s.p[1], s.p[2]));
+    }
+}
+
 }  // namespace
 
 // Walks the cells in the same order as polygoniseParCellule, one x column at a time, keeping
@@ -385,11 +419,6 @@ void MetaballZone::polygonise(PuitsTriangles& puits) const {
                 if (masque == 0) continue;
 
                 // Where each of the cell's twelve edges is kept, and its other orientation.
-                struct Place {
-                    TableauAretes* tableau;
-                    TableauAretes* jumeau;
-                    size_t indice;
-                };
                 const Place places[12] = {
                     {&aretesX[0], &aretesX[1], b},
                     {&aretesYHaut[0], &aretesYHaut[1], b},
@@ -406,38 +435,10 @@ void MetaballZone::polygonise(PuitsTriangles& puits) const {
                 };
 
                 const SommetArete* sommets[12] = {};
-                for (int e = 0; e < 12; ++e) {
-                    if (!(masque & (1 << e))) continue;
-                    const Place& pl = places[e];
-                    SommetArete& s = pl.tableau->s[pl.indice];
-                    if (!pl.tableau->connu(pl.indice)) {
-                        float t = interpole(v[aretesCube[e][0]], v[aretesCube[e][1]], seuil);
-                        CVecteur p = positionArete(xs[i], ys[j], zs[k], e, t);
-                        s.p[0] = p.x;
-                        s.p[1] = p.y;
-                        s.p[2] = p.z;
-                        const SommetArete* autre = pl.jumeau && pl.jumeau->connu(pl.indice)
-                                                       ? &pl.jumeau->s[pl.indice]
-                                                       : nullptr;
-                        if (autre && std::memcmp(autre->p, s.p, sizeof s.p) == 0) {
-                            std::memcpy(s.n, autre->n, sizeof s.n);
-                        } else {
-                            CVecteur n = normaleChamp(p.x, p.y, p.z);
-                            s.n[0] = n.x;
-                            s.n[1] = n.y;
-                            s.n[2] = n.z;
-                        }
-                        s.marque = pl.tableau->marque;
-                    }
-                    sommets[e] = &s;
-                }
-
-                const int* rangee = tableTriangles[indice];
-                for (int r = 0; r < 15 && rangee[r] != -1; ++r) {
-                    const SommetArete& s = *sommets[rangee[r]];
-                    CVecteur n(s.n[0], s.n[1], s.n[2]);
-                    puits.sommet(couleurNormale(n), n, CVecteur(s.p[0], s.p[1], s.p[2]));
-                }
+                for (int e = 0; e < 12; ++e)
+                    if (masque & (1 << e))
+                        sommets[e] = croisement(*this, places[e], v, e, xs[i], ys[j], zs[k]);
+                emetTriangles(puits, indice, sommets);
             }
         }
         std::swap(valeursBas, valeursHaut);
@@ -445,23 +446,4 @@ void MetaballZone::polygonise(PuitsTriangles& puits) const {
         std::swap(aretesYBas[1], aretesYHaut[1]);
         std::swap(aretesZBas, aretesZHaut);
     }
-}
-
-void MetaballZone::dessine(CScene&, int& nomSelection, Instance*) {
-    glLoadName(static_cast<GLuint>(nomSelection));
-    ++nomSelection;
-    retirePrimitivesDetruites();
-    PuitsTrianglesGL gl;
-    gl.debut();
-    if (resolution > RESOLUTION_MAX) {
-        if (!resolutionSignalee_) {
-            console.erreur("MetaballZone : résolution " + std::to_string(resolution) +
-                           " supérieure à " + std::to_string(RESOLUTION_MAX) +
-                           ", la zone n'est pas dessinée");
-            resolutionSignalee_ = true;
-        }
-    } else {
-        polygonise(gl);
-    }
-    gl.fin();
 }

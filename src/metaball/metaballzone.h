@@ -52,7 +52,6 @@ public:
 
     void getBoiteEnglobante(CVecteur& min, CVecteur& max) override;
     float hauteur() override { return 0; }
-    void dessine(CScene& scene, int& compteur) override;
 
     float contribution(float x, float y, float z) const {
         return fonctionChamp(m[12], m[13], m[14], x, y, z, phase, poids);
@@ -74,7 +73,6 @@ public:
     MetaballZone(float taille_, int resolution_, float seuil_);
 
     void getBoiteEnglobante(CVecteur& min, CVecteur& max) override;
-    void dessine(CScene& scene, int& nomSelection, Instance* instance) override;
 
     // Creates a primitive of the given kind and weight at `position`, with the named animation
     // of the given amplitude, not subject to gravity, and appends it to the zone. The caller
@@ -94,6 +92,9 @@ public:
     // for this cell alone.
     void polygoniseCube(float x, float y, float z, PuitsTriangles& puits) const;
 
+    // The point at fraction t along edge `arete` of the cell whose minimum corner is (x, y, z).
+    CVecteur positionArete(float x, float y, float z, int arete, float t) const;
+
     // True when the zone has a grid to walk: taille > 0, 1 <= resolution <= RESOLUTION_MAX.
     bool grilleValide() const;
     // Minimum-corner coordinates of the cells along axis 0, 1 or 2, centred on the zone's own
@@ -103,18 +104,16 @@ public:
     // The whole zone, cell by cell (x outermost, z innermost), each cell on its own.
     void polygoniseParCellule(PuitsTriangles& puits) const;
     // The same triangles, bit for bit, with each grid corner's value and each edge crossing
-    // computed once and shared by the cells around it. This is what `dessine` uses.
+    // computed once and shared by the cells around it. This is what the drawing uses.
     void polygonise(PuitsTriangles& puits) const;
 
     // Drops the primitives added through ajoutePrimitive that have since been destroyed
-    // (`dessine` does this before every drawing).
+    // (the drawing does this first).
     void retirePrimitivesDetruites();
 
 private:
     // Primitives added through ajoutePrimitive, watched so that one destroyed elsewhere is
     // dropped from the list instead of being read after it is freed.
     std::vector<std::pair<InstanceMetaball*, std::weak_ptr<InstanceMetaball>>> suivies_;
-    bool resolutionSignalee_ = false;
 
-    CVecteur positionArete(float x, float y, float z, int arete, float t) const;
 };

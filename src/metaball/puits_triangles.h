@@ -1,5 +1,5 @@
 // Where a metaball zone's triangles go: each vertex with its colour, normal and position, three
-// vertices per triangle. The drawing sink hands them to OpenGL inside one GL_TRIANGLES; the
+// vertices per triangle. The drawing sink (metaballzone_gl.h) hands them to OpenGL; the
 // recording sink keeps them (tests, measurements).
 #pragma once
 
@@ -13,16 +13,6 @@ struct PuitsTriangles {
     virtual void debut() {}
     virtual void sommet(const RGBA& couleur, const CVecteur& normale, const CVecteur& position) = 0;
     virtual void fin() {}
-};
-
-// Collects the vertices (colour, normal, position) and draws them at the end with one
-// glDrawArrays(GL_TRIANGLES) from client-side arrays. (One glBegin / glEnd around thousands of
-// vertices made Mesa's llvmpipe keep a little memory at every frame, for as long as the
-// program ran.)
-struct PuitsTrianglesGL : PuitsTriangles {
-    void debut() override;
-    void sommet(const RGBA& couleur, const CVecteur& normale, const CVecteur& position) override;
-    void fin() override;
 };
 
 struct SommetEmis {

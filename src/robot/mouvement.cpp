@@ -74,20 +74,9 @@ bool Robot::avance(float dt) {
     }
 
     // 1. Above the object to approach.
-    if (commandes.front().approche) {
-        Commande& c = commandes.front();
-        const CVecteur b = positionMonde(c.instanceRobot, CVecteur(0, 0, 0));
-        CVecteur min, max;
-        c.approche->getBoiteEnglobante(min, max);
-        const float x = (min.x + max.x) * 0.5f - b.x;
-        const float y = (min.y + max.y) * 0.5f - b.y;
-        Instance* tenu = objetTenu();
-        const float z = tenu ? max.z + tenu->hauteur() + 3.0f - b.z : max.z - b.z;
-        if (!cibleVers(x, y, z, 0, c)) {
-            commandes.pop_front();
-            return false;
-        }
-        c.approche = nullptr;
+    if (commandes.front().approche && !cibleApproche()) {
+        commandes.pop_front();
+        return false;
     }
 
     const Commande cmd = commandes.front();
@@ -100,27 +89,55 @@ bool Robot::avance(float dt) {
             commandes.pop_front();
             return false;
         }
-        Commande fin = cmd;
-        fin.approche = nullptr;
-        fin.rectiligne = false;
         commandes.pop_front();
+        decoupeRectiligne(cmd);
         remplacee = true;
-
-        const CVecteur s(X, Y, Z);
-        const CVecteur e(cmd.X, cmd.Y, cmd.Z);
-        const CVecteur d = e - s;
-        const float n = d.norme() * precisionMGI;
-        const int nb = n >= kPointsRectiligneMax ? kPointsRectiligneMax : arrondi(n);
-        for (int i = 1; i < nb; ++i) {
-            const CVecteur p = s + (static_cast<float>(i) / static_cast<float>(nb)) * d;
-            Commande piece;
-            piece.instanceRobot = cmd.instanceRobot;
-            if (cibleVers(p.x, p.y, p.z, cmd.THETA, piece)) commandes.push_back(piece);
-        }
-        commandes.push_back(fin);
     }
 
     // 3. Each joint turns toward its target at its own speed.
+    if (tourneVers(cmd, dt)) return true;
+    // A straight line already at its end: its pieces, now queued, do the rest.
+    if (remplacee) return true;
+
+    // 4. Arrival.
+    commandes.pop_front();
+    arrive(cmd);
+    return true;
+}
+
+bool Robot::cibleApproche() {
+    Commande& c = commandes.front();
+    const CVecteur b = positionMonde(c.instanceRobot, CVecteur(0, 0, 0));
+    CVecteur min, max;
+    c.approche->getBoiteEnglobante(min, max);
+    const float x = (min.x + max.x) * 0.5f - b.x;
+    const float y = (min.y + max.y) * 0.5f - b.y;
+    Instance* tenu = objetTenu();
+    const float z = tenu ? max.z + tenu->hauteur() + 3.0f - b.z : max.z - b.z;
+    if (!cibleVers(x, y, z, 0, c)) return false;
+    c.approche = nullptr;
+    return true;
+}
+
+void Robot::decoupeRectiligne(const Commande& cmd) {
+    Commande fin = cmd;
+    fin.approche = nullptr;
+    fin.rectiligne = false;
+    const CVecteur s(X, Y, Z);
+    const CVecteur e(cmd.X, cmd.Y, cmd.Z);
+    const CVecteur d = e - s;
+    const float n = d.norme() * precisionMGI;
+    const int nb = n >= kPointsRectiligneMax ? kPointsRectiligneMax : arrondi(n);
+    for (int i = 1; i < nb; ++i) {
+        const CVecteur p = s + (static_cast<float>(i) / static_cast<float>(nb)) * d;
+        Commande piece;
+        piece.instanceRobot = cmd.instanceRobot;
+        if (cibleVers(p.x, p.y, p.z, cmd.THETA, piece)) commandes.push_back(piece);
+    }
+    commandes.push_back(fin);
+}
+
+bool Robot::tourneVers(const Commande& cmd, float dt) {
     float angles[4] = {THETA1, THETA2, THETA3, THETA5};
     const float cibles[4] = {cmd.T1, cmd.T2, cmd.T3, cmd.T5};
     const float vitesses[4] = {vitesseTheta1, vitesseTheta2, vitesseTheta3, vitesseTheta5};
@@ -130,20 +147,16 @@ bool Robot::avance(float dt) {
             avanceAngle(angles[k], cibles[k], dt * vitesses[k]);
             bouge = true;
         }
-    if (bouge) {
-        // A refused pose leaves the joints as they were; the step is tried again next time.
-        setCoordArticulaires(angles[0], angles[1], angles[2], angles[3]);
-        return true;
-    }
-    // A straight line already at its end: its pieces, now queued, do the rest.
-    if (remplacee) return true;
+    // A refused pose leaves the joints as they were; the step is tried again next time.
+    if (bouge) setCoordArticulaires(angles[0], angles[1], angles[2], angles[3]);
+    return bouge;
+}
 
-    // 4. Arrival.
-    commandes.pop_front();
-    if (!cmd.cible) return true;
+void Robot::arrive(const Commande& cmd) {
+    if (!cmd.cible) return;
     if (objetTenu()) {
         lache();
-        return true;
+        return;
     }
     const CVecteur b = positionMonde(cmd.instanceRobot, CVecteur(0, 0, 0));
     const CVecteur t = positionMonde(cmd.instanceRobot, CVecteur(X, Y, Z));
@@ -151,12 +164,12 @@ bool Robot::avance(float dt) {
     CVecteur q;
     if (sousPince(cmd.cible, distance, q, t)) {
         saisit(cmd.cible, q - b, cmd.instanceRobot);
-        if (!commandes.empty()) return true;
+        if (!commandes.empty()) return;
         // Nothing else to do: lift the object.
         Commande levee;
         levee.instanceRobot = cmd.instanceRobot;
         if (cibleVers(cmd.X, cmd.Y, cmd.Z + 3.0f, cmd.THETA, levee)) commandes.push_back(levee);
-        return true;
+        return;
     }
     // The object moved or fell meanwhile: approach it again.
     Commande essai;
@@ -165,7 +178,6 @@ bool Robot::avance(float dt) {
     essai.cible = cmd.cible;
     essai.rectiligne = cmd.rectiligne;
     commandes.push_back(essai);
-    return true;
 }
 
 bool Robot::sousPince(Instance* o, float& distance, CVecteur& contact, CVecteur outil) const {

@@ -69,7 +69,6 @@ public:
 
     // Entity operations. A robot has the empty box (0, 0, 0)–(0, 0, 0).
     void getBoiteEnglobante(CVecteur& min, CVecteur& max) override;
-    void dessine(CScene& scene, int& nomSelection, Instance* instance) override;
     void setLien(Instance* i) override;
 
     // Direct model (robot.cpp).
@@ -102,8 +101,6 @@ public:
     void lireCoordArticulaires(int& t1, int& t2, int& t3, int& t5) const;
     void lireCoordPoignet(float& x, float& y, float& z, int& theta) const;
 
-    static void dessineRepere(float taille);
-
 private:
     // The held instance's ownership record, when it came from listeInstances.
     std::weak_ptr<Instance> tenuPartage_;
@@ -121,4 +118,17 @@ private:
     bool instanceConnue(const Instance* i) const;
     // True when e is a robot that has not been destroyed (no dereference involved).
     static bool estVivant(const Entite* e);
+
+    // The steps of avance. The front command's joint targets from the object it approaches;
+    // false when that pose is refused.
+    bool cibleApproche();
+    // Queues the intermediate wrist targets of a straight line to cmd's target, then cmd
+    // itself as a joint move.
+    void decoupeRectiligne(const Commande& cmd);
+    // Turns each joint toward cmd's target by at most its speed times dt; false when every
+    // joint is already there.
+    bool tourneVers(const Commande& cmd, float dt);
+    // What happens at the end of a command: grip its object (and lift it), release the held
+    // one, or approach the object again when it has moved.
+    void arrive(const Commande& cmd);
 };

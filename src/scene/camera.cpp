@@ -1,8 +1,6 @@
 // The viewpoint: a translation in eye space, two rotations, then Z turned up on the screen.
 #include "scene/camera.h"
 
-#include <GL/gl.h>
-
 #include <algorithm>
 #include <cmath>
 
@@ -12,17 +10,6 @@ float ramene360(float a) {
     return a >= 0 ? r : r + 360.0f;
 }
 }  // namespace
-
-void Camera::applique() {
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glTranslatef(position.x, position.y, position.z);
-    glRotatef(angleX, 1, 0, 0);
-    glRotatef(angleY, 0, 1, 0);
-    // The scene is modelled with Z up.
-    glRotatef(-90, 1, 0, 0);
-    glGetFloatv(GL_MODELVIEW_MATRIX, matrice);
-}
 
 void Camera::tourneY(float d) { angleY = ramene360(angleY + d); }
 

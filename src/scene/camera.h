@@ -8,7 +8,7 @@ struct Camera {
     CVecteur position{0, 0, 0};
     float matrice[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
-    void applique();  // needs a current OpenGL context
+    void applique();  // camera_gl.cpp; needs a current OpenGL context
     void tourneY(float d);
     void tourneX(float d);
     void inclineX(float d);

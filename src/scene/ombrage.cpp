@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/extensions.h"
+#include "scene/extensions_gl.h"
 #include "scene/scene.h"
 
 std::vector<unsigned char> lireSpotTga(const char* chemin) {

@@ -12,8 +12,10 @@
 #include <exception>
 
 #include "commun/console.h"
-#include "app/extensions.h"
+#include "scene/extensions_gl.h"
+#include "geometrie/mesh_gl.h"
 #include "scene/scene.h"
+#include "scene/scene_gl.h"
 
 namespace {
 GLint modeRendu() {
@@ -124,10 +126,6 @@ DecoupageGrille CScene::decoupageGrille() {
 }
 
 void CScene::initGL() {
-    // Drawing everything in immediate mode, for comparisons with the display lists.
-    if (const char* e = std::getenv("BRAKMOR_MODE_IMMEDIAT"))
-        Mesh::modeImmediat = e[0] != '\0' && std::strcmp(e, "0") != 0;
-
     glEnable(GL_NORMALIZE);
     glEnable(GL_DEPTH_TEST);
     glClearDepth(1.0);
@@ -242,7 +240,7 @@ void CScene::dessineSol() {
     if (!d.valide) return;
     const double t = grilleTaille;
     glNormal3f(0, 0, 1);
-    Mesh::appliqueMaterial(&material_sol);
+    appliqueMaterial(&material_sol);
     CleSol cle;
     std::memset(&cle, 0, sizeof cle);  // the padding takes part in the comparison
     cle.taille = grilleTaille;
@@ -266,7 +264,7 @@ void CScene::dessineSol() {
 void CScene::dessineInstanceProtegee(Instance& instance, int& compteur) {
     protege(erreursSignalees, "Erreur pendant l'affichage d'une instance : ",
             "Erreur pendant l'affichage d'une instance.",
-            [&] { instance.dessine(*this, compteur); });
+            [&] { dessineInstance(*this, instance, compteur); });
 }
 
 void CScene::afficheObjets() {

@@ -52,7 +52,6 @@ public:
 
     virtual void getBoiteEnglobante(CVecteur& min, CVecteur& max) = 0;
     virtual float hauteur();
-    virtual void dessine(CScene& scene, int& compteur) = 0;
     virtual Entite* getLien() { return lien; }
     virtual void setLien(Entite* e) { lien = e; }
 };
@@ -66,7 +65,6 @@ public:
         : Instance(lien_), entite(std::move(e)) {}
 
     void getBoiteEnglobante(CVecteur& min, CVecteur& max) override;
-    void dessine(CScene& scene, int& compteur) override;
     // World position of a point given in the entity's own frame.
     CVecteur positionMonde(CVecteur p) const;
 };
@@ -148,13 +146,14 @@ public:
 
     int indiceInstanceDuNom(int n) const;
     Instance* selectionneInstance(int n);
-    void installTexture(unsigned i);
-    void installLumiere(int i);
 
     // Gravity (gravite.cpp).
     bool appliqueGravite(float dt);
 
-    // Rendering (rendu.cpp) and shadows (ombrage.cpp); need a current OpenGL context.
+    // Rendering (rendu.cpp), shadows (ombrage.cpp), textures and lights (scene_gl.cpp):
+    // the scene's drawing half, in the drawing library; needs a current OpenGL context.
+    void installTexture(unsigned i);
+    void installLumiere(int i);
     void initGL();
     void affiche();
     void afficheObjets();

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "geometrie/mesh.h"
+#include "geometrie/mesh_gl.h"
 #include "scene/scene.h"
 #include "support/fenetre_gl.h"
 
@@ -103,7 +104,7 @@ protected:
             glPushMatrix();
             glTranslatef(dx, 0, 0);
             glScalef(0.5f, 0.5f, 0.5f);
-            mesh->dessine(scene, nom, nullptr);
+            dessineMesh(*mesh, scene, nom, nullptr);
             glPopMatrix();
         }
         glFinish();

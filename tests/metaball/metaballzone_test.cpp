@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "metaball/puits_triangles.h"
+#include "scene/scene_gl.h"
 
 namespace {
 
@@ -118,7 +119,7 @@ TEST(PrimitiveMetaball, InvisibleBoiteNulleEtAucunNomPris) {
     EXPECT_EQ(p.hauteur(), 0.0f);
     CScene scene;
     int compteur = 12;
-    p.dessine(scene, compteur);
+    dessineInstance(scene, p, compteur);
     EXPECT_EQ(compteur, 12);
     EXPECT_EQ(p.premierNom, 12);
     EXPECT_EQ(p.dernierNom, 12);

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "metaball/puits_triangles.h"
+#include "metaball/metaballzone_gl.h"
 #include "support/fenetre_gl.h"
 
 namespace {

@@ -17,7 +17,6 @@ struct EntiteTemoin : Entite {
     void getBoiteEnglobante(CVecteur& min, CVecteur& max) override {
         min = max = CVecteur(0, 0, 0);
     }
-    void dessine(CScene&, int& n, Instance*) override { ++n; }
 };
 
 std::shared_ptr<InstanceEntite> instanceAvecNoms(int premier, int dernier) {

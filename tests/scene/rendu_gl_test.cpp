@@ -13,16 +13,17 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/extensions.h"
+#include "scene/extensions_gl.h"
 #include "scene/camera.h"
 #include "scene/scene.h"
+#include "scene/scene_gl.h"
 #include "support/fenetre_gl.h"
 
 namespace {
 const int COTE = 256;
 
 
-struct EntiteSansBoite : Entite {
+struct EntiteSansBoite : EntiteDessinee {
     void getBoiteEnglobante(CVecteur& min, CVecteur& max) override {
         min = max = CVecteur(0, 0, 0);
     }

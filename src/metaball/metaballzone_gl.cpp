@@ -1,9 +1,13 @@
-// The drawing sink: the triangles of a zone drawn from client-side vertex arrays.
-#include "metaball/puits_triangles.h"
+// Drawing metaball zones: the triangles of a zone drawn from client-side vertex arrays.
+#include "metaball/metaballzone_gl.h"
 
 #include <GL/gl.h>
 
+#include <string>
 #include <vector>
+
+#include "metaball/metaballzone.h"
+#include "scene/scene.h"
 
 namespace {
 // Per vertex: r, g, b, a, then the normal, then the position. One buffer for every zone and
@@ -35,4 +39,19 @@ void PuitsTrianglesGL::fin() {
     glVertexPointer(3, GL_FLOAT, pas, t.data() + 7);
     glDrawArrays(GL_TRIANGLES, 0, n);
     glPopClientAttrib();
+}
+
+void dessineMetaballZone(MetaballZone& zone, CScene& scene, int& nomSelection) {
+    glLoadName(static_cast<GLuint>(nomSelection));
+    ++nomSelection;
+    zone.retirePrimitivesDetruites();
+    PuitsTrianglesGL gl;
+    gl.debut();
+    if (zone.resolution > MetaballZone::RESOLUTION_MAX)
+        scene.signaleUneFois("MetaballZone : résolution " + std::to_string(zone.resolution) +
+                             " supérieure à " + std::to_string(MetaballZone::RESOLUTION_MAX) +
+                             ", la zone n'est pas dessinée");
+    else
+        zone.polygonise(gl);
+    gl.fin();
 }

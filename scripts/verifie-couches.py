@@ -1,0 +1,59 @@
+#!/usr/bin/env python3
+"""Checks the layers of src/: each folder includes only from its own layer and those below,
+and only the drawing files and the application include OpenGL, GLUT or the panel library.
+
+Layers, bottom up: commun, geometrie, scene, robot and metaball (side by side), script,
+then the drawing files (*_gl.cpp/.h, scene/rendu.cpp, scene/ombrage.cpp), then app.
+Prints every breach as file:line and exits 1 if there is one."""
+import os
+import re
+import sys
+
+NIVEAUX = {"commun": 0, "geometrie": 1, "scene": 2, "robot": 3, "metaball": 3, "script": 4,
+           "dessin": 5, "app": 6}
+DESSIN = re.compile(r"(_gl\.(cpp|h)|^scene/rendu\.cpp|^scene/ombrage\.cpp)$")
+INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
+GRAPHIQUE = re.compile(r"^(GL/|imgui|stb/stb_image_write)")
+
+
+def couche(relatif):
+    """The layer of a file given relative to src/ (None for main.cpp)."""
+    if DESSIN.search(relatif):
+        return "dessin"
+    dossier = relatif.split("/")[0]
+    return dossier if dossier in NIVEAUX else None
+
+
+def main(racine):
+    fautes = []
+    for dossier, _, fichiers in os.walk(racine):
+        for nom in sorted(fichiers):
+            if not nom.endswith((".cpp", ".h")):
+                continue
+            chemin = os.path.join(dossier, nom)
+            relatif = os.path.relpath(chemin, racine).replace(os.sep, "/")
+            ici = couche(relatif)
+            if ici is None:
+                continue
+            with open(chemin, encoding="utf-8", errors="replace") as f:
+                for numero, ligne in enumerate(f, 1):
+                    m = INCLUDE.match(ligne)
+                    if not m:
+                        continue
+                    genre, cible = m.groups()
+                    if genre == "<":
+                        if GRAPHIQUE.match(cible) and NIVEAUX[ici] < NIVEAUX["dessin"]:
+                            fautes.append(f"{relatif}:{numero}: <{cible}> dans la couche {ici}")
+                        continue
+                    la = couche(cible)
+                    if la is not None and NIVEAUX[la] > NIVEAUX[ici]:
+                        fautes.append(f"{relatif}:{numero}: \"{cible}\" ({la}) inclus depuis la couche {ici}")
+                    elif la is not None and NIVEAUX[la] == NIVEAUX[ici] and la != ici:
+                        fautes.append(f"{relatif}:{numero}: \"{cible}\" ({la}) inclus depuis la couche voisine {ici}")
+    for f in fautes:
+        print(f)
+    return 1 if fautes else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1] if len(sys.argv) > 1 else "src"))

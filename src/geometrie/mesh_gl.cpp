@@ -1,0 +1,201 @@
+// Drawing meshes with OpenGL: materials, faces, display lists.
+#include "geometrie/mesh_gl.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "geometrie/mesh.h"
+#include "scene/scene.h"
+
+// Last: the X headers define short macro names.
+#include <GL/glx.h>
+
+void appliqueMaterial(const Material* m) {
+    static const Material parDefaut;
+    if (!m) m = &parDefaut;
+    auto vers = [](const RGBA& c, float(&t)[4]) {
+        t[0] = c.r;
+        t[1] = c.g;
+        t[2] = c.b;
+        t[3] = c.a;
+    };
+    float couleur[4];
+    vers(m->couleur4, couleur);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, couleur);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, m->brillance);
+    vers(m->couleur2, couleur);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, couleur);
+    glColor4f(m->couleur1.r, m->couleur1.g, m->couleur1.b, m->couleur1.a);
+}
+
+namespace {
+inline bool dans(int i, size_t taille) { return i >= 0 && static_cast<size_t>(i) < taille; }
+
+// The faces, the way dessineMesh issues them; this is what a display list records.
+void dessineFaces(const Mesh& mesh, bool smoothshading, bool texturage) {
+    const auto& sommets = mesh.sommets;
+    const auto& normales = mesh.normales;
+    const auto& texCoords = mesh.texCoords;
+    appliqueMaterial(nullptr);
+    const Material* courant = nullptr;
+    for (const Face& f : mesh.faces) {
+        // A face with a bad vertex index is skipped rather than aborting the frame.
+        bool dessinable = true;
+        for (int s : f.sommets)
+            if (!dans(s, sommets.size())) dessinable = false;
+        if (!dessinable) continue;
+
+        if (f.material != courant) {
+            appliqueMaterial(f.material);
+            courant = f.material;
+        }
+        glBegin(GL_POLYGON);
+        if (!smoothshading) glNormal3f(f.normale.x, f.normale.y, f.normale.z);
+        for (int k = 0; k < f.nbCoins(); ++k) {
+            const Sommet& s = sommets[f.sommets[k]];
+            const int n = f.normales[k];
+            // A corner without a usable normal takes the face normal.
+            const CVecteur& normale = dans(n, normales.size()) ? normales[n] : f.normale;
+            const int t = f.texCoords[k];
+            if (texturage && t != -1 && dans(t, texCoords.size()))
+                glTexCoord2f(texCoords[t].first, texCoords[t].second);
+            if (smoothshading) glNormal3f(normale.x, normale.y, normale.z);
+            glVertex3f(s.x, s.y, s.z);
+        }
+        glEnd();
+    }
+}
+
+// Bit for bit, so that a NaN colour does not make the list look outdated at every frame.
+bool memeCouleur(const RGBA& a, const RGBA& b) {
+    const float u[4] = {a.r, a.g, a.b, a.a}, v[4] = {b.r, b.g, b.b, b.a};
+    return std::memcmp(u, v, sizeof u) == 0;
+}
+
+bool memeMaterial(const Material& a, const Material& b) {
+    return memeCouleur(a.couleur1, b.couleur1) && memeCouleur(a.couleur2, b.couleur2) &&
+           memeCouleur(a.couleur3, b.couleur3) && memeCouleur(a.couleur4, b.couleur4) &&
+           std::memcmp(&a.brillance, &b.brillance, sizeof a.brillance) == 0;
+}
+// Set once the program is ending: the context may be gone by the time meshes are destroyed.
+bool finDuProgramme = false;
+
+bool contexteGLCourant() { return !finDuProgramme && glXGetCurrentContext() != nullptr; }
+
+// Display list of a mesh's faces and what it was recorded from: the revision, the two
+// options that change its content, and the values of the materials it applies. Freed with
+// the mesh, when an OpenGL context is still current.
+struct ListeMesh : RessourceDessin {
+    GLuint liste = 0;
+    uint64_t revision = 0;
+    bool smooth = false, texturage = false;
+    std::vector<std::pair<const Material*, Material>> materiaux;
+
+    ~ListeMesh() override {
+        if (liste != 0 && contexteGLCourant()) glDeleteLists(liste, 1);
+    }
+
+    bool aJour(const Mesh& mesh, bool smoothshading, bool texturage_) const {
+        if (liste == 0 || revision != mesh.revision() || smooth != smoothshading ||
+            texturage != texturage_)
+            return false;
+        // Materials are shared records that scripts may change after the list was made; the
+        // faces still point at the same ones (that would have changed the revision).
+        for (const auto& [m, valeurs] : materiaux)
+            if (!memeMaterial(*m, valeurs)) return false;
+        return true;
+    }
+
+    // Records the faces again, with the values of the materials they apply.
+    void enregistre(const Mesh& mesh, bool smoothshading, bool texturage_) {
+        materiaux.clear();
+        for (const Face& f : mesh.faces)
+            if (f.material &&
+                (materiaux.empty() || materiaux.back().first != f.material)) {
+                const bool connu =
+                    std::any_of(materiaux.begin(), materiaux.end(),
+                                [&](const auto& e) { return e.first == f.material; });
+                if (!connu) materiaux.emplace_back(f.material, *f.material);
+            }
+        glNewList(liste, GL_COMPILE);
+        dessineFaces(mesh, smoothshading, texturage_);
+        glEndList();
+        revision = mesh.revision();
+        smooth = smoothshading;
+        texturage = texturage_;
+    }
+};
+
+// The faces from the mesh's display list, made or recorded again when out of date.
+void dessineFacesParListe(Mesh& mesh, bool smooth, bool texturage) {
+    auto* liste = dynamic_cast<ListeMesh*>(mesh.dessin.get());
+    if (!liste) {
+        auto nouvelle = std::make_unique<ListeMesh>();
+        liste = nouvelle.get();
+        mesh.dessin = std::move(nouvelle);
+    }
+    if (!liste->aJour(mesh, smooth, texturage)) {
+        if (liste->liste == 0) {
+            liste->liste = glGenLists(1);
+            static const bool finSignalee = [] {
+                return std::atexit([] { finDuProgramme = true; }) == 0;
+            }();
+            (void)finSignalee;
+        }
+        if (liste->liste != 0) liste->enregistre(mesh, smooth, texturage);
+    }
+    if (liste->liste != 0)
+        glCallList(liste->liste);
+    else
+        dessineFaces(mesh, smooth, texturage);  // no list could be made
+}
+}  // namespace
+
+void dessineMesh(Mesh& mesh, CScene& scene, int& nomSelection, Instance* instance) {
+    Texture* texture = mesh.texture;
+    glLoadName(static_cast<GLuint>(nomSelection));
+    ++nomSelection;
+    glPushMatrix();
+    glMultMatrixf(mesh.m);
+
+    const bool textureAvant = glIsEnabled(GL_TEXTURE_2D) == GL_TRUE;
+    const bool textureVoulue = scene.texturage && texture != nullptr;
+    if (textureVoulue != textureAvant) {
+        if (textureVoulue)
+            glEnable(GL_TEXTURE_2D);
+        else
+            glDisable(GL_TEXTURE_2D);
+    }
+    // A record not yet installed (-1) binds the default texture object.
+    if (texture) glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(std::max(texture->glTexture, 0)));
+
+    if (scene.points_seuls) glPointSize(2);
+
+    if (instance) {
+        if (instance == scene.instanceSelectionnee() && scene.selection_surlignee)
+            glEnable(GL_BLEND);
+        else
+            glDisable(GL_BLEND);
+    }
+
+    // Everything above belongs to this drawing (name, matrix, texture, blending); the faces
+    // and their materials are the same for every instance and come from one display list,
+    // recorded again when the mesh or an option it depends on has changed.
+    const bool smooth = scene.smoothshading, texturage = scene.texturage;
+    if (Mesh::modeImmediat)
+        dessineFaces(mesh, smooth, texturage);
+    else
+        dessineFacesParListe(mesh, smooth, texturage);
+
+    glPopMatrix();
+    if ((glIsEnabled(GL_TEXTURE_2D) == GL_TRUE) != textureAvant) {
+        if (textureAvant)
+            glEnable(GL_TEXTURE_2D);
+        else
+            glDisable(GL_TEXTURE_2D);
+    }
+}
