@@ -7,7 +7,7 @@ PAQUETS=(
   libimgui-dev libstb-dev
   libgtest-dev libgmock-dev libbenchmark-dev libtinyobjloader-dev
   xvfb xauth xdotool imagemagick python3
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format-14
 )
 manquants=()
 for p in "${PAQUETS[@]}"; do
