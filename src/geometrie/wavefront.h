@@ -1,6 +1,7 @@
 // Wavefront geometry files (".obj", ".wf", ".owf") and their material libraries.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -15,11 +16,19 @@
 // Materials of the libraries a geometry file names, by material name.
 using TableMateriaux = std::map<std::string, std::shared_ptr<Material>>;
 
+// How wfLecture goes about a file; the result is the same whatever they are.
+struct OptionsWf {
+    // Size in bytes from which a file is read in two halves at once, on two threads (when
+    // the process may run on two processors or more).
+    uint64_t seuilParallele = uint64_t(8) << 20;
+};
+
 // Reads a mesh. `materiaux` is emptied, then receives the materials of every library the
 // file names; the mesh keeps alive those its faces use. Returns null on a bad extension
 // or a file that cannot be read; throws pointeur_null on a null name. Faces that cannot be
 // drawn (fewer than 3 corners, a bad vertex index) are left out with a red console line.
-std::shared_ptr<Mesh> wfLecture(const char* nomFichier, TableMateriaux& materiaux);
+std::shared_ptr<Mesh> wfLecture(const char* nomFichier, TableMateriaux& materiaux,
+                                const OptionsWf& options = OptionsWf());
 
 // Reads one material library into the table; false when the file cannot be read.
 bool mtlLecture(TableMateriaux& table, const char* nomFichier);
@@ -43,8 +52,6 @@ int entier(Curseur& c, int& v);
 int flottant(Curseur& c, float& v);
 // "%f %f ... \n" with n conversions: the scanf count; v[i] is written only when read.
 int flottants(Curseur& c, float* v, int n);
-// A format made of "%d" and literal characters, such as "%d//%d": the scanf count.
-int entiers(Curseur& c, const char* format, int* v);
 // Skips to just after the next line end (or to the end of the text).
 void finDeLigne(Curseur& c);
 

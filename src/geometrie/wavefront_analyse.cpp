@@ -95,9 +95,6 @@ int flottant(Curseur& c, float& v) {
 int flottants(Curseur& c, float* v, int n) {
     return surCurseur(c, [&](CurseurFixe& f) { return flottantsT(f, v, n); });
 }
-int entiers(Curseur& c, const char* format, int* v) {
-    return surCurseur(c, [&](CurseurFixe& f) { return entiersT(f, format, v); });
-}
 void finDeLigne(Curseur& c) {
     surCurseur(c, [&](CurseurFixe& f) {
         finDeLigneT(f);

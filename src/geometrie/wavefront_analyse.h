@@ -288,26 +288,6 @@ TOUJOURS_EN_LIGNE int flottantsT(C& c, float* v, int n) {
 }
 
 template <class C>
-int entiersT(C& c, const char* format, int* v) {
-    int faits = 0;
-    for (const char* f = format; *f;) {
-        if (f[0] == '%' && f[1] == 'd') {
-            const int r = entierT(c, v[faits]);
-            if (r < 0) return faits ? faits : -1;
-            if (r == 0) return faits;
-            ++faits;
-            f += 2;
-        } else {
-            if (c.p == c.fin && !c.recharge()) return faits ? faits : -1;
-            if (*c.p != *f) return faits;
-            ++c.p;
-            ++f;
-        }
-    }
-    return faits;
-}
-
-template <class C>
 void finDeLigneT(C& c) {
     for (;;) {
         const void* nl = std::memchr(c.p, '\n', static_cast<size_t>(c.fin - c.p));
@@ -323,7 +303,7 @@ void finDeLigneT(C& c) {
 enum class Syntaxe { SommetNormale, SommetTextureNormale, SommetTexture, Sommet };
 
 // "%d" followed by (nbValeurs - 1) times nbBarres slashes and "%d": the formats "%d",
-// "%d/%d", "%d/%d/%d" and "%d//%d", with entiers' results, without reading a format.
+// "%d/%d", "%d/%d/%d" and "%d//%d", with scanf's count, without reading a format.
 template <class C>
 TOUJOURS_EN_LIGNE int motifCoin(C& c, int* v, int nbValeurs, int nbBarres) {
     const int r = entierT(c, v[0]);

@@ -1,5 +1,5 @@
 // The second half of a large Wavefront file, read on another thread while the first half is
-// read into the mesh (see wfLecture). Internal to the reader.
+// read into the mesh (see wfLecture), then appended to it. Internal to the reader.
 #pragma once
 
 #include <array>
@@ -11,7 +11,9 @@
 #include <string_view>
 #include <vector>
 
+#include "geometrie/wavefront.h"
 #include "geometrie/wavefront_analyse.h"
+#include "geometrie/wavefront_puits.h"
 
 namespace lectureWf {
 namespace detail {
@@ -123,6 +125,13 @@ void litMoitie(const char* nomFichier, uint64_t debut, LectureMoitie& r);
 
 // The offset of the first line start at or after `milieu` (> 0), 0 when none is close by.
 uint64_t debutDeLigneApres(const char* nomFichier, uint64_t milieu);
+
+// The second half's reading, after the first half's, into the mesh: its materials found now
+// that every library is read (in `materiaux`), and its faces before its first group and
+// first material given those in force at the end of the first half (`groupeFinal`,
+// lu.courant).
+void ajouteMoitie(PuitsMesh& lu, const PuitsMoitie& b, int groupeFinal,
+                  const TableMateriaux& materiaux);
 
 }  // namespace detail
 }  // namespace lectureWf

@@ -643,17 +643,14 @@ void attendMemeLecture(const std::string& chemin) {
         }
         return false;
     }();
-    for (const char* seuil : {"", "1"}) {
-        SCOPED_TRACE(*seuil ? "en deux moitiés" : "d'un trait");
-        if (*seuil)
-            setenv("BRAKMOR_WF_SEUIL_PARALLELE", seuil, 1);
-        else
-            unsetenv("BRAKMOR_WF_SEUIL_PARALLELE");
+    for (const bool deuxMoities : {false, true}) {
+        SCOPED_TRACE(deuxMoities ? "en deux moitiés" : "d'un trait");
+        OptionsWf options;
+        if (deuxMoities) options.seuilParallele = 1;
         TableMateriaux table;
         testing::internal::CaptureStdout();
-        std::shared_ptr<Mesh> m = wfLecture(chemin.c_str(), table);
+        std::shared_ptr<Mesh> m = wfLecture(chemin.c_str(), table, options);
         const std::string messages = testing::internal::GetCapturedStdout();
-        unsetenv("BRAKMOR_WF_SEUIL_PARALLELE");
         if (!extensionValide) {
             EXPECT_EQ(m, nullptr);
             continue;
