@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "commun/console.h"
-#include "app/extensions.h"
+#include "scene/extensions_gl.h"
 #include "robot/robot.h"
 #include "script/script.h"
 
@@ -18,6 +18,17 @@ long millisecondesDepuisDemarrage() {
     return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                  std::chrono::steady_clock::now() - debut)
                                  .count());
+}
+
+// Seconds from the previous call with the same clock memory to `maintenant`; 0 on the first.
+float secondesEcoulees(long maintenant, bool& dejaAppele, long& precedent) {
+    if (!dejaAppele) {
+        precedent = maintenant;
+        dejaAppele = true;
+    }
+    const float dt = static_cast<float>(maintenant - precedent) * 0.001f;
+    precedent = maintenant;
+    return dt;
 }
 }  // namespace
 
@@ -59,12 +70,7 @@ void CApplication::placeLumiere() {
 
 void CApplication::anime() {
     const long maintenant = horloge();
-    if (!animeDejaAppele) {
-        precedentAnime = maintenant;
-        animeDejaAppele = true;
-    }
-    const float dt = static_cast<float>(maintenant - precedentAnime) * 0.001f;
-    precedentAnime = maintenant;
+    const float dt = secondesEcoulees(maintenant, animeDejaAppele, precedentAnime);
 
     appliqueGravite(dt);
     for (int i = 0; i < nbEntites(); ++i) {
@@ -81,13 +87,7 @@ void CApplication::anime() {
 
 void CApplication::tic(int value) {
     if (value != 1) return;
-    const long maintenant = horloge();
-    if (!ticDejaAppele) {
-        precedentTic = maintenant;
-        ticDejaAppele = true;
-    }
-    const float dt = static_cast<float>(maintenant - precedentTic) * 0.001f;
-    precedentTic = maintenant;
+    const float dt = secondesEcoulees(horloge(), ticDejaAppele, precedentTic);
     if (rotation_lumiere) {
         const float a = azimutLumiere + dt * vitesse_rotation_lumiere;
         azimutLumiere = std::fmod(a, 360.0f);

@@ -11,6 +11,7 @@
 
 class Script;
 class Robot;
+enum class IdControle;  // panneau.h
 
 class CApplication : public CScene {
 public:
@@ -20,7 +21,9 @@ public:
     bool toucheCtrl = false, toucheAlt = false, toucheShift = false;
     float sourisX = 0, sourisY = 0;
     float azimutLumiere = 0, elevationLumiere = 0, distanceLumiere = 0;
-    Instance* instanceSelectionnee = nullptr;
+    // The instance the last left click picked; null after a click on the background. What
+    // is selected (highlighted) is the scene's own selection, instanceSelectionnee().
+    Instance* instanceCliquee = nullptr;
     Robot* robotCourant = nullptr;
     InstanceEntite* instanceRobotCourant = nullptr;
 
@@ -42,10 +45,11 @@ public:
     void redimensionne(int w, int h);
 
     // Control panel (panneau.cpp) and keyboard (clavier.cpp).
-    void controle(int id);
+    void controle(IdControle id);
     void majPanneau();
     void majPanneauRobot();
     void majGrilles();
+    // `modifiers` and the special key codes are those of touches.h.
     void clavier(int key, int modifiers, bool special);
 
     // Mouse in the 3D view (selection.cpp).

@@ -1,13 +1,12 @@
 // Keyboard bindings: letter pairs on the joints, arrows and page keys on the wrist.
-#include <GL/glut.h>
-
 #include "app/application.h"
 #include "app/panneau.h"
+#include "app/touches.h"
 #include "robot/robot.h"
 
 namespace {
 // Steps one spinner of the robot state through its limits, then reports its group.
-void pas(CApplication& app, void* variable, float increment, int id) {
+void pas(CApplication& app, void* variable, float increment, IdControle id) {
     Controle* c = panneau.controleDe(variable);
     if (!c) return;
     c->fixeValeur(c->valeur() + increment);
@@ -16,40 +15,39 @@ void pas(CApplication& app, void* variable, float increment, int id) {
 }  // namespace
 
 void CApplication::clavier(int key, int modifiers, bool special) {
-    toucheShift = (modifiers & GLUT_ACTIVE_SHIFT) != 0;
-    toucheCtrl = (modifiers & GLUT_ACTIVE_CTRL) != 0;
-    toucheAlt = (modifiers & GLUT_ACTIVE_ALT) != 0;
+    decodeModificateurs(modifiers);
     const float lineaire = toucheShift ? 10.0f : 1.0f;
     const float angulaire = toucheShift ? 15.0f : 7.0f;
+    constexpr IdControle joints = IdControle::Articulations, poignet = IdControle::Poignet;
     key &= 0xff;
     Panneau& p = panneau;
     if (!special) {
         switch (key) {
-            case 'a': pas(*this, &p.theta1, angulaire, 97); break;
-            case 'q': pas(*this, &p.theta1, -angulaire, 97); break;
-            case 's': pas(*this, &p.theta2, angulaire, 97); break;
-            case 'z': pas(*this, &p.theta2, -angulaire, 97); break;
-            case 'd': pas(*this, &p.theta3, angulaire, 97); break;
-            case 'e': pas(*this, &p.theta3, -angulaire, 97); break;
-            case 'f': pas(*this, &p.theta5, angulaire, 97); break;
-            case 'r': pas(*this, &p.theta5, -angulaire, 97); break;
+            case 'a': pas(*this, &p.theta1, angulaire, joints); break;
+            case 'q': pas(*this, &p.theta1, -angulaire, joints); break;
+            case 's': pas(*this, &p.theta2, angulaire, joints); break;
+            case 'z': pas(*this, &p.theta2, -angulaire, joints); break;
+            case 'd': pas(*this, &p.theta3, angulaire, joints); break;
+            case 'e': pas(*this, &p.theta3, -angulaire, joints); break;
+            case 'f': pas(*this, &p.theta5, angulaire, joints); break;
+            case 'r': pas(*this, &p.theta5, -angulaire, joints); break;
             case 'p':
                 if (robotCourant) robotCourant->videCommandes();
                 break;
-            case ' ': controle(103); break;
+            case ' ': controle(IdControle::Saisie); break;
             default: break;
         }
         return;
     }
     switch (key) {
-        case GLUT_KEY_RIGHT: pas(*this, &p.poignetX, lineaire, 98); break;
-        case GLUT_KEY_LEFT: pas(*this, &p.poignetX, -lineaire, 98); break;
-        case GLUT_KEY_UP: pas(*this, &p.poignetY, lineaire, 98); break;
-        case GLUT_KEY_DOWN: pas(*this, &p.poignetY, -lineaire, 98); break;
-        case GLUT_KEY_PAGE_UP: pas(*this, &p.poignetZ, lineaire, 98); break;
-        case GLUT_KEY_PAGE_DOWN: pas(*this, &p.poignetZ, -lineaire, 98); break;
-        case GLUT_KEY_END: pas(*this, &p.poignetTheta, angulaire, 98); break;
-        case GLUT_KEY_HOME: pas(*this, &p.poignetTheta, -angulaire, 98); break;
+        case touches::DROITE: pas(*this, &p.poignetX, lineaire, poignet); break;
+        case touches::GAUCHE: pas(*this, &p.poignetX, -lineaire, poignet); break;
+        case touches::HAUT: pas(*this, &p.poignetY, lineaire, poignet); break;
+        case touches::BAS: pas(*this, &p.poignetY, -lineaire, poignet); break;
+        case touches::PAGE_HAUT: pas(*this, &p.poignetZ, lineaire, poignet); break;
+        case touches::PAGE_BAS: pas(*this, &p.poignetZ, -lineaire, poignet); break;
+        case touches::FIN: pas(*this, &p.poignetTheta, angulaire, poignet); break;
+        case touches::DEBUT: pas(*this, &p.poignetTheta, -angulaire, poignet); break;
         default: break;
     }
 }

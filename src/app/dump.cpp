@@ -40,34 +40,23 @@ public:
         std::snprintf(tampon, sizeof tampon, "%.9g", v);
         o << tampon;
     }
-    void vecteur(const CVecteur& v) {
+    void nombres(const float* v, int n) {
         o << '[';
-        nombre(v.x);
-        o << ',';
-        nombre(v.y);
-        o << ',';
-        nombre(v.z);
-        o << ']';
-    }
-    void couleur(const RGBA& c) {
-        o << '[';
-        nombre(c.r);
-        o << ',';
-        nombre(c.g);
-        o << ',';
-        nombre(c.b);
-        o << ',';
-        nombre(c.a);
-        o << ']';
-    }
-    void matrice(const CMatrice& m) {
-        o << '[';
-        for (int i = 0; i < 16; ++i) {
+        for (int i = 0; i < n; ++i) {
             if (i) o << ',';
-            nombre(m.m[i]);
+            nombre(v[i]);
         }
         o << ']';
     }
+    void vecteur(const CVecteur& v) {
+        const float xyz[3] = {v.x, v.y, v.z};
+        nombres(xyz, 3);
+    }
+    void couleur(const RGBA& c) {
+        const float rgba[4] = {c.r, c.g, c.b, c.a};
+        nombres(rgba, 4);
+    }
+    void matrice(const CMatrice& m) { nombres(m.m, 16); }
     void cle(const char* c) {
         chaine(c);
         o << ':';
@@ -118,123 +107,122 @@ void indiceOuNull(Json& j, int i) {
     if (i < 0) j.o << "null";
     else j.o << i;
 }
-}  // namespace
 
-std::string texteDump(const CApplication& app) {
-    Json j;
+// "cle": an array of n elements, `separateur` between two of them, then "],\n".
+template <class Element>
+void tableau(Json& j, const char* cle, const char* ouverture, int n, const char* separateur,
+             Element element) {
+    j.cle(cle);
+    j.o << ouverture;
+    for (int i = 0; i < n; ++i) {
+        if (i) j.o << separateur;
+        element(i);
+    }
+    j.o << "],\n";
+}
+
+// The placement and the bounding box of an entity or an instance, each followed by a comma.
+template <class Objet>
+void matriceEtBoite(Json& j, Objet& objet) {
     auto& o = j.o;
-    o << "{\n";
-    j.cle("entites");
-    o << "[\n";
-    for (int i = 0; i < app.nbEntites(); ++i) {
-        Entite* e = app.getEntite(i);
-        if (i) o << ",\n";
-        o << "{";
-        j.cle("indice"); o << i << ',';
-        j.cle("nom"); j.chaine(e->nom); o << ',';
-        j.cle("matrice"); j.matrice(*e); o << ',';
-        CVecteur mn(0, 0, 0), mx(0, 0, 0);
-        e->getBoiteEnglobante(mn, mx);
-        j.cle("boiteMin"); j.vecteur(mn); o << ',';
-        j.cle("boiteMax"); j.vecteur(mx); o << ',';
-        j.cle("type");
-        if (auto* m = dynamic_cast<Mesh*>(e)) {
-            j.chaine("mesh"); o << ',';
-            j.cle("sommets"); o << m->nbSommets() << ',';
-            j.cle("normales"); o << m->nbNormales() << ',';
-            j.cle("texCoords"); o << m->nbTexCoords() << ',';
-            j.cle("faces"); o << m->nbFaces() << ',';
-            j.cle("texture"); if (m->texture) j.chaine(m->texture->fichier); else o << "null";
-        } else if (auto* r = dynamic_cast<Robot*>(e)) {
-            j.chaine("robot"); o << ',';
-            j.cle("THETA1"); j.nombre(r->THETA1); o << ',';
-            j.cle("THETA2"); j.nombre(r->THETA2); o << ',';
-            j.cle("THETA3"); j.nombre(r->THETA3); o << ',';
-            j.cle("THETA5"); j.nombre(r->THETA5); o << ',';
-            j.cle("X"); j.nombre(r->X); o << ',';
-            j.cle("Y"); j.nombre(r->Y); o << ',';
-            j.cle("Z"); j.nombre(r->Z); o << ',';
-            j.cle("THETA"); j.nombre(r->THETA); o << ',';
-            j.cle("commandes"); o << r->commandes.size() << ',';
-            j.cle("selectionne"); j.booleen(r->selectionne); o << ',';
-            j.cle("objetTenu"); indiceOuNull(j, indiceInstance(app, r->getLien()));
-        } else if (auto* z = dynamic_cast<MetaballZone*>(e)) {
-            j.chaine("metaballzone"); o << ',';
-            j.cle("taille"); j.nombre(z->taille); o << ',';
-            j.cle("resolution"); o << z->resolution << ',';
-            j.cle("seuil"); j.nombre(z->seuil); o << ',';
-            j.cle("primitives"); o << z->primitives.size();
-        } else {
-            j.chaine("inconnu");
-        }
-        o << "}";
-    }
-    o << "],\n";
+    j.cle("matrice"); j.matrice(objet); o << ',';
+    CVecteur mn(0, 0, 0), mx(0, 0, 0);
+    objet.getBoiteEnglobante(mn, mx);
+    j.cle("boiteMin"); j.vecteur(mn); o << ',';
+    j.cle("boiteMax"); j.vecteur(mx); o << ',';
+}
 
-    j.cle("instances");
-    o << "[\n";
-    for (int i = 0; i < app.nbInstances(); ++i) {
-        Instance* inst = app.getInstance(i);
-        if (i) o << ",\n";
-        o << "{";
-        j.cle("indice"); o << i << ',';
-        auto* ie = dynamic_cast<InstanceEntite*>(inst);
-        j.cle("type"); j.chaine(ie ? "entite" : "metaball"); o << ',';
-        j.cle("entite"); indiceOuNull(j, ie ? indiceDe(app, ie->entite.get()) : -1); o << ',';
-        j.cle("matrice"); j.matrice(*inst); o << ',';
-        CVecteur mn(0, 0, 0), mx(0, 0, 0);
-        inst->getBoiteEnglobante(mn, mx);
-        j.cle("boiteMin"); j.vecteur(mn); o << ',';
-        j.cle("boiteMax"); j.vecteur(mx); o << ',';
-        j.cle("visible"); j.booleen(inst->visible); o << ',';
-        j.cle("tombe"); j.booleen(inst->tombe); o << ',';
-        j.cle("tenuPar"); indiceOuNull(j, indiceDe(app, inst->getLien())); o << ',';
-        j.cle("vitesse"); j.vecteur(inst->vitesse);
-        o << "}";
-    }
-    o << "],\n";
+void detailsMesh(Json& j, const Mesh& m) {
+    auto& o = j.o;
+    j.chaine("mesh"); o << ',';
+    j.cle("sommets"); o << m.nbSommets() << ',';
+    j.cle("normales"); o << m.nbNormales() << ',';
+    j.cle("texCoords"); o << m.nbTexCoords() << ',';
+    j.cle("faces"); o << m.nbFaces() << ',';
+    j.cle("texture"); if (m.texture) j.chaine(m.texture->fichier); else o << "null";
+}
 
-    j.cle("lumieres");
-    o << "[";
-    for (int i = 0; i < app.nbLumieres(); ++i) {
-        Lumiere* l = app.getLumiere(i);
-        if (i) o << ",";
-        o << "\n{";
-        j.cle("allumee"); j.booleen(l->allumee); o << ',';
-        j.cle("fixeObservateur"); j.booleen(l->fixeObservateur); o << ',';
-        j.cle("position"); j.vecteur(l->position); o << ',';
-        j.cle("w"); j.nombre(l->position.w); o << ',';
-        j.cle("direction"); j.vecteur(l->direction); o << ',';
-        j.cle("diffuse"); j.couleur(l->diffuse); o << ',';
-        j.cle("coupure"); j.nombre(l->coupure); o << ',';
-        j.cle("porteOmbre"); j.booleen(l->porteOmbre);
-        o << "}";
-    }
-    o << "],\n";
+void detailsRobot(Json& j, const CApplication& app, Robot& r) {
+    auto& o = j.o;
+    j.chaine("robot"); o << ',';
+    j.cle("THETA1"); j.nombre(r.THETA1); o << ',';
+    j.cle("THETA2"); j.nombre(r.THETA2); o << ',';
+    j.cle("THETA3"); j.nombre(r.THETA3); o << ',';
+    j.cle("THETA5"); j.nombre(r.THETA5); o << ',';
+    j.cle("X"); j.nombre(r.X); o << ',';
+    j.cle("Y"); j.nombre(r.Y); o << ',';
+    j.cle("Z"); j.nombre(r.Z); o << ',';
+    j.cle("THETA"); j.nombre(r.THETA); o << ',';
+    j.cle("commandes"); o << r.commandes.size() << ',';
+    j.cle("selectionne"); j.booleen(r.selectionne); o << ',';
+    j.cle("objetTenu"); indiceOuNull(j, indiceInstance(app, r.getLien()));
+}
 
-    j.cle("textures");
-    o << "[";
-    for (size_t i = 0; i < app.textures.size(); ++i) {
-        if (i) o << ",";
-        o << "{";
-        j.cle("fichier"); j.chaine(app.textures[i]->fichier); o << ',';
-        j.cle("nom"); j.chaine(app.textures[i]->nom); o << ',';
-        j.cle("glTexture"); o << app.textures[i]->glTexture;
-        o << "}";
-    }
-    o << "],\n";
+void detailsZone(Json& j, const MetaballZone& z) {
+    auto& o = j.o;
+    j.chaine("metaballzone"); o << ',';
+    j.cle("taille"); j.nombre(z.taille); o << ',';
+    j.cle("resolution"); o << z.resolution << ',';
+    j.cle("seuil"); j.nombre(z.seuil); o << ',';
+    j.cle("primitives"); o << z.primitives.size();
+}
 
-    j.cle("materiaux");
-    o << "[";
-    for (size_t i = 0; i < app.materiaux.size(); ++i) {
-        if (i) o << ",";
-        j.material(*app.materiaux[i]);
-    }
-    o << "],\n";
+void entite(Json& j, const CApplication& app, int i) {
+    auto& o = j.o;
+    Entite* e = app.getEntite(i);
+    o << "{";
+    j.cle("indice"); o << i << ',';
+    j.cle("nom"); j.chaine(e->nom); o << ',';
+    matriceEtBoite(j, *e);
+    j.cle("type");
+    if (auto* m = dynamic_cast<Mesh*>(e)) detailsMesh(j, *m);
+    else if (auto* r = dynamic_cast<Robot*>(e)) detailsRobot(j, app, *r);
+    else if (auto* z = dynamic_cast<MetaballZone*>(e)) detailsZone(j, *z);
+    else j.chaine("inconnu");
+    o << "}";
+}
 
-    j.cle("selectionCourante"); o << app.selectionCourante << ",\n";
-    j.cle("robotCourant"); indiceOuNull(j, indiceDe(app, app.robotCourant)); o << ",\n";
+void instance(Json& j, const CApplication& app, int i) {
+    auto& o = j.o;
+    Instance* inst = app.getInstance(i);
+    o << "{";
+    j.cle("indice"); o << i << ',';
+    auto* ie = dynamic_cast<InstanceEntite*>(inst);
+    j.cle("type"); j.chaine(ie ? "entite" : "metaball"); o << ',';
+    j.cle("entite"); indiceOuNull(j, ie ? indiceDe(app, ie->entite.get()) : -1); o << ',';
+    matriceEtBoite(j, *inst);
+    j.cle("visible"); j.booleen(inst->visible); o << ',';
+    j.cle("tombe"); j.booleen(inst->tombe); o << ',';
+    j.cle("tenuPar"); indiceOuNull(j, indiceDe(app, inst->getLien())); o << ',';
+    j.cle("vitesse"); j.vecteur(inst->vitesse);
+    o << "}";
+}
 
+void lumiere(Json& j, const Lumiere& l) {
+    auto& o = j.o;
+    o << "\n{";
+    j.cle("allumee"); j.booleen(l.allumee); o << ',';
+    j.cle("fixeObservateur"); j.booleen(l.fixeObservateur); o << ',';
+    j.cle("position"); j.vecteur(l.position); o << ',';
+    j.cle("w"); j.nombre(l.position.w); o << ',';
+    j.cle("direction"); j.vecteur(l.direction); o << ',';
+    j.cle("diffuse"); j.couleur(l.diffuse); o << ',';
+    j.cle("coupure"); j.nombre(l.coupure); o << ',';
+    j.cle("porteOmbre"); j.booleen(l.porteOmbre);
+    o << "}";
+}
+
+void texture(Json& j, const Texture& t) {
+    j.o << "{";
+    j.cle("fichier"); j.chaine(t.fichier); j.o << ',';
+    j.cle("nom"); j.chaine(t.nom); j.o << ',';
+    j.cle("glTexture"); j.o << t.glTexture;
+    j.o << "}";
+}
+
+// The display options by their script keys, then the script's variables.
+void optionsEtVariables(Json& j, const CApplication& app) {
+    auto& o = j.o;
     j.cle("options");
     o << "{";
     for (int i = 0; i < nbOptionsAffichage; ++i) {
@@ -256,7 +244,25 @@ std::string texteDump(const CApplication& app) {
             j.valeur(v);
         }
     }
-    o << "}\n}\n";
+    o << "}";
+}
+}  // namespace
+
+std::string texteDump(const CApplication& app) {
+    Json j;
+    auto& o = j.o;
+    o << "{\n";
+    tableau(j, "entites", "[\n", app.nbEntites(), ",\n", [&](int i) { entite(j, app, i); });
+    tableau(j, "instances", "[\n", app.nbInstances(), ",\n", [&](int i) { instance(j, app, i); });
+    tableau(j, "lumieres", "[", app.nbLumieres(), ",", [&](int i) { lumiere(j, *app.getLumiere(i)); });
+    tableau(j, "textures", "[", static_cast<int>(app.textures.size()), ",",
+            [&](int i) { texture(j, *app.textures[i]); });
+    tableau(j, "materiaux", "[", static_cast<int>(app.materiaux.size()), ",",
+            [&](int i) { j.material(*app.materiaux[i]); });
+    j.cle("selectionCourante"); o << app.selectionCourante << ",\n";
+    j.cle("robotCourant"); indiceOuNull(j, indiceDe(app, app.robotCourant)); o << ",\n";
+    optionsEtVariables(j, app);
+    o << "\n}\n";
     return o.str();
 }
 

@@ -29,8 +29,6 @@ namespace {
 LigneCommande options;
 volatile std::sig_atomic_t arretDemande = 0;
 
-
-
 void quitteSiDemande() {
     if (arretDemande) std::exit(0);
 }
@@ -54,6 +52,15 @@ void minuterie(int valeur) {
 }
 
 void surSignal(int) { arretDemande = 1; }
+
+// Full screen and window size from the command line, before the scene loads.
+void appliqueOptionsFenetre() {
+    if (options.pleinEcran) glutFullScreen();
+    // A zero or negative size (missing or malformed values) would be refused by the window
+    // system: the window keeps its size.
+    if (options.redimensionne && options.largeur > 0 && options.hauteur > 0)
+        glutReshapeWindow(options.largeur, options.hauteur);
+}
 
 void ecritDumpALaSortie() {
     if (!options.fichierDump.empty()) ecritDump(application, options.fichierDump);
@@ -167,6 +174,8 @@ int demarre(int argc, char** argv) {
         afficheUsage();
         return 0;
     }
+    // Everything in immediate mode, for comparisons with the display lists.
+    Mesh::modeImmediat = options.immediat;
     std::atexit(ecritDumpALaSortie);
     std::signal(SIGINT, surSignal);
     std::signal(SIGTERM, surSignal);
@@ -196,6 +205,7 @@ int demarre(int argc, char** argv) {
 
     const bool interactif = options.fichierCapture.empty() && options.imagesBench <= 0;
     if (interactif) interface::activeBoiteModale();
+    appliqueOptionsFenetre();
     if (!application.initialise(argc, argv)) {
         console << "Erreur d'initialisation !\n";
         return 0;

@@ -9,7 +9,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdarg>
-#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <exception>
@@ -21,6 +20,15 @@
 #include "commun/signalement.h"
 #include "app/fenetre.h"
 #include "app/panneau.h"
+#include "app/touches.h"
+
+// The application reads modifiers and special keys with its own names for GLUT's values.
+static_assert(touches::SHIFT == GLUT_ACTIVE_SHIFT && touches::CTRL == GLUT_ACTIVE_CTRL &&
+              touches::ALT == GLUT_ACTIVE_ALT);
+static_assert(touches::GAUCHE == GLUT_KEY_LEFT && touches::HAUT == GLUT_KEY_UP &&
+              touches::DROITE == GLUT_KEY_RIGHT && touches::BAS == GLUT_KEY_DOWN &&
+              touches::PAGE_HAUT == GLUT_KEY_PAGE_UP && touches::PAGE_BAS == GLUT_KEY_PAGE_DOWN &&
+              touches::DEBUT == GLUT_KEY_HOME && touches::FIN == GLUT_KEY_END);
 
 namespace interface {
 bool chargementEnCours = true;
@@ -108,11 +116,8 @@ void dessineControle(Controle& c, int indice) {
             break;
         }
         case GenreControle::Bouton: {
-            const std::string& texte = c.id == 103 ? panneau.libelleSaisie : c.libelle;
-            if (ImGui::Button((texte + id).c_str(), ImVec2(90, 0))) {
-                if (c.id == 0) std::exit(0);
-                application.controle(c.id);
-            }
+            const std::string& texte = c.id == IdControle::Saisie ? panneau.libelleSaisie : c.libelle;
+            if (ImGui::Button((texte + id).c_str(), ImVec2(90, 0))) application.controle(c.id);
             break;
         }
     }
@@ -237,36 +242,40 @@ void avertissementGlut(const char* format, va_list args) {
 
 bool clavierPourPanneau() { return boite.ouverte || ImGui::GetIO().WantCaptureKeyboard; }
 
-void surClavier(unsigned char c, int x, int y) {
+// A key press goes to the panels while they want the keyboard (replayed in a later frame),
+// otherwise to the application's key bindings.
+template <class Touche, class VersPanneau>
+void surTouche(Touche touche, bool speciale, VersPanneau versPanneau) {
+    const int m = glutGetModifiers();
     if (clavierPourPanneau()) {
-        const int m = glutGetModifiers();
-        evenementsPanneau.push_back([c, x, y, m] { rejoue(m, [&] { ImGui_ImplGLUT_KeyboardFunc(c, x, y); }); });
+        evenementsPanneau.push_back([versPanneau, m] { rejoue(m, versPanneau); });
         return;
     }
-    const int m = glutGetModifiers();
-    protegeRappel("clavier", [&] { application.clavier(c, m, false); });
+    protegeRappel("clavier", [&] { application.clavier(touche, m, speciale); });
     glutPostRedisplay();
+}
+
+// Key releases only matter to the panels.
+template <class VersPanneau>
+void surToucheRelachee(VersPanneau versPanneau) {
+    const int m = glutGetModifiers();
+    evenementsPanneau.push_back([versPanneau, m] { rejoue(m, versPanneau); });
+}
+
+void surClavier(unsigned char c, int x, int y) {
+    surTouche(c, false, [c, x, y] { ImGui_ImplGLUT_KeyboardFunc(c, x, y); });
 }
 
 void surClavierRelache(unsigned char c, int x, int y) {
-    const int m = glutGetModifiers();
-    evenementsPanneau.push_back([c, x, y, m] { rejoue(m, [&] { ImGui_ImplGLUT_KeyboardUpFunc(c, x, y); }); });
+    surToucheRelachee([c, x, y] { ImGui_ImplGLUT_KeyboardUpFunc(c, x, y); });
 }
 
 void surSpecial(int k, int x, int y) {
-    if (clavierPourPanneau()) {
-        const int m = glutGetModifiers();
-        evenementsPanneau.push_back([k, x, y, m] { rejoue(m, [&] { ImGui_ImplGLUT_SpecialFunc(k, x, y); }); });
-        return;
-    }
-    const int m = glutGetModifiers();
-    protegeRappel("clavier", [&] { application.clavier(k, m, true); });
-    glutPostRedisplay();
+    surTouche(k, true, [k, x, y] { ImGui_ImplGLUT_SpecialFunc(k, x, y); });
 }
 
 void surSpecialRelache(int k, int x, int y) {
-    const int m = glutGetModifiers();
-    evenementsPanneau.push_back([k, x, y, m] { rejoue(m, [&] { ImGui_ImplGLUT_SpecialUpFunc(k, x, y); }); });
+    surToucheRelachee([k, x, y] { ImGui_ImplGLUT_SpecialUpFunc(k, x, y); });
 }
 
 void surSouris(int bouton, int etat, int x, int y) {

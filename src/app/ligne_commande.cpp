@@ -40,6 +40,8 @@ LigneCommande analyseLigneCommande(int argc, char** argv) {
             lc.fichierCapture = c.jeton(SEPARATEURS, SEPARATEURS);
         } else if (jeton == "-bench") {
             lc.imagesBench = std::atoi(c.jeton(SEPARATEURS, SEPARATEURS).c_str());
+        } else if (jeton == "-immediat") {
+            lc.immediat = true;
         } else if (jeton == "-h" || jeton == "--help") {
             lc.aide = true;
         }
@@ -51,7 +53,7 @@ LigneCommande analyseLigneCommande(int argc, char** argv) {
 void afficheUsage() {
     console << "usage : brakmor [-f scene.txt] [-fullscreen] [-res LxH] [-shadowmap n]\n"
             << "                [-check] [-dump fichier.json] [-simule secondes]\n"
-            << "                [-capture image.png] [-bench images] [-h]\n"
+            << "                [-capture image.png] [-bench images] [-immediat] [-h]\n"
             << "  -f scene.txt       fichier de scène à charger\n"
             << "  -fullscreen        plein écran\n"
             << "  -res LxH           taille de la fenêtre (aussi -res L H)\n"
@@ -61,5 +63,6 @@ void afficheUsage() {
             << "  -dump f.json       écrit la description JSON de la scène à la sortie\n"
             << "  -simule s          avec -check ou -capture : anime s secondes (pas de 10 ms)\n"
             << "  -capture f.png     affiche la scène une fois, l'enregistre en PNG et quitte\n"
-            << "  -bench n           affiche n images et donne les temps moyen et médian\n";
+            << "  -bench n           affiche n images et donne les temps moyen et médian\n"
+            << "  -immediat          dessine tout en mode immédiat, sans listes d'affichage\n";
 }

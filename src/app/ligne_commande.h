@@ -16,6 +16,7 @@ struct LigneCommande {
     float simulation = 0;         // "-simule S": seconds of simulated time before the dump
     std::string fichierCapture;   // "-capture FILE.png": render once, save, exit
     int imagesBench = 0;          // "-bench N": render N frames and print timings
+    bool immediat = false;        // "-immediat": meshes, floor and grids without display lists
     bool aide = false;            // "-h"
 };
 

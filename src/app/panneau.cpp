@@ -3,6 +3,8 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <tuple>
+#include <utility>
 
 #include "app/application.h"
 #include "robot/robot.h"
@@ -32,7 +34,8 @@ void Controle::fixeValeur(float v) {
 }
 
 namespace {
-Controle controle(GenreControle genre, const char* libelle, int niveau, int id = -1) {
+Controle controle(GenreControle genre, const char* libelle, int niveau,
+                  IdControle id = IdControle::Aucun) {
     Controle c;
     c.genre = genre;
     c.libelle = libelle;
@@ -40,141 +43,147 @@ Controle controle(GenreControle genre, const char* libelle, int niveau, int id =
     c.id = id;
     return c;
 }
-Controle rollout(const char* libelle, bool alignDroite = false) {
-    Controle c = controle(GenreControle::Rollout, libelle, 0);
-    c.alignDroite = alignDroite;
-    return c;
-}
+Controle rollout(const char* libelle) { return controle(GenreControle::Rollout, libelle, 0); }
+Controle groupe(const char* libelle) { return controle(GenreControle::Groupe, libelle, 1); }
+Controle colonne() { return controle(GenreControle::Colonne, "", 1); }
 Controle texte(const char* libelle) { return controle(GenreControle::Texte, libelle, 1); }
-Controle caseACocher(const char* libelle, int* v, int id, int niveau = 1) {
+Controle bouton(const char* libelle, IdControle id) {
+    return controle(GenreControle::Bouton, libelle, 1, id);
+}
+Controle caseACocher(const char* libelle, int* v, IdControle id, int niveau = 1) {
     Controle c = controle(GenreControle::Case, libelle, niveau, id);
     c.entier = v;
     return c;
 }
-Controle spinner(const char* libelle, int* v, int id, int niveau = 1) {
-    Controle c = controle(GenreControle::SpinnerEntier, libelle, niveau, id);
+Controle spinner(const std::string& libelle, int* v, IdControle id, int niveau = 1) {
+    Controle c = controle(GenreControle::SpinnerEntier, libelle.c_str(), niveau, id);
     c.entier = v;
     return c;
 }
-Controle spinner(const char* libelle, float* v, int id) {
-    Controle c = controle(GenreControle::SpinnerReel, libelle, 1, id);
+Controle spinner(const std::string& libelle, float* v, IdControle id) {
+    Controle c = controle(GenreControle::SpinnerReel, libelle.c_str(), 1, id);
     c.reel = v;
     return c;
 }
-Controle& angle(Controle& c) {
+// Robot coordinate spinners step by 5 on the large buttons.
+Controle rapide(Controle c) {
+    c.vitesse = 5;
+    return c;
+}
+// An angle in whole degrees that wraps around within [-180, 179].
+Controle angle(Controle c) {
     c.limite = Limite::Boucle;
     c.min = -180;
     c.max = 179;
-    return c;
+    return rapide(c);
 }
+
+// The live variables of one set of robot coordinates: four joints, then the wrist.
+struct Coordonnees {
+    int *theta1, *theta2, *theta3, *theta5;
+    float *x, *y, *z;
+    int* theta;
+};
+
+// The joint group then the wrist group of one rollout; the target's labels carry a prime.
+void ajouteCoordonnees(std::vector<Controle>& r, const std::string& prime, const Coordonnees& c,
+                       IdControle idArticulations, IdControle idPoignet) {
+    r.push_back(texte("Coordonnees articulaires :"));
+    r.push_back(angle(spinner("THETA1" + prime, c.theta1, idArticulations)));
+    r.push_back(rapide(spinner("THETA2" + prime, c.theta2, idArticulations)));
+    r.push_back(rapide(spinner("THETA3" + prime, c.theta3, idArticulations)));
+    r.push_back(angle(spinner("THETA5" + prime, c.theta5, idArticulations)));
+    r.push_back(texte("Coordonnees du poignet :"));
+    r.push_back(rapide(spinner("X" + prime, c.x, idPoignet)));
+    r.push_back(rapide(spinner("Y" + prime, c.y, idPoignet)));
+    r.push_back(rapide(spinner("Z" + prime, c.z, idPoignet)));
+    r.push_back(angle(spinner("THETA" + prime, c.theta, idPoignet)));
+}
+
+// The display check boxes, in display order, each mirroring one scene option. The four
+// options that change the drawing state at once are set through the scene's setters.
+struct CaseOption {
+    const char* libelle;
+    IdControle id;
+    int Panneau::*caseCochee;
+    bool CScene::*option;
+    void (CScene::*regle)(bool);
+};
+const CaseOption casesOptions[] = {
+    {"Eclairage", IdControle::Eclairage, &Panneau::eclairage, &CScene::eclairage, nullptr},
+    {"Texturage", IdControle::Texturage, &Panneau::texturage, &CScene::texturage, nullptr},
+    {"Bilineaire", IdControle::Bilineaire, &Panneau::bilineaire, &CScene::bilinear, nullptr},
+    {"Backface Culling", IdControle::BackfaceCulling, &Panneau::backfaceCulling,
+     &CScene::backface_culling, &CScene::setBackfaceCulling},
+    {"Antialiasing", IdControle::Antialiasing, &Panneau::antialiasing, &CScene::antialiasing,
+     &CScene::setAntialiasing},
+    {"Dithering", IdControle::Dithering, &Panneau::dithering, &CScene::dithering, &CScene::setDithering},
+    {"Smooth shading", IdControle::SmoothShading, &Panneau::smoothShading, &CScene::smoothshading,
+     &CScene::setSmoothShading},
+    {"Transparence", IdControle::Transparence, &Panneau::transparence, &CScene::selection_surlignee,
+     nullptr},
+    {"Boites englobantes", IdControle::BoitesEnglobantes, &Panneau::boitesEnglobantes,
+     &CScene::boite_englobante, nullptr},
+    {"Ombrage", IdControle::Ombrage, &Panneau::ombrage, &CScene::ombrage, nullptr},
+    {"Afficher sol", IdControle::AfficherSol, &Panneau::afficherSol, &CScene::afficher_sol, nullptr},
+    {"Afficher lumieres", IdControle::AfficherLumieres, &Panneau::afficherLumieres,
+     &CScene::afficher_lumieres, nullptr},
+    {"Lumiere tournante", IdControle::LumiereTournante, &Panneau::lumiereTournante,
+     &CScene::rotation_lumiere, nullptr},
+};
 }  // namespace
 
 Panneau::Panneau() {
+    construitPanneauRobot();
+    construitPanneauOptions();
+}
+
+void Panneau::construitPanneauRobot() {
     auto& r = panneauRobot;
     r.push_back(rollout("Etat courant du robot : "));
-    r.push_back(caseACocher("Afficher les reperes", &afficherReperes, 212));
-    r.push_back(caseACocher("Collision prehenseur", &collisionPrehenseur, 218));
-    // The joint group (THETA1 and THETA5 wrap) then the wrist group (THETA wraps), all at
-    // speed 5; the target joints keep the default alignment.
-    auto groupes = [&r](const char* suffixe, int* t1, int* t2, int* t3, int* t5, int idJoints,
-                        bool jointsADroite, float* x, float* y, float* z, int* theta, int idPoignet) {
-        auto ajoute = [&r](Controle c, bool aDroite, bool boucle) {
-            c.vitesse = 5;
-            c.alignDroite = aDroite;
-            r.push_back(boucle ? angle(c) : c);
-        };
-        const std::string s = suffixe;
-        r.push_back(texte("Coordonnees articulaires :"));
-        ajoute(spinner(("THETA1" + s).c_str(), t1, idJoints), jointsADroite, true);
-        ajoute(spinner(("THETA2" + s).c_str(), t2, idJoints), jointsADroite, false);
-        ajoute(spinner(("THETA3" + s).c_str(), t3, idJoints), jointsADroite, false);
-        ajoute(spinner(("THETA5" + s).c_str(), t5, idJoints), jointsADroite, true);
-        r.push_back(texte("Coordonnees du poignet :"));
-        ajoute(spinner(("X" + s).c_str(), x, idPoignet), true, false);
-        ajoute(spinner(("Y" + s).c_str(), y, idPoignet), true, false);
-        ajoute(spinner(("Z" + s).c_str(), z, idPoignet), true, false);
-        ajoute(spinner(("THETA" + s).c_str(), theta, idPoignet), true, true);
-    };
-    groupes("", &theta1, &theta2, &theta3, &theta5, 97, true, &poignetX, &poignetY, &poignetZ,
-            &poignetTheta, 98);
-    r.push_back(rollout("Etat a atteindre : ", true));
-    groupes("'", &cibleTheta1, &cibleTheta2, &cibleTheta3, &cibleTheta5, 94, false, &ciblePoignetX,
-            &ciblePoignetY, &ciblePoignetZ, &ciblePoignetTheta, 95);
-    r.push_back(caseACocher("Deplacement rectiligne", &deplacementRectiligne, 106));
-    {
-        Controle b;
-        b.genre = GenreControle::Bouton;
-        b.libelle = "Atteint";
-        b.id = 104;
-        b.niveau = 1;
-        r.push_back(b);
-        Controle col;
-        col.genre = GenreControle::Colonne;
-        col.niveau = 1;
-        r.push_back(col);
-        b.libelle = "SAISIS";  // the label shown is libelleSaisie
-        b.id = 103;
-        r.push_back(b);
-    }
+    r.push_back(caseACocher("Afficher les reperes", &afficherReperes, IdControle::AfficherReperes));
+    r.push_back(caseACocher("Collision prehenseur", &collisionPrehenseur,
+                            IdControle::CollisionPrehenseur));
+    ajouteCoordonnees(r, "",
+                      {&theta1, &theta2, &theta3, &theta5, &poignetX, &poignetY, &poignetZ, &poignetTheta},
+                      IdControle::Articulations, IdControle::Poignet);
+    r.push_back(rollout("Etat a atteindre : "));
+    ajouteCoordonnees(r, "'",
+                      {&cibleTheta1, &cibleTheta2, &cibleTheta3, &cibleTheta5, &ciblePoignetX,
+                       &ciblePoignetY, &ciblePoignetZ, &ciblePoignetTheta},
+                      IdControle::CibleArticulaire, IdControle::CiblePoignet);
+    r.push_back(caseACocher("Deplacement rectiligne", &deplacementRectiligne,
+                            IdControle::DeplacementRectiligne));
+    r.push_back(bouton("Atteint", IdControle::Atteint));
+    r.push_back(colonne());
+    r.push_back(bouton("SAISIS", IdControle::Saisie));  // the label shown is libelleSaisie
+}
 
+void Panneau::construitPanneauOptions() {
     auto& o = panneauOptions;
     o.push_back(rollout("Option d'affichage"));
-    {
-        Controle g;
-        g.genre = GenreControle::Groupe;
-        g.libelle = "Mode";
-        g.niveau = 1;
-        o.push_back(g);
-    }
-    struct {
-        const char* libelle;
-        int* v;
-        int id;
-    } cases[] = {{"Eclairage", &eclairage, 208},        {"Texturage", &texturage, 209},
-                 {"Bilineaire", &bilineaire, 206},      {"Backface Culling", &backfaceCulling, 203},
-                 {"Antialiasing", &antialiasing, 204},  {"Dithering", &dithering, 205},
-                 {"Smooth shading", &smoothShading, 207}, {"Transparence", &transparence, 201},
-                 {"Boites englobantes", &boitesEnglobantes, 213}, {"Ombrage", &ombrage, 214},
-                 {"Afficher sol", &afficherSol, 215},   {"Afficher lumieres", &afficherLumieres, 216},
-                 {"Lumiere tournante", &lumiereTournante, 217}};
-    for (auto& c : cases) o.push_back(caseACocher(c.libelle, c.v, c.id, 2));
+    o.push_back(groupe("Mode"));
+    for (const CaseOption& c : casesOptions)
+        o.push_back(caseACocher(c.libelle, &(this->*c.caseCochee), c.id, 2));
     for (auto [l, c, s] : {std::tuple{"Grille X", &grilleX, &grillePosX}, {"Grille Y", &grilleY, &grillePosY},
                            {"Grille Z", &grilleZ, &grillePosZ}}) {
-        o.push_back(caseACocher(l, c, 202, 2));
-        o.push_back(spinner(l, s, 202, 2));
+        o.push_back(caseACocher(l, c, IdControle::Grilles, 2));
+        o.push_back(spinner(l, s, IdControle::Grilles, 2));
     }
-    {
-        Controle g;
-        g.genre = GenreControle::Groupe;
-        g.libelle = "Affichage";
-        g.niveau = 1;
-        o.push_back(g);
-        Controle radio;
-        radio.genre = GenreControle::Radio;
-        radio.entier = &modeAffichage;
-        radio.id = 210;
-        radio.niveau = 2;
-        radio.centre = true;
-        radio.options = {"Sommets seuls", "Fil de fer", "Normal"};
-        o.push_back(radio);
-        g.libelle = "Couleur de fond";
-        o.push_back(g);
-        for (auto [l, v] : {std::pair{"R :", &fondR}, {"G :", &fondG}, {"B :", &fondB}}) {
-            Controle c = spinner(l, v, 211, 2);
-            c.limite = Limite::Borne;
-            c.min = 0;
-            c.max = 255;
-            o.push_back(c);
-        }
+    o.push_back(groupe("Affichage"));
+    Controle radio = controle(GenreControle::Radio, "", 2, IdControle::ModeAffichage);
+    radio.entier = &modeAffichage;
+    radio.options = {"Sommets seuls", "Fil de fer", "Normal"};
+    o.push_back(radio);
+    o.push_back(groupe("Couleur de fond"));
+    for (auto [l, v] : {std::pair{"R :", &fondR}, {"G :", &fondG}, {"B :", &fondB}}) {
+        Controle c = spinner(l, v, IdControle::CouleurFond, 2);
+        c.limite = Limite::Borne;
+        c.min = 0;
+        c.max = 255;
+        o.push_back(c);
     }
-    {
-        Controle b;
-        b.genre = GenreControle::Bouton;
-        b.libelle = "Quitter";
-        b.id = 0;
-        b.niveau = 1;
-        o.push_back(b);
-    }
+    o.push_back(bouton("Quitter", IdControle::Quitter));
 }
 
 Controle* Panneau::controleDe(const void* variable) {
@@ -211,13 +220,18 @@ void CApplication::majPanneauRobot() {
     panneau.libelleSaisie = r->objetTenu() ? "LACHE" : "SAISIS";
 }
 
+void Panneau::retientCiblePoignet() {
+    ciblePoignetValide[0] = ciblePoignetX;
+    ciblePoignetValide[1] = ciblePoignetY;
+    ciblePoignetValide[2] = ciblePoignetZ;
+    ciblePoignetThetaValide = ciblePoignetTheta;
+}
+
 void CApplication::majPanneau() {
     panneau.fondR = static_cast<int>(couleurfond.r * 255);
     panneau.fondG = static_cast<int>(couleurfond.g * 255);
     panneau.fondB = static_cast<int>(couleurfond.b * 255);
-    panneau.antialiasing = antialiasing;
-    panneau.bilineaire = bilinear;
-    panneau.eclairage = eclairage;
+    for (const CaseOption& c : casesOptions) panneau.*c.caseCochee = this->*c.option;
     panneau.grilleX = grilleX;
     panneau.grilleY = grilleY;
     panneau.grilleZ = grilleZ;
@@ -225,151 +239,157 @@ void CApplication::majPanneau() {
     panneau.grillePosY = static_cast<int>(grillePos.y);
     panneau.grillePosZ = static_cast<int>(grillePos.z);
     panneau.modeAffichage = points_seuls ? 0 : (filaire ? 1 : 2);
-    panneau.texturage = texturage;
-    panneau.smoothShading = smoothshading;
-    panneau.backfaceCulling = backface_culling;
-    panneau.dithering = dithering;
-    panneau.transparence = selection_surlignee;
-    panneau.boitesEnglobantes = boite_englobante;
-    panneau.ombrage = ombrage;
-    panneau.afficherSol = afficher_sol;
-    panneau.afficherLumieres = afficher_lumieres;
-    panneau.lumiereTournante = rotation_lumiere;
     majPanneauRobot();
     majGrilles();
-    controle(94);
-    panneau.ciblePoignetValide[0] = panneau.ciblePoignetX;
-    panneau.ciblePoignetValide[1] = panneau.ciblePoignetY;
-    panneau.ciblePoignetValide[2] = panneau.ciblePoignetZ;
-    panneau.ciblePoignetThetaValide = panneau.ciblePoignetTheta;
+    controle(IdControle::CibleArticulaire);
+    panneau.retientCiblePoignet();
 }
 
-void CApplication::controle(int id) {
+namespace {
+// A target joint edit: the wrist target follows when the arm can reach that pose, else the
+// joints go back to the last accepted target.
+void changeCibleArticulaire(Panneau& p, Robot& r) {
+    float x, y, z, t;
+    CMatrice m;
+    if (r.MGD(static_cast<float>(p.cibleTheta1), static_cast<float>(p.cibleTheta2),
+              static_cast<float>(p.cibleTheta3), static_cast<float>(p.cibleTheta5), x, y, z, t, m) &&
+        r.positionAccessible(x, y, z, t)) {
+        p.ciblePoignetX = std::trunc(x);
+        p.ciblePoignetY = std::trunc(y);
+        p.ciblePoignetZ = std::trunc(z);
+        p.ciblePoignetTheta = static_cast<int>(t);
+        p.cibleArticulaireValide[0] = p.cibleTheta1;
+        p.cibleArticulaireValide[1] = p.cibleTheta2;
+        p.cibleArticulaireValide[2] = p.cibleTheta3;
+        p.cibleArticulaireValide[3] = p.cibleTheta5;
+    } else {
+        p.cibleTheta1 = p.cibleArticulaireValide[0];
+        p.cibleTheta2 = p.cibleArticulaireValide[1];
+        p.cibleTheta3 = p.cibleArticulaireValide[2];
+        p.cibleTheta5 = p.cibleArticulaireValide[3];
+    }
+}
+
+// A target wrist edit: the joint target follows when the inverse model gives joints within
+// their limits, else the wrist goes back to the last accepted wrist target.
+void changeCiblePoignet(Panneau& p, Robot& r) {
+    float t1, t2, t3, t5;
+    if (r.MGI(p.ciblePoignetX, p.ciblePoignetY, p.ciblePoignetZ,
+              static_cast<float>(p.ciblePoignetTheta), t1, t2, t3, t5) &&
+        Robot::verifieLimites(t1, t2, t3, t5)) {
+        p.cibleTheta1 = static_cast<int>(t1);
+        p.cibleTheta2 = static_cast<int>(t2);
+        p.cibleTheta3 = static_cast<int>(t3);
+        p.cibleTheta5 = static_cast<int>(t5);
+        p.retientCiblePoignet();
+    } else {
+        p.ciblePoignetX = p.ciblePoignetValide[0];
+        p.ciblePoignetY = p.ciblePoignetValide[1];
+        p.ciblePoignetZ = p.ciblePoignetValide[2];
+        p.ciblePoignetTheta = p.ciblePoignetThetaValide;
+    }
+}
+
+// Current joints or wrist edited: the arm moves and the other group shows where it went,
+// or the refused group shows the arm's actual state again.
+void changeArticulations(Panneau& p, Robot& r) {
+    if (r.setCoordArticulaires(static_cast<float>(p.theta1), static_cast<float>(p.theta2),
+                               static_cast<float>(p.theta3), static_cast<float>(p.theta5)))
+        r.lireCoordPoignet(p.poignetX, p.poignetY, p.poignetZ, p.poignetTheta);
+    else
+        r.lireCoordArticulaires(p.theta1, p.theta2, p.theta3, p.theta5);
+}
+
+void changePoignet(Panneau& p, Robot& r) {
+    if (r.setCoordPoignet(p.poignetX, p.poignetY, p.poignetZ, static_cast<float>(p.poignetTheta)))
+        r.lireCoordArticulaires(p.theta1, p.theta2, p.theta3, p.theta5);
+    else
+        r.lireCoordPoignet(p.poignetX, p.poignetY, p.poignetZ, p.poignetTheta);
+}
+
+// The grip button: its label says what the press does. Releasing resets the label even
+// without a robot.
+void appuieSaisie(Panneau& p, Robot* r, InstanceEntite* instanceRobot) {
+    if (p.libelleSaisie == "SAISIS") {
+        if (r && r->chercheObjet(instanceRobot)) p.libelleSaisie = "LACHE";
+    } else {
+        if (r) r->lache();
+        p.libelleSaisie = "SAISIS";
+    }
+}
+
+// "Atteint": queues a move to the target state.
+void envoieVersCible(const Panneau& p, Robot& r, InstanceEntite* instanceRobot) {
+    Commande c;
+    c.instanceRobot = instanceRobot;
+    c.rectiligne = p.deplacementRectiligne == 1;
+    c.T1 = static_cast<float>(p.cibleTheta1);
+    c.T2 = static_cast<float>(p.cibleTheta2);
+    c.T3 = static_cast<float>(p.cibleTheta3);
+    c.T5 = static_cast<float>(p.cibleTheta5);
+    c.X = p.ciblePoignetX;
+    c.Y = p.ciblePoignetY;
+    c.Z = p.ciblePoignetZ;
+    c.THETA = static_cast<float>(p.ciblePoignetTheta);
+    r.ajouteCommande(c);
+}
+
+void changeModeAffichage(CScene& s, int mode) {
+    if (mode == 0) {
+        s.filaire = false;
+        s.points_seuls = true;
+    } else if (mode == 1) {
+        s.filaire = true;
+        s.points_seuls = false;
+    } else if (mode == 2) {
+        s.filaire = s.points_seuls = false;
+    }
+}
+
+// The display options panel: a check box sets its scene option; the grids, the drawing mode
+// and the background colour gather several controls each.
+void changeOptionAffichage(CApplication& app, const Panneau& p, IdControle id) {
+    for (const CaseOption& c : casesOptions) {
+        if (c.id != id) continue;
+        const bool coche = p.*c.caseCochee == 1;
+        if (c.regle) (app.*c.regle)(coche);
+        else app.*c.option = coche;
+        return;
+    }
+    switch (id) {
+        case IdControle::Grilles:
+            app.grilleX = p.grilleX == 1;
+            app.grilleY = p.grilleY == 1;
+            app.grilleZ = p.grilleZ == 1;
+            app.grillePos = CVecteur(static_cast<float>(p.grillePosX), static_cast<float>(p.grillePosY),
+                                     static_cast<float>(p.grillePosZ));
+            app.majGrilles();
+            return;
+        case IdControle::ModeAffichage: changeModeAffichage(app, p.modeAffichage); return;
+        case IdControle::CouleurFond:
+            // The window has no alpha buffer: the previous alpha is kept.
+            app.couleurfond = RGBA(p.fondR / 255.0f, p.fondG / 255.0f, p.fondB / 255.0f, app.couleurfond.a);
+            return;
+        default: return;
+    }
+}
+}  // namespace
+
+void CApplication::controle(IdControle id) {
     Panneau& p = panneau;
     Robot* r = robotCourant;
     switch (id) {
-        case 94: {
-            if (!r) return;
-            float x, y, z, t;
-            CMatrice m;
-            if (r->MGD(static_cast<float>(p.cibleTheta1), static_cast<float>(p.cibleTheta2),
-                       static_cast<float>(p.cibleTheta3), static_cast<float>(p.cibleTheta5), x, y, z, t, m) &&
-                r->positionAccessible(x, y, z, t)) {
-                p.ciblePoignetX = std::trunc(x);
-                p.ciblePoignetY = std::trunc(y);
-                p.ciblePoignetZ = std::trunc(z);
-                p.ciblePoignetTheta = static_cast<int>(t);
-                p.cibleArticulaireValide[0] = p.cibleTheta1;
-                p.cibleArticulaireValide[1] = p.cibleTheta2;
-                p.cibleArticulaireValide[2] = p.cibleTheta3;
-                p.cibleArticulaireValide[3] = p.cibleTheta5;
-            } else {
-                p.cibleTheta1 = p.cibleArticulaireValide[0];
-                p.cibleTheta2 = p.cibleArticulaireValide[1];
-                p.cibleTheta3 = p.cibleArticulaireValide[2];
-                p.cibleTheta5 = p.cibleArticulaireValide[3];
-            }
-            return;
-        }
-        case 95: {
-            if (!r) return;
-            float t1, t2, t3, t5;
-            if (r->MGI(p.ciblePoignetX, p.ciblePoignetY, p.ciblePoignetZ,
-                       static_cast<float>(p.ciblePoignetTheta), t1, t2, t3, t5) &&
-                Robot::verifieLimites(t1, t2, t3, t5)) {
-                p.cibleTheta1 = static_cast<int>(t1);
-                p.cibleTheta2 = static_cast<int>(t2);
-                p.cibleTheta3 = static_cast<int>(t3);
-                p.cibleTheta5 = static_cast<int>(t5);
-                p.ciblePoignetValide[0] = p.ciblePoignetX;
-                p.ciblePoignetValide[1] = p.ciblePoignetY;
-                p.ciblePoignetValide[2] = p.ciblePoignetZ;
-                p.ciblePoignetThetaValide = p.ciblePoignetTheta;
-            } else {
-                p.ciblePoignetX = p.ciblePoignetValide[0];
-                p.ciblePoignetY = p.ciblePoignetValide[1];
-                p.ciblePoignetZ = p.ciblePoignetValide[2];
-                p.ciblePoignetTheta = p.ciblePoignetThetaValide;
-            }
-            return;
-        }
-        case 97:
-            if (!r) return;
-            if (r->setCoordArticulaires(static_cast<float>(p.theta1), static_cast<float>(p.theta2),
-                                        static_cast<float>(p.theta3), static_cast<float>(p.theta5)))
-                r->lireCoordPoignet(p.poignetX, p.poignetY, p.poignetZ, p.poignetTheta);
-            else
-                r->lireCoordArticulaires(p.theta1, p.theta2, p.theta3, p.theta5);
-            return;
-        case 98:
-            if (!r) return;
-            if (r->setCoordPoignet(p.poignetX, p.poignetY, p.poignetZ, static_cast<float>(p.poignetTheta)))
-                r->lireCoordArticulaires(p.theta1, p.theta2, p.theta3, p.theta5);
-            else
-                r->lireCoordPoignet(p.poignetX, p.poignetY, p.poignetZ, p.poignetTheta);
-            return;
-        case 103:
-            if (p.libelleSaisie == "SAISIS") {
-                if (r && r->chercheObjet(instanceRobotCourant)) p.libelleSaisie = "LACHE";
-            } else {
-                if (r) r->lache();
-                p.libelleSaisie = "SAISIS";
-            }
-            return;
-        case 104: {
-            if (!r) return;
-            Commande c;
-            c.instanceRobot = instanceRobotCourant;
-            c.rectiligne = p.deplacementRectiligne == 1;
-            c.T1 = static_cast<float>(p.cibleTheta1);
-            c.T2 = static_cast<float>(p.cibleTheta2);
-            c.T3 = static_cast<float>(p.cibleTheta3);
-            c.T5 = static_cast<float>(p.cibleTheta5);
-            c.X = p.ciblePoignetX;
-            c.Y = p.ciblePoignetY;
-            c.Z = p.ciblePoignetZ;
-            c.THETA = static_cast<float>(p.ciblePoignetTheta);
-            r->ajouteCommande(c);
-            return;
-        }
-        case 201: selection_surlignee = p.transparence == 1; return;
-        case 202:
-            grilleX = p.grilleX == 1;
-            grilleY = p.grilleY == 1;
-            grilleZ = p.grilleZ == 1;
-            grillePos = CVecteur(static_cast<float>(p.grillePosX), static_cast<float>(p.grillePosY),
-                                 static_cast<float>(p.grillePosZ));
-            majGrilles();
-            return;
-        case 203: setBackfaceCulling(p.backfaceCulling == 1); return;
-        case 204: setAntialiasing(p.antialiasing == 1); return;
-        case 205: setDithering(p.dithering == 1); return;
-        case 206: bilinear = p.bilineaire == 1; return;
-        case 207: setSmoothShading(p.smoothShading == 1); return;
-        case 208: eclairage = p.eclairage == 1; return;
-        case 209: texturage = p.texturage == 1; return;
-        case 210:
-            if (p.modeAffichage == 0) {
-                filaire = false;
-                points_seuls = true;
-            } else if (p.modeAffichage == 1) {
-                filaire = true;
-                points_seuls = false;
-            } else if (p.modeAffichage == 2) {
-                filaire = points_seuls = false;
-            }
-            return;
-        case 211:
-            // The window has no alpha buffer: the previous alpha is kept.
-            couleurfond = RGBA(p.fondR / 255.0f, p.fondG / 255.0f, p.fondB / 255.0f, couleurfond.a);
-            return;
-        case 212: if (r) r->reperes = p.afficherReperes == 1; return;
-        case 213: boite_englobante = p.boitesEnglobantes == 1; return;
-        case 214: ombrage = p.ombrage == 1; return;
-        case 215: afficher_sol = p.afficherSol == 1; return;
-        case 216: afficher_lumieres = p.afficherLumieres == 1; return;
-        case 217: rotation_lumiere = p.lumiereTournante == 1; return;
-        case 218: if (r) r->collisionPince = p.collisionPrehenseur == 1; return;
-        default: return;
+        case IdControle::Quitter: std::exit(0);
+        case IdControle::Saisie: appuieSaisie(p, r, instanceRobotCourant); return;
+        case IdControle::CibleArticulaire: if (r) changeCibleArticulaire(p, *r); return;
+        case IdControle::CiblePoignet: if (r) changeCiblePoignet(p, *r); return;
+        case IdControle::Articulations: if (r) changeArticulations(p, *r); return;
+        case IdControle::Poignet: if (r) changePoignet(p, *r); return;
+        case IdControle::Atteint: if (r) envoieVersCible(p, *r, instanceRobotCourant); return;
+        case IdControle::AfficherReperes: if (r) r->reperes = p.afficherReperes == 1; return;
+        case IdControle::CollisionPrehenseur: if (r) r->collisionPince = p.collisionPrehenseur == 1; return;
+        // "Deplacement rectiligne" is only read, by "Atteint" and by the left click.
+        case IdControle::DeplacementRectiligne: case IdControle::Aucun: return;
+        default: changeOptionAffichage(*this, p, id); return;
     }
 }

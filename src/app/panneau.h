@@ -6,6 +6,40 @@
 #include <string>
 #include <vector>
 
+// What a control reports to CApplication::controle. Several controls share one id when
+// they are handled together (the four joint spinners, the three grid rows...).
+enum class IdControle {
+    Aucun,              // static text, groups and columns: they report nothing
+    Quitter,
+    // Robot panel.
+    Articulations,      // current joint spinners THETA1..THETA5
+    Poignet,            // current wrist spinners X, Y, Z, THETA
+    CibleArticulaire,   // target joint spinners
+    CiblePoignet,       // target wrist spinners
+    DeplacementRectiligne,
+    Atteint,
+    Saisie,             // the grip button, "SAISIS" / "LACHE"
+    AfficherReperes,
+    CollisionPrehenseur,
+    // Display options panel.
+    Eclairage,
+    Texturage,
+    Bilineaire,
+    BackfaceCulling,
+    Antialiasing,
+    Dithering,
+    SmoothShading,
+    Transparence,
+    BoitesEnglobantes,
+    Ombrage,
+    AfficherSol,
+    AfficherLumieres,
+    LumiereTournante,
+    Grilles,            // the three grid check boxes and their position spinners
+    ModeAffichage,      // the radio group
+    CouleurFond,        // the three colour spinners
+};
+
 enum class GenreControle {
     Rollout,       // a titled, collapsible group
     Groupe,        // a (possibly titled) panel inside a rollout
@@ -21,7 +55,7 @@ enum class GenreControle {
 enum class Limite { Aucune, Boucle, Borne };
 
 struct Controle {
-    int id = -1;
+    IdControle id = IdControle::Aucun;
     std::string libelle;
     GenreControle genre = GenreControle::Texte;
     int* entier = nullptr;
@@ -29,8 +63,6 @@ struct Controle {
     Limite limite = Limite::Aucune;
     float min = 0, max = 0;
     float vitesse = 1;
-    bool alignDroite = false;
-    bool centre = false;
     bool actif = true;
     int niveau = 0;  // nesting: 0 for rollouts, 1 inside a rollout, 2 inside a group
     std::vector<std::string> options;
@@ -76,6 +108,13 @@ struct Panneau {
     // The control bound to this live variable (for keys and tests).
     Controle* controleDe(const void* variable);
     Controle* spinnerGrille(int axe);  // 0, 1, 2
+
+    // Remembers the wrist target as the last one the robot accepted.
+    void retientCiblePoignet();
+
+private:
+    void construitPanneauRobot();
+    void construitPanneauOptions();
 };
 
 extern Panneau panneau;

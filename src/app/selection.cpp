@@ -1,11 +1,10 @@
 // Mouse buttons and drags in the 3D view: picking, fetching, choosing the current robot,
 // moving the camera and light 0.
-#include <GL/glut.h>
-
 #include <cmath>
 
 #include "app/application.h"
 #include "app/panneau.h"
+#include "app/touches.h"
 #include "robot/robot.h"
 
 namespace {
@@ -18,9 +17,9 @@ float borne(float v, float min, float max) { return v < min ? min : (v > max ? m
 }  // namespace
 
 void CApplication::decodeModificateurs(int m) {
-    toucheShift = (m & GLUT_ACTIVE_SHIFT) != 0;
-    toucheCtrl = (m & GLUT_ACTIVE_CTRL) != 0;
-    toucheAlt = (m & GLUT_ACTIVE_ALT) != 0;
+    toucheShift = (m & touches::SHIFT) != 0;
+    toucheCtrl = (m & touches::CTRL) != 0;
+    toucheAlt = (m & touches::ALT) != 0;
 }
 
 int CApplication::pick(int x, int y) { return selectionneur ? selectionneur(x, y) : selection(x, y); }
@@ -32,12 +31,15 @@ void CApplication::appuiGauche(int x, int y, int modifiers) {
     boutonGauche = true;
     if (toucheCtrl) return;
     const int nom = pick(x, y);
+    // The background: nothing was picked, but the scene keeps its highlighted instance.
     if (nom < 0) {
-        instanceSelectionnee = nullptr;
+        instanceCliquee = nullptr;
         return;
     }
+    // The picked instance becomes the scene's selection; a robot is only highlighted, any
+    // other instance is fetched by the current robot.
     Instance* inst = selectionneInstance(nom);
-    instanceSelectionnee = inst;
+    instanceCliquee = inst;
     if (!inst || robotDe(inst)) return;
     if (!robotCourant) return;
     Commande c;

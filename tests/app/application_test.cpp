@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/application.h"
+#include "app/panneau.h"
 #include "metaball/metaballzone.h"
 
 namespace {
@@ -103,5 +104,5 @@ TEST_F(ApplicationTest, SansRobotLaLigneRouge) {
               "\033[31mErreur: Aucune robot n'a été défini dans le fichier de scène !\n\033[34m\033[0m");
     EXPECT_EQ(app.robotCourant, nullptr);
     app.clavier('p', 0, false);  // nothing to empty, nothing breaks
-    app.controle(104);
+    app.controle(IdControle::Atteint);
 }

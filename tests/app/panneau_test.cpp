@@ -80,7 +80,7 @@ TEST_F(PanneauTest, MajPanneauRemplitLaCibleDuPoignetEnNombresEntiers) {
 
 TEST_F(PanneauTest, ArticulationRefuseeRevientALaValeurDuRobot) {
     panneau.theta2 = 150;
-    app.controle(97);
+    app.controle(IdControle::Articulations);
     EXPECT_EQ(panneau.theta2, 0);
     EXPECT_FLOAT_EQ(robot->THETA2, 0);
     // The same through the keyboard: 's' raises THETA2 by 7 within the limits.
@@ -93,23 +93,23 @@ TEST_F(PanneauTest, ArticulationRefuseeRevientALaValeurDuRobot) {
 TEST_F(PanneauTest, CibleRefuseeRestaureLaDerniereAcceptee) {
     Panneau& p = panneau;
     p.cibleTheta2 = 30;
-    app.controle(94);
+    app.controle(IdControle::CibleArticulaire);
     EXPECT_EQ(p.cibleArticulaireValide[1], 30);
     const float y = p.ciblePoignetY;
     p.cibleTheta2 = 150;
-    app.controle(94);
+    app.controle(IdControle::CibleArticulaire);
     EXPECT_EQ(p.cibleTheta2, 30);
     EXPECT_EQ(p.ciblePoignetY, y);  // the wrist target is left as it was
     // A wrist target the arm cannot reach goes back to the last accepted wrist target,
     // which is the one majPanneau recorded, not the one of the joint edit.
     p.ciblePoignetZ = -50;
-    app.controle(95);
+    app.controle(IdControle::CiblePoignet);
     EXPECT_FLOAT_EQ(p.ciblePoignetZ, 3.0f);
 }
 
 TEST_F(PanneauTest, AtteintDeuxFoisPuisPVideLaFile) {
-    app.controle(104);
-    app.controle(104);
+    app.controle(IdControle::Atteint);
+    app.controle(IdControle::Atteint);
     ASSERT_EQ(robot->commandes.size(), 2u);
     EXPECT_EQ(robot->commandes.front().instanceRobot, instanceRobot.get());
     EXPECT_EQ(robot->commandes.front().approche, nullptr);
@@ -119,7 +119,7 @@ TEST_F(PanneauTest, AtteintDeuxFoisPuisPVideLaFile) {
 }
 
 TEST_F(PanneauTest, SaisieSansObjetSousLaPinceGardeSaisis) {
-    app.controle(103);
+    app.controle(IdControle::Saisie);
     EXPECT_EQ(panneau.libelleSaisie, "SAISIS");
     panneau.libelleSaisie = "LACHE";
     app.clavier(' ', 0, false);
@@ -133,7 +133,7 @@ TEST_F(PanneauTest, CouleurBorneeEtAnglesBouclent) {
     EXPECT_EQ(panneau.fondR, 255);
     r->fixeValeur(-4);
     EXPECT_EQ(panneau.fondR, 0);
-    app.controle(211);
+    app.controle(IdControle::CouleurFond);
     EXPECT_FLOAT_EQ(app.couleurfond.r, 0.0f);
     Controle* t1 = panneau.controleDe(&panneau.theta1);
     t1->fixeValeur(186);
@@ -168,12 +168,12 @@ TEST_F(PanneauTest, ToucheEtPasAvecShift) {
 TEST_F(PanneauTest, GrillesDesactiveesQuandLaCaseEstVide) {
     panneau.grilleX = 0;
     panneau.grilleZ = 1;
-    app.controle(202);
+    app.controle(IdControle::Grilles);
     EXPECT_FALSE(panneau.spinnerGrille(0)->actif);
     EXPECT_TRUE(panneau.spinnerGrille(2)->actif);
     panneau.grilleX = 1;
     panneau.grillePosX = 7;
-    app.controle(202);
+    app.controle(IdControle::Grilles);
     EXPECT_TRUE(panneau.spinnerGrille(0)->actif);
     EXPECT_TRUE(app.grilleX);
     EXPECT_FLOAT_EQ(app.grillePos.x, 7);
@@ -181,14 +181,14 @@ TEST_F(PanneauTest, GrillesDesactiveesQuandLaCaseEstVide) {
 
 TEST_F(PanneauTest, ModeAffichageParLeGroupeRadio) {
     panneau.modeAffichage = 1;
-    app.controle(210);
+    app.controle(IdControle::ModeAffichage);
     EXPECT_TRUE(app.filaire);
     EXPECT_FALSE(app.points_seuls);
     panneau.modeAffichage = 0;
-    app.controle(210);
+    app.controle(IdControle::ModeAffichage);
     EXPECT_TRUE(app.points_seuls);
     panneau.modeAffichage = 7;
-    app.controle(210);
+    app.controle(IdControle::ModeAffichage);
     EXPECT_TRUE(app.points_seuls);
 }
 
@@ -202,7 +202,7 @@ TEST_F(PanneauTest, ClicGaucheSurObjetEnvoieLeRobotLeChercher) {
     nom = 11;
     panneau.deplacementRectiligne = 1;
     app.appuiGauche(10, 10, 0);
-    EXPECT_EQ(app.instanceSelectionnee, objet.get());
+    EXPECT_EQ(app.instanceCliquee, objet.get());
     ASSERT_EQ(robot->commandes.size(), 1u);
     EXPECT_EQ(robot->commandes.front().cible, objet.get());
     EXPECT_TRUE(robot->commandes.front().rectiligne);
@@ -210,18 +210,40 @@ TEST_F(PanneauTest, ClicGaucheSurObjetEnvoieLeRobotLeChercher) {
     const int surligne = app.selectionCourante;
     nom = -1;
     app.appuiGauche(10, 10, 0);
-    EXPECT_EQ(app.instanceSelectionnee, nullptr);
+    EXPECT_EQ(app.instanceCliquee, nullptr);
     EXPECT_EQ(app.selectionCourante, surligne);
     // A robot is only highlighted.
     nom = 3;
     app.appuiGauche(10, 10, 0);
-    EXPECT_EQ(app.instanceSelectionnee, instanceRobot.get());
+    EXPECT_EQ(app.instanceCliquee, instanceRobot.get());
     EXPECT_EQ(robot->commandes.size(), 1u);
     // CTRL never picks.
     nom = 11;
     app.appuiGauche(10, 10, GLUT_ACTIVE_CTRL);
-    EXPECT_EQ(app.instanceSelectionnee, instanceRobot.get());
+    EXPECT_EQ(app.instanceCliquee, instanceRobot.get());
     EXPECT_EQ(robot->commandes.size(), 1u);
+}
+
+TEST_F(PanneauTest, ClicDansLeVideGardeLInstanceSurlignee) {
+    objet->premierNom = 11;
+    objet->dernierNom = 12;
+    instanceRobot->premierNom = 0;
+    instanceRobot->dernierNom = 11;
+    int nom = -1;
+    app.selectionneur = [&nom](int, int) { return nom; };
+    app.appuiGauche(10, 10, 0);  // nothing highlighted yet, nothing picked
+    EXPECT_EQ(app.instanceSelectionnee(), nullptr);
+    nom = 11;
+    app.appuiGauche(10, 10, 0);
+    ASSERT_EQ(app.instanceSelectionnee(), objet.get());
+    robot->videCommandes();
+    // The background: the scene's selection, which the drawing highlights, is still the
+    // object; the click picked nothing and sends the robot nowhere.
+    nom = -1;
+    app.appuiGauche(10, 10, 0);
+    EXPECT_EQ(app.instanceSelectionnee(), objet.get());
+    EXPECT_EQ(app.instanceCliquee, nullptr);
+    EXPECT_TRUE(robot->commandes.empty());
 }
 
 TEST_F(PanneauTest, ClicDroitChoisitLeRobot) {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Meshes, floor and grids drawn from display lists give the very pixels of immediate mode
-# (BRAKMOR_MODE_IMMEDIAT=1), with every option that changes what the lists hold; the frame
+# (-immediat), with every option that changes what the lists hold; the frame
 # benchmark measures both ways in one run.
 source "$(dirname "$0")/commun.inc"
 # The demo scene held still: metaballs without motion, nothing falling, so that two runs
@@ -13,7 +13,7 @@ compare_modes() {
     cp fixe.txt "$nom.txt"
     for instr in "$@"; do echo "$instr" >> "$nom.txt"; done
     "$BRAKMOR" -f "$nom.txt" -capture "$nom-listes.png" > /dev/null 2>&1 || echec "capture de $nom"
-    BRAKMOR_MODE_IMMEDIAT=1 "$BRAKMOR" -f "$nom.txt" -capture "$nom-immediat.png" > /dev/null 2>&1 ||
+    "$BRAKMOR" -f "$nom.txt" -immediat -capture "$nom-immediat.png" > /dev/null 2>&1 ||
         echec "capture immédiate de $nom"
     [ "$(difference "$nom-listes.png" "$nom-immediat.png")" = "0" ] ||
         echec "$nom : les listes d'affichage changent l'image"
