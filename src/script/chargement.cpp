@@ -23,6 +23,69 @@ public:
 private:
     std::unordered_set<const void*> vus_;
 };
+
+// The scene's four lists, each with the objects it holds already.
+struct Remise {
+    CScene& scene;
+    DejaVus instances, entites, textures, materiaux;
+    explicit Remise(CScene& s)
+        : scene(s),
+          instances(s.instances),
+          entites(s.entites),
+          textures(s.textures),
+          materiaux(s.materiaux) {}
+
+    // Registers the variable's object when it is a scene object: true when the variable
+    // must then leave the script.
+    bool prend(const std::string& nom, const Valeur& v) {
+        switch (v.type) {
+            case T_INSTANCE:
+                if (auto o = v.objet<Instance>()) {
+                    if (instances.nouveau(o.get())) scene.ajouteInstance(o);
+                    return true;
+                }
+                return false;
+            case T_ENTITE:
+                if (auto o = v.objet<Entite>()) {
+                    if (entites.nouveau(o.get())) scene.ajouteEntite(o);
+                    return true;
+                }
+                return false;
+            case T_TEXTURE:
+                if (auto o = v.objet<Texture>()) {
+                    if (textures.nouveau(o.get())) {
+                        o->nom = nom;
+                        scene.ajouteTexture(o);
+                    }
+                    return true;
+                }
+                return false;
+            case T_MATERIAL:
+                if (auto o = v.objet<Material>())
+                    if (materiaux.nouveau(o.get())) scene.ajouteMaterial(o);
+                return true;
+            default:
+                return false;
+        }
+    }
+
+    // An instance keeps its entity alive even when no variable holds it any more (it was
+    // destroyed or reassigned): the scene takes it too, so that robots are found and
+    // animated like any other. Likewise a texture that only a registered mesh still holds
+    // must be installed.
+    void prendObjetsTenus() {
+        for (const auto& instance : scene.instances) {
+            auto ie = std::dynamic_pointer_cast<InstanceEntite>(instance);
+            if (ie && ie->entite && entites.nouveau(ie->entite.get()))
+                scene.ajouteEntite(ie->entite);
+        }
+        for (const auto& entite : scene.entites) {
+            auto mesh = std::dynamic_pointer_cast<Mesh>(entite);
+            if (mesh && mesh->textureTenue && textures.nouveau(mesh->textureTenue.get()))
+                scene.ajouteTexture(mesh->textureTenue);
+        }
+    }
+};
 }  // namespace
 
 int Script::charge(const char* nomFichier) {
@@ -35,6 +98,29 @@ int Script::charge(const char* nomFichier) {
     const std::size_t separateur = nom.find_last_of("/:\\");
     repertoire = separateur == std::string::npos ? std::string() : nom.substr(0, separateur + 1);
 
+    // 1. Run the file with a statement buffer of its own.
+    const int lecture = litAvecTampon(nom);
+    if (lecture != 0) return lecture;
+
+    // 2. Hand the scene objects over, in name order; an object shared by several variables
+    // is registered once. 3. Then the objects only they hold.
+    if (scene) {
+        Remise remise(*scene);
+        for (auto it = variables.begin(); it != variables.end();)
+            it = remise.prend(it->first, it->second) ? variables.erase(it) : std::next(it);
+        remise.prendObjetsTenus();
+
+        // 4. The counts.
+        console << "  " << scene->nbEntites() << " entité(s) lue(s)\n";
+        console << "  " << scene->nbTextures() << " textures(s) lue(s)\n";
+        console << "  " << scene->nbLumieres() << " lumière(s) lue(s)\n";
+        console << "  " << scene->nbInstances() << " instance(s) d'entité ajoutée(s)\n";
+    }
+    console << "\033[0m";
+    return 0;
+}
+
+int Script::litAvecTampon(const std::string& nom) {
     std::unique_ptr<char[]> bloc(new (std::nothrow) char[TAILLE_TAMPON]);
     if (!bloc) return 2;
     tampon = bloc.get();
@@ -46,77 +132,13 @@ int Script::charge(const char* nomFichier) {
         throw;
     }
     tampon = nullptr;
-    bloc.reset();
     if (!pile_param.empty()) {
         console.trace("Erreur assertion pile_param.size() == 0");
         pile_param.clear();
     }
-
     if (!lu) {
         vide();
         return 3;
     }
-
-    if (scene) {
-        DejaVus instances(scene->instances), entites(scene->entites), textures(scene->textures),
-            materiaux(scene->materiaux);
-        // In name order. An object shared by several variables is registered once.
-        for (auto it = variables.begin(); it != variables.end();) {
-            Valeur& v = it->second;
-            bool retire = false;
-            switch (v.type) {
-                case T_INSTANCE:
-                    if (auto o = v.objet<Instance>()) {
-                        if (instances.nouveau(o.get())) scene->ajouteInstance(o);
-                        retire = true;
-                    }
-                    break;
-                case T_ENTITE:
-                    if (auto o = v.objet<Entite>()) {
-                        if (entites.nouveau(o.get())) scene->ajouteEntite(o);
-                        retire = true;
-                    }
-                    break;
-                case T_TEXTURE:
-                    if (auto o = v.objet<Texture>()) {
-                        if (textures.nouveau(o.get())) {
-                            o->nom = it->first;
-                            scene->ajouteTexture(o);
-                        }
-                        retire = true;
-                    }
-                    break;
-                case T_MATERIAL:
-                    if (auto o = v.objet<Material>())
-                        if (materiaux.nouveau(o.get())) scene->ajouteMaterial(o);
-                    retire = true;
-                    break;
-                default:
-                    break;
-            }
-            it = retire ? variables.erase(it) : std::next(it);
-        }
-
-        // An instance keeps its entity alive even when no variable holds it any more (it was
-        // destroyed or reassigned): the scene takes it too, so that robots are found and
-        // animated like any other.
-        for (const auto& instance : scene->instances) {
-            auto ie = std::dynamic_pointer_cast<InstanceEntite>(instance);
-            if (ie && ie->entite && entites.nouveau(ie->entite.get()))
-                scene->ajouteEntite(ie->entite);
-        }
-        // Likewise a texture that only a registered mesh still holds must be installed.
-        for (const auto& entite : scene->entites) {
-            auto mesh = std::dynamic_pointer_cast<Mesh>(entite);
-            if (mesh && mesh->textureTenue && textures.nouveau(mesh->textureTenue.get()))
-                scene->ajouteTexture(mesh->textureTenue);
-        }
-
-        console << "  " << scene->nbEntites() << " entité(s) lue(s)\n";
-        console << "  " << scene->nbTextures() << " textures(s) lue(s)\n";
-        console << "  " << scene->nbLumieres() << " lumière(s) lue(s)\n";
-        console << "  " << scene->nbInstances() << " instance(s) d'entité ajoutée(s)\n";
-    }
-    console << "\033[0m";
     return 0;
 }

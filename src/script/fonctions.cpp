@@ -1,43 +1,141 @@
-// The builtin table, the argument checks every builtin shares, and the builtins that build
-// or change plain values: instances, lights, colours, matrices, materials, gravity.
+// The builtin table with each row's signature, the checks a call goes through before its
+// handler runs, and the builtins that build or change plain values: instances, lights,
+// colours, matrices, materials, gravity.
 #include "script/fonctions.h"
 
 #include <algorithm>
-#include <cstring>
+#include <iterator>
 
 #include "commun/console.h"
 #include "geometrie/mesh.h"
+#include "metaball/metaballzone.h"
+#include "robot/robot.h"
 #include "scene/scene.h"
 #include "script/script.h"
 
+// ---------------------------------------------------------------------------------------
+// Signatures
+
+namespace {
+constexpr Parametre ENTIER = parValeur(T_INT);
+constexpr Parametre NOMBRE = parValeur(T_FLOAT, bitType(T_INT));
+constexpr Parametre BOOLEEN = parValeur(T_BOOL);
+constexpr Parametre CHAINE = parValeur(T_STRING);
+constexpr Parametre POINT = parValeur(T_POINT);
+constexpr Parametre COULEUR = parValeur(T_COULEUR);
+constexpr Parametre MATRICE = parValeur(T_MATRICE);
+constexpr Parametre QUELCONQUE = parValeur(T_VOID, TOUS_LES_TYPES).siNul(Nul::Accepte);
+
+// The matrix a builtin changes: a matrix variable, or an entity's or instance's own matrix.
+// Rows word its null box "initialisé" or, with `accorde`, "initialisée".
+constexpr Parametre matriceCible(bool accorde) {
+    return parAdresse(T_MATRICE, bitType(T_ENTITE) | bitType(T_INSTANCE))
+        .siNul(Nul::Refuse, accorde ? "pointeur sur une matrice non initialisée"
+                                    : "pointeur sur une matrice non initialisé");
+}
+
+// An entity variable whose object must be of class `c`.
+constexpr Parametre entiteCible(Classe c, const char* texteNul, const char* texteClasse) {
+    return parAdresse(T_ENTITE).siNul(Nul::Refuse, texteNul).deClasse(c, texteClasse);
+}
+constexpr Parametre meshCible(const char* texteClasse) {
+    return entiteCible(Classe::Mesh, "pointeur sur mesh non initialisé", texteClasse);
+}
+constexpr Parametre robotCible(const char* texteClasse) {
+    return entiteCible(Classe::Robot, "pointeur sur robot non initialisé", texteClasse);
+}
+
+template <std::size_t N>
+constexpr std::array<Parametre, N> repete(const Parametre& p) {
+    std::array<Parametre, N> r{};
+    for (std::size_t i = 0; i < N; ++i) r[i] = p;
+    return r;
+}
+template <std::size_t A, std::size_t B>
+constexpr std::array<Parametre, A + B> suite(const std::array<Parametre, A>& a,
+                                             const std::array<Parametre, B>& b) {
+    std::array<Parametre, A + B> r{};
+    for (std::size_t i = 0; i < A; ++i) r[i] = a[i];
+    for (std::size_t i = 0; i < B; ++i) r[A + i] = b[i];
+    return r;
+}
+
+constexpr const char* SCALE_MESH_SEULEMENT = "La fonction 'scale' ne s'applique qu'à des mesh !";
+
+constexpr std::array P_INSTANCIE{
+    parAdresse(T_ENTITE).siNul(Nul::Refuse, "pointeur sur une entité non initialisée")};
+constexpr std::array P_WAVEFRONT{CHAINE, BOOLEEN};
+constexpr std::array P_LUMIERE{BOOLEEN, POINT,  NOMBRE, POINT,  COULEUR, COULEUR, COULEUR,
+                               NOMBRE,  NOMBRE, NOMBRE, NOMBRE, NOMBRE,  BOOLEEN};
+constexpr std::array P_DETRUIT{QUELCONQUE};
+constexpr auto P_RGB = repete<3>(ENTIER);
+constexpr auto P_RGBA = repete<4>(ENTIER);
+constexpr auto P_MATRICE = repete<16>(NOMBRE);
+constexpr std::array P_TEXTURE{CHAINE};
+constexpr std::array P_SET_MATRICE{matriceCible(false), MATRICE};
+constexpr std::array P_SCALE{meshCible(SCALE_MESH_SEULEMENT), NOMBRE};
+constexpr std::array P_ROTATE{meshCible(SCALE_MESH_SEULEMENT), POINT, NOMBRE};
+constexpr std::array P_TRANSLATE{meshCible(SCALE_MESH_SEULEMENT), POINT};
+constexpr std::array P_MATRICE_SCALE{matriceCible(false), POINT};
+constexpr std::array P_MATRICE_TRANSLATE{matriceCible(true), POINT};
+constexpr std::array P_MATRICE_ROTATE{matriceCible(true), POINT.siNul(Nul::Ignore), ENTIER};
+constexpr std::array P_SET_TEXTURE{meshCible("Les textures ne s'applique qu'à des mesh !"),
+                                   parAdresse(T_TEXTURE).siNul(Nul::Accepte)};
+constexpr std::array P_MATERIAL{COULEUR, COULEUR, COULEUR, COULEUR, NOMBRE};
+constexpr std::array P_SET_MATERIAL{meshCible("Les materiaux ne s'applique qu'à des mesh !"),
+                                    parValeur(T_MATERIAL).siNul(Nul::Accepte)};
+constexpr auto P_ROBOT = suite(
+    repete<15>(NOMBRE),
+    repete<11>(parAdresse(T_ENTITE).deClasse(
+        Classe::Mesh,
+        "Les paramètres de la fonction 'robot' de type 'entité' doivent être des mesh !")));
+constexpr std::array P_REPERES{robotCible("setRobotReperes ne s'applique qu'à des robot !"),
+                               BOOLEEN};
+constexpr std::array P_COORD{robotCible("setArticulationCoord ne s'applique qu'à des robot !"),
+                             ENTIER, ENTIER, ENTIER, ENTIER};
+constexpr std::array P_PRECISION{
+    robotCible("setRobotPrecisionProgrammeMGI ne s'applique qu'à des robot !"), NOMBRE};
+constexpr std::array P_ZONE{NOMBRE, ENTIER, NOMBRE};
+constexpr std::array P_METABALL{
+    entiteCible(Classe::ZoneMetaball, "pointeur sur une MetaballZone non initialisée",
+                "addMetaballEx ne s'applique qu'à des objets de type MetaballZone !"),
+    CHAINE, NOMBRE, CHAINE, POINT, NOMBRE};
+constexpr std::array P_GRAVITE{parAdresse(T_INSTANCE), BOOLEEN};
+}  // namespace
+
+// Each row: the name, the handler, the signature, and the type of the null result of a
+// failed check (void: no result).
 const FonctionPredefinie fonctions_predefinies[] = {
-    {"instancieEntite", &Script::instancieEntite, 1},
-    {"chargeWaveFront", &Script::chargeWaveFront, 2},
-    {"insertLumiere", &Script::insertLumiere, 13},
-    {"detruit", &Script::detruit, 1},
-    {"rgb", &Script::rgb, 3},
-    {"rgba", &Script::rgba, 4},
-    {"matrice", &Script::matrice, 16},
-    {"chargeTexture", &Script::chargeTexture, 1},
-    {"setMatrice", &Script::setMatrice, 2},
-    {"scale", &Script::scale, 2},
-    {"rotate", &Script::rotate, 3},
-    {"translate", &Script::translate, 2},
-    {"matriceScale", &Script::matriceScale, 2},
-    {"matriceTranslate", &Script::matriceTranslate, 2},
-    {"matriceRotate", &Script::matriceRotate, 3},
-    {"setTexture", &Script::setTexture, 2},
-    {"creerMaterial", &Script::creerMaterial, 5},
-    {"setMaterial", &Script::setMaterial, 2},
-    {"robot", &Script::robot, 26},
-    {"setRobotReperes", &Script::setRobotReperes, 2},
-    {"setRobotCoordArticulaires", &Script::setRobotCoordArticulaires, 5},
-    {"setRobotPrecisionProgrammeMGI", &Script::setRobotPrecisionProgrammeMGI, 2},
-    {"metaballzone", &Script::metaballzone, 3},
-    {"addMetaballEx", &Script::addMetaballEx, 6},
-    {"subitGravite", &Script::subitGravite, 2},
+    FonctionPredefinie("instancieEntite", &Script::instancieEntite, P_INSTANCIE, T_INSTANCE)
+        .siObjetRefuse(T_VOID),
+    FonctionPredefinie("chargeWaveFront", &Script::chargeWaveFront, P_WAVEFRONT, T_ENTITE)
+        .dansLOrdre(),
+    {"insertLumiere", &Script::insertLumiere, P_LUMIERE, T_VOID},
+    {"detruit", &Script::detruit, P_DETRUIT, T_VOID},
+    {"rgb", &Script::rgb, P_RGB, T_COULEUR},
+    {"rgba", &Script::rgba, P_RGBA, T_COULEUR},
+    {"matrice", &Script::matrice, P_MATRICE, T_VOID},
+    {"chargeTexture", &Script::chargeTexture, P_TEXTURE, T_TEXTURE},
+    {"setMatrice", &Script::setMatrice, P_SET_MATRICE, T_VOID},
+    {"scale", &Script::scale, P_SCALE, T_POINTEUR},
+    {"rotate", &Script::rotate, P_ROTATE, T_VOID},
+    {"translate", &Script::translate, P_TRANSLATE, T_POINTEUR},
+    {"matriceScale", &Script::matriceScale, P_MATRICE_SCALE, T_VOID},
+    {"matriceTranslate", &Script::matriceTranslate, P_MATRICE_TRANSLATE, T_VOID},
+    {"matriceRotate", &Script::matriceRotate, P_MATRICE_ROTATE, T_VOID},
+    {"setTexture", &Script::setTexture, P_SET_TEXTURE, T_VOID},
+    {"creerMaterial", &Script::creerMaterial, P_MATERIAL, T_VOID},
+    {"setMaterial", &Script::setMaterial, P_SET_MATERIAL, T_VOID},
+    {"robot", &Script::robot, P_ROBOT, T_POINTEUR},
+    {"setRobotReperes", &Script::setRobotReperes, P_REPERES, T_VOID},
+    {"setRobotCoordArticulaires", &Script::setRobotCoordArticulaires, P_COORD, T_VOID},
+    {"setRobotPrecisionProgrammeMGI", &Script::setRobotPrecisionProgrammeMGI, P_PRECISION,
+     T_VOID},
+    {"metaballzone", &Script::metaballzone, P_ZONE, T_VOID},
+    {"addMetaballEx", &Script::addMetaballEx, P_METABALL, T_VOID},
+    {"subitGravite", &Script::subitGravite, P_GRAVITE, T_VOID},
 };
-const int nb_fonctions_predefinies = 25;
+const int nb_fonctions_predefinies = static_cast<int>(std::size(fonctions_predefinies));
 
 int chercheFonction(const std::string& nom) {
     if (nom.empty() || nom.size() >= sizeof(FonctionPredefinie::nom)) return -1;
@@ -45,6 +143,9 @@ int chercheFonction(const std::string& nom) {
         if (nom == fonctions_predefinies[i].nom) return i;
     return -1;
 }
+
+// ---------------------------------------------------------------------------------------
+// Argument checks
 
 namespace {
 const char* const TITRE_BUG = "erreur: c'est plein de bug ton truc...";
@@ -58,43 +159,70 @@ std::string texteMauvaisType(const char* fonction, int position, const std::stri
            valeur + " est du type\n\n  '" + reel + "'";
 }
 
-const float UN_SUR_255 = 0.003921569f;
-
-// Copies the 16 numbers only: the target may be the matrix an entity or instance is built on.
-void copieMatrice(CMatrice& cible, const CMatrice& source) {
-    std::copy(source.m, source.m + 16, cible.m);
+bool accepte(const Parametre& p, int32_t type) {
+    return type >= 0 && type <= T_MATERIAL && (p.acceptes & bitType(type)) != 0;
 }
 
-Valeur couleurNulle() { return Valeur::objetDe<RGBA>(T_COULEUR, nullptr); }
+// A value of an accepted type as a value of the expected one.
+Valeur convertie(const Valeur& v, int32_t type) {
+    if (type == T_FLOAT && v.type == T_INT) return Valeur::reel(static_cast<float>(v.scalaire.i));
+    if (type == T_MATRICE && (v.type == T_ENTITE || v.type == T_INSTANCE)) {
+        // The object's own placement matrix, shared: the value keeps the object alive.
+        std::shared_ptr<CMatrice> m;
+        if (v.type == T_ENTITE) {
+            if (auto e = v.objet<Entite>()) m = std::shared_ptr<CMatrice>(e, e.get());
+        } else if (auto i = v.objet<Instance>()) {
+            m = std::shared_ptr<CMatrice>(i, i.get());
+        }
+        return Valeur::objetDe(T_MATRICE, m);
+    }
+    return v;
+}
+
+bool estDeClasse(const Entite& e, Classe c) {
+    switch (c) {
+        case Classe::Mesh:
+            return dynamic_cast<const Mesh*>(&e) != nullptr;
+        case Classe::Robot:
+            return dynamic_cast<const Robot*>(&e) != nullptr;
+        case Classe::ZoneMetaball:
+            return dynamic_cast<const MetaballZone*>(&e) != nullptr;
+        case Classe::Toute:
+            break;
+    }
+    return true;
+}
+
+// The result of a failed call: void, or a null object of the row's type.
+Valeur resultatNul(int32_t type) {
+    return type == T_VOID ? Valeur() : Valeur::objetDe<void>(type, nullptr);
+}
 }  // namespace
 
-// ---------------------------------------------------------------------------------------
-// Argument checks
-
-bool Script::verifie_parametre(int fonction, int position, int32_t attendu, Valeur& v) {
-    if (v.type == attendu) return true;
-    if (attendu == T_FLOAT && v.type == T_INT) {
-        v = Valeur::reel(static_cast<float>(v.scalaire.i));
+bool Script::verifie_parametre(const FonctionPredefinie& f, int position, const Parametre& p,
+                               Valeur& v) {
+    if (accepte(p, v.type)) {
+        v = convertie(v, p.type);
         return true;
     }
-    console.boiteMessage(texteMauvaisType(fonctions_predefinies[fonction].nom, position,
-                                          nom_type(attendu), texte_valeur(v), nom_type(v.type)),
-                         TITRE_BUG);
+    console.boiteMessage(
+        texteMauvaisType(f.nom, position, nom_type(p.type), texte_valeur(v), nom_type(v.type)),
+        TITRE_BUG);
     return false;
 }
 
-bool Script::dereference_parametre(int fonction, int position, int32_t attendu, Valeur& v) {
-    const char* nom = fonctions_predefinies[fonction].nom;
+bool Script::dereference_parametre(const FonctionPredefinie& f, int position, const Parametre& p,
+                                   Valeur& v) {
     if (v.type != T_POINTEUR) {
         console.boiteMessage(
-            texteMauvaisType(nom, position, "pointeur", texte_valeur(v), nom_type(v.type)),
+            texteMauvaisType(f.nom, position, "pointeur", texte_valeur(v), nom_type(v.type)),
             TITRE_BUG_POINTEUR);
         return false;
     }
     auto nomVariable = v.objet<std::string>();
     if (!nomVariable) {
         console.boiteMessage("Le paramètre n° n\n " + std::to_string(position) +
-                                 " de la fonction " + nom + " est NULL !",
+                                 " de la fonction " + f.nom + " est NULL !",
                              TITRE_BUG_POINTEUR);
         return false;
     }
@@ -105,26 +233,62 @@ bool Script::dereference_parametre(int fonction, int position, int32_t attendu, 
         return false;
     }
     const Valeur& variable = it->second;
-    if (variable.type == attendu) {
-        v = variable;
+    if (accepte(p, variable.type)) {
+        v = convertie(variable, p.type);
         return true;
     }
-    if (attendu == T_MATRICE && (variable.type == T_ENTITE || variable.type == T_INSTANCE)) {
-        // The object's own placement matrix, shared: the value keeps the object alive.
-        std::shared_ptr<CMatrice> m;
-        if (variable.type == T_ENTITE) {
-            if (auto e = variable.objet<Entite>()) m = std::shared_ptr<CMatrice>(e, e.get());
-        } else if (auto i = variable.objet<Instance>()) {
-            m = std::shared_ptr<CMatrice>(i, i.get());
-        }
-        v = Valeur::objetDe(T_MATRICE, m);
-        return true;
-    }
-    console.boiteMessage(texteMauvaisType(nom, position, "*" + nom_type(attendu), texte_valeur(v),
-                                          "*" + nom_type(variable.type)) +
+    console.boiteMessage(texteMauvaisType(f.nom, position, "*" + nom_type(p.type),
+                                          texte_valeur(v), "*" + nom_type(variable.type)) +
                              "\n Et le cast est impossible.",
                          TITRE_BUG_POINTEUR);
     return false;
+}
+
+bool Script::verifie_signature(const FonctionPredefinie& f, std::vector<Valeur>& arguments,
+                               Valeur& echec) {
+    const int n = static_cast<int>(arguments.size());
+    if (f.nb_parametres >= 0 && n != f.nb_parametres) {
+        echec = resultatNul(f.echec);
+        return false;
+    }
+    // Types first, all of them, from the last argument unless the row says otherwise.
+    for (int k = 0; k < n; ++k) {
+        const int i = f.typesDansLOrdre ? k : n - 1 - k;
+        const Parametre& p = f.parametre(i);
+        if (!(p.adresse ? dereference_parametre(f, i + 1, p, arguments[i])
+                        : verifie_parametre(f, i + 1, p, arguments[i]))) {
+            echec = resultatNul(f.echec);
+            return false;
+        }
+    }
+    // Then the objects, from the first argument: null, then of the wrong class.
+    for (int i = 0; i < n; ++i) {
+        const Parametre& p = f.parametre(i);
+        const Valeur& v = arguments[i];
+        if (!v.estObjet()) continue;
+        if (!v.adresse()) {
+            if (p.nul == Nul::Accepte) continue;
+            if (p.nul == Nul::Refuse) signaleObjetNul(f, i + 1, p);
+            echec = resultatNul(f.echecObjet);
+            return false;
+        }
+        if (p.classe != Classe::Toute && !estDeClasse(*v.objet<Entite>(), p.classe)) {
+            console.boiteMessage(p.texteClasse, "erreur de type");
+            echec = resultatNul(f.echecObjet);
+            return false;
+        }
+    }
+    return true;
+}
+
+void Script::signaleObjetNul(const FonctionPredefinie& f, int position, const Parametre& p) {
+    if (p.texteNul)
+        console.boiteMessage(p.texteNul, "erreur de pointeur");
+    else
+        console.boiteMessage(std::string("La fonction\n\n ") + f.nom +
+                                 "\n\nreçoit en paramètre n°" + std::to_string(position) +
+                                 " un objet non initialisé (détruit ou mal construit) !",
+                             "erreur de pointeur");
 }
 
 std::vector<Valeur> Script::depileArguments(int nb) {
@@ -133,77 +297,55 @@ std::vector<Valeur> Script::depileArguments(int nb) {
     return arguments;
 }
 
-bool Script::verifieArguments(int fonction, std::vector<Valeur>& arguments,
-                              const std::vector<Attendu>& attendus, bool dansLOrdre) {
-    if (arguments.size() != attendus.size()) return false;
-    const int n = static_cast<int>(attendus.size());
-    for (int k = 0; k < n; ++k) {
-        const int i = dansLOrdre ? k : n - 1 - k;
-        const bool ok = attendus[i].adresse
-                            ? dereference_parametre(fonction, i + 1, attendus[i].type, arguments[i])
-                            : verifie_parametre(fonction, i + 1, attendus[i].type, arguments[i]);
-        if (!ok) return false;
-    }
-    return true;
-}
-
-bool Script::exigeObjet(int fonction, int position, const Valeur& v) {
-    if (v.adresse()) return true;
-    console.boiteMessage(std::string("La fonction\n\n ") + fonctions_predefinies[fonction].nom +
-                             "\n\nreçoit en paramètre n°" + std::to_string(position) +
-                             " un objet non initialisé (détruit ou mal construit) !",
-                         "erreur de pointeur");
-    return false;
-}
-
 // ---------------------------------------------------------------------------------------
-// Builtins on plain values
+// Builtins on plain values (their arguments are checked against the row already)
 
-Valeur Script::instancieEntite(int fonction, int nb) {
-    auto a = depileArguments(nb);
-    if (!verifieArguments(fonction, a, {{T_ENTITE, true}}))
-        return Valeur::objetDe<Instance>(T_INSTANCE, nullptr);
-    auto entite = a[0].objet<Entite>();
-    if (!entite) {
-        console.boiteMessage("pointeur sur une entité non initialisée", "erreur de pointeur");
-        return valeur_nulle;
-    }
-    return Valeur::objetDe<Instance>(T_INSTANCE, std::make_shared<InstanceEntite>(entite));
+namespace {
+const float UN_SUR_255 = 0.003921569f;
+
+// Copies the 16 numbers only: the target may be the matrix an entity or instance is built on.
+void copieMatrice(CMatrice& cible, const CMatrice& source) {
+    std::copy(source.m, source.m + 16, cible.m);
 }
 
-Valeur Script::insertLumiere(int fonction, int nb) {
-    auto a = depileArguments(nb);
-    if (!verifieArguments(fonction, a,
-                          {{T_BOOL, false},
-                           {T_POINT, false},
-                           {T_FLOAT, false},
-                           {T_POINT, false},
-                           {T_COULEUR, false},
-                           {T_COULEUR, false},
-                           {T_COULEUR, false},
-                           {T_FLOAT, false},
-                           {T_FLOAT, false},
-                           {T_FLOAT, false},
-                           {T_FLOAT, false},
-                           {T_FLOAT, false},
-                           {T_BOOL, false}}))
-        return valeur_nulle;
-    for (int i : {1, 3, 4, 5, 6})
-        if (!exigeObjet(fonction, i + 1, a[i])) return valeur_nulle;
+// The target matrix (argument 1) multiplied on the right by `m`.
+void composeMatrice(const Valeur& cible, const CMatrice& m) {
+    auto c = cible.objet<CMatrice>();
+    copieMatrice(*c, *c * m);
+}
 
+RGBA couleurDe(const Valeur& v) {
+    auto c = v.objet<RGBA>();
+    return RGBA(c->r, c->g, c->b, c->a);
+}
+
+CVecteur vecteurDe(const Valeur& v) {
+    auto p = v.objet<CVecteur>();
+    return CVecteur(p->x, p->y, p->z);
+}
+
+// A colour from integer components 0..255 (not clamped).
+Valeur couleur(const std::vector<Valeur>& a, float alpha) {
+    auto c = std::make_shared<RGBA>(a[0].scalaire.i * UN_SUR_255, a[1].scalaire.i * UN_SUR_255,
+                                    a[2].scalaire.i * UN_SUR_255, alpha);
+    return Valeur::objetDe(T_COULEUR, c);
+}
+}  // namespace
+
+Valeur Script::instancieEntite(const std::vector<Valeur>& a) {
+    return Valeur::objetDe<Instance>(T_INSTANCE,
+                                     std::make_shared<InstanceEntite>(a[0].objet<Entite>()));
+}
+
+Valeur Script::insertLumiere(const std::vector<Valeur>& a) {
     auto l = std::make_shared<Lumiere>();
-    auto position = a[1].objet<CVecteur>();
-    auto direction = a[3].objet<CVecteur>();
-    auto couleur = [&](int i) {
-        auto c = a[i].objet<RGBA>();
-        return RGBA(c->r, c->g, c->b, c->a);
-    };
     l->fixeObservateur = a[0].booleenVal();
-    l->ambiante = couleur(4);
-    l->diffuse = couleur(5);
-    l->speculaire = couleur(6);
-    l->position = CHomoVecteur(position->x, position->y, position->z, a[2].scalaire.f);
-    CVecteur d(direction->x, direction->y, direction->z);
+    l->ambiante = couleurDe(a[4]);
+    l->diffuse = couleurDe(a[5]);
+    l->speculaire = couleurDe(a[6]);
+    const CVecteur position = vecteurDe(a[1]);
+    l->position = CHomoVecteur(position.x, position.y, position.z, a[2].scalaire.f);
+    const CVecteur d = vecteurDe(a[3]);
     l->direction = d.norme() < 0.0001f ? CVecteur(0, 0, 0) : d.normalise();
     l->exposant = a[7].scalaire.f;
     l->coupure = a[8].scalaire.f;
@@ -216,36 +358,19 @@ Valeur Script::insertLumiere(int fonction, int nb) {
     return valeur_nulle;
 }
 
-Valeur Script::detruit(int, int nb) {
-    auto a = depileArguments(nb);
-    for (Valeur& v : a) detruit_valeur(v);
+Valeur Script::detruit(const std::vector<Valeur>& a) {
+    // A copy shares the argument's object: releasing it releases the object for all.
+    for (Valeur v : a) detruit_valeur(v);
     return valeur_nulle;
 }
 
-Valeur Script::rgb(int fonction, int nb) {
-    auto a = depileArguments(nb);
-    if (!verifieArguments(fonction, a, {{T_INT, false}, {T_INT, false}, {T_INT, false}}))
-        return couleurNulle();
-    return Valeur::objetDe(T_COULEUR, std::make_shared<RGBA>(a[0].scalaire.i * UN_SUR_255,
-                                                             a[1].scalaire.i * UN_SUR_255,
-                                                             a[2].scalaire.i * UN_SUR_255, 1.0f));
+Valeur Script::rgb(const std::vector<Valeur>& a) { return couleur(a, 1.0f); }
+
+Valeur Script::rgba(const std::vector<Valeur>& a) {
+    return couleur(a, a[3].scalaire.i * UN_SUR_255);
 }
 
-Valeur Script::rgba(int fonction, int nb) {
-    auto a = depileArguments(nb);
-    if (!verifieArguments(fonction, a,
-                          {{T_INT, false}, {T_INT, false}, {T_INT, false}, {T_INT, false}}))
-        return couleurNulle();
-    return Valeur::objetDe(
-        T_COULEUR,
-        std::make_shared<RGBA>(a[0].scalaire.i * UN_SUR_255, a[1].scalaire.i * UN_SUR_255,
-                               a[2].scalaire.i * UN_SUR_255, a[3].scalaire.i * UN_SUR_255));
-}
-
-Valeur Script::matrice(int fonction, int nb) {
-    auto a = depileArguments(nb);
-    if (!verifieArguments(fonction, a, std::vector<Attendu>(16, {T_FLOAT, false})))
-        return valeur_nulle;
+Valeur Script::matrice(const std::vector<Valeur>& a) {
     auto m = std::make_shared<CMatrice>();
     // The numbers come row by row; the storage is column-major.
     for (int ligne = 0; ligne < 4; ++ligne)
@@ -254,93 +379,40 @@ Valeur Script::matrice(int fonction, int nb) {
     return Valeur::objetDe(T_MATRICE, m);
 }
 
-Valeur Script::setMatrice(int fonction, int nb) {
-    auto a = depileArguments(nb);
-    if (!verifieArguments(fonction, a, {{T_MATRICE, true}, {T_MATRICE, false}}))
-        return valeur_nulle;
-    auto cible = a[0].objet<CMatrice>();
-    if (!cible) {
-        console.boiteMessage("pointeur sur une matrice non initialisé", "erreur de pointeur");
-        return valeur_nulle;
-    }
-    if (!exigeObjet(fonction, 2, a[1])) return valeur_nulle;
-    copieMatrice(*cible, *a[1].objet<CMatrice>());
+Valeur Script::setMatrice(const std::vector<Valeur>& a) {
+    copieMatrice(*a[0].objet<CMatrice>(), *a[1].objet<CMatrice>());
     return valeur_nulle;
 }
 
-Valeur Script::matriceScale(int fonction, int nb) {
-    auto a = depileArguments(nb);
-    if (!verifieArguments(fonction, a, {{T_MATRICE, true}, {T_POINT, false}})) return valeur_nulle;
-    auto cible = a[0].objet<CMatrice>();
-    if (!cible) {
-        console.boiteMessage("pointeur sur une matrice non initialisé", "erreur de pointeur");
-        return valeur_nulle;
-    }
-    if (!exigeObjet(fonction, 2, a[1])) return valeur_nulle;
-    auto s = a[1].objet<CVecteur>();
-    copieMatrice(*cible, *cible * CMatrice::echelle(s->x, s->y, s->z));
+Valeur Script::matriceScale(const std::vector<Valeur>& a) {
+    const CVecteur s = vecteurDe(a[1]);
+    composeMatrice(a[0], CMatrice::echelle(s.x, s.y, s.z));
     return valeur_nulle;
 }
 
-Valeur Script::matriceTranslate(int fonction, int nb) {
-    auto a = depileArguments(nb);
-    if (!verifieArguments(fonction, a, {{T_MATRICE, true}, {T_POINT, false}})) return valeur_nulle;
-    auto cible = a[0].objet<CMatrice>();
-    if (!cible) {
-        console.boiteMessage("pointeur sur une matrice non initialisée", "erreur de pointeur");
-        return valeur_nulle;
-    }
-    if (!exigeObjet(fonction, 2, a[1])) return valeur_nulle;
-    auto v = a[1].objet<CVecteur>();
-    copieMatrice(*cible, *cible * CMatrice::translation(CVecteur(v->x, v->y, v->z)));
+Valeur Script::matriceTranslate(const std::vector<Valeur>& a) {
+    composeMatrice(a[0], CMatrice::translation(vecteurDe(a[1])));
     return valeur_nulle;
 }
 
-Valeur Script::matriceRotate(int fonction, int nb) {
-    auto a = depileArguments(nb);
-    if (!verifieArguments(fonction, a, {{T_MATRICE, true}, {T_POINT, false}, {T_INT, false}}))
-        return valeur_nulle;
-    auto cible = a[0].objet<CMatrice>();
-    if (!cible) {
-        console.boiteMessage("pointeur sur une matrice non initialisée", "erreur de pointeur");
-        return valeur_nulle;
-    }
-    auto axe = a[1].objet<CVecteur>();
-    if (!axe) return valeur_nulle;
-    copieMatrice(*cible, *cible * CMatrice::rotation(CVecteur(axe->x, axe->y, axe->z),
-                                                     static_cast<float>(a[2].scalaire.i)));
+Valeur Script::matriceRotate(const std::vector<Valeur>& a) {
+    composeMatrice(a[0],
+                   CMatrice::rotation(vecteurDe(a[1]), static_cast<float>(a[2].scalaire.i)));
     return valeur_nulle;
 }
 
-Valeur Script::creerMaterial(int fonction, int nb) {
-    auto a = depileArguments(nb);
-    if (!verifieArguments(fonction, a,
-                          {{T_COULEUR, false},
-                           {T_COULEUR, false},
-                           {T_COULEUR, false},
-                           {T_COULEUR, false},
-                           {T_FLOAT, false}}))
-        return valeur_nulle;
-    for (int i = 0; i < 4; ++i)
-        if (!exigeObjet(fonction, i + 1, a[i])) return valeur_nulle;
-    auto couleur = [&](int i) {
-        auto c = a[i].objet<RGBA>();
-        return RGBA(c->r, c->g, c->b, c->a);
-    };
+Valeur Script::creerMaterial(const std::vector<Valeur>& a) {
     auto m = std::make_shared<Material>();
     // Arguments 3 and 4 are the emission and specular colours, stored the other way round.
-    m->couleur1 = couleur(0);
-    m->couleur2 = couleur(1);
-    m->couleur3 = couleur(3);
-    m->couleur4 = couleur(2);
+    m->couleur1 = couleurDe(a[0]);
+    m->couleur2 = couleurDe(a[1]);
+    m->couleur3 = couleurDe(a[3]);
+    m->couleur4 = couleurDe(a[2]);
     m->brillance = a[4].scalaire.f;
     return Valeur::objetDe(T_MATERIAL, m);
 }
 
-Valeur Script::subitGravite(int fonction, int nb) {
-    auto a = depileArguments(nb);
-    if (!verifieArguments(fonction, a, {{T_INSTANCE, true}, {T_BOOL, false}})) return valeur_nulle;
-    if (!exigeObjet(fonction, 1, a[0])) return valeur_nulle;
+Valeur Script::subitGravite(const std::vector<Valeur>& a) {
     a[0].objet<Instance>()->tombe = a[1].booleenVal();
     return valeur_nulle;
 }

@@ -1,16 +1,112 @@
-// The table of the scene language's builtin functions.
+// The table of the scene language's builtin functions, each row with its whole signature:
+// the evaluator checks a call against it before the handler runs.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
+#include <string>
+#include <vector>
 
 #include "script/valeur.h"
 
 class Script;
 
+// The set bit of one type code, for the sets of accepted types.
+constexpr uint32_t bitType(int32_t type) { return 1u << type; }
+constexpr uint32_t TOUS_LES_TYPES = (1u << (T_MATERIAL + 1)) - 1;
+
+// What a null object in an argument does to the call.
+enum class Nul : uint8_t {
+    Refuse,   // a box ("erreur de pointeur"), and the call fails
+    Accepte,  // handed to the builtin as it is
+    Ignore,   // the call does nothing and says nothing
+};
+
+// The class an entity argument must be of.
+enum class Classe : uint8_t { Toute, Mesh, Robot, ZoneMetaball };
+
+// One argument of a builtin.
+struct Parametre {
+    int32_t type = T_VOID;  // the expected type, named in the messages
+    uint32_t acceptes = 0;  // the accepted types: others than `type` are converted to it where a
+                            // conversion exists (int to float, an object to its matrix)
+    bool adresse = false;               // written &variable: checked against the variable
+    Nul nul = Nul::Refuse;              // for object types only
+    const char* texteNul = nullptr;     // the box for a null object; null: the common text
+    Classe classe = Classe::Toute;      // for entities only
+    const char* texteClasse = nullptr;  // the box ("erreur de type") for another class
+
+    constexpr Parametre siNul(Nul regle, const char* texte = nullptr) const {
+        Parametre p = *this;
+        p.nul = regle;
+        p.texteNul = texte;
+        return p;
+    }
+    constexpr Parametre deClasse(Classe c, const char* texte) const {
+        Parametre p = *this;
+        p.classe = c;
+        p.texteClasse = texte;
+        return p;
+    }
+};
+
+// An argument passed as a value, of `type` or of one of `autres` (converted).
+constexpr Parametre parValeur(int32_t type, uint32_t autres = 0) {
+    return Parametre{type, bitType(type) | autres};
+}
+// An argument written &variable, the variable holding a `type` or one of `autres`.
+constexpr Parametre parAdresse(int32_t type, uint32_t autres = 0) {
+    Parametre p = parValeur(type, autres);
+    p.adresse = true;
+    return p;
+}
+
+// One builtin: its name, its handler and its signature. Rows are written as
+// {name, handler, parameters, failure result type}, with the modifiers below where needed.
 struct FonctionPredefinie {
-    char nom[32];
-    Valeur (Script::*fonction)(int fonction, int nb);
-    int32_t nb_parametres;  // -1: any count
+    using Gestionnaire = Valeur (Script::*)(const std::vector<Valeur>& arguments);
+
+    char nom[32] = {};
+    Gestionnaire fonction = nullptr;
+    int32_t nb_parametres = 0;  // -1: any count, every argument described by parametres[0]
+    const Parametre* parametres = nullptr;
+    int32_t echec = T_VOID;        // type of the null result of a failed type check
+    int32_t echecObjet = T_VOID;   // the same for a refused null object or class
+    bool typesDansLOrdre = false;  // types checked from the first argument (else the last)
+
+    template <std::size_t N, std::size_t M>
+    constexpr FonctionPredefinie(const char (&nom_)[N], Gestionnaire f,
+                                 const std::array<Parametre, M>& p, int32_t echec_)
+        : fonction(f),
+          nb_parametres(static_cast<int32_t>(std::size(p))),
+          parametres(p.data()),
+          echec(echec_),
+          echecObjet(echec_) {
+        static_assert(N <= sizeof(nom), "builtin name too long");
+        for (std::size_t i = 0; i < N; ++i) nom[i] = nom_[i];
+    }
+    // Any number of arguments, all described by the one parameter.
+    constexpr FonctionPredefinie quelconque() const {
+        FonctionPredefinie r = *this;
+        r.nb_parametres = -1;
+        return r;
+    }
+    // Another failure result for a refused null object or class.
+    constexpr FonctionPredefinie siObjetRefuse(int32_t type) const {
+        FonctionPredefinie r = *this;
+        r.echecObjet = type;
+        return r;
+    }
+    // Types checked from the first argument.
+    constexpr FonctionPredefinie dansLOrdre() const {
+        FonctionPredefinie r = *this;
+        r.typesDansLOrdre = true;
+        return r;
+    }
+    // The description of argument i (0-based).
+    const Parametre& parametre(int i) const { return parametres[nb_parametres < 0 ? 0 : i]; }
 };
 
 extern const FonctionPredefinie fonctions_predefinies[];

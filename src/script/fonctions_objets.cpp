@@ -9,33 +9,9 @@
 #include "metaball/metaballzone.h"
 #include "robot/robot.h"
 #include "scene/scene.h"
-#include "script/fonctions.h"
 #include "script/script.h"
 
 namespace {
-// The argument's entity when it is of class T; otherwise the row's box and null.
-template <class T>
-std::shared_ptr<T> entiteDe(const Valeur& v, const char* texteNul, const char* texteType) {
-    auto e = v.objet<Entite>();
-    if (!e) {
-        console.boiteMessage(texteNul, "erreur de pointeur");
-        return nullptr;
-    }
-    auto t = std::dynamic_pointer_cast<T>(e);
-    if (!t) console.boiteMessage(texteType, "erreur de type");
-    return t;
-}
-
-std::shared_ptr<Mesh> meshDe(const Valeur& v, const char* texteType) {
-    return entiteDe<Mesh>(v, "pointeur sur mesh non initialisé", texteType);
-}
-
-std::shared_ptr<Robot> robotDe(const Valeur& v, const char* texteType) {
-    return entiteDe<Robot>(v, "pointeur sur robot non initialisé", texteType);
-}
-
-const char* const SCALE_MESH_SEULEMENT = "La fonction 'scale' ne s'applique qu'à des mesh !";
-
 // Vertices moved by a script: the box must follow, since gravity, collisions and the
 // drawn bounding boxes read it.
 void recalculeBoite(Mesh& mesh) {
@@ -50,15 +26,27 @@ void recalculeBoite(Mesh& mesh) {
     }
 }
 
+// Every vertex p of the mesh becomes deplace(p); then the box follows.
+template <class F>
+void deplaceSommets(Mesh& mesh, F deplace) {
+    for (int i = 0; i < mesh.nbSommets(); ++i) {
+        const CVecteur p = deplace(mesh.getSomCoord(i));
+        mesh.setSomCoord(i, p.x, p.y, p.z);
+    }
+    recalculeBoite(mesh);
+}
+
+// The entity of a checked argument, of the class its row requires.
+template <class T>
+std::shared_ptr<T> entiteDe(const Valeur& v) {
+    return std::dynamic_pointer_cast<T>(v.objet<Entite>());
+}
+
 Valeur pointeurNul() { return Valeur::objetDe<std::string>(T_POINTEUR, nullptr); }
 Valeur entiteNulle() { return Valeur::objetDe<Entite>(T_ENTITE, nullptr); }
 }  // namespace
 
-Valeur Script::chargeWaveFront(int fonction, int nb) {
-    auto a = depileArguments(nb);
-    if (!verifieArguments(fonction, a, {{T_STRING, false}, {T_BOOL, false}}, true))
-        return entiteNulle();
-    if (!exigeObjet(fonction, 1, a[0])) return entiteNulle();
+Valeur Script::chargeWaveFront(const std::vector<Valeur>& a) {
     const std::string nom = *a[0].objet<std::string>();
 
     TableMateriaux materiaux;
@@ -79,96 +67,49 @@ Valeur Script::chargeWaveFront(int fonction, int nb) {
     return Valeur::objetDe<Entite>(T_ENTITE, mesh);
 }
 
-Valeur Script::chargeTexture(int fonction, int nb) {
-    auto a = depileArguments(nb);
-    const Valeur textureNulle = Valeur::objetDe<Texture>(T_TEXTURE, nullptr);
-    if (!verifieArguments(fonction, a, {{T_STRING, false}})) return textureNulle;
-    if (!exigeObjet(fonction, 1, a[0])) return textureNulle;
+Valeur Script::chargeTexture(const std::vector<Valeur>& a) {
     // Shows its own box when the file cannot be opened here or beside the scene.
     auto texture = ::chargeTexture(*a[0].objet<std::string>(), repertoire);
-    if (!texture) return textureNulle;
-    return Valeur::objetDe(T_TEXTURE, texture);
+    return Valeur::objetDe<Texture>(T_TEXTURE, texture);
 }
 
-Valeur Script::scale(int fonction, int nb) {
-    auto a = depileArguments(nb);
-    if (!verifieArguments(fonction, a, {{T_ENTITE, true}, {T_FLOAT, false}})) return pointeurNul();
-    auto mesh = meshDe(a[0], SCALE_MESH_SEULEMENT);
-    if (!mesh) return pointeurNul();
+Valeur Script::scale(const std::vector<Valeur>& a) {
     const float k = a[1].scalaire.f;
-    for (int i = 0; i < mesh->nbSommets(); ++i) {
-        CVecteur p = mesh->getSomCoord(i);
-        mesh->setSomCoord(i, k * p.x, k * p.y, k * p.z);
-    }
-    recalculeBoite(*mesh);
+    deplaceSommets(*entiteDe<Mesh>(a[0]), [k](const CVecteur& p) { return k * p; });
     return pointeurNul();
 }
 
-Valeur Script::rotate(int fonction, int nb) {
-    auto a = depileArguments(nb);
-    if (!verifieArguments(fonction, a, {{T_ENTITE, true}, {T_POINT, false}, {T_FLOAT, false}}))
-        return valeur_nulle;
-    auto mesh = meshDe(a[0], SCALE_MESH_SEULEMENT);
-    if (!mesh || !exigeObjet(fonction, 2, a[1])) return valeur_nulle;
+Valeur Script::rotate(const std::vector<Valeur>& a) {
+    auto mesh = entiteDe<Mesh>(a[0]);
     auto axe = a[1].objet<CVecteur>();
     mesh->appliqueMatrice(CMatrice::rotation(CVecteur(axe->x, axe->y, axe->z), a[2].scalaire.f));
     recalculeBoite(*mesh);
     return valeur_nulle;
 }
 
-Valeur Script::translate(int fonction, int nb) {
-    auto a = depileArguments(nb);
-    if (!verifieArguments(fonction, a, {{T_ENTITE, true}, {T_POINT, false}})) return pointeurNul();
-    auto mesh = meshDe(a[0], SCALE_MESH_SEULEMENT);
-    if (!mesh || !exigeObjet(fonction, 2, a[1])) return pointeurNul();
-    auto v = a[1].objet<CVecteur>();
-    for (int i = 0; i < mesh->nbSommets(); ++i) {
-        CVecteur p = mesh->getSomCoord(i);
-        mesh->setSomCoord(i, p.x + v->x, p.y + v->y, p.z + v->z);
-    }
-    recalculeBoite(*mesh);
+Valeur Script::translate(const std::vector<Valeur>& a) {
+    const CVecteur v = *a[1].objet<CVecteur>();
+    deplaceSommets(*entiteDe<Mesh>(a[0]), [&v](const CVecteur& p) { return p + v; });
     return pointeurNul();
 }
 
-Valeur Script::setTexture(int fonction, int nb) {
-    auto a = depileArguments(nb);
-    if (!verifieArguments(fonction, a, {{T_ENTITE, true}, {T_TEXTURE, true}})) return valeur_nulle;
-    auto mesh = meshDe(a[0], "Les textures ne s'applique qu'à des mesh !");
-    if (!mesh) return valeur_nulle;
-    mesh->setTexture(a[1].objet<Texture>());
+Valeur Script::setTexture(const std::vector<Valeur>& a) {
+    entiteDe<Mesh>(a[0])->setTexture(a[1].objet<Texture>());
     return valeur_nulle;
 }
 
-Valeur Script::setMaterial(int fonction, int nb) {
-    auto a = depileArguments(nb);
-    if (!verifieArguments(fonction, a, {{T_ENTITE, true}, {T_MATERIAL, false}}))
-        return valeur_nulle;
-    auto mesh = meshDe(a[0], "Les materiaux ne s'applique qu'à des mesh !");
-    if (!mesh) return valeur_nulle;
-    mesh->setMaterial(a[1].objet<Material>());
+Valeur Script::setMaterial(const std::vector<Valeur>& a) {
+    entiteDe<Mesh>(a[0])->setMaterial(a[1].objet<Material>());
     return valeur_nulle;
 }
 
-Valeur Script::robot(int fonction, int nb) {
-    auto a = depileArguments(nb);
-    std::vector<Attendu> attendus(15, {T_FLOAT, false});
-    attendus.insert(attendus.end(), 11, {T_ENTITE, true});
-    if (!verifieArguments(fonction, a, attendus)) return pointeurNul();
-
+Valeur Script::robot(const std::vector<Valeur>& a) {
+    // The numbers, then the links.
     std::array<float, 15> nombres;
-    for (int i = 0; i < 15; ++i) nombres[i] = a[i].scalaire.f;
+    for (std::size_t i = 0; i < nombres.size(); ++i) nombres[i] = a[i].scalaire.f;
     std::array<std::shared_ptr<Mesh>, 11> liens;
-    for (int i = 0; i < 11; ++i) {
-        const Valeur& v = a[15 + i];
-        if (!exigeObjet(fonction, 16 + i, v)) return pointeurNul();
-        liens[i] = std::dynamic_pointer_cast<Mesh>(v.objet<Entite>());
-        if (!liens[i]) {
-            console.boiteMessage(
-                "Les paramètres de la fonction 'robot' de type 'entité' doivent être des mesh !",
-                "erreur de type");
-            return pointeurNul();
-        }
-    }
+    for (std::size_t i = 0; i < liens.size(); ++i)
+        liens[i] = entiteDe<Mesh>(a[nombres.size() + i]);
     std::shared_ptr<Robot> r;
     try {
         r = std::make_shared<Robot>(nombres, liens, scene ? &scene->instances : nullptr);
@@ -182,62 +123,31 @@ Valeur Script::robot(int fonction, int nb) {
     return Valeur::objetDe<Entite>(T_ENTITE, r);
 }
 
-Valeur Script::setRobotReperes(int fonction, int nb) {
-    auto a = depileArguments(nb);
-    if (!verifieArguments(fonction, a, {{T_ENTITE, true}, {T_BOOL, false}})) return valeur_nulle;
-    auto r = robotDe(a[0], "setRobotReperes ne s'applique qu'à des robot !");
-    if (r) r->reperes = a[1].booleenVal();
+Valeur Script::setRobotReperes(const std::vector<Valeur>& a) {
+    entiteDe<Robot>(a[0])->reperes = a[1].booleenVal();
     return valeur_nulle;
 }
 
-Valeur Script::setRobotCoordArticulaires(int fonction, int nb) {
-    auto a = depileArguments(nb);
-    if (!verifieArguments(
-            fonction, a,
-            {{T_ENTITE, true}, {T_INT, false}, {T_INT, false}, {T_INT, false}, {T_INT, false}}))
-        return valeur_nulle;
-    auto r = robotDe(a[0], "setArticulationCoord ne s'applique qu'à des robot !");
-    if (r)
-        r->setCoordArticulaires(
-            static_cast<float>(a[1].scalaire.i), static_cast<float>(a[2].scalaire.i),
-            static_cast<float>(a[3].scalaire.i), static_cast<float>(a[4].scalaire.i));
+Valeur Script::setRobotCoordArticulaires(const std::vector<Valeur>& a) {
+    entiteDe<Robot>(a[0])->setCoordArticulaires(
+        static_cast<float>(a[1].scalaire.i), static_cast<float>(a[2].scalaire.i),
+        static_cast<float>(a[3].scalaire.i), static_cast<float>(a[4].scalaire.i));
     return valeur_nulle;
 }
 
-Valeur Script::setRobotPrecisionProgrammeMGI(int fonction, int nb) {
-    auto a = depileArguments(nb);
-    if (!verifieArguments(fonction, a, {{T_ENTITE, true}, {T_FLOAT, false}})) return valeur_nulle;
-    auto r = robotDe(a[0], "setRobotPrecisionProgrammeMGI ne s'applique qu'à des robot !");
-    if (r) r->precisionMGI = a[1].scalaire.f;
+Valeur Script::setRobotPrecisionProgrammeMGI(const std::vector<Valeur>& a) {
+    entiteDe<Robot>(a[0])->precisionMGI = a[1].scalaire.f;
     return valeur_nulle;
 }
 
-Valeur Script::metaballzone(int fonction, int nb) {
-    auto a = depileArguments(nb);
-    if (!verifieArguments(fonction, a, {{T_FLOAT, false}, {T_INT, false}, {T_FLOAT, false}}))
-        return valeur_nulle;
+Valeur Script::metaballzone(const std::vector<Valeur>& a) {
     auto zone = std::make_shared<MetaballZone>(a[0].scalaire.f, a[1].scalaire.i, a[2].scalaire.f);
     return Valeur::objetDe<Entite>(T_ENTITE, zone);
 }
 
-Valeur Script::addMetaballEx(int fonction, int nb) {
-    auto a = depileArguments(nb);
-    if (!verifieArguments(fonction, a,
-                          {{T_ENTITE, true},
-                           {T_STRING, false},
-                           {T_FLOAT, false},
-                           {T_STRING, false},
-                           {T_POINT, false},
-                           {T_FLOAT, false}}))
-        return valeur_nulle;
-    auto zone = entiteDe<MetaballZone>(
-        a[0], "pointeur sur une MetaballZone non initialisée",
-        "addMetaballEx ne s'applique qu'à des objets de type MetaballZone !");
-    if (!zone) return valeur_nulle;
-    for (int i : {1, 3, 4})
-        if (!exigeObjet(fonction, i + 1, a[i])) return valeur_nulle;
+Valeur Script::addMetaballEx(const std::vector<Valeur>& a) {
     auto position = a[4].objet<CVecteur>();
-    auto primitive = zone->ajoutePrimitive(
+    auto primitive = entiteDe<MetaballZone>(a[0])->ajoutePrimitive(
         *a[1].objet<std::string>(), a[2].scalaire.f, *a[3].objet<std::string>(),
         CVecteur(position->x, position->y, position->z), a[5].scalaire.f);
     // Published under a name of its own so that the scene takes it over with the rest.

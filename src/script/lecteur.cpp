@@ -4,11 +4,13 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <stdexcept>
 #include <system_error>
 
 #include "commun/console.h"
+#include "script/crochets.h"
 #include "script/script.h"
 
 namespace {
@@ -23,7 +25,7 @@ void inclureFichier(Script& script, ChaineCurseur& instruction) { script.inclure
 const MetaCommande meta_commandes[] = {
     {"include", inclureFichier},
 };
-const int nb_meta_commandes = 1;
+const int nb_meta_commandes = static_cast<int>(std::size(meta_commandes));
 
 // Codes the language does not accept; they are reported and kept.
 bool caractereRefuse(unsigned char c) {
@@ -38,6 +40,94 @@ std::string nomCanonique(const std::string& nom) {
     std::error_code erreur;
     std::filesystem::path p = std::filesystem::weakly_canonical(nom, erreur);
     return erreur ? nom : p.string();
+}
+
+// What one character does to the statement being cut out.
+enum class Etape { Suivant, Fin, Erreur };
+
+// One statement cut out of the stream into the statement buffer, character by character.
+class Decoupe {
+public:
+    Decoupe(char* tampon, int taille) : tampon_(tampon), taille_(taille) {}
+    // Stores or drops the character; Fin when the statement is complete (texte()), Erreur
+    // when reading must stop (the box is shown).
+    Etape lit(unsigned char c);
+    std::string texte() const { return std::string(tampon_, static_cast<std::size_t>(n_)); }
+    // Nothing but blanks, line ends and comments seen yet.
+    bool blanc() const { return blanc_; }
+
+private:
+    Etape horsChaine(unsigned char c);
+
+    char* tampon_;
+    int taille_;
+    int n_ = 0;
+    bool commentaire_ = false, chaine_ = false, meta_ = false, blanc_ = true;
+    CompteurCrochets crochets_;
+};
+
+Etape Decoupe::lit(unsigned char c) {
+    // 1. Line ends are never stored. They end a comment, and a meta-command's statement.
+    if (c == '\n' || c == '\r') {
+        commentaire_ = false;
+        return meta_ ? Etape::Fin : Etape::Suivant;
+    }
+    // 2. A comment is dropped.
+    if (commentaire_) return Etape::Suivant;
+    // 3. The buffer keeps room for a terminator.
+    if (n_ >= taille_ - 1) {
+        console.boiteMessage(
+            "Soit c'est ta phrase qu'est trop longue, soit c'est mon buffer qu'est trop petit !\n",
+            "t'es vraiment incorrigible");
+        return Etape::Erreur;
+    }
+    // 4. Anything else is stored.
+    tampon_[n_++] = static_cast<char>(c);
+    // 5. Inside a string only the closing quote counts.
+    if (chaine_) {
+        if (c == '"') chaine_ = false;
+        return Etape::Suivant;
+    }
+    // 6. Outside a string.
+    return horsChaine(c);
+}
+
+Etape Decoupe::horsChaine(unsigned char c) {
+    switch (c) {
+        case '/':
+            if (n_ >= 2 && tampon_[n_ - 2] == '/') {
+                n_ -= 2;
+                commentaire_ = true;
+            }
+            return Etape::Suivant;  // comment slashes and a lone slash leave `blanc_` alone
+        case '(':
+        case ')':
+        case '{':
+        case '}':
+            if (!crochets_.compte(static_cast<char>(c))) return Etape::Erreur;
+            break;
+        case '"':
+            chaine_ = true;
+            break;
+        case ';':
+            if (!crochets_.fermes()) return Etape::Erreur;
+            --n_;
+            return Etape::Fin;
+        case '#':
+            if (blanc_) meta_ = true;
+            break;
+        case ' ':
+        case '\t':
+            return Etape::Suivant;
+        default:
+            if (caractereRefuse(c))
+                console.boiteMessage(
+                    "Explique moi qu'est-ce que ce caractère fait là :" + std::to_string(c),
+                    "erreur");
+            break;
+    }
+    blanc_ = false;
+    return Etape::Suivant;
 }
 
 }  // namespace
@@ -129,100 +219,40 @@ void Script::execute_flux(std::istream& flux) {
     }
 }
 
+// The statement syntax cut out here (blanks are kept, line ends and comments dropped):
+//
+//   fichier     = { instruction | meta } ;
+//   instruction = texte ";" ;
+//   meta        = "#" texte fin-de-ligne ;     (only blanks before it in the statement)
+//   texte       = { caractere | chaine | "(" texte ")" | "{" texte "}" } ;
+//   chaine      = '"' { any character but '"' } '"' ;
+//   commentaire = "//" { any character } fin-de-ligne ;     (anywhere outside a string)
+//   caractere   = any character but '"', ';', a bracket or a line end ;
+//
+// A statement that a ";" ends inside brackets, or with a closing bracket too many, is an
+// error, and so is the end of the stream inside a statement.
 bool Script::lit_instruction(std::istream& flux, ChaineCurseur& instruction) {
     instruction.texte.clear();
     instruction.position = 0;
     if (!flux.good()) return false;
 
-    int n = 0;
-    bool commentaire = false, chaine = false, meta = false, blanc = true;
-    int parentheses = 0, accolades = 0;
+    Decoupe decoupe(tampon, TAILLE_TAMPON);
     for (;;) {
         int lu = flux.get();
         if (lu == std::char_traits<char>::eof() || lu == 255) break;
-        const unsigned char c = static_cast<unsigned char>(lu);
-
-        if (c == '\n' || c == '\r') {
-            commentaire = false;
-            if (meta) {
-                instruction.texte.assign(tampon, n);
+        switch (decoupe.lit(static_cast<unsigned char>(lu))) {
+            case Etape::Suivant:
+                break;
+            case Etape::Fin:
+                instruction.texte = decoupe.texte();
                 return true;
-            }
-            continue;
+            case Etape::Erreur:
+                return false;
         }
-        if (commentaire) continue;
-        if (n >= TAILLE_TAMPON - 1) {
-            console.boiteMessage(
-                "Soit c'est ta phrase qu'est trop longue, soit c'est mon buffer qu'est trop petit "
-                "!\n",
-                "t'es vraiment incorrigible");
-            return false;
-        }
-        tampon[n++] = static_cast<char>(c);
-
-        if (chaine) {
-            if (c == '"') chaine = false;
-            continue;
-        }
-        switch (c) {
-            case '/':
-                if (n >= 2 && tampon[n - 2] == '/') {
-                    n -= 2;
-                    commentaire = true;
-                }
-                continue;  // comment slashes and a lone slash leave the blank flag alone
-            case '(':
-                ++parentheses;
-                break;
-            case ')':
-                if (parentheses == 0) {
-                    console.boiteMessage("parenthèse ')' en trop", "erreur");
-                    return false;
-                }
-                --parentheses;
-                break;
-            case '{':
-                ++accolades;
-                break;
-            case '}':
-                if (accolades == 0) {
-                    console.boiteMessage("accolade '}' en trop", "erreur");
-                    return false;
-                }
-                --accolades;
-                break;
-            case '"':
-                chaine = true;
-                break;
-            case ';':
-                if (parentheses != 0 || accolades != 0) {
-                    console.boiteMessage(
-                        "';' inattendu : vous oubliez de fermer des parenthèse ou des accolades.",
-                        "erreur");
-                    return false;
-                }
-                --n;
-                instruction.texte.assign(tampon, n);
-                return true;
-            case '#':
-                if (blanc) meta = true;
-                break;
-            case ' ':
-            case '\t':
-                continue;
-            default:
-                if (caractereRefuse(c))
-                    console.boiteMessage(
-                        "Explique moi qu'est-ce que ce caractère fait là :" + std::to_string(c),
-                        "erreur");
-                break;
-        }
-        blanc = false;
     }
-    if (!blanc) {
+    // 7. The end of the stream inside a statement.
+    if (!decoupe.blanc())
         console.boiteMessage("Y manquerais pas un point virgule quelque part ?", "erreur");
-        return false;
-    }
     return false;
 }
 

@@ -13,6 +13,7 @@
 #include "geometrie/mesh.h"
 #include "script/options.h"
 #include "scene/scene.h"
+#include "script/crochets.h"
 #include "script/fonctions.h"
 
 namespace {
@@ -66,6 +67,9 @@ Valeur Script::depile() {
     return v;
 }
 
+// instruction = nom "=" expression | expression ;
+//
+// The "=" is one only when a blank, a comma, a bracket or a line end follows it.
 void Script::execute_instruction(ChaineCurseur& instruction) {
     instructionCourante_ = instruction.texte;
     abandon_ = false;
@@ -114,6 +118,12 @@ void Script::signaleExpressionVide() {
         TITRE_NOM_INCONNU);
 }
 
+// expression = appel | chaine | nombre | litteral | nom ;
+// chaine     = '"' { any character but '"' } '"' ;
+// nombre     = ( chiffre | "." | "-" ) { any character but a separator } ;
+//
+// A number holding a "." is a float, any other an int (read as far as it is one). Text
+// after a complete expression is ignored.
 Valeur Script::evalue(ChaineCurseur& c) {
     if (abandon_) return valeur_nulle;
     if (profondeurExpression_ >= PROFONDEUR_EXPRESSION_MAX) {
@@ -154,6 +164,7 @@ Valeur Script::evalue(ChaineCurseur& c) {
     return evalueNom(c);
 }
 
+// appel = fonction "(" expression { "," expression } ")" ;   (fonction: a row of the table)
 Valeur Script::appelle(int fonction, ChaineCurseur& c) {
     const FonctionPredefinie& f = fonctions_predefinies[fonction];
     c.jeton(SEPARATEURS, SEPARATEURS);
@@ -177,24 +188,36 @@ Valeur Script::appelle(int fonction, ChaineCurseur& c) {
         empile(evalue(argument));
     }
     Valeur resultat = valeur_nulle;
-    if (!abandon_) {
-        try {
-            resultat = (this->*f.fonction)(fonction, nb);
-        } catch (const std::exception& e) {
-            console.boiteMessage(std::string("La fonction ") + f.nom + " a échoué :\n\n" + e.what(),
-                                 "erreur");
-            resultat = valeur_nulle;
-        } catch (const char* message) {
-            console.boiteMessage(
-                std::string("La fonction ") + f.nom + " a échoué :\n\n" + (message ? message : ""),
-                "erreur");
-            resultat = valeur_nulle;
-        }
-    }
+    if (!abandon_) resultat = executeFonction(f, nb);
     while (pile_param.size() > base) pile_param.pop_back();
     return resultat;
 }
 
+Valeur Script::executeFonction(const FonctionPredefinie& f, int nb) {
+    std::string raison;
+    try {
+        std::vector<Valeur> valeurs = depileArguments(nb);
+        Valeur echec;
+        if (!verifie_signature(f, valeurs, echec)) return echec;
+        return (this->*f.fonction)(valeurs);
+    } catch (const std::exception& e) {
+        raison = e.what();
+    } catch (const char* message) {
+        if (message) raison = message;
+    }
+    console.boiteMessage(std::string("La fonction ") + f.nom + " a échoué :\n\n" + raison,
+                         "erreur");
+    return valeur_nulle;
+}
+
+// The arguments of a call or of a composite literal: the text between the first "(" and
+// the last ")" (or all of it when it has neither), cut at its top-level commas:
+//
+//   arguments = argument { "," argument } ;
+//   argument  = { caractere-sauf-virgule | chaine | "(" texte ")" | "{" texte "}" } ;
+//
+// with chaine and texte (which may hold commas) as in the statement syntax. The pieces are
+// kept untrimmed; an empty text is one empty argument.
 bool Script::lit_arguments(const ChaineCurseur& c, std::vector<std::string>& arguments) {
     arguments.clear();
     const std::string& t = c.texte;
@@ -205,50 +228,23 @@ bool Script::lit_arguments(const ChaineCurseur& c, std::vector<std::string>& arg
     else if (ouvrante != std::string::npos && fermante != std::string::npos && fermante > ouvrante)
         texte = t.substr(ouvrante + 1, fermante - ouvrante - 1);
 
-    int parentheses = 0, accolades = 0;
+    CompteurCrochets crochets;
     bool chaine = false;
     std::string courant;
     for (char ch : texte) {
         if (ch == '"') {
             chaine = !chaine;
         } else if (!chaine) {
-            switch (ch) {
-                case '(':
-                    ++parentheses;
-                    break;
-                case ')':
-                    if (--parentheses < 0) {
-                        console.boiteMessage("parenthèse ')' en trop", "erreur");
-                        return false;
-                    }
-                    break;
-                case '{':
-                    ++accolades;
-                    break;
-                case '}':
-                    if (--accolades < 0) {
-                        console.boiteMessage("accolade '}' en trop", "erreur");
-                        return false;
-                    }
-                    break;
-                case ',':
-                    if (parentheses == 0 && accolades == 0) {
-                        arguments.push_back(courant);
-                        courant.clear();
-                        continue;
-                    }
-                    break;
-                default:
-                    break;
+            if (!crochets.compte(ch)) return false;
+            if (ch == ',' && crochets.aZero()) {
+                arguments.push_back(courant);
+                courant.clear();
+                continue;
             }
         }
         courant += ch;
     }
-    if (parentheses != 0 || accolades != 0) {
-        console.boiteMessage(
-            "';' inattendu : vous oubliez de fermer des parenthèse ou des accolades.", "erreur");
-        return false;
-    }
+    if (!crochets.fermes()) return false;
     arguments.push_back(courant);
     return true;
 }
@@ -289,6 +285,9 @@ bool Script::verifie_expression(const std::string& texte, int32_t attendu, int32
     return false;
 }
 
+// litteral = point | objet | liste ;
+// point    = "(" expression "," expression "," expression ")" ;     (three numbers)
+// liste    = "{" { nombre } "}" ;                                    (three numbers a point)
 Valeur Script::evalueLitteral(ChaineCurseur& c) {
     const char ouvrant = c.courant();
     std::string mot = c.jeton(SEPARATEURS, SEPARATEURS, false);
@@ -336,6 +335,11 @@ Valeur Script::evalueLitteral(ChaineCurseur& c) {
     return Valeur::objetDe(T_LISTEPOINT, liste);
 }
 
+// objet   = "(" expression "," expression { "," element } ")" ;   (not three expressions)
+// element = expression ;
+//
+// The first two are the int vertex and face counts; each element is a listepoint (a face)
+// or a couleur (the colour of the faces after it).
 Valeur Script::evalueObjet(const std::vector<std::string>& textes) {
     std::vector<Valeur> valeurs = evalue_liste(textes);
     const Valeur objetNul = Valeur::objetDe<Entite>(T_ENTITE, nullptr);
@@ -410,6 +414,10 @@ Valeur Script::evalueObjet(const std::vector<std::string>& textes) {
     return Valeur::objetDe<Entite>(T_ENTITE, mesh);
 }
 
+// nom = "true" | "false" | [ "&" ] identifiant ;
+//
+// The identifiant is a display option's or a variable's name; with "&" the value is a
+// pointeur to it.
 Valeur Script::evalueNom(ChaineCurseur& c) {
     std::string nom = c.jeton(SEPARATEURS, SEPARATEURS, false);
     if (nom.empty()) {

@@ -15,6 +15,8 @@
 
 class CScene;
 struct Camera;
+struct FonctionPredefinie;
+struct Parametre;
 
 class Script {
 public:
@@ -65,36 +67,45 @@ public:
     bool verifie_affectation(const std::string& nom, int32_t typeOption, int32_t typeValeur);
     bool verifie_expression(const std::string& texte, int32_t attendu, int32_t reel);
 
-    // Argument checks of the builtins; `position` is 1-based.
-    bool verifie_parametre(int fonction, int position, int32_t attendu, Valeur& v);
-    bool dereference_parametre(int fonction, int position, int32_t attendu, Valeur& v);
+    // Argument checks of the builtins against their row; `position` is 1-based. An accepted
+    // value is converted in place to the expected type.
+    bool verifie_parametre(const FonctionPredefinie& f, int position, const Parametre& p,
+                           Valeur& v);
+    bool dereference_parametre(const FonctionPredefinie& f, int position, const Parametre& p,
+                               Valeur& v);
+    // Checks a call's arguments against the row's signature: every type first (from the
+    // last argument, or from the first where the row says so), then, from the first, null
+    // and wrongly classed objects. On the first failure its box is shown (none for a null
+    // the row ignores), `echec` receives the row's failure result, and false is returned.
+    bool verifie_signature(const FonctionPredefinie& f, std::vector<Valeur>& arguments,
+                           Valeur& echec);
 
-    // The builtins, in table order (handlers take the row index and the argument count).
-    Valeur instancieEntite(int fonction, int nb);
-    Valeur chargeWaveFront(int fonction, int nb);
-    Valeur insertLumiere(int fonction, int nb);
-    Valeur detruit(int fonction, int nb);
-    Valeur rgb(int fonction, int nb);
-    Valeur rgba(int fonction, int nb);
-    Valeur matrice(int fonction, int nb);
-    Valeur chargeTexture(int fonction, int nb);
-    Valeur setMatrice(int fonction, int nb);
-    Valeur scale(int fonction, int nb);
-    Valeur rotate(int fonction, int nb);
-    Valeur translate(int fonction, int nb);
-    Valeur matriceScale(int fonction, int nb);
-    Valeur matriceTranslate(int fonction, int nb);
-    Valeur matriceRotate(int fonction, int nb);
-    Valeur setTexture(int fonction, int nb);
-    Valeur creerMaterial(int fonction, int nb);
-    Valeur setMaterial(int fonction, int nb);
-    Valeur robot(int fonction, int nb);
-    Valeur setRobotReperes(int fonction, int nb);
-    Valeur setRobotCoordArticulaires(int fonction, int nb);
-    Valeur setRobotPrecisionProgrammeMGI(int fonction, int nb);
-    Valeur metaballzone(int fonction, int nb);
-    Valeur addMetaballEx(int fonction, int nb);
-    Valeur subitGravite(int fonction, int nb);
+    // The builtins, in table order. Each receives its arguments checked against its row.
+    Valeur instancieEntite(const std::vector<Valeur>& a);
+    Valeur chargeWaveFront(const std::vector<Valeur>& a);
+    Valeur insertLumiere(const std::vector<Valeur>& a);
+    Valeur detruit(const std::vector<Valeur>& a);
+    Valeur rgb(const std::vector<Valeur>& a);
+    Valeur rgba(const std::vector<Valeur>& a);
+    Valeur matrice(const std::vector<Valeur>& a);
+    Valeur chargeTexture(const std::vector<Valeur>& a);
+    Valeur setMatrice(const std::vector<Valeur>& a);
+    Valeur scale(const std::vector<Valeur>& a);
+    Valeur rotate(const std::vector<Valeur>& a);
+    Valeur translate(const std::vector<Valeur>& a);
+    Valeur matriceScale(const std::vector<Valeur>& a);
+    Valeur matriceTranslate(const std::vector<Valeur>& a);
+    Valeur matriceRotate(const std::vector<Valeur>& a);
+    Valeur setTexture(const std::vector<Valeur>& a);
+    Valeur creerMaterial(const std::vector<Valeur>& a);
+    Valeur setMaterial(const std::vector<Valeur>& a);
+    Valeur robot(const std::vector<Valeur>& a);
+    Valeur setRobotReperes(const std::vector<Valeur>& a);
+    Valeur setRobotCoordArticulaires(const std::vector<Valeur>& a);
+    Valeur setRobotPrecisionProgrammeMGI(const std::vector<Valeur>& a);
+    Valeur metaballzone(const std::vector<Valeur>& a);
+    Valeur addMetaballEx(const std::vector<Valeur>& a);
+    Valeur subitGravite(const std::vector<Valeur>& a);
 
 private:
     std::vector<std::string> fichiersEnCours_;  // include chain, canonical names
@@ -103,23 +114,19 @@ private:
     bool abandon_ = false;  // the statement went too deep: the rest of it is skipped
     int compteurMetaball_ = 0;
 
+    // Runs the scene file with a statement buffer made for it: 0, 2 when the buffer
+    // cannot be had, 3 when the file cannot be read (the variables are then released).
+    int litAvecTampon(const std::string& nom);
     Valeur appelle(int fonction, ChaineCurseur& c);
+    // Pops the call's arguments, checks them against the row and runs its handler. A failed
+    // check gives the row's failure result; an exception of the handler, a box and void.
+    Valeur executeFonction(const FonctionPredefinie& f, int nb);
     Valeur evalueLitteral(ChaineCurseur& c);
     Valeur evalueObjet(const std::vector<std::string>& textes);
     Valeur evalueNom(ChaineCurseur& c);
     void signaleExpressionVide();
-    // Pops the handler's arguments, last first, into a vector in argument order.
+    // Pops a call's arguments, last first, into a vector in argument order.
     std::vector<Valeur> depileArguments(int nb);
-    // One expected argument: a value of `type`, or with `adresse` a pointer to a variable
-    // of that type.
-    struct Attendu {
-        int32_t type;
-        bool adresse;
-    };
-    // Checks the arguments against the expected list, from the last to the first (from the
-    // first with `dansLOrdre`), stopping at the first failure.
-    bool verifieArguments(int fonction, std::vector<Valeur>& arguments,
-                          const std::vector<Attendu>& attendus, bool dansLOrdre = false);
-    // A null object where the handler needs one: reported, false.
-    bool exigeObjet(int fonction, int position, const Valeur& v);
+    // The box for a null object the row refuses.
+    void signaleObjetNul(const FonctionPredefinie& f, int position, const Parametre& p);
 };

@@ -5,6 +5,7 @@
 #include "metaball/metaballzone.h"
 #include "robot/robot.h"
 #include "script/banc_script.h"
+#include "script/fonctions.h"
 
 namespace {
 const char* const BUG = "erreur: c'est plein de bug ton truc...";
@@ -377,4 +378,74 @@ TEST_F(Fonctions, MetaballsPublieesSousDesNomsDistincts) {
     ASSERT_GE(nbBoites(), 1);
     EXPECT_EQ(boite(0).titre, "erreur de type");
     EXPECT_EQ(boite(0).texte, "addMetaballEx ne s'applique qu'à des objets de type MetaballZone !");
+}
+
+// The checks every call goes through, from its row's signature.
+
+TEST_F(Fonctions, SignatureTypeFautifAuMilieu) {
+    execute("m = creerMaterial(rgb(1, 2, 3), 5, rgb(1, 2, 3), rgb(1, 2, 3), 7);\n");
+    ASSERT_EQ(nbBoites(), 1) << toutesLesBoites();
+    EXPECT_EQ(boite().titre, BUG);
+    EXPECT_EQ(boite().texte,
+              "La fonction\n\n creerMaterial\n\nattend en paramètre n°2 un élement du type\n\n "
+              "'couleur'\n\nor ici, 5 est du type\n\n  'int'");
+    EXPECT_EQ(var("m").type, T_VOID);
+
+    // A destroyed object in the middle of a call: the common box, with its position.
+    boites.efface();
+    execute(
+        "z = metaballzone(10, 4, 1.0);\np = (1, 0, 0);\ndetruit(p);\n"
+        "addMetaballEx(&z, \"sphere\", 1, \"\", p, 2);\n");
+    ASSERT_EQ(nbBoites(), 1) << toutesLesBoites();
+    EXPECT_EQ(boite().titre, "erreur de pointeur");
+    EXPECT_EQ(boite().texte,
+              "La fonction\n\n addMetaballEx\n\nreçoit en paramètre n°5 un objet non initialisé "
+              "(détruit ou mal construit) !");
+    EXPECT_TRUE(std::dynamic_pointer_cast<MetaballZone>(var("z").objet<Entite>())
+                    ->primitives.empty());
+}
+
+TEST_F(Fonctions, SignatureObjetsNulsAcceptesIgnoresOuApresLaClasse) {
+    // Accepted: the texture and the material of a mesh may be taken away.
+    execute("m = " + triangle() + ";\nc = rgb(1, 1, 1);\nmat = creerMaterial(c, c, c, c, 1);\n" +
+            "t = chargeTexture(\"sc_texture.tga\");\nsetTexture(&m, &t);\nsetMaterial(&m, mat);\n" +
+            "detruit(t);\ndetruit(mat);\nsetTexture(&m, &t);\nsetMaterial(&m, mat);\n");
+    ASSERT_EQ(nbBoites(), 0) << toutesLesBoites();
+    EXPECT_EQ(meshDe(var("m"))->texture, nullptr);
+    EXPECT_EQ(meshDe(var("m"))->getFace(0).material, nullptr);
+
+    // Ignored: matriceRotate about a destroyed axis does nothing and says nothing.
+    execute(
+        "r = matrice(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);\na = (0, 0, 1);\n"
+        "detruit(a);\nmatriceRotate(&r, a, 90);\n");
+    ASSERT_EQ(nbBoites(), 0) << toutesLesBoites();
+    EXPECT_FLOAT_EQ(var("r").objet<CMatrice>()->m[0], 1);
+
+    // The first argument's class is reported before a later argument's null object.
+    execute("z = metaballzone(10, 4, 1.0);\nrotate(&z, a, 3);\n");
+    ASSERT_EQ(nbBoites(), 1) << toutesLesBoites();
+    EXPECT_EQ(boite().titre, "erreur de type");
+    EXPECT_EQ(boite().texte, "La fonction 'scale' ne s'applique qu'à des mesh !");
+}
+
+namespace {
+constexpr std::array<Parametre, 1> NOMBRES{parValeur(T_FLOAT, bitType(T_INT))};
+}  // namespace
+
+TEST_F(Fonctions, SignatureDeNombreQuelconque) {
+    // One description for every argument, whatever their count.
+    const FonctionPredefinie somme =
+        FonctionPredefinie("somme", &Script::detruit, NOMBRES, T_VOID).quelconque();
+    std::vector<Valeur> a{Valeur::entier(1), Valeur::reel(2.5f), Valeur::entier(4)};
+    Valeur echec;
+    ASSERT_TRUE(script.verifie_signature(somme, a, echec)) << toutesLesBoites();
+    EXPECT_EQ(a[0].type, T_FLOAT);
+    EXPECT_EQ(a[2].type, T_FLOAT);
+    EXPECT_FLOAT_EQ(a[2].scalaire.f, 4);
+
+    a.insert(a.begin() + 1, Valeur::booleen(true));
+    EXPECT_FALSE(script.verifie_signature(somme, a, echec));
+    ASSERT_EQ(nbBoites(), 1);
+    EXPECT_NE(boite().texte.find("somme\n\nattend en paramètre n°2"), std::string::npos);
+    EXPECT_EQ(echec.type, T_VOID);
 }
