@@ -9,23 +9,25 @@ namespace {
 
 float enDegres(float radians) { return radians * (1.0f / 3.1415927f) * 180.0f; }
 
-float borne(float v, float bas, float haut) { return v < bas ? bas : (v > haut ? haut : v); }
+float borneDans(float v, float bas, float haut) { return v < bas ? bas : (v > haut ? haut : v); }
 
 }  // namespace
 
 bool Robot::positionAccessible(float x, float y, float z, float /*theta*/) {
+    return refusPosition(x, y, z) == nullptr;
+}
+
+const char* Robot::refusPosition(float x, float y, float z) {
     // A non-finite target would slip through every comparison below and give NaN joints.
-    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z)) return false;
-    if (std::sqrt(x * x + y * y) < rayonMin) return false;
+    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z))
+        return "position hors d'atteinte";
+    if (std::sqrt(x * x + y * y) < rayonMin) return "trop près de l'axe du robot";
 
+    // Holding an object, the tool point must stay its height above the floor.
     Instance* tenu = objetTenu();
-    if (tenu) {
-        if (z < tenu->hauteur()) return false;
-    } else if (z < 0) {
-        return false;
-    }
+    if (z < (tenu ? tenu->hauteur() : 0.0f)) return "sous le sol";
 
-    if (!collisionPince || !listeInstances) return true;
+    if (!collisionPince || !listeInstances) return nullptr;
 
     // The gripper box with its tool point at the target, in the robot frame.
     CVecteur min, max;
@@ -39,57 +41,113 @@ bool Robot::positionAccessible(float x, float y, float z, float /*theta*/) {
         if (!inst || inst.get() == tenu) continue;
         CVecteur a, b;
         inst->getBoiteEnglobante(a, b);
-        if (collisionBoites(a, b, min, max)) return false;
+        if (collisionBoites(a, b, min, max)) return "collision de la pince";
     }
-    return true;
+    return nullptr;
 }
 
 bool Robot::MGI(float x, float y, float z, float theta, float& T1, float& T2, float& T3,
                 float& T5) {
-    if (!positionAccessible(x, y, z, theta)) return false;
-    if (!std::isfinite(theta)) return false;
+    float T[4];
+    int borne;
+    bool derriere;
+    if (resoutMGI(x, y, z, theta, T, borne, derriere)) return false;
+    T1 = T[0];
+    T2 = T[1];
+    T3 = T[2];
+    T5 = T[3];
+    return true;
+}
+
+const char* Robot::resoutMGI(float x, float y, float z, float theta, float T[4], int& borne,
+                             bool& derriere) {
+    if (const char* raison = refusPosition(x, y, z)) return raison;
+    const char* const horsDAtteinte = "position hors d'atteinte";
+    if (!std::isfinite(theta)) return horsDAtteinte;
 
     const float r = std::sqrt(x * x + y * y);
     float e = r - L0 - L1;
     const float f = z + decalageOutil - hauteurEpaule;
     const float denominateur = 2 * L3 * L2;
     // Zero-length arm segments leave no solution (and would divide by zero).
-    if (denominateur == 0) return false;
+    if (denominateur == 0) return horsDAtteinte;
     const float somme = L2 * L2 + L3 * L3;
     float k = (e * e + f * f - somme) / denominateur;
+    derriere = false;
     if (std::fabs(k) > 1) {
         // Try the target through the base axis.
         e = -r - L0 - L1;
         k = (e * e + f * f - somme) / denominateur;
-        if (std::fabs(k) > 1) return false;
+        if (std::fabs(k) > 1) return horsDAtteinte;
+        derriere = true;
     }
-    if (!std::isfinite(k)) return false;
+    if (!std::isfinite(k)) return horsDAtteinte;
 
     const float A = k * L3 + L2;
     const float B = -std::sqrt(1 - k * k) * L3;
 
-    const float t1 = borne(enDegres(std::atan2(y, x)), -180, 180);
-    const float t2 = borne(enDegres(std::atan2(A * f - B * e, A * e + B * f)), 0, 145);
-    const float t3 = borne(-std::acos(k) * 180.0f / 3.1415927f, -135, 0);
-    const float t = theta + t1 + 180;
+    const float t1 = enDegres(std::atan2(y, x));
+    const float t2 = enDegres(std::atan2(A * f - B * e, A * e + B * f));
+    const float t3 = -std::acos(k) * 180.0f / 3.1415927f;
+    T[0] = borneDans(t1, -180, 180);
+    T[1] = borneDans(t2, 0, 145);
+    T[2] = borneDans(t3, -135, 0);
+    const float t = theta + T[0] + 180;
     float t5 = std::fmod(t, 360.0f);
     if (t < 0) t5 += 360;
-    t5 -= 180;
+    T[3] = t5 - 180;
+    // The joint the clamps moved most, if any.
+    const float d2 = std::fabs(T[1] - t2), d3 = std::fabs(T[2] - t3);
+    borne = d2 == 0 && d3 == 0 ? -1 : (d2 >= d3 ? 1 : 2);
+    return nullptr;
+}
 
-    T1 = t1;
-    T2 = t2;
-    T3 = t3;
-    T5 = t5;
-    return true;
+const char* Robot::poseVers(float x, float y, float z, float theta, bool exacte, Pose& p,
+                            const char*& arret) {
+    float T[4];
+    int borne;
+    bool derriere;
+    if (const char* raison = resoutMGI(x, y, z, theta, T, borne, derriere)) return raison;
+    Pose q;
+    if (!MGD(T[0], T[1], T[2], T[3], q.x, q.y, q.z, q.theta, q.pince))
+        return raisonLimites(T[0], T[1], T[2], T[3]);
+    q.T1 = T[0];
+    q.T2 = T[1];
+    q.T3 = T[2];
+    q.T5 = T[3];
+
+    // A clamp that moves the tool point by no more than float rounding is no miss.
+    const float dx = q.x - x, dy = q.y - y, dz = q.z - z;
+    const bool loin = std::sqrt(dx * dx + dy * dy + dz * dz) >
+                      1e-4f * (1 + std::fabs(L0 + L1) + std::fabs(L2) + std::fabs(L3));
+    // Through the base axis the joints land on the mirrored point, never the target.
+    if (derriere && loin) return "position hors d'atteinte";
+    arret = nullptr;
+    if (borne >= 0 && loin) {
+        arret = borne == 1 ? "THETA2 hors limites" : "THETA3 hors limites";
+        if (exacte) return arret;
+        // Stopped short by a joint limit: the pose reached must itself be acceptable.
+        if (const char* raison = refusPosition(q.x, q.y, q.z)) return raison;
+    }
+    p = q;
+    return nullptr;
 }
 
 bool Robot::setCoordPoignet(float x, float y, float z, float theta) {
-    float t1, t2, t3, t5;
-    if (!MGI(x, y, z, theta, t1, t2, t3, t5)) return false;
-    float xm, ym, zm, thm;
-    CMatrice m;
-    if (!MGD(t1, t2, t3, t5, xm, ym, zm, thm, m)) return false;
-    // The requested values are kept, even where a clamp made MGD land elsewhere.
-    adoptePose(t1, t2, t3, t5, x, y, z, theta, m);
+    Pose p;
+    const char* arret = nullptr;
+    if (const char* raison = poseVers(x, y, z, theta, false, p, arret)) {
+        signale(raison);
+        return false;
+    }
+    if (arret) {
+        // The wrist shows where the arm went; its rotation is as asked, since no clamp acts
+        // on THETA1 or THETA5. The limit that stopped it short is worth a word.
+        adoptePose(p.T1, p.T2, p.T3, p.T5, p.x, p.y, p.z, theta, p.pince);
+        signale(arret);
+        return true;
+    }
+    // Within rounding of the target: the requested values are kept as typed.
+    adoptePose(p.T1, p.T2, p.T3, p.T5, x, y, z, theta, p.pince);
     return true;
 }

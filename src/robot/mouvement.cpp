@@ -28,65 +28,82 @@ bool Robot::instanceConnue(const Instance* i) const {
 }
 
 void Robot::avanceAngle(float& angle, float cible, float pasMax) {
-    // At least one degree per step (a NaN step counts as one degree too).
-    const float pas = pasMax >= 1.0f ? pasMax : 1.0f;
-    if (angle * cible < 0 && std::fabs(cible - angle) > 180) {
+    // No step (zero, negative or NaN) moves nothing; a joint closer than its step arrives.
+    if (!(pasMax > 0)) return;
+    const float ecart = std::fabs(cible - angle);
+    if (angle * cible < 0 && ecart > 180) {
         // The short way, across +-180.
-        const float t = angle > cible ? angle + pas + 180 : angle - pas + 180;
+        if (360 - ecart <= pasMax) {
+            angle = cible;
+            return;
+        }
+        const float t = angle > cible ? angle + pasMax + 180 : angle - pasMax + 180;
         float a = std::fmod(t, 360.0f);
         if (t < 0) a += 360;
         angle = a - 180;
         return;
     }
     if (angle < cible)
-        angle = std::min(angle + pas, cible);
+        angle = std::min(angle + pasMax, cible);
     else
-        angle = std::max(angle - pas, cible);
+        angle = std::max(angle - pasMax, cible);
 }
 
-bool Robot::cibleVers(float x, float y, float z, float theta, Commande& c) {
-    float t1, t2, t3, t5, xm, ym, zm, thm;
-    CMatrice m;
-    if (!MGI(x, y, z, theta, t1, t2, t3, t5) || !MGD(t1, t2, t3, t5, xm, ym, zm, thm, m))
-        return false;
-    c.T1 = t1;
-    c.T2 = t2;
-    c.T3 = t3;
-    c.T5 = t5;
-    c.X = xm;
-    c.Y = ym;
-    c.Z = zm;
-    c.THETA = thm;
-    return true;
+const char* Robot::cibleVers(float x, float y, float z, float theta, Commande& c, bool exacte) {
+    Pose p;
+    const char* arret = nullptr;
+    if (const char* raison = poseVers(x, y, z, theta, exacte, p, arret)) return raison;
+    c.T1 = p.T1;
+    c.T2 = p.T2;
+    c.T3 = p.T3;
+    c.T5 = p.T5;
+    c.X = p.x;
+    c.Y = p.y;
+    c.Z = p.z;
+    c.THETA = p.theta;
+    return nullptr;
+}
+
+void Robot::abandonne(const std::string& raison) {
+    commandes.pop_front();
+    sansProgres_ = 0;
+    signale("commande abandonnée : " + raison);
 }
 
 bool Robot::avance(float dt) {
-    if (commandes.empty()) return false;
+    if (commandes.empty()) {
+        sansProgres_ = 0;
+        return false;
+    }
+    if (!std::isfinite(dt) || dt <= 0) return false;
 
     // A command naming an instance that has left the scene is dropped before any use.
     {
         const Commande& c = commandes.front();
         if (!instanceConnue(c.instanceRobot) || !instanceConnue(c.approche) ||
             !instanceConnue(c.cible)) {
-            commandes.pop_front();
+            abandonne("objet retiré de la scène");
             return false;
         }
     }
 
     // 1. Above the object to approach.
-    if (commandes.front().approche && !cibleApproche()) {
-        commandes.pop_front();
-        return false;
+    if (commandes.front().approche) {
+        if (const char* raison = cibleApproche(commandes.front())) {
+            abandonne(raison);
+            return false;
+        }
     }
 
     const Commande cmd = commandes.front();
     bool remplacee = false;
 
-    // 2. Straight line: cut into intermediate wrist targets queued at the back.
+    // 2. Straight line: cut into intermediate wrist targets queued at the back. Its end
+    // must be reached exactly, or the line would bend toward wherever a clamp puts it.
     if (cmd.rectiligne) {
         Commande essai;
-        if (!cibleVers(cmd.X, cmd.Y, cmd.Z, cmd.THETA, essai)) {
-            commandes.pop_front();
+        if (const char* raison = cibleVers(cmd.X, cmd.Y, cmd.Z, cmd.THETA, essai, true)) {
+            abandonne(raison);
             return false;
         }
         commandes.pop_front();
@@ -95,18 +112,42 @@ bool Robot::avance(float dt) {
     }
 
     // 3. Each joint turns toward its target at its own speed.
-    if (tourneVers(cmd, dt)) return true;
+    const char* refus = nullptr;
+    const Pas pas = tourneVers(cmd, dt, refus);
+    if (pas == Pas::Bouge) {
+        sansProgres_ = 0;
+        return true;
+    }
+    if (pas == Pas::Bloque) {
+        // Refused at every step for a second (a collision, the floor) or not moving at all.
+        sansProgres_ += dt;
+        if (sansProgres_ >= 1.0f) {
+            abandonne(refus ? refus : "aucun progrès");
+            return false;
+        }
+        return remplacee;
+    }
     // A straight line already at its end: its pieces, now queued, do the rest.
     if (remplacee) return true;
 
-    // 4. Arrival.
+    // 4. Arrival. A new attempt at an object that is not under the gripper is no progress:
+    // repeated for a second, it is given up.
     commandes.pop_front();
-    arrive(cmd);
+    if (!arrive(cmd)) {
+        sansProgres_ = 0;
+        return true;
+    }
+    sansProgres_ += dt;
+    if (sansProgres_ >= 1.0f) {
+        commandes.pop_back();
+        sansProgres_ = 0;
+        signale("commande abandonnée : aucun progrès");
+        return false;
+    }
     return true;
 }
 
-bool Robot::cibleApproche() {
-    Commande& c = commandes.front();
+const char* Robot::cibleApproche(Commande& c) {
     const CVecteur b = positionMonde(c.instanceRobot, CVecteur(0, 0, 0));
     CVecteur min, max;
     c.approche->getBoiteEnglobante(min, max);
@@ -114,9 +155,30 @@ bool Robot::cibleApproche() {
     const float y = (min.y + max.y) * 0.5f - b.y;
     Instance* tenu = objetTenu();
     const float z = tenu ? max.z + tenu->hauteur() + 3.0f - b.z : max.z - b.z;
-    if (!cibleVers(x, y, z, 0, c)) return false;
+    // Gripping or putting down somewhere else than asked is worse than not going at all.
+    Commande cible = c;
+    if (const char* raison = cibleVers(x, y, z, 0, cible, true)) return raison;
+    if (!tenu && c.cible) {
+        float distance;
+        CVecteur q;
+        const CVecteur t = positionMonde(c.instanceRobot, CVecteur(cible.X, cible.Y, cible.Z));
+        if (!sousPince(c.cible, distance, q, t)) return "l'objet ne serait pas sous la pince";
+    }
+    c = cible;
     c.approche = nullptr;
-    return true;
+    return nullptr;
+}
+
+bool Robot::peutSaisir(Instance* objet, Instance* instanceRobot) {
+    const char* raison = "position hors d'atteinte";
+    if (objet) {
+        Commande c;
+        c.instanceRobot = instanceRobot;
+        c.approche = c.cible = objet;
+        raison = cibleApproche(c);
+    }
+    if (raison) signale(raison);
+    return !raison;
 }
 
 void Robot::decoupeRectiligne(const Commande& cmd) {
@@ -132,31 +194,35 @@ void Robot::decoupeRectiligne(const Commande& cmd) {
         const CVecteur p = s + (static_cast<float>(i) / static_cast<float>(nb)) * d;
         Commande piece;
         piece.instanceRobot = cmd.instanceRobot;
-        if (cibleVers(p.x, p.y, p.z, cmd.THETA, piece)) commandes.push_back(piece);
+        // A point the joints would miss is off the line: skipped like an unreachable one.
+        if (!cibleVers(p.x, p.y, p.z, cmd.THETA, piece, true)) commandes.push_back(piece);
     }
     commandes.push_back(fin);
 }
 
-bool Robot::tourneVers(const Commande& cmd, float dt) {
+Robot::Pas Robot::tourneVers(const Commande& cmd, float dt, const char*& raison) {
+    const float avant[4] = {THETA1, THETA2, THETA3, THETA5};
     float angles[4] = {THETA1, THETA2, THETA3, THETA5};
     const float cibles[4] = {cmd.T1, cmd.T2, cmd.T3, cmd.T5};
     const float vitesses[4] = {vitesseTheta1, vitesseTheta2, vitesseTheta3, vitesseTheta5};
-    bool bouge = false;
+    bool aFaire = false, change = false;
     for (int k = 0; k < 4; ++k)
         if (std::fabs(angles[k] - cibles[k]) > 0.0001f) {
+            aFaire = true;
             avanceAngle(angles[k], cibles[k], dt * vitesses[k]);
-            bouge = true;
+            change = change || angles[k] != avant[k];
         }
-    // A refused pose leaves the joints as they were; the step is tried again next time.
-    if (bouge) setCoordArticulaires(angles[0], angles[1], angles[2], angles[3]);
-    return bouge;
+    if (!aFaire) return Pas::Arrive;
+    // A joint without speed goes nowhere; a refused pose leaves the joints as they were.
+    raison = change ? essaiePose(angles[0], angles[1], angles[2], angles[3]) : nullptr;
+    return change && !raison ? Pas::Bouge : Pas::Bloque;
 }
 
-void Robot::arrive(const Commande& cmd) {
-    if (!cmd.cible) return;
+bool Robot::arrive(const Commande& cmd) {
+    if (!cmd.cible) return false;
     if (objetTenu()) {
         lache();
-        return;
+        return false;
     }
     const CVecteur b = positionMonde(cmd.instanceRobot, CVecteur(0, 0, 0));
     const CVecteur t = positionMonde(cmd.instanceRobot, CVecteur(X, Y, Z));
@@ -164,12 +230,13 @@ void Robot::arrive(const Commande& cmd) {
     CVecteur q;
     if (sousPince(cmd.cible, distance, q, t)) {
         saisit(cmd.cible, q - b, cmd.instanceRobot);
-        if (!commandes.empty()) return;
-        // Nothing else to do: lift the object.
+        if (!commandes.empty()) return false;
+        // Nothing else to do: lift the object, or as high as the joints allow.
         Commande levee;
         levee.instanceRobot = cmd.instanceRobot;
-        if (cibleVers(cmd.X, cmd.Y, cmd.Z + 3.0f, cmd.THETA, levee)) commandes.push_back(levee);
-        return;
+        if (!cibleVers(cmd.X, cmd.Y, cmd.Z + 3.0f, cmd.THETA, levee, false))
+            commandes.push_back(levee);
+        return false;
     }
     // The object moved or fell meanwhile: approach it again.
     Commande essai;
@@ -178,6 +245,7 @@ void Robot::arrive(const Commande& cmd) {
     essai.cible = cmd.cible;
     essai.rectiligne = cmd.rectiligne;
     commandes.push_back(essai);
+    return true;
 }
 
 bool Robot::sousPince(Instance* o, float& distance, CVecteur& contact, CVecteur outil) const {

@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <cmath>
+#include <stdexcept>
 #include <unordered_set>
 
 #include "scene/scene.h"
@@ -13,6 +14,14 @@ namespace {
 float enRadians(float degres) { return degres * 3.1415927f * 0.0055555557f; }
 
 float enDegres(float radians) { return radians * 180.0f / 3.1415927f; }
+
+// The name of the constructor's number at index i: L0 … L8, the four speeds, the gripping
+// tolerance, the smallest radius.
+std::string nomDuNombre(std::size_t i) {
+    if (i < 9) return "L" + std::to_string(i);
+    if (i < 13) return "vitesseTheta" + std::to_string(i == 12 ? 5 : i - 8);
+    return i == 13 ? "toleranceSaisie" : "rayonMin";
+}
 
 // Robots alive at this moment: lets a gripped instance's former holder be told, without
 // touching a robot that has been destroyed since. Never freed, so that robots destroyed
@@ -46,6 +55,9 @@ Robot::Robot(const std::array<float, 15>& nombres,
       rayonMin(nombres[14]),
       listeInstances(listeInstances_),
       liensTenus(liens) {
+    // A non-finite length or speed would make every pose refused, with no hint why.
+    const std::string nonFini = nombreNonFini(nombres);
+    if (!nonFini.empty()) throw std::invalid_argument(nonFini);
     for (const auto& l : liens)
         if (!l) throw pointeur_null("Robot::Robot: maillage de lien nul");
     socle = liens[0].get();
@@ -73,6 +85,14 @@ Robot::~Robot() {
         if (auto o = tenuPartage_.lock())
             if (o->getLien() == this) o->setLien(nullptr);
     }
+}
+
+std::string Robot::nombreNonFini(const std::array<float, 15>& nombres) {
+    for (std::size_t i = 0; i < nombres.size(); ++i)
+        if (!std::isfinite(nombres[i]))
+            return "le nombre n° " + std::to_string(i + 1) + " (" + nomDuNombre(i) + ") vaut " +
+                   std::to_string(nombres[i]) + " : ce n'est pas un nombre fini";
+    return std::string();
 }
 
 bool Robot::estVivant(const Entite* e) { return e && robotsVivants().count(e) != 0; }
@@ -116,14 +136,32 @@ bool Robot::MGD(float T1, float T2, float T3, float T5, float& x, float& y, floa
     return true;
 }
 
-bool Robot::setCoordArticulaires(float T1, float T2, float T3, float T5) {
+const char* Robot::raisonLimites(float T1, float T2, float T3, float /*T5*/) {
+    if (!(T1 >= -180 && T1 <= 180)) return "THETA1 hors limites";
+    if (!(T2 >= 0 && T2 <= 145)) return "THETA2 hors limites";
+    if (!(T3 >= -135 && T3 <= 0)) return "THETA3 hors limites";
+    return "THETA5 hors limites";
+}
+
+const char* Robot::essaiePose(float T1, float T2, float T3, float T5) {
     // Computed aside so that a refused pose leaves the wrist consistent with the joints.
     float x, y, z, theta;
     CMatrice m;
-    if (!MGD(T1, T2, T3, T5, x, y, z, theta, m)) return false;
-    if (!positionAccessible(x, y, z, theta)) return false;
+    if (!MGD(T1, T2, T3, T5, x, y, z, theta, m)) return raisonLimites(T1, T2, T3, T5);
+    if (const char* raison = refusPosition(x, y, z)) return raison;
     adoptePose(T1, T2, T3, T5, x, y, z, theta, m);
-    return true;
+    return nullptr;
+}
+
+bool Robot::setCoordArticulaires(float T1, float T2, float T3, float T5) {
+    const char* raison = essaiePose(T1, T2, T3, T5);
+    if (raison) signale(raison);
+    return !raison;
+}
+
+void Robot::signale(const std::string& raison) {
+    derniereRaison = raison;
+    ++numeroRaison;
 }
 
 void Robot::adoptePose(float T1, float T2, float T3, float T5, float x, float y, float z,

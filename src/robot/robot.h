@@ -5,6 +5,7 @@
 
 #include <array>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "geometrie/entite.h"
@@ -57,12 +58,23 @@ public:
     FileCommandes commandes;
     bool collisionPince = false;
 
+    // Why the last target was refused, cut short by a joint limit, or the last command given
+    // up, in words for the status line and the console: "THETA1 hors limites" (THETA2,
+    // THETA3, THETA5), "position hors d'atteinte", "trop près de l'axe du robot", "sous le
+    // sol", "collision de la pince", "l'objet ne serait pas sous la pince"; a dropped command
+    // reads "commande abandonnée : " and its cause, "aucun progrès" when it went nowhere for
+    // a second. numeroRaison grows by one at each new record, so a reader can tell a new one
+    // from the one it has shown.
+    std::string derniereRaison;
+    unsigned long numeroRaison = 0;
+
     // Keeps the link meshes alive as long as the robot.
     std::array<std::shared_ptr<Mesh>, 11> liensTenus;
 
     // nombres: L0 … L8, the four joint speeds, toleranceSaisie, rayonMin.
     // liens: socle, tourelle, bras, barreEpaule, barreCoude, avantBras, barreAvantBras,
-    // poignet, pince, barreBras, bielle. Throws pointeur_null when a link is missing.
+    // poignet, pince, barreBras, bielle. Throws pointeur_null when a link is missing and
+    // std::invalid_argument, with the text of nombreNonFini, when a number is not finite.
     Robot(const std::array<float, 15>& nombres, const std::array<std::shared_ptr<Mesh>, 11>& liens,
           std::vector<std::shared_ptr<Instance>>* listeInstances);
     ~Robot() override;
@@ -71,27 +83,44 @@ public:
     void getBoiteEnglobante(CVecteur& min, CVecteur& max) override;
     void setLien(Instance* i) override;
 
+    // Empty when the constructor's numbers are all finite; otherwise names the first one
+    // that is not, with its position and value.
+    static std::string nombreNonFini(const std::array<float, 15>& nombres);
+
     // Direct model (robot.cpp).
     static bool verifieLimites(float T1, float T2, float T3, float T5);
     bool MGD(float T1, float T2, float T3, float T5, float& x, float& y, float& z, float& theta,
              CMatrice& matrice) const;
+    // Moves the arm to these joints; false, the reason recorded, when the pose is refused.
     bool setCoordArticulaires(float T1, float T2, float T3, float T5);
     void majBielle();
 
     // Inverse model (modele_inverse.cpp).
     bool positionAccessible(float x, float y, float z, float theta);
     bool MGI(float x, float y, float z, float theta, float& T1, float& T2, float& T3, float& T5);
+    // Moves the wrist toward a target. Where a joint limit stops the arm short, the wrist
+    // fields and matricePince hold the pose reached, and that pose must itself be
+    // acceptable. False, the reason recorded, when refused.
     bool setCoordPoignet(float x, float y, float z, float theta);
 
     // Motion and gripper (mouvement.cpp).
+    // One motion step of dt seconds (nothing happens unless dt is finite and positive). A
+    // command whose target is refused, or that goes nowhere for one second, is dropped
+    // with its reason recorded.
     bool avance(float dt);
+    // Whether a click on objet can be carried out: the gripper can reach its top and grip
+    // it or, while holding an object, put that one down on it. False records the reason.
+    bool peutSaisir(Instance* objet, Instance* instanceRobot);
     bool sousPince(Instance* o, float& distance, CVecteur& contact, CVecteur outil) const;
     void saisit(Instance* o, CVecteur contactRelatif, Instance* instanceRobot);
     Instance* lache();
     Instance* chercheObjet(Instance* instanceRobot);
     static void avanceAngle(float& angle, float cible, float pasMax);
     void ajouteCommande(const Commande& c) { commandes.push_back(c); }
-    void videCommandes() { commandes.clear(); }
+    void videCommandes() {
+        commandes.clear();
+        sansProgres_ = 0;
+    }
 
     // The held instance, or null; forgets one that no longer exists.
     Instance* objetTenu();
@@ -105,13 +134,43 @@ private:
     // The held instance's ownership record, when it came from listeInstances.
     std::weak_ptr<Instance> tenuPartage_;
     bool tenuSuivi_ = false;
+    // Simulated seconds the queue has gone without a joint moving or a command completing.
+    float sansProgres_ = 0;
+
+    // Joints and the wrist pose they reach.
+    struct Pose {
+        float T1 = 0, T2 = 0, T3 = 0, T5 = 0;
+        float x = 0, y = 0, z = 0, theta = 0;
+        CMatrice pince;
+    };
+
+    void signale(const std::string& raison);
+    // Drops the front command, recording why.
+    void abandonne(const std::string& raison);
+    // The reason an out-of-range joint set is refused, naming the first joint outside.
+    static const char* raisonLimites(float T1, float T2, float T3, float T5);
+    // Why a tool point is refused, or null when the arm may go there.
+    const char* refusPosition(float x, float y, float z);
+    // The inverse model; on success borne names the joint the clamps moved most (1 for
+    // THETA2, 2 for THETA3, -1 for none) and derriere tells the target was taken through
+    // the base axis. Null on success, else the reason.
+    const char* resoutMGI(float x, float y, float z, float theta, float T[4], int& borne,
+                          bool& derriere);
+    // The joints for a wrist target and the pose they reach; arret names the joint limit
+    // that stopped the arm short of the target (null when it gets there). exacte: such a
+    // miss is refused; otherwise it is taken at the pose reached when that pose is itself
+    // acceptable. Null on success, else the reason.
+    const char* poseVers(float x, float y, float z, float theta, bool exacte, Pose& p,
+                         const char*& arret);
+    // Takes these joints when their pose is accepted; else returns the reason.
+    const char* essaiePose(float T1, float T2, float T3, float T5);
 
     // Takes a pose both models accepted: joints, wrist coordinates, gripper frame, link rod.
     void adoptePose(float T1, float T2, float T3, float T5, float x, float y, float z,
                     float theta, const CMatrice& pince);
     // Writes into c's targets the joints that bring the wrist to (x, y, z, theta) and the
-    // pose they reach; false (c untouched) when the inverse or the direct model refuses it.
-    bool cibleVers(float x, float y, float z, float theta, Commande& c);
+    // pose they reach (see poseVers for exacte); the reason (c untouched) when refused.
+    const char* cibleVers(float x, float y, float z, float theta, Commande& c, bool exacte);
     // World position of a point of the robot frame, through the carrying instance.
     CVecteur positionMonde(const Instance* instanceRobot, CVecteur p) const;
     // True when the instance is still registered (or there is no list to check against).
@@ -119,16 +178,18 @@ private:
     // True when e is a robot that has not been destroyed (no dereference involved).
     static bool estVivant(const Entite* e);
 
-    // The steps of avance. The front command's joint targets from the object it approaches;
-    // false when that pose is refused.
-    bool cibleApproche();
+    // The steps of avance. c's joint targets from the object it approaches: above its top
+    // to grip it, or to put the held one down on it; the reason when that pose is refused or
+    // would not grip it.
+    const char* cibleApproche(Commande& c);
     // Queues the intermediate wrist targets of a straight line to cmd's target, then cmd
     // itself as a joint move.
     void decoupeRectiligne(const Commande& cmd);
-    // Turns each joint toward cmd's target by at most its speed times dt; false when every
-    // joint is already there.
-    bool tourneVers(const Commande& cmd, float dt);
+    // Turns each joint toward cmd's target by at most its speed times dt. Bloque: the
+    // step's pose was refused (raison says why) or no joint could turn (raison null).
+    enum class Pas { Arrive, Bouge, Bloque };
+    Pas tourneVers(const Commande& cmd, float dt, const char*& raison);
     // What happens at the end of a command: grip its object (and lift it), release the held
-    // one, or approach the object again when it has moved.
-    void arrive(const Commande& cmd);
+    // one, or approach the object again when it has moved (then true: a new attempt).
+    bool arrive(const Commande& cmd);
 };

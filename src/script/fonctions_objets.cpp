@@ -107,6 +107,12 @@ Valeur Script::robot(const std::vector<Valeur>& a) {
     // The numbers, then the links.
     std::array<float, 15> nombres;
     for (std::size_t i = 0; i < nombres.size(); ++i) nombres[i] = a[i].scalaire.f;
+    const std::string nonFini = Robot::nombreNonFini(nombres);
+    if (!nonFini.empty()) {
+        console.boiteMessage("erreur dans la création d'un robot :\n\n" + nonFini + " !",
+                             "fonction 'robot'");
+        return entiteNulle();
+    }
     std::array<std::shared_ptr<Mesh>, 11> liens;
     for (std::size_t i = 0; i < liens.size(); ++i)
         liens[i] = entiteDe<Mesh>(a[nombres.size() + i]);

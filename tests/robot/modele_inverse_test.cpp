@@ -77,11 +77,30 @@ TEST_F(ModeleInverseTest, MGI_BorneLesAnglesHorsLimitesEtRenvoieVrai) {
     ASSERT_TRUE(robot->MGI(15 + std::sqrt(180.0f * 180 - 25), 0, 0, 0, t1, t2, t3, t5));
     EXPECT_EQ(t2, 0);
     EXPECT_GT(t3, -10);
-    // setCoordPoignet keeps the requested wrist although the joints miss it.
-    ASSERT_TRUE(robot->setCoordPoignet(15 + d, 0, 5, 0));
+}
+
+TEST_F(ModeleInverseTest, SetCoordPoignet_CibleBorneeLitLaPoseAtteinte) {
+    ASSERT_TRUE(robot->setCoordPoignet(90, 0, 16, 0));
+    const unsigned long n = robot->numeroRaison;
+    // The elbow would need -153 degrees: it stops at -135, and the wrist says where it went.
+    ASSERT_TRUE(robot->setCoordPoignet(60, 0, 16, 0));
     EXPECT_EQ(robot->THETA3, -135);
-    EXPECT_FLOAT_EQ(robot->X, 15 + d);
-    EXPECT_EQ(robot->Z, 5);
+    float x, y, z, th;
+    CMatrice m;
+    ASSERT_TRUE(
+        robot->MGD(robot->THETA1, robot->THETA2, robot->THETA3, robot->THETA5, x, y, z, th, m));
+    EXPECT_EQ(robot->X, x);
+    EXPECT_EQ(robot->Z, z);
+    EXPECT_GT(robot->X, 80);
+    EXPECT_TRUE(robot->matricePince == m);
+    EXPECT_EQ(robot->derniereRaison, "THETA3 hors limites");
+    EXPECT_EQ(robot->numeroRaison, n + 1);
+    // Lower, the same clamp would put the tool under the floor: refused, nothing moves.
+    const float t2 = robot->THETA2, x0 = robot->X;
+    EXPECT_FALSE(robot->setCoordPoignet(50, 0, 5, 0));
+    EXPECT_EQ(robot->derniereRaison, "sous le sol");
+    EXPECT_EQ(robot->THETA2, t2);
+    EXPECT_EQ(robot->X, x0);
 }
 
 TEST_F(ModeleInverseTest, MGI_RefuseUnPointHorsDePortee) {

@@ -7,18 +7,25 @@
 
 namespace {
 
-TEST(AvanceAngle, PasMinimalDUnDegre) {
+TEST(AvanceAngle, PasProportionnelSansMinimum) {
     float a = 10;
-    Robot::avanceAngle(a, 10.5f, 0.1f);
-    EXPECT_EQ(a, 10.5f);
+    Robot::avanceAngle(a, 10.05f, 0.1f);  // closer than its step: arrives
+    EXPECT_EQ(a, 10.05f);
     a = 10;
     Robot::avanceAngle(a, 20, 0.1f);
-    EXPECT_EQ(a, 11);
+    EXPECT_FLOAT_EQ(a, 10.1f);
     Robot::avanceAngle(a, 0, 3);
-    EXPECT_EQ(a, 8);
-    a = 5;
-    Robot::avanceAngle(a, 4, NAN);
-    EXPECT_EQ(a, 4);
+    EXPECT_FLOAT_EQ(a, 7.1f);
+    // No step moves nothing.
+    for (const float pas : {0.0f, -2.0f, NAN}) {
+        a = 5;
+        Robot::avanceAngle(a, 4, pas);
+        EXPECT_EQ(a, 5) << pas;
+    }
+    // Across +-180 too, a joint closer than its step arrives instead of overshooting.
+    a = 179;
+    Robot::avanceAngle(a, -179.5f, 5);
+    EXPECT_EQ(a, -179.5f);
 }
 
 TEST(AvanceAngle, PasseParPlusOuMoins180AuPlusCourt) {
@@ -88,7 +95,7 @@ TEST_F(MouvementTest, Avance_ChaqueArticulationTourneASaVitesse) {
     EXPECT_EQ(robot->THETA1, 15);  // 30 degrees/s for 0.5 s
     EXPECT_EQ(robot->THETA2, 35);  // 10 degrees/s
     EXPECT_EQ(robot->THETA3, -60);
-    EXPECT_EQ(robot->THETA5, 0.5f);  // at least one degree: arrives at once
+    EXPECT_EQ(robot->THETA5, 0.5f);  // closer than its 15-degree step: arrives at once
     EXPECT_EQ(robot->commandes.size(), 1u);
     EXPECT_TRUE(robot->avance(0.5f));
     EXPECT_EQ(robot->THETA1, 20);
@@ -99,12 +106,65 @@ TEST_F(MouvementTest, Avance_ChaqueArticulationTourneASaVitesse) {
     EXPECT_FALSE(robot->avance(0.5f));
 }
 
-TEST_F(MouvementTest, Avance_PoseRefuseeResteEnTete) {
-    // Straight down toward the floor: refused once the tool would go below z = 0.
+TEST_F(MouvementTest, Avance_VitesseIndependanteDuPas) {
+    for (const int parSeconde : {30, 100, 250}) {
+        ASSERT_TRUE(robot->setCoordArticulaires(0, 30, -60, 0));
+        robot->videCommandes();
+        robot->commandes.push(commandeArticulaire(90, 30, -60, 0));
+        const float dt = 1.0f / static_cast<float>(parSeconde);
+        for (int i = 0; i < parSeconde; ++i) robot->avance(dt);
+        EXPECT_NEAR(robot->THETA1, 30, 30 * dt) << parSeconde << " pas par seconde";
+    }
+    // A step without a valid duration moves nothing.
+    const float t1 = robot->THETA1;
+    for (const float dt : {0.0f, -0.1f, NAN, INFINITY}) EXPECT_FALSE(robot->avance(dt));
+    EXPECT_EQ(robot->THETA1, t1);
+}
+
+TEST_F(MouvementTest, CommandeBloqueeAbandonneeAvecSaRaison) {
+    // Straight down toward the floor: every step is refused once the tool would go below
+    // z = 0. The command is dropped after about a second, saying why.
     robot->commandes.push(commandeArticulaire(0, 0, -90, 0));
-    for (int i = 0; i < 200; ++i) robot->avance(0.1f);
-    EXPECT_EQ(robot->commandes.size(), 1u);
+    const unsigned long n = robot->numeroRaison;
+    int pas = 0;
+    while (!robot->commandes.empty() && pas < 200) {
+        robot->avance(0.1f);
+        ++pas;
+    }
+    EXPECT_TRUE(robot->commandes.empty());
+    EXPECT_LE(pas * 0.1f, 2.0f);
     EXPECT_GE(robot->Z, 0);
+    EXPECT_EQ(robot->derniereRaison, "commande abandonnée : sous le sol");
+    EXPECT_EQ(robot->numeroRaison, n + 1);
+
+    // A joint that cannot turn at all goes nowhere: dropped too.
+    robot->vitesseTheta1 = 0;
+    robot->commandes.push(commandeArticulaire(40, 30, -60, 0));
+    for (int i = 0; i < 11; ++i) robot->avance(0.1f);
+    EXPECT_TRUE(robot->commandes.empty());
+    EXPECT_EQ(robot->derniereRaison, "commande abandonnée : aucun progrès");
+    robot->vitesseTheta1 = 30;
+
+    // Fetching an object whose top the elbow could only reach beyond -135 degrees: the
+    // click-time query refuses it, and a fetch sent anyway is dropped at once instead of
+    // missing and trying again for ever.
+    auto proche = instanceBoite({10, 10, 5}, {10 + 60, 20, 0});
+    proche->tombe = false;
+    scene.ajouteInstance(proche);
+    EXPECT_FALSE(robot->peutSaisir(proche.get(), instanceRobot.get()));
+    EXPECT_EQ(robot->derniereRaison, "THETA3 hors limites");
+    Commande c;
+    c.instanceRobot = instanceRobot.get();
+    c.approche = c.cible = proche.get();
+    robot->commandes.push(c);
+    EXPECT_FALSE(robot->avance(0.1f));
+    EXPECT_TRUE(robot->commandes.empty());
+    EXPECT_EQ(robot->derniereRaison, "commande abandonnée : THETA3 hors limites");
+    EXPECT_EQ(robot->THETA3, -60);
+    // One within reach is accepted and fetched.
+    auto loin = instanceBoite({10, 10, 10}, {130, 20, 0});
+    scene.ajouteInstance(loin);
+    EXPECT_TRUE(robot->peutSaisir(loin.get(), instanceRobot.get()));
 }
 
 TEST_F(MouvementTest, Rectiligne_Longueur10DonneNeufPointsPuisLaFin) {

@@ -31,6 +31,18 @@ TEST_F(RobotTest, Construction_RefuseUnLienManquant) {
     EXPECT_THROW(Robot(nombres, liens, &instances), pointeur_null);
 }
 
+TEST_F(RobotTest, Construction_RefuseUnNombreNonFini) {
+    std::array<float, 15> nombres = {10, 5, 100, 80, 5, 5, 5, 8, 20, 30, 30, 30, 30, 1, 20};
+    EXPECT_EQ(Robot::nombreNonFini(nombres), "");
+    nombres[2] = INFINITY;
+    EXPECT_NE(Robot::nombreNonFini(nombres).find("(L2)"), std::string::npos);
+    EXPECT_THROW(Robot(nombres, liensDeTest(), &instances), std::invalid_argument);
+    nombres[2] = 100;
+    nombres[10] = NAN;
+    EXPECT_NE(Robot::nombreNonFini(nombres).find("vitesseTheta2"), std::string::npos);
+    EXPECT_THROW(Robot(nombres, liensDeTest(), &instances), std::invalid_argument);
+}
+
 TEST_F(RobotTest, MGD_PoseDeRepos) {
     ASSERT_TRUE(robot->MGD(0, 0, 0, 0, x, y, z, theta, m));
     EXPECT_FLOAT_EQ(x, 10 + 5 + 100 + 80);
