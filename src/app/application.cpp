@@ -109,7 +109,7 @@ void CApplication::afficheTout() {
 
 bool CApplication::initialise(int argc, char** argv, bool avecFenetre) {
     camera.position = CVecteur(0.5f, 0.25f, 1.5f);
-    boutonGauche = boutonDroit = false;
+    boutonGauche = boutonDroit = boutonMilieu = false;
     toucheCtrl = toucheAlt = toucheShift = false;
     azimutLumiere = 0;
     elevationLumiere = 45;

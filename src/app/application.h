@@ -17,7 +17,7 @@ class CApplication : public CScene {
 public:
     Script* script = nullptr;  // owned
     Camera camera;
-    bool boutonGauche = false, boutonDroit = false;
+    bool boutonGauche = false, boutonDroit = false, boutonMilieu = false;
     bool toucheCtrl = false, toucheAlt = false, toucheShift = false;
     float sourisX = 0, sourisY = 0;
     float azimutLumiere = 0, elevationLumiere = 0, distanceLumiere = 0;
@@ -57,6 +57,9 @@ public:
     void relacheGauche(int x, int y, int modifiers);
     void appuiDroit(int x, int y, int modifiers);
     void relacheDroit(int x, int y, int modifiers);
+    // The middle button picks nothing; with SHIFT its drag moves light 0 closer or further.
+    void appuiMilieu(int x, int y, int modifiers);
+    void relacheMilieu(int x, int y, int modifiers);
     void deplaceSouris(int x, int y);
     void decodeModificateurs(int modifiers);
     // Pick name under a window point; tests replace the picking render.

@@ -299,6 +299,8 @@ void surSouris(int bouton, int etat, int x, int y) {
             etat == GLUT_DOWN ? application.appuiGauche(x, y, m) : application.relacheGauche(x, y, m);
         else if (bouton == GLUT_RIGHT_BUTTON)
             etat == GLUT_DOWN ? application.appuiDroit(x, y, m) : application.relacheDroit(x, y, m);
+        else if (bouton == GLUT_MIDDLE_BUTTON)
+            etat == GLUT_DOWN ? application.appuiMilieu(x, y, m) : application.relacheMilieu(x, y, m);
         else if (bouton >= 3 && etat == GLUT_DOWN)
             application.camera.position.z += bouton == 3 ? 5.0f : -5.0f;  // the wheel dollies
     });
@@ -307,7 +309,7 @@ void surSouris(int bouton, int etat, int x, int y) {
 void surMouvement(int x, int y) {
     ImGui_ImplGLUT_MotionFunc(x, y);
     if (boite.ouverte) return;
-    if (application.boutonGauche || application.boutonDroit) {
+    if (application.boutonGauche || application.boutonDroit || application.boutonMilieu) {
         protegeRappel("souris", [&] { application.deplaceSouris(x, y); });
         glutPostRedisplay();
     }

@@ -79,6 +79,18 @@ void CApplication::relacheDroit(int, int, int modifiers) {
     boutonDroit = false;
 }
 
+void CApplication::appuiMilieu(int x, int y, int modifiers) {
+    sourisX = static_cast<float>(x);
+    sourisY = static_cast<float>(y);
+    decodeModificateurs(modifiers);
+    boutonMilieu = true;
+}
+
+void CApplication::relacheMilieu(int, int, int modifiers) {
+    decodeModificateurs(modifiers);
+    boutonMilieu = false;
+}
+
 void CApplication::deplaceSouris(int x, int y) {
     const float dx = static_cast<float>(x) - sourisX, dy = static_cast<float>(y) - sourisY;
     if (dx == 0 && dy == 0) return;

@@ -39,6 +39,12 @@ void PuitsTrianglesGL::fin() {
     glVertexPointer(3, GL_FLOAT, pas, t.data() + 7);
     glDrawArrays(GL_TRIANGLES, 0, n);
     glPopClientAttrib();
+    // Drawn vertex by vertex, the zone would leave its last vertex's colour and normal
+    // current, and what is drawn next without its own colour (the zone's bounding box)
+    // takes that colour; arrays leave the current values undefined, so set them.
+    const float* dernier = t.data() + static_cast<size_t>(n - 1) * FLOTTANTS_PAR_SOMMET;
+    glColor4fv(dernier);
+    glNormal3fv(dernier + 4);
 }
 
 void dessineMetaballZone(MetaballZone& zone, CScene& scene, int& nomSelection) {

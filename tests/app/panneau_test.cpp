@@ -281,6 +281,18 @@ TEST_F(PanneauTest, GlissementsEtLeursBornes) {
     app.deplaceSouris(0, 2000);
     EXPECT_FLOAT_EQ(app.distanceLumiere, 5000);
     app.relacheDroit(0, 0, 0);
+    // SHIFT + middle moves the light too; the middle button alone does nothing.
+    app.appuiMilieu(0, 0, GLUT_ACTIVE_SHIFT);
+    app.deplaceSouris(0, -10);
+    EXPECT_FLOAT_EQ(app.distanceLumiere, 4950);
+    app.relacheMilieu(0, 0, 0);
+    EXPECT_FALSE(app.boutonMilieu);
+    const CVecteur camera = app.camera.position;
+    app.appuiMilieu(0, 0, 0);
+    app.deplaceSouris(30, 30);
+    EXPECT_FLOAT_EQ(app.camera.position.z, camera.z);
+    EXPECT_FLOAT_EQ(app.distanceLumiere, 4950);
+    app.relacheMilieu(0, 0, 0);
     // Plain left drag orbits the camera, pitch within [0, 90].
     app.camera.angleX = 10;
     app.camera.angleY = 5;

@@ -70,6 +70,13 @@ TEST_F(PuitsGL, TrianglesDessinesAvecLeursCouleursEtEtatClientRendu) {
     EXPECT_FALSE(glIsEnabled(GL_NORMAL_ARRAY));
     EXPECT_FALSE(glIsEnabled(GL_COLOR_ARRAY));
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    // The last vertex's colour stays current, as after drawing vertex by vertex: the zone's
+    // bounding box is drawn in it.
+    float couleur[4];
+    glGetFloatv(GL_CURRENT_COLOR, couleur);
+    EXPECT_EQ(couleur[0], 1.0f);
+    EXPECT_EQ(couleur[1], 0.0f);
+    EXPECT_EQ(couleur[2], 0.0f);
 
     // An empty zone draws nothing and leaves no error.
     puits.debut();
