@@ -173,14 +173,15 @@ void tinyobj(benchmark::State& etat, bool normales) {
         auto formes = std::make_unique<std::vector<tinyobj::shape_t>>();
         auto materiaux = std::make_unique<std::vector<tinyobj::material_t>>();
         std::string avertissement, erreur;
-        if (!tinyobj::LoadObj(attrib.get(), formes.get(), materiaux.get(), &avertissement,
-                              &erreur, fichier(normales).c_str())) {
+        if (!tinyobj::LoadObj(attrib.get(), formes.get(), materiaux.get(), &avertissement, &erreur,
+                              fichier(normales).c_str())) {
             etat.SkipWithError("LoadObj a échoué");
             return;
         }
         pic = picOctets.load() - avant;
         triangles = 0;
-        for (const auto& f : *formes) triangles += static_cast<long long>(f.mesh.indices.size() / 3);
+        for (const auto& f : *formes)
+            triangles += static_cast<long long>(f.mesh.indices.size() / 3);
         etat.PauseTiming();
         attrib.reset();
         formes.reset();

@@ -40,7 +40,8 @@ inline void prepare() {
     silence();
     namespace fs = std::filesystem;
     const fs::path source = BRAKMOR_SOURCE;
-    const fs::path base = fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+    const fs::path base =
+        fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
     std::string modele = (base / "brakmor_fuzz_XXXXXX").string();
     if (!mkdtemp(modele.data())) {
         std::perror("mkdtemp");

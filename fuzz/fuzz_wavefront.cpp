@@ -26,9 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t taille) {
             if (n < -1 || n >= mesh->nbNormales()) std::abort();
             if (t < -1 || t >= mesh->nbTexCoords()) std::abort();
         }
-        if (f.material &&
-            std::none_of(mesh->materiauxTenus.begin(), mesh->materiauxTenus.end(),
-                         [&](const auto& m) { return m.get() == f.material; }))
+        if (f.material && std::none_of(mesh->materiauxTenus.begin(), mesh->materiauxTenus.end(),
+                                       [&](const auto& m) { return m.get() == f.material; }))
             std::abort();
     }
     return 0;

@@ -1,13 +1,12 @@
 // The application object: initialisation, the animation step, the timer and light 0's orbit.
 #include "app/application.h"
 
-
 #include <chrono>
 #include <cmath>
 
 #include "commun/console.h"
-#include "scene/extensions_gl.h"
 #include "robot/robot.h"
+#include "scene/extensions_gl.h"
 #include "script/script.h"
 
 CApplication application;

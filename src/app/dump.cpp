@@ -22,12 +22,14 @@ public:
     void chaine(const std::string& s) {
         o << '"';
         for (unsigned char c : s) {
-            if (c == '"' || c == '\\') o << '\\' << c;
+            if (c == '"' || c == '\\')
+                o << '\\' << c;
             else if (c < 0x20) {
                 char tampon[8];
                 std::snprintf(tampon, sizeof tampon, "\\u%04x", c);
                 o << tampon;
-            } else o << c;
+            } else
+                o << c;
         }
         o << '"';
     }
@@ -64,11 +66,20 @@ public:
     void booleen(bool b) { o << (b ? "true" : "false"); }
     void material(const Material& m) {
         o << "{";
-        cle("couleur1"); couleur(m.couleur1); o << ',';
-        cle("couleur2"); couleur(m.couleur2); o << ',';
-        cle("couleur3"); couleur(m.couleur3); o << ',';
-        cle("couleur4"); couleur(m.couleur4); o << ',';
-        cle("brillance"); nombre(m.brillance);
+        cle("couleur1");
+        couleur(m.couleur1);
+        o << ',';
+        cle("couleur2");
+        couleur(m.couleur2);
+        o << ',';
+        cle("couleur3");
+        couleur(m.couleur3);
+        o << ',';
+        cle("couleur4");
+        couleur(m.couleur4);
+        o << ',';
+        cle("brillance");
+        nombre(m.brillance);
         o << "}";
     }
     void valeur(const Valeur& v) {
@@ -81,10 +92,30 @@ public:
             case T_INT: o << v.scalaire.i; break;
             case T_FLOAT: nombre(v.scalaire.f); break;
             case T_BOOL: booleen(v.booleenVal()); break;
-            case T_POINT: if (auto p = v.objet<CVecteur>()) vecteur(*p); else o << "null"; break;
-            case T_COULEUR: if (auto c = v.objet<RGBA>()) couleur(*c); else o << "null"; break;
-            case T_MATRICE: if (auto m = v.objet<CMatrice>()) matrice(*m); else o << "null"; break;
-            case T_MATERIAL: if (auto m = v.objet<Material>()) material(*m); else o << "null"; break;
+            case T_POINT:
+                if (auto p = v.objet<CVecteur>())
+                    vecteur(*p);
+                else
+                    o << "null";
+                break;
+            case T_COULEUR:
+                if (auto c = v.objet<RGBA>())
+                    couleur(*c);
+                else
+                    o << "null";
+                break;
+            case T_MATRICE:
+                if (auto m = v.objet<CMatrice>())
+                    matrice(*m);
+                else
+                    o << "null";
+                break;
+            case T_MATERIAL:
+                if (auto m = v.objet<Material>())
+                    material(*m);
+                else
+                    o << "null";
+                break;
             default: chaine(texte_valeur(v)); break;
         }
         o << "}";
@@ -104,8 +135,10 @@ int indiceInstance(const CScene& s, const Instance* inst) {
 }
 
 void indiceOuNull(Json& j, int i) {
-    if (i < 0) j.o << "null";
-    else j.o << i;
+    if (i < 0)
+        j.o << "null";
+    else
+        j.o << i;
 }
 
 // "cle": an array of n elements, `separateur` between two of them, then "],\n".
@@ -125,60 +158,110 @@ void tableau(Json& j, const char* cle, const char* ouverture, int n, const char*
 template <class Objet>
 void matriceEtBoite(Json& j, Objet& objet) {
     auto& o = j.o;
-    j.cle("matrice"); j.matrice(objet); o << ',';
+    j.cle("matrice");
+    j.matrice(objet);
+    o << ',';
     CVecteur mn(0, 0, 0), mx(0, 0, 0);
     objet.getBoiteEnglobante(mn, mx);
-    j.cle("boiteMin"); j.vecteur(mn); o << ',';
-    j.cle("boiteMax"); j.vecteur(mx); o << ',';
+    j.cle("boiteMin");
+    j.vecteur(mn);
+    o << ',';
+    j.cle("boiteMax");
+    j.vecteur(mx);
+    o << ',';
 }
 
 void detailsMesh(Json& j, const Mesh& m) {
     auto& o = j.o;
-    j.chaine("mesh"); o << ',';
-    j.cle("sommets"); o << m.nbSommets() << ',';
-    j.cle("normales"); o << m.nbNormales() << ',';
-    j.cle("texCoords"); o << m.nbTexCoords() << ',';
-    j.cle("faces"); o << m.nbFaces() << ',';
-    j.cle("texture"); if (m.texture) j.chaine(m.texture->fichier); else o << "null";
+    j.chaine("mesh");
+    o << ',';
+    j.cle("sommets");
+    o << m.nbSommets() << ',';
+    j.cle("normales");
+    o << m.nbNormales() << ',';
+    j.cle("texCoords");
+    o << m.nbTexCoords() << ',';
+    j.cle("faces");
+    o << m.nbFaces() << ',';
+    j.cle("texture");
+    if (m.texture)
+        j.chaine(m.texture->fichier);
+    else
+        o << "null";
 }
 
 void detailsRobot(Json& j, const CApplication& app, Robot& r) {
     auto& o = j.o;
-    j.chaine("robot"); o << ',';
-    j.cle("THETA1"); j.nombre(r.THETA1); o << ',';
-    j.cle("THETA2"); j.nombre(r.THETA2); o << ',';
-    j.cle("THETA3"); j.nombre(r.THETA3); o << ',';
-    j.cle("THETA5"); j.nombre(r.THETA5); o << ',';
-    j.cle("X"); j.nombre(r.X); o << ',';
-    j.cle("Y"); j.nombre(r.Y); o << ',';
-    j.cle("Z"); j.nombre(r.Z); o << ',';
-    j.cle("THETA"); j.nombre(r.THETA); o << ',';
-    j.cle("commandes"); o << r.commandes.size() << ',';
-    j.cle("selectionne"); j.booleen(r.selectionne); o << ',';
-    j.cle("objetTenu"); indiceOuNull(j, indiceInstance(app, r.getLien()));
+    j.chaine("robot");
+    o << ',';
+    j.cle("THETA1");
+    j.nombre(r.THETA1);
+    o << ',';
+    j.cle("THETA2");
+    j.nombre(r.THETA2);
+    o << ',';
+    j.cle("THETA3");
+    j.nombre(r.THETA3);
+    o << ',';
+    j.cle("THETA5");
+    j.nombre(r.THETA5);
+    o << ',';
+    j.cle("X");
+    j.nombre(r.X);
+    o << ',';
+    j.cle("Y");
+    j.nombre(r.Y);
+    o << ',';
+    j.cle("Z");
+    j.nombre(r.Z);
+    o << ',';
+    j.cle("THETA");
+    j.nombre(r.THETA);
+    o << ',';
+    j.cle("commandes");
+    o << r.commandes.size() << ',';
+    j.cle("selectionne");
+    j.booleen(r.selectionne);
+    o << ',';
+    j.cle("objetTenu");
+    indiceOuNull(j, indiceInstance(app, r.getLien()));
 }
 
 void detailsZone(Json& j, const MetaballZone& z) {
     auto& o = j.o;
-    j.chaine("metaballzone"); o << ',';
-    j.cle("taille"); j.nombre(z.taille); o << ',';
-    j.cle("resolution"); o << z.resolution << ',';
-    j.cle("seuil"); j.nombre(z.seuil); o << ',';
-    j.cle("primitives"); o << z.primitives.size();
+    j.chaine("metaballzone");
+    o << ',';
+    j.cle("taille");
+    j.nombre(z.taille);
+    o << ',';
+    j.cle("resolution");
+    o << z.resolution << ',';
+    j.cle("seuil");
+    j.nombre(z.seuil);
+    o << ',';
+    j.cle("primitives");
+    o << z.primitives.size();
 }
 
 void entite(Json& j, const CApplication& app, int i) {
     auto& o = j.o;
     Entite* e = app.getEntite(i);
     o << "{";
-    j.cle("indice"); o << i << ',';
-    j.cle("nom"); j.chaine(e->nom); o << ',';
+    j.cle("indice");
+    o << i << ',';
+    j.cle("nom");
+    j.chaine(e->nom);
+    o << ',';
     matriceEtBoite(j, *e);
     j.cle("type");
-    if (auto* m = dynamic_cast<Mesh*>(e)) detailsMesh(j, *m);
-    else if (auto* r = dynamic_cast<Robot*>(e)) detailsRobot(j, app, *r);
-    else if (auto* z = dynamic_cast<MetaballZone*>(e)) detailsZone(j, *z);
-    else j.chaine("inconnu");
+    if (auto* m = dynamic_cast<Mesh*>(e))
+        detailsMesh(j, *m);
+    else if (auto* r = dynamic_cast<Robot*>(e))
+        detailsRobot(j, app, *r);
+    else if (auto* z = dynamic_cast<MetaballZone*>(e))
+        detailsZone(j, *z);
+    else
+        j.chaine("inconnu");
     o << "}";
 }
 
@@ -186,37 +269,69 @@ void instance(Json& j, const CApplication& app, int i) {
     auto& o = j.o;
     Instance* inst = app.getInstance(i);
     o << "{";
-    j.cle("indice"); o << i << ',';
+    j.cle("indice");
+    o << i << ',';
     auto* ie = dynamic_cast<InstanceEntite*>(inst);
-    j.cle("type"); j.chaine(ie ? "entite" : "metaball"); o << ',';
-    j.cle("entite"); indiceOuNull(j, ie ? indiceDe(app, ie->entite.get()) : -1); o << ',';
+    j.cle("type");
+    j.chaine(ie ? "entite" : "metaball");
+    o << ',';
+    j.cle("entite");
+    indiceOuNull(j, ie ? indiceDe(app, ie->entite.get()) : -1);
+    o << ',';
     matriceEtBoite(j, *inst);
-    j.cle("visible"); j.booleen(inst->visible); o << ',';
-    j.cle("tombe"); j.booleen(inst->tombe); o << ',';
-    j.cle("tenuPar"); indiceOuNull(j, indiceDe(app, inst->getLien())); o << ',';
-    j.cle("vitesse"); j.vecteur(inst->vitesse);
+    j.cle("visible");
+    j.booleen(inst->visible);
+    o << ',';
+    j.cle("tombe");
+    j.booleen(inst->tombe);
+    o << ',';
+    j.cle("tenuPar");
+    indiceOuNull(j, indiceDe(app, inst->getLien()));
+    o << ',';
+    j.cle("vitesse");
+    j.vecteur(inst->vitesse);
     o << "}";
 }
 
 void lumiere(Json& j, const Lumiere& l) {
     auto& o = j.o;
     o << "\n{";
-    j.cle("allumee"); j.booleen(l.allumee); o << ',';
-    j.cle("fixeObservateur"); j.booleen(l.fixeObservateur); o << ',';
-    j.cle("position"); j.vecteur(l.position); o << ',';
-    j.cle("w"); j.nombre(l.position.w); o << ',';
-    j.cle("direction"); j.vecteur(l.direction); o << ',';
-    j.cle("diffuse"); j.couleur(l.diffuse); o << ',';
-    j.cle("coupure"); j.nombre(l.coupure); o << ',';
-    j.cle("porteOmbre"); j.booleen(l.porteOmbre);
+    j.cle("allumee");
+    j.booleen(l.allumee);
+    o << ',';
+    j.cle("fixeObservateur");
+    j.booleen(l.fixeObservateur);
+    o << ',';
+    j.cle("position");
+    j.vecteur(l.position);
+    o << ',';
+    j.cle("w");
+    j.nombre(l.position.w);
+    o << ',';
+    j.cle("direction");
+    j.vecteur(l.direction);
+    o << ',';
+    j.cle("diffuse");
+    j.couleur(l.diffuse);
+    o << ',';
+    j.cle("coupure");
+    j.nombre(l.coupure);
+    o << ',';
+    j.cle("porteOmbre");
+    j.booleen(l.porteOmbre);
     o << "}";
 }
 
 void texture(Json& j, const Texture& t) {
     j.o << "{";
-    j.cle("fichier"); j.chaine(t.fichier); j.o << ',';
-    j.cle("nom"); j.chaine(t.nom); j.o << ',';
-    j.cle("glTexture"); j.o << t.glTexture;
+    j.cle("fichier");
+    j.chaine(t.fichier);
+    j.o << ',';
+    j.cle("nom");
+    j.chaine(t.nom);
+    j.o << ',';
+    j.cle("glTexture");
+    j.o << t.glTexture;
     j.o << "}";
 }
 
@@ -254,13 +369,17 @@ std::string texteDump(const CApplication& app) {
     o << "{\n";
     tableau(j, "entites", "[\n", app.nbEntites(), ",\n", [&](int i) { entite(j, app, i); });
     tableau(j, "instances", "[\n", app.nbInstances(), ",\n", [&](int i) { instance(j, app, i); });
-    tableau(j, "lumieres", "[", app.nbLumieres(), ",", [&](int i) { lumiere(j, *app.getLumiere(i)); });
+    tableau(j, "lumieres", "[", app.nbLumieres(), ",",
+            [&](int i) { lumiere(j, *app.getLumiere(i)); });
     tableau(j, "textures", "[", static_cast<int>(app.textures.size()), ",",
             [&](int i) { texture(j, *app.textures[i]); });
     tableau(j, "materiaux", "[", static_cast<int>(app.materiaux.size()), ",",
             [&](int i) { j.material(*app.materiaux[i]); });
-    j.cle("selectionCourante"); o << app.selectionCourante << ",\n";
-    j.cle("robotCourant"); indiceOuNull(j, indiceDe(app, app.robotCourant)); o << ",\n";
+    j.cle("selectionCourante");
+    o << app.selectionCourante << ",\n";
+    j.cle("robotCourant");
+    indiceOuNull(j, indiceDe(app, app.robotCourant));
+    o << ",\n";
     optionsEtVariables(j, app);
     o << "\n}\n";
     return o.str();

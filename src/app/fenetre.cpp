@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "app/application.h"
-#include "commun/console.h"
-#include "commun/signalement.h"
 #include "app/dump.h"
 #include "app/interface.h"
 #include "app/ligne_commande.h"
+#include "commun/console.h"
+#include "commun/signalement.h"
 #include "geometrie/mesh.h"
 
 int fenetrePrincipale = 0;
@@ -48,7 +48,8 @@ void inactif() {
 void minuterie(int valeur) {
     quitteSiDemande();
     protegeRappel("minuterie", [&] { application.tic(valeur); });
-    if (valeur == 1) glutTimerFunc(static_cast<unsigned>(std::max(application.timer_interval, 1)), minuterie, 1);
+    if (valeur == 1)
+        glutTimerFunc(static_cast<unsigned>(std::max(application.timer_interval, 1)), minuterie, 1);
 }
 
 void surSignal(int) { arretDemande = 1; }
@@ -84,7 +85,8 @@ void simule(float secondes) {
 }
 
 void afficheBanniere() {
-    console << "\033[32m" << "Brakmor : simulateur de bras robot articulé\n"
+    console << "\033[32m"
+            << "Brakmor : simulateur de bras robot articulé\n"
             << "Tavrin - " << CREDITS << "\n";
 }
 

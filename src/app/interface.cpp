@@ -7,8 +7,8 @@
 #include <imgui_impl_opengl2.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <exception>
@@ -16,11 +16,11 @@
 #include <string>
 
 #include "app/application.h"
-#include "commun/console.h"
-#include "commun/signalement.h"
 #include "app/fenetre.h"
 #include "app/panneau.h"
 #include "app/touches.h"
+#include "commun/console.h"
+#include "commun/signalement.h"
 
 // The application reads modifiers and special keys with its own names for GLUT's values.
 static_assert(touches::SHIFT == GLUT_ACTIVE_SHIFT && touches::CTRL == GLUT_ACTIVE_CTRL &&
@@ -52,7 +52,6 @@ bool rejeuEnCours = false;
 int imagesDepuisTitre = 0;
 auto debutTitre = std::chrono::steady_clock::now();
 
-
 bool dansPanneaux(int x) {
     const int w = glutGet(GLUT_WINDOW_WIDTH);
     return x < LARGEUR_GAUCHE || x >= w - LARGEUR_DROITE;
@@ -67,16 +66,13 @@ void dessineControle(Controle& c, int indice) {
     const float largeurChamp = 100.0f;
     switch (c.genre) {
         case GenreControle::Rollout:
-        case GenreControle::Colonne:
-            break;
+        case GenreControle::Colonne: break;
         case GenreControle::Groupe:
             ImGui::Spacing();
             ImGui::Separator();
             if (!c.libelle.empty()) ImGui::TextDisabled("%s", c.libelle.c_str());
             break;
-        case GenreControle::Texte:
-            ImGui::TextUnformatted(c.libelle.c_str());
-            break;
+        case GenreControle::Texte: ImGui::TextUnformatted(c.libelle.c_str()); break;
         case GenreControle::Case: {
             bool b = *c.entier != 0;
             if (ImGui::Checkbox(etiquette.c_str(), &b)) {
@@ -111,12 +107,14 @@ void dessineControle(Controle& c, int indice) {
         case GenreControle::Radio: {
             for (size_t i = 0; i < c.options.size(); ++i) {
                 std::string l = c.options[i] + id + std::to_string(i);
-                if (ImGui::RadioButton(l.c_str(), c.entier, static_cast<int>(i))) application.controle(c.id);
+                if (ImGui::RadioButton(l.c_str(), c.entier, static_cast<int>(i)))
+                    application.controle(c.id);
             }
             break;
         }
         case GenreControle::Bouton: {
-            const std::string& texte = c.id == IdControle::Saisie ? panneau.libelleSaisie : c.libelle;
+            const std::string& texte =
+                c.id == IdControle::Saisie ? panneau.libelleSaisie : c.libelle;
             if (ImGui::Button((texte + id).c_str(), ImVec2(90, 0))) application.controle(c.id);
             break;
         }
@@ -282,7 +280,8 @@ void surSouris(int bouton, int etat, int x, int y) {
     const int m = glutGetModifiers();
     if (bouton < 0 || bouton > 4) return;
     if (etat == GLUT_DOWN)
-        pressionPanneau[bouton] = boite.ouverte || dansPanneaux(x) || ImGui::GetIO().WantCaptureMouse;
+        pressionPanneau[bouton] =
+            boite.ouverte || dansPanneaux(x) || ImGui::GetIO().WantCaptureMouse;
     if (pressionPanneau[bouton]) {
         evenementsPanneau.push_back([bouton, etat, x, y] {
             if (bouton >= 3) {
@@ -296,11 +295,13 @@ void surSouris(int bouton, int etat, int x, int y) {
     ImGui::GetIO().MousePos = ImVec2(static_cast<float>(x), static_cast<float>(y));
     protegeRappel("souris", [&] {
         if (bouton == GLUT_LEFT_BUTTON)
-            etat == GLUT_DOWN ? application.appuiGauche(x, y, m) : application.relacheGauche(x, y, m);
+            etat == GLUT_DOWN ? application.appuiGauche(x, y, m)
+                              : application.relacheGauche(x, y, m);
         else if (bouton == GLUT_RIGHT_BUTTON)
             etat == GLUT_DOWN ? application.appuiDroit(x, y, m) : application.relacheDroit(x, y, m);
         else if (bouton == GLUT_MIDDLE_BUTTON)
-            etat == GLUT_DOWN ? application.appuiMilieu(x, y, m) : application.relacheMilieu(x, y, m);
+            etat == GLUT_DOWN ? application.appuiMilieu(x, y, m)
+                              : application.relacheMilieu(x, y, m);
         else if (bouton >= 3 && etat == GLUT_DOWN)
             application.camera.position.z += bouton == 3 ? 5.0f : -5.0f;  // the wheel dollies
     });
@@ -361,12 +362,14 @@ void dessineImage() {
     zoneVue(x, y, w, h);
     glViewport(x, y, w, h);
     if (chargementEnCours) {
-        glClearColor(application.couleurfond.r, application.couleurfond.g, application.couleurfond.b, 1);
+        glClearColor(application.couleurfond.r, application.couleurfond.g,
+                     application.couleurfond.b, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     } else {
         protegeRappel("affichage", [] { application.afficheTout(); });
     }
-    glViewport(0, 0, static_cast<int>(ImGui::GetIO().DisplaySize.x), static_cast<int>(ImGui::GetIO().DisplaySize.y));
+    glViewport(0, 0, static_cast<int>(ImGui::GetIO().DisplaySize.x),
+               static_cast<int>(ImGui::GetIO().DisplaySize.y));
     glDisable(GL_LIGHTING);
     ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
     glViewport(x, y, w, h);

@@ -35,7 +35,8 @@ LigneCommande analyseLigneCommande(int argc, char** argv) {
         } else if (jeton == "-dump") {
             lc.fichierDump = c.jeton(SEPARATEURS, SEPARATEURS);
         } else if (jeton == "-simule") {
-            lc.simulation = static_cast<float>(std::atof(c.jeton(SEPARATEURS, SEPARATEURS).c_str()));
+            lc.simulation =
+                static_cast<float>(std::atof(c.jeton(SEPARATEURS, SEPARATEURS).c_str()));
         } else if (jeton == "-capture") {
             lc.fichierCapture = c.jeton(SEPARATEURS, SEPARATEURS);
         } else if (jeton == "-bench") {
@@ -59,7 +60,8 @@ void afficheUsage() {
             << "  -res LxH           taille de la fenêtre (aussi -res L H)\n"
             << "  -shadowmap n       carte d'ombre de 2^n texels, n de 4 à 10 (défaut 9)\n"
             << "  -check             charge la scène sans fenêtre ; statut 0 si aucune erreur,\n"
-            << "                     1 si une boîte d'erreur a été levée, 3 si le fichier est illisible\n"
+            << "                     1 si une boîte d'erreur a été levée, 3 si le fichier est "
+               "illisible\n"
             << "  -dump f.json       écrit la description JSON de la scène à la sortie\n"
             << "  -simule s          avec -check ou -capture : anime s secondes (pas de 10 ms)\n"
             << "  -capture f.png     affiche la scène une fois, l'enregistre en PNG et quitte\n"

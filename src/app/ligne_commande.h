@@ -4,20 +4,20 @@
 #include <string>
 
 struct LigneCommande {
-    std::string fichier;          // "-f": the scene file (a later one replaces an earlier one)
-    bool pleinEcran = false;      // "-fullscreen"
-    bool redimensionne = false;   // "-res w h"
+    std::string fichier;         // "-f": the scene file (a later one replaces an earlier one)
+    bool pleinEcran = false;     // "-fullscreen"
+    bool redimensionne = false;  // "-res w h"
     int largeur = 0, hauteur = 0;
-    bool carteOmbre = false;      // "-shadowmap n"
-    int tailleCarteOmbre = 512;   // 2^n, n clamped to [4, 10]
+    bool carteOmbre = false;     // "-shadowmap n"
+    int tailleCarteOmbre = 512;  // 2^n, n clamped to [4, 10]
     // Modes beyond the scene options.
-    bool verification = false;    // "-check": load without a window
-    std::string fichierDump;      // "-dump FILE": JSON description of the scene at exit
-    float simulation = 0;         // "-simule S": seconds of simulated time before the dump
-    std::string fichierCapture;   // "-capture FILE.png": render once, save, exit
-    int imagesBench = 0;          // "-bench N": render N frames and print timings
-    bool immediat = false;        // "-immediat": meshes, floor and grids without display lists
-    bool aide = false;            // "-h"
+    bool verification = false;   // "-check": load without a window
+    std::string fichierDump;     // "-dump FILE": JSON description of the scene at exit
+    float simulation = 0;        // "-simule S": seconds of simulated time before the dump
+    std::string fichierCapture;  // "-capture FILE.png": render once, save, exit
+    int imagesBench = 0;         // "-bench N": render N frames and print timings
+    bool immediat = false;       // "-immediat": meshes, floor and grids without display lists
+    bool aide = false;           // "-h"
 };
 
 // Reads the arguments argv[1..argc-1] joined by blanks, token by token.

@@ -1,7 +1,7 @@
 // The interpreter's reading of the command line: the shadow-map size, then the scene. The
 // window options of the same command line are applied by the program's start-up before.
-#include "commun/console.h"
 #include "app/ligne_commande.h"
+#include "commun/console.h"
 #include "scene/scene.h"
 #include "script/script.h"
 

@@ -117,7 +117,8 @@ const CaseOption casesOptions[] = {
      &CScene::backface_culling, &CScene::setBackfaceCulling},
     {"Antialiasing", IdControle::Antialiasing, &Panneau::antialiasing, &CScene::antialiasing,
      &CScene::setAntialiasing},
-    {"Dithering", IdControle::Dithering, &Panneau::dithering, &CScene::dithering, &CScene::setDithering},
+    {"Dithering", IdControle::Dithering, &Panneau::dithering, &CScene::dithering,
+     &CScene::setDithering},
     {"Smooth shading", IdControle::SmoothShading, &Panneau::smoothShading, &CScene::smoothshading,
      &CScene::setSmoothShading},
     {"Transparence", IdControle::Transparence, &Panneau::transparence, &CScene::selection_surlignee,
@@ -125,7 +126,8 @@ const CaseOption casesOptions[] = {
     {"Boites englobantes", IdControle::BoitesEnglobantes, &Panneau::boitesEnglobantes,
      &CScene::boite_englobante, nullptr},
     {"Ombrage", IdControle::Ombrage, &Panneau::ombrage, &CScene::ombrage, nullptr},
-    {"Afficher sol", IdControle::AfficherSol, &Panneau::afficherSol, &CScene::afficher_sol, nullptr},
+    {"Afficher sol", IdControle::AfficherSol, &Panneau::afficherSol, &CScene::afficher_sol,
+     nullptr},
     {"Afficher lumieres", IdControle::AfficherLumieres, &Panneau::afficherLumieres,
      &CScene::afficher_lumieres, nullptr},
     {"Lumiere tournante", IdControle::LumiereTournante, &Panneau::lumiereTournante,
@@ -142,11 +144,11 @@ void Panneau::construitPanneauRobot() {
     auto& r = panneauRobot;
     r.push_back(rollout("Etat courant du robot : "));
     r.push_back(caseACocher("Afficher les reperes", &afficherReperes, IdControle::AfficherReperes));
-    r.push_back(caseACocher("Collision prehenseur", &collisionPrehenseur,
-                            IdControle::CollisionPrehenseur));
-    ajouteCoordonnees(r, "",
-                      {&theta1, &theta2, &theta3, &theta5, &poignetX, &poignetY, &poignetZ, &poignetTheta},
-                      IdControle::Articulations, IdControle::Poignet);
+    r.push_back(
+        caseACocher("Collision prehenseur", &collisionPrehenseur, IdControle::CollisionPrehenseur));
+    ajouteCoordonnees(
+        r, "", {&theta1, &theta2, &theta3, &theta5, &poignetX, &poignetY, &poignetZ, &poignetTheta},
+        IdControle::Articulations, IdControle::Poignet);
     r.push_back(rollout("Etat a atteindre : "));
     ajouteCoordonnees(r, "'",
                       {&cibleTheta1, &cibleTheta2, &cibleTheta3, &cibleTheta5, &ciblePoignetX,
@@ -165,7 +167,8 @@ void Panneau::construitPanneauOptions() {
     o.push_back(groupe("Mode"));
     for (const CaseOption& c : casesOptions)
         o.push_back(caseACocher(c.libelle, &(this->*c.caseCochee), c.id, 2));
-    for (auto [l, c, s] : {std::tuple{"Grille X", &grilleX, &grillePosX}, {"Grille Y", &grilleY, &grillePosY},
+    for (auto [l, c, s] : {std::tuple{"Grille X", &grilleX, &grillePosX},
+                           {"Grille Y", &grilleY, &grillePosY},
                            {"Grille Z", &grilleZ, &grillePosZ}}) {
         o.push_back(caseACocher(l, c, IdControle::Grilles, 2));
         o.push_back(spinner(l, s, IdControle::Grilles, 2));
@@ -252,7 +255,8 @@ void changeCibleArticulaire(Panneau& p, Robot& r) {
     float x, y, z, t;
     CMatrice m;
     if (r.MGD(static_cast<float>(p.cibleTheta1), static_cast<float>(p.cibleTheta2),
-              static_cast<float>(p.cibleTheta3), static_cast<float>(p.cibleTheta5), x, y, z, t, m) &&
+              static_cast<float>(p.cibleTheta3), static_cast<float>(p.cibleTheta5), x, y, z, t,
+              m) &&
         r.positionAccessible(x, y, z, t)) {
         p.ciblePoignetX = std::trunc(x);
         p.ciblePoignetY = std::trunc(y);
@@ -352,8 +356,10 @@ void changeOptionAffichage(CApplication& app, const Panneau& p, IdControle id) {
     for (const CaseOption& c : casesOptions) {
         if (c.id != id) continue;
         const bool coche = p.*c.caseCochee == 1;
-        if (c.regle) (app.*c.regle)(coche);
-        else app.*c.option = coche;
+        if (c.regle)
+            (app.*c.regle)(coche);
+        else
+            app.*c.option = coche;
         return;
     }
     switch (id) {
@@ -361,14 +367,16 @@ void changeOptionAffichage(CApplication& app, const Panneau& p, IdControle id) {
             app.grilleX = p.grilleX == 1;
             app.grilleY = p.grilleY == 1;
             app.grilleZ = p.grilleZ == 1;
-            app.grillePos = CVecteur(static_cast<float>(p.grillePosX), static_cast<float>(p.grillePosY),
-                                     static_cast<float>(p.grillePosZ));
+            app.grillePos =
+                CVecteur(static_cast<float>(p.grillePosX), static_cast<float>(p.grillePosY),
+                         static_cast<float>(p.grillePosZ));
             app.majGrilles();
             return;
         case IdControle::ModeAffichage: changeModeAffichage(app, p.modeAffichage); return;
         case IdControle::CouleurFond:
             // The window has no alpha buffer: the previous alpha is kept.
-            app.couleurfond = RGBA(p.fondR / 255.0f, p.fondG / 255.0f, p.fondB / 255.0f, app.couleurfond.a);
+            app.couleurfond =
+                RGBA(p.fondR / 255.0f, p.fondG / 255.0f, p.fondB / 255.0f, app.couleurfond.a);
             return;
         default: return;
     }
@@ -381,15 +389,30 @@ void CApplication::controle(IdControle id) {
     switch (id) {
         case IdControle::Quitter: std::exit(0);
         case IdControle::Saisie: appuieSaisie(p, r, instanceRobotCourant); return;
-        case IdControle::CibleArticulaire: if (r) changeCibleArticulaire(p, *r); return;
-        case IdControle::CiblePoignet: if (r) changeCiblePoignet(p, *r); return;
-        case IdControle::Articulations: if (r) changeArticulations(p, *r); return;
-        case IdControle::Poignet: if (r) changePoignet(p, *r); return;
-        case IdControle::Atteint: if (r) envoieVersCible(p, *r, instanceRobotCourant); return;
-        case IdControle::AfficherReperes: if (r) r->reperes = p.afficherReperes == 1; return;
-        case IdControle::CollisionPrehenseur: if (r) r->collisionPince = p.collisionPrehenseur == 1; return;
+        case IdControle::CibleArticulaire:
+            if (r) changeCibleArticulaire(p, *r);
+            return;
+        case IdControle::CiblePoignet:
+            if (r) changeCiblePoignet(p, *r);
+            return;
+        case IdControle::Articulations:
+            if (r) changeArticulations(p, *r);
+            return;
+        case IdControle::Poignet:
+            if (r) changePoignet(p, *r);
+            return;
+        case IdControle::Atteint:
+            if (r) envoieVersCible(p, *r, instanceRobotCourant);
+            return;
+        case IdControle::AfficherReperes:
+            if (r) r->reperes = p.afficherReperes == 1;
+            return;
+        case IdControle::CollisionPrehenseur:
+            if (r) r->collisionPince = p.collisionPrehenseur == 1;
+            return;
         // "Deplacement rectiligne" is only read, by "Atteint" and by the left click.
-        case IdControle::DeplacementRectiligne: case IdControle::Aucun: return;
+        case IdControle::DeplacementRectiligne:
+        case IdControle::Aucun: return;
         default: changeOptionAffichage(*this, p, id); return;
     }
 }

@@ -9,16 +9,16 @@
 // What a control reports to CApplication::controle. Several controls share one id when
 // they are handled together (the four joint spinners, the three grid rows...).
 enum class IdControle {
-    Aucun,              // static text, groups and columns: they report nothing
+    Aucun,  // static text, groups and columns: they report nothing
     Quitter,
     // Robot panel.
-    Articulations,      // current joint spinners THETA1..THETA5
-    Poignet,            // current wrist spinners X, Y, Z, THETA
-    CibleArticulaire,   // target joint spinners
-    CiblePoignet,       // target wrist spinners
+    Articulations,     // current joint spinners THETA1..THETA5
+    Poignet,           // current wrist spinners X, Y, Z, THETA
+    CibleArticulaire,  // target joint spinners
+    CiblePoignet,      // target wrist spinners
     DeplacementRectiligne,
     Atteint,
-    Saisie,             // the grip button, "SAISIS" / "LACHE"
+    Saisie,  // the grip button, "SAISIS" / "LACHE"
     AfficherReperes,
     CollisionPrehenseur,
     // Display options panel.
@@ -35,20 +35,20 @@ enum class IdControle {
     AfficherSol,
     AfficherLumieres,
     LumiereTournante,
-    Grilles,            // the three grid check boxes and their position spinners
-    ModeAffichage,      // the radio group
-    CouleurFond,        // the three colour spinners
+    Grilles,        // the three grid check boxes and their position spinners
+    ModeAffichage,  // the radio group
+    CouleurFond,    // the three colour spinners
 };
 
 enum class GenreControle {
-    Rollout,       // a titled, collapsible group
-    Groupe,        // a (possibly titled) panel inside a rollout
-    Colonne,       // starts a new column in the current rollout
-    Texte,         // static text
-    Case,          // checkbox, int live variable 0 / 1
-    SpinnerEntier, // int live variable
-    SpinnerReel,   // float live variable
-    Radio,         // radio group, int live variable; libelles of the buttons in `options`
+    Rollout,        // a titled, collapsible group
+    Groupe,         // a (possibly titled) panel inside a rollout
+    Colonne,        // starts a new column in the current rollout
+    Texte,          // static text
+    Case,           // checkbox, int live variable 0 / 1
+    SpinnerEntier,  // int live variable
+    SpinnerReel,    // float live variable
+    Radio,          // radio group, int live variable; libelles of the buttons in `options`
     Bouton,
 };
 

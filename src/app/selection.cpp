@@ -22,7 +22,9 @@ void CApplication::decodeModificateurs(int m) {
     toucheAlt = (m & touches::ALT) != 0;
 }
 
-int CApplication::pick(int x, int y) { return selectionneur ? selectionneur(x, y) : selection(x, y); }
+int CApplication::pick(int x, int y) {
+    return selectionneur ? selectionneur(x, y) : selection(x, y);
+}
 
 void CApplication::appuiGauche(int x, int y, int modifiers) {
     sourisX = static_cast<float>(x);

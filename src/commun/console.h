@@ -9,7 +9,8 @@
 
 class Console {
 public:
-    using GestionnaireBoite = std::function<void(const std::string& texte, const std::string& titre)>;
+    using GestionnaireBoite =
+        std::function<void(const std::string& texte, const std::string& titre)>;
 
     Console& operator<<(const char* s);
     Console& operator<<(int n);

@@ -37,7 +37,8 @@ public:
         const CVecteur& nf = f.normale;
         for (int k = 0; k < nbCoins; ++k) {
             const int v = f.sommets[k];
-            if (static_cast<size_t>(v) >= table_.size()) table_.resize(static_cast<size_t>(v) + 1, -1);
+            if (static_cast<size_t>(v) >= table_.size())
+                table_.resize(static_cast<size_t>(v) + 1, -1);
             int& n = table_[static_cast<size_t>(v)];
             if (n == -1) {
                 normales_.push_back(nf);

@@ -12,9 +12,15 @@ CMatrice::CMatrice() {
 CMatrice::CMatrice(float a00, float a01, float a02, float a10, float a11, float a12, float a20,
                    float a21, float a22)
     : CMatrice() {
-    m[0] = a00; m[4] = a01; m[8] = a02;
-    m[1] = a10; m[5] = a11; m[9] = a12;
-    m[2] = a20; m[6] = a21; m[10] = a22;
+    m[0] = a00;
+    m[4] = a01;
+    m[8] = a02;
+    m[1] = a10;
+    m[5] = a11;
+    m[9] = a12;
+    m[2] = a20;
+    m[6] = a21;
+    m[10] = a22;
 }
 
 CMatrice CMatrice::translation(CVecteur t) {
@@ -43,15 +49,12 @@ CMatrice CMatrice::rotation(CVecteur axe, float angle) {
     if (a == CVecteur(0, 1, 0)) return CMatrice(cs, 0, sn, 0, 1, 0, -sn, 0, cs);
     if (a == CVecteur(0, 0, 1)) return CMatrice(cs, sn, 0, -sn, cs, 0, 0, 0, 1);
     const long double x = a.x, y = a.y, z = a.z, c = cs, s = sn;
-    return CMatrice(static_cast<float>(x * x + (1 - x * x) * c),
-                    static_cast<float>(x * y * (1 - c) + z * s),
-                    static_cast<float>(x * z * (1 - c) - y * s),
-                    static_cast<float>(x * y * (1 - c) - z * s),
-                    static_cast<float>(y * y + (1 - y * y) * c),
-                    static_cast<float>(y * z * (1 - c) + x * s),
-                    static_cast<float>(x * z * (1 - c) + y * s),
-                    static_cast<float>(y * z * (1 - c) - x * s),
-                    static_cast<float>(z * z + (1 - z * z) * c));
+    return CMatrice(
+        static_cast<float>(x * x + (1 - x * x) * c), static_cast<float>(x * y * (1 - c) + z * s),
+        static_cast<float>(x * z * (1 - c) - y * s), static_cast<float>(x * y * (1 - c) - z * s),
+        static_cast<float>(y * y + (1 - y * y) * c), static_cast<float>(y * z * (1 - c) + x * s),
+        static_cast<float>(x * z * (1 - c) + y * s), static_cast<float>(y * z * (1 - c) - x * s),
+        static_cast<float>(z * z + (1 - z * z) * c));
 }
 
 CMatrice CMatrice::operator*(const CMatrice& b) const {
@@ -80,9 +83,9 @@ void CMatrice::transformeBoite(CVecteur& min, CVecteur& max) const {
     for (int ix = 0; ix < 2; ++ix)
         for (int iy = 0; iy < 2; ++iy)
             for (int iz = 0; iz < 2; ++iz)
-                coins[n++] = CHomoVecteur(CVecteur(ix ? max.x : min.x, iy ? max.y : min.y,
-                                                   iz ? max.z : min.z)
-                                              .transformePoint(*this));
+                coins[n++] = CHomoVecteur(
+                    CVecteur(ix ? max.x : min.x, iy ? max.y : min.y, iz ? max.z : min.z)
+                        .transformePoint(*this));
     min = coins[0];
     max = coins[0];
     for (auto& c : coins)

@@ -9,8 +9,8 @@ public:
     float m[16];
 
     CMatrice();  // identity
-    CMatrice(float a00, float a01, float a02, float a10, float a11, float a12, float a20,
-             float a21, float a22);
+    CMatrice(float a00, float a01, float a02, float a10, float a11, float a12, float a20, float a21,
+             float a22);
 
     static CMatrice translation(CVecteur t);
     static CMatrice echelle(float sx, float sy, float sz);

@@ -255,7 +255,6 @@ CVecteur Mesh::calcNormaleFace(int i) {
     return f.normale;
 }
 
-
 namespace {
 // calcNormaleFace's arithmetic, term for term, for a face whose first three vertices exist.
 inline CVecteur normaleDe(const std::vector<Sommet>& sommets, const CMatrice& placement,
@@ -308,7 +307,8 @@ void Mesh::calcNormalesFaces(bool* coinsValides) {
     if (coinsValides) *coinsValides = tousValides;
     const CMatrice& placement = matrice();
     auto calcule = [&](size_t debut, size_t fin) {
-        for (size_t i = debut; i < fin; ++i) faces[i].normale = normaleDe(sommets, placement, faces[i]);
+        for (size_t i = debut; i < fin; ++i)
+            faces[i].normale = normaleDe(sommets, placement, faces[i]);
     };
     // Each face on its own: a large mesh shares them between two threads.
     if (n < 200000 || std::thread::hardware_concurrency() < 2) {

@@ -32,7 +32,9 @@ public:
 
     ListeIndices() {}
     ListeIndices(std::initializer_list<int> valeurs) { assign(valeurs.begin(), valeurs.end()); }
-    ListeIndices(const std::vector<int>& valeurs) { assign(valeurs.data(), valeurs.data() + valeurs.size()); }
+    ListeIndices(const std::vector<int>& valeurs) {
+        assign(valeurs.data(), valeurs.data() + valeurs.size());
+    }
     ListeIndices(const ListeIndices& autre) { assign(autre.begin(), autre.end()); }
     ListeIndices(ListeIndices&& autre) noexcept { prend(autre); }
     ListeIndices& operator=(const ListeIndices& autre) {

@@ -114,8 +114,7 @@ struct ListeMesh : RessourceDessin {
     void enregistre(const Mesh& mesh, bool smoothshading, bool texturage_) {
         materiaux.clear();
         for (const Face& f : mesh.faces)
-            if (f.material &&
-                (materiaux.empty() || materiaux.back().first != f.material)) {
+            if (f.material && (materiaux.empty() || materiaux.back().first != f.material)) {
                 const bool connu =
                     std::any_of(materiaux.begin(), materiaux.end(),
                                 [&](const auto& e) { return e.first == f.material; });

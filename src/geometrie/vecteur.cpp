@@ -29,7 +29,9 @@ CVecteur& CVecteur::operator+=(const CVecteur& v) {
     return *this;
 }
 
-CVecteur CVecteur::operator+(const CVecteur& v) const { return CVecteur(x + v.x, y + v.y, z + v.z); }
+CVecteur CVecteur::operator+(const CVecteur& v) const {
+    return CVecteur(x + v.x, y + v.y, z + v.z);
+}
 CVecteur CVecteur::operator-(CVecteur v) const { return CVecteur(x - v.x, y - v.y, z - v.z); }
 CVecteur operator*(float k, CVecteur v) { return CVecteur(k * v.x, k * v.y, k * v.z); }
 

@@ -31,12 +31,8 @@
 // and appending in wavefront_moitie.cpp, and the final check of the faces, with its report,
 // in wavefront_verification.cpp.
 #include "geometrie/wavefront.h"
-#include "geometrie/lissage.h"
-#include "geometrie/wavefront_analyse.h"
-#include "geometrie/wavefront_capacites.h"
-#include "geometrie/wavefront_moitie.h"
-#include "geometrie/wavefront_puits.h"
-#include "geometrie/wavefront_verification.h"
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <climits>
@@ -51,9 +47,13 @@
 #include <thread>
 #include <vector>
 
-#include <sys/stat.h>
-
 #include "commun/erreurs.h"
+#include "geometrie/lissage.h"
+#include "geometrie/wavefront_analyse.h"
+#include "geometrie/wavefront_capacites.h"
+#include "geometrie/wavefront_moitie.h"
+#include "geometrie/wavefront_puits.h"
+#include "geometrie/wavefront_verification.h"
 
 namespace lectureWf {
 
@@ -154,8 +154,8 @@ struct FilJoint {
 bool compte(const char* nomFichier, uint64_t taille, uint64_t milieu, Comptes& premiere,
             Comptes& seconde) {
     if (milieu > 0) {
-        FilJoint f{std::thread(compteLignes, nomFichier, taille, milieu, taille,
-                               std::ref(seconde))};
+        FilJoint f{
+            std::thread(compteLignes, nomFichier, taille, milieu, taille, std::ref(seconde))};
         compteLignes(nomFichier, taille, 0, milieu, premiere);
         f.attends();
     } else {
@@ -167,7 +167,9 @@ bool compte(const char* nomFichier, uint64_t taille, uint64_t milieu, Comptes& p
 // An empty mesh whose lists are reserved for the counted elements.
 std::shared_ptr<Mesh> meshReserve(const Comptes& premiere, const Comptes& seconde) {
     const uint64_t plafond = INT_MAX;
-    auto capacite = [&](uint64_t a, uint64_t b) { return static_cast<int>(std::min(a + b, plafond)); };
+    auto capacite = [&](uint64_t a, uint64_t b) {
+        return static_cast<int>(std::min(a + b, plafond));
+    };
     return std::make_shared<Mesh>(capacite(premiere.faces, seconde.faces),
                                   capacite(premiere.sommets, seconde.sommets),
                                   capacite(premiere.normales, seconde.normales),
@@ -217,8 +219,7 @@ Instructions litInstructions(const char* nomFichier, uint64_t milieu, PuitsMesh&
                              const std::function<void(const std::string&)>& chargeBibliotheque) {
     Instructions r;
     // Closed by the guard if the reading throws; by hand otherwise, to check the result.
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> garde(std::fopen(nomFichier, "r"),
-                                                          std::fclose);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> garde(std::fopen(nomFichier, "r"), std::fclose);
     std::FILE* fichier = garde.get();
     if (!fichier) return r;
     bool erreur;

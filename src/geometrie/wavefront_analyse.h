@@ -338,18 +338,10 @@ TOUJOURS_EN_LIGNE int litCoin(C& c, Syntaxe s, CoinLu& coin) {
     int v[3] = {0, 0, 0};
     int r;
     switch (s) {
-        case Syntaxe::SommetTextureNormale:
-            r = motifCoin(c, v, 3, 1);
-            break;
-        case Syntaxe::SommetTexture:
-            r = motifCoin(c, v, 2, 1);
-            break;
-        case Syntaxe::SommetNormale:
-            r = motifCoin(c, v, 2, 2);
-            break;
-        default:
-            r = motifCoin(c, v, 1, 0);
-            break;
+        case Syntaxe::SommetTextureNormale: r = motifCoin(c, v, 3, 1); break;
+        case Syntaxe::SommetTexture: r = motifCoin(c, v, 2, 1); break;
+        case Syntaxe::SommetNormale: r = motifCoin(c, v, 2, 2); break;
+        default: r = motifCoin(c, v, 1, 0); break;
     }
     coin = coinDe(s, v);
     return r;

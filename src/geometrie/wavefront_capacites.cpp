@@ -1,12 +1,12 @@
 // The first pass over a Wavefront file, and the pages of the mesh's lists asked for ahead.
 #include "geometrie/wavefront_capacites.h"
 
-#include <algorithm>
-
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mman.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -55,7 +55,8 @@ void compteLignes(const char* nomFichier, uint64_t taille, uint64_t debut, uint6
         const char* const bout = b + n;
         auto finDeLigne = [&](const char* nl) {
             const uint64_t ligne = position + static_cast<uint64_t>(nl - b) + 1;
-            r.ajoute(nl + 1 < bout ? nl[1] : octet(ligne), nl + 2 < bout ? nl[2] : octet(ligne + 1));
+            r.ajoute(nl + 1 < bout ? nl[1] : octet(ligne),
+                     nl + 2 < bout ? nl[2] : octet(ligne + 1));
         };
         const char* p = b;
 #ifdef __SSE2__

@@ -1,6 +1,9 @@
 // The second half's reading, where it starts, and its appending to the mesh.
 #include "geometrie/wavefront_moitie.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -10,9 +13,6 @@
 #include <thread>
 
 #include "geometrie/wavefront_capacites.h"
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace lectureWf {
 namespace detail {
@@ -48,7 +48,8 @@ uint64_t debutDeLigneApres(const char* nomFichier, uint64_t milieu) {
         const ssize_t n = pread(fd, bloc.data(), bloc.size(), static_cast<off_t>(position));
         if (n <= 0) break;
         if (const void* nl = std::memchr(bloc.data(), '\n', static_cast<size_t>(n))) {
-            trouve = position + static_cast<uint64_t>(static_cast<const char*>(nl) - bloc.data()) + 1;
+            trouve =
+                position + static_cast<uint64_t>(static_cast<const char*>(nl) - bloc.data()) + 1;
             break;
         }
         position += static_cast<uint64_t>(n);
@@ -188,9 +189,10 @@ void ajouteFaces(PuitsMesh& lu, const PuitsMoitie& b, const Raccord& raccord,
         const PuitsMoitie::FaceLue& f = b.faces[i];
         coins.clear();
         for (uint32_t k = 0; k < f.nbCoins; ++k) coins.push_back(b.coins[coin++]);
-        lu.ajouteFace(i < b.facesSansGroupe ? raccord.groupeFinal : f.groupe,
-                      i < b.facesSansMaterial ? raccord.materialFinal : raccord.materiaux[f.material],
-                      coins.data(), coins.size(), f.position);
+        lu.ajouteFace(
+            i < b.facesSansGroupe ? raccord.groupeFinal : f.groupe,
+            i < b.facesSansMaterial ? raccord.materialFinal : raccord.materiaux[f.material],
+            coins.data(), coins.size(), f.position);
         normales.publie();
     }
 }

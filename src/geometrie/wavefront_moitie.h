@@ -61,7 +61,7 @@ struct PuitsMoitie {
         uint32_t material;  // 0 = default, i + 1 = nomsMateriaux[i]
         uint64_t position;
     };
-    struct Courte {          // a face of fewer than 3 corners
+    struct Courte {  // a face of fewer than 3 corners
         uint64_t position;
         size_t facesAvant;  // faces of 3 corners or more read before it
     };

@@ -52,7 +52,7 @@ struct PuitsMesh {
     std::vector<const Material*> ordreMateriaux;  // used by some face, in order of first use
     std::set<const Material*> utilises;
     const Material* dernierUtilise = nullptr;
-    std::vector<CoinLu> coins;                    // of the face being read
+    std::vector<CoinLu> coins;  // of the face being read
     uint64_t positionFace = 0;
     int groupeFace = 0;
     float mini[3] = {0, 0, 0}, maxi[3] = {0, 0, 0};

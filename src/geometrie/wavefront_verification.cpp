@@ -82,7 +82,8 @@ std::vector<char> verifieFaces(const char* nomFichier, PuitsMesh& lu) {
     std::vector<Message> messages;
     for (const Signalement& sig : lu.signalements) {
         if (sig.face == Signalement::AUCUNE) {
-            messages.push_back({"polygone avec moins de 3 sommets !", "face ignorée", sig.position});
+            messages.push_back(
+                {"polygone avec moins de 3 sommets !", "face ignorée", sig.position});
             continue;
         }
         Face& f = mesh.faces[sig.face];

@@ -323,8 +323,8 @@ struct Place {
 // The crossing of edge e of the cell whose minimum corner is (x, y, z) and corner values v,
 // computed unless the walk already has it; a normal is copied from the edge's other
 // orientation when both positions are bit-identical.
-const SommetArete* croisement(const MetaballZone& zone, const Place& pl, const float (&v)[8],
-                              int e, float x, float y, float z) {
+const SommetArete* croisement(const MetaballZone& zone, const Place& pl, const float (&v)[8], int e,
+                              float x, float y, float z) {
     SommetArete& s = pl.tableau->s[pl.indice];
     if (pl.tableau->connu(pl.indice)) return &s;
     float t = MetaballZone::interpole(v[aretesCube[e][0]], v[aretesCube[e][1]], zone.seuil);

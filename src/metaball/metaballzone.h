@@ -115,5 +115,4 @@ private:
     // Primitives added through ajoutePrimitive, watched so that one destroyed elsewhere is
     // dropped from the list instead of being read after it is freed.
     std::vector<std::pair<InstanceMetaball*, std::weak_ptr<InstanceMetaball>>> suivies_;
-
 };

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "commun/erreurs.h"
 #include "geometrie/entite.h"
 #include "geometrie/matrice.h"
-#include "commun/erreurs.h"
 #include "geometrie/mesh.h"
 #include "geometrie/vecteur.h"
 #include "robot/mouvement.h"
@@ -166,8 +166,8 @@ private:
     const char* essaiePose(float T1, float T2, float T3, float T5);
 
     // Takes a pose both models accepted: joints, wrist coordinates, gripper frame, link rod.
-    void adoptePose(float T1, float T2, float T3, float T5, float x, float y, float z,
-                    float theta, const CMatrice& pince);
+    void adoptePose(float T1, float T2, float T3, float T5, float x, float y, float z, float theta,
+                    const CMatrice& pince);
     // Writes into c's targets the joints that bring the wrist to (x, y, z, theta) and the
     // pose they reach (see poseVers for exacte); the reason (c untouched) when refused.
     const char* cibleVers(float x, float y, float z, float theta, Commande& c, bool exacte);

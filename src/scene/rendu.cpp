@@ -12,8 +12,8 @@
 #include <exception>
 
 #include "commun/console.h"
-#include "scene/extensions_gl.h"
 #include "geometrie/mesh_gl.h"
+#include "scene/extensions_gl.h"
 #include "scene/scene.h"
 #include "scene/scene_gl.h"
 

@@ -139,9 +139,7 @@ Instance* CScene::selectionneInstance(int n) {
     return instances[static_cast<size_t>(i)].get();
 }
 
-void CScene::signaleUneFois(const std::string& message) {
-    erreursSignalees.signale(message);
-}
+void CScene::signaleUneFois(const std::string& message) { erreursSignalees.signale(message); }
 
 // --- Textures --------------------------------------------------------------------------
 
@@ -166,4 +164,3 @@ bool decodeImageRGBA(const std::string& chemin, ImageRGBA& image) {
     stbi_image_free(donnees);
     return true;
 }
-

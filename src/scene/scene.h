@@ -181,7 +181,7 @@ private:
     DecoupageGrille decoupageGrille();
 
     SignaleurUneFois erreursSignalees;
-    int etatGrilleSignale = 0;  // 0 usable, 1 step not positive, 2 step widened
+    int etatGrilleSignale = 0;   // 0 usable, 1 step not positive, 2 step widened
     int tailleTextureOmbre = 0;  // size the depth texture was created with
     int tailleCarteRendue = 0;   // size of the last depth pass (at most the texture's)
 };

@@ -23,5 +23,6 @@ std::string ChaineCurseur::jeton(const char* saut, const char* arret, bool conso
 }
 
 void ChaineCurseur::sauteBlancs() {
-    while (position < texte.size() && (texte[position] == ' ' || texte[position] == '\t')) ++position;
+    while (position < texte.size() && (texte[position] == ' ' || texte[position] == '\t'))
+        ++position;
 }

@@ -64,8 +64,7 @@ struct Remise {
                 if (auto o = v.objet<Material>())
                     if (materiaux.nouveau(o.get())) scene.ajouteMaterial(o);
                 return true;
-            default:
-                return false;
+            default: return false;
         }
     }
 

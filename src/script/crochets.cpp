@@ -15,18 +15,11 @@ bool ferme(int& profondeur, const char* texteEnTrop) {
 
 bool CompteurCrochets::compte(char c) {
     switch (c) {
-        case '(':
-            ++parentheses_;
-            return true;
-        case ')':
-            return ferme(parentheses_, "parenthèse ')' en trop");
-        case '{':
-            ++accolades_;
-            return true;
-        case '}':
-            return ferme(accolades_, "accolade '}' en trop");
-        default:
-            return true;
+        case '(': ++parentheses_; return true;
+        case ')': return ferme(parentheses_, "parenthèse ')' en trop");
+        case '{': ++accolades_; return true;
+        case '}': return ferme(accolades_, "accolade '}' en trop");
+        default: return true;
     }
 }
 

@@ -84,11 +84,11 @@ constexpr std::array P_SET_TEXTURE{meshCible("Les textures ne s'applique qu'à d
 constexpr std::array P_MATERIAL{COULEUR, COULEUR, COULEUR, COULEUR, NOMBRE};
 constexpr std::array P_SET_MATERIAL{meshCible("Les materiaux ne s'applique qu'à des mesh !"),
                                     parValeur(T_MATERIAL).siNul(Nul::Accepte)};
-constexpr auto P_ROBOT = suite(
-    repete<15>(NOMBRE),
-    repete<11>(parAdresse(T_ENTITE).deClasse(
-        Classe::Mesh,
-        "Les paramètres de la fonction 'robot' de type 'entité' doivent être des mesh !")));
+constexpr auto P_ROBOT =
+    suite(repete<15>(NOMBRE),
+          repete<11>(parAdresse(T_ENTITE).deClasse(
+              Classe::Mesh,
+              "Les paramètres de la fonction 'robot' de type 'entité' doivent être des mesh !")));
 constexpr std::array P_REPERES{robotCible("setRobotReperes ne s'applique qu'à des robot !"),
                                BOOLEEN};
 constexpr std::array P_COORD{robotCible("setArticulationCoord ne s'applique qu'à des robot !"),
@@ -99,7 +99,11 @@ constexpr std::array P_ZONE{NOMBRE, ENTIER, NOMBRE};
 constexpr std::array P_METABALL{
     entiteCible(Classe::ZoneMetaball, "pointeur sur une MetaballZone non initialisée",
                 "addMetaballEx ne s'applique qu'à des objets de type MetaballZone !"),
-    CHAINE, NOMBRE, CHAINE, POINT, NOMBRE};
+    CHAINE,
+    NOMBRE,
+    CHAINE,
+    POINT,
+    NOMBRE};
 constexpr std::array P_GRAVITE{parAdresse(T_INSTANCE), BOOLEEN};
 }  // namespace
 
@@ -129,8 +133,7 @@ const FonctionPredefinie fonctions_predefinies[] = {
     {"robot", &Script::robot, P_ROBOT, T_POINTEUR},
     {"setRobotReperes", &Script::setRobotReperes, P_REPERES, T_VOID},
     {"setRobotCoordArticulaires", &Script::setRobotCoordArticulaires, P_COORD, T_VOID},
-    {"setRobotPrecisionProgrammeMGI", &Script::setRobotPrecisionProgrammeMGI, P_PRECISION,
-     T_VOID},
+    {"setRobotPrecisionProgrammeMGI", &Script::setRobotPrecisionProgrammeMGI, P_PRECISION, T_VOID},
     {"metaballzone", &Script::metaballzone, P_ZONE, T_VOID},
     {"addMetaballEx", &Script::addMetaballEx, P_METABALL, T_VOID},
     {"subitGravite", &Script::subitGravite, P_GRAVITE, T_VOID},
@@ -181,14 +184,10 @@ Valeur convertie(const Valeur& v, int32_t type) {
 
 bool estDeClasse(const Entite& e, Classe c) {
     switch (c) {
-        case Classe::Mesh:
-            return dynamic_cast<const Mesh*>(&e) != nullptr;
-        case Classe::Robot:
-            return dynamic_cast<const Robot*>(&e) != nullptr;
-        case Classe::ZoneMetaball:
-            return dynamic_cast<const MetaballZone*>(&e) != nullptr;
-        case Classe::Toute:
-            break;
+        case Classe::Mesh: return dynamic_cast<const Mesh*>(&e) != nullptr;
+        case Classe::Robot: return dynamic_cast<const Robot*>(&e) != nullptr;
+        case Classe::ZoneMetaball: return dynamic_cast<const MetaballZone*>(&e) != nullptr;
+        case Classe::Toute: break;
     }
     return true;
 }
@@ -237,8 +236,8 @@ bool Script::dereference_parametre(const FonctionPredefinie& f, int position, co
         v = convertie(variable, p.type);
         return true;
     }
-    console.boiteMessage(texteMauvaisType(f.nom, position, "*" + nom_type(p.type),
-                                          texte_valeur(v), "*" + nom_type(variable.type)) +
+    console.boiteMessage(texteMauvaisType(f.nom, position, "*" + nom_type(p.type), texte_valeur(v),
+                                          "*" + nom_type(variable.type)) +
                              "\n Et le cast est impossible.",
                          TITRE_BUG_POINTEUR);
     return false;
@@ -396,8 +395,7 @@ Valeur Script::matriceTranslate(const std::vector<Valeur>& a) {
 }
 
 Valeur Script::matriceRotate(const std::vector<Valeur>& a) {
-    composeMatrice(a[0],
-                   CMatrice::rotation(vecteurDe(a[1]), static_cast<float>(a[2].scalaire.i)));
+    composeMatrice(a[0], CMatrice::rotation(vecteurDe(a[1]), static_cast<float>(a[2].scalaire.i)));
     return valeur_nulle;
 }
 

@@ -32,8 +32,8 @@ struct Parametre {
     int32_t type = T_VOID;  // the expected type, named in the messages
     uint32_t acceptes = 0;  // the accepted types: others than `type` are converted to it where a
                             // conversion exists (int to float, an object to its matrix)
-    bool adresse = false;               // written &variable: checked against the variable
-    Nul nul = Nul::Refuse;              // for object types only
+    bool adresse = false;   // written &variable: checked against the variable
+    Nul nul = Nul::Refuse;  // for object types only
     const char* texteNul = nullptr;     // the box for a null object; null: the common text
     Classe classe = Classe::Toute;      // for entities only
     const char* texteClasse = nullptr;  // the box ("erreur de type") for another class

@@ -114,8 +114,7 @@ Valeur Script::robot(const std::vector<Valeur>& a) {
         return entiteNulle();
     }
     std::array<std::shared_ptr<Mesh>, 11> liens;
-    for (std::size_t i = 0; i < liens.size(); ++i)
-        liens[i] = entiteDe<Mesh>(a[nombres.size() + i]);
+    for (std::size_t i = 0; i < liens.size(); ++i) liens[i] = entiteDe<Mesh>(a[nombres.size() + i]);
     std::shared_ptr<Robot> r;
     try {
         r = std::make_shared<Robot>(nombres, liens, scene ? &scene->instances : nullptr);

@@ -106,9 +106,7 @@ Etape Decoupe::horsChaine(unsigned char c) {
         case '}':
             if (!crochets_.compte(static_cast<char>(c))) return Etape::Erreur;
             break;
-        case '"':
-            chaine_ = true;
-            break;
+        case '"': chaine_ = true; break;
         case ';':
             if (!crochets_.fermes()) return Etape::Erreur;
             --n_;
@@ -117,8 +115,7 @@ Etape Decoupe::horsChaine(unsigned char c) {
             if (blanc_) meta_ = true;
             break;
         case ' ':
-        case '\t':
-            return Etape::Suivant;
+        case '\t': return Etape::Suivant;
         default:
             if (caractereRefuse(c))
                 console.boiteMessage(
@@ -241,13 +238,9 @@ bool Script::lit_instruction(std::istream& flux, ChaineCurseur& instruction) {
         int lu = flux.get();
         if (lu == std::char_traits<char>::eof() || lu == 255) break;
         switch (decoupe.lit(static_cast<unsigned char>(lu))) {
-            case Etape::Suivant:
-                break;
-            case Etape::Fin:
-                instruction.texte = decoupe.texte();
-                return true;
-            case Etape::Erreur:
-                return false;
+            case Etape::Suivant: break;
+            case Etape::Fin: instruction.texte = decoupe.texte(); return true;
+            case Etape::Erreur: return false;
         }
     }
     // 7. The end of the stream inside a statement.

@@ -11,10 +11,10 @@
 
 #include "commun/console.h"
 #include "geometrie/mesh.h"
-#include "script/options.h"
 #include "scene/scene.h"
 #include "script/crochets.h"
 #include "script/fonctions.h"
+#include "script/options.h"
 
 namespace {
 // Separators of the token that follows an assignment's target: SEPARATEURS without '='.

@@ -1,11 +1,12 @@
 // The animation step, the timer tick, light 0's orbit and the choice of the current robot,
 // stepped with a replaced clock.
+#include "app/application.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <memory>
 
-#include "app/application.h"
 #include "app/panneau.h"
 #include "metaball/metaballzone.h"
 
@@ -100,8 +101,9 @@ TEST_F(ApplicationTest, AnimeFaitTomberPuisAnimeLesPrimitives) {
 TEST_F(ApplicationTest, SansRobotLaLigneRouge) {
     testing::internal::CaptureStdout();
     app.choisitRobotCourant();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "\033[31mErreur: Aucune robot n'a été défini dans le fichier de scène !\n\033[34m\033[0m");
+    EXPECT_EQ(
+        testing::internal::GetCapturedStdout(),
+        "\033[31mErreur: Aucune robot n'a été défini dans le fichier de scène !\n\033[34m\033[0m");
     EXPECT_EQ(app.robotCourant, nullptr);
     app.clavier('p', 0, false);  // nothing to empty, nothing breaks
     app.controle(IdControle::Atteint);

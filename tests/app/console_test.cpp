@@ -1,7 +1,8 @@
 // Console output: exact colour sequences, line flushing, and the replaceable box handler.
+#include "commun/console.h"
+
 #include <gtest/gtest.h>
 
-#include "commun/console.h"
 #include "support/enregistreur_boites.h"
 
 TEST(Console, ErreurEnRougePuisCouleursRestaurees) {

@@ -1,10 +1,10 @@
 // The command line's token rules.
+#include "app/ligne_commande.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "app/ligne_commande.h"
 
 namespace {
 LigneCommande lit(std::vector<std::string> args) {

@@ -1,4 +1,6 @@
 // The control panel's model, keyboard bindings and mouse handlers, driven without a window.
+#include "app/panneau.h"
+
 #include <GL/glut.h>
 #include <gtest/gtest.h>
 
@@ -7,15 +9,16 @@
 #include <memory>
 
 #include "app/application.h"
-#include "app/panneau.h"
 #include "robot/robot.h"
 
 namespace {
 std::shared_ptr<Mesh> boite(CVecteur mn, CVecteur mx) {
     auto m = std::make_shared<Mesh>(6, 8, 0, 0, "");
     for (int i = 0; i < 8; ++i)
-        m->ajouteSommet(CVecteur(i & 1 ? mx.x : mn.x, i & 2 ? mx.y : mn.y, i & 4 ? mx.z : mn.z), RGBA());
-    const int faces[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4}, {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
+        m->ajouteSommet(CVecteur(i & 1 ? mx.x : mn.x, i & 2 ? mx.y : mn.y, i & 4 ? mx.z : mn.z),
+                        RGBA());
+    const int faces[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4},
+                             {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
     for (auto& f : faces) {
         int n = m->ajouteFace(4, 0, nullptr);
         for (int k : f) m->ajouteSommetFace(n, k, -1, -1);

@@ -1,9 +1,9 @@
 // Facts about vectors and matrices that the rest of the system relies on.
+#include "geometrie/matrice.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
-
-#include "geometrie/matrice.h"
 
 namespace {
 void attendProche(const CVecteur& v, float x, float y, float z) {
@@ -39,9 +39,12 @@ TEST(Vecteur, AccesParIndiceEtProduitVectoriel) {
 
 TEST(Matrice, RotationsFermeesTournentCommeDecrit) {
     // The y closed form turns the other way from the x and z forms.
-    attendProche(CMatrice::rotation(CVecteur(0, 1, 0), 90).transformePoint(CVecteur(1, 0, 0)), 0, 0, -1);
-    attendProche(CMatrice::rotation(CVecteur(0, 0, 1), 90).transformePoint(CVecteur(1, 0, 0)), 0, -1, 0);
-    attendProche(CMatrice::rotation(CVecteur(1, 0, 0), 90).transformePoint(CVecteur(0, 1, 0)), 0, 0, -1);
+    attendProche(CMatrice::rotation(CVecteur(0, 1, 0), 90).transformePoint(CVecteur(1, 0, 0)), 0, 0,
+                 -1);
+    attendProche(CMatrice::rotation(CVecteur(0, 0, 1), 90).transformePoint(CVecteur(1, 0, 0)), 0,
+                 -1, 0);
+    attendProche(CMatrice::rotation(CVecteur(1, 0, 0), 90).transformePoint(CVecteur(0, 1, 0)), 0, 0,
+                 -1);
 }
 
 TEST(Matrice, RotationAxeNulDonneUneEchelleUniforme) {

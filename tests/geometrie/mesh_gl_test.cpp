@@ -1,6 +1,8 @@
 // Meshes drawn from display lists in a real window: the same pixels as immediate mode after
 // every kind of change, one list for every placement, the list freed with the mesh. Skipped
 // when no X display is reachable (run under xvfb-run to include them).
+#include "geometrie/mesh_gl.h"
+
 #include <GL/freeglut.h>
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -14,13 +16,11 @@
 #include <vector>
 
 #include "geometrie/mesh.h"
-#include "geometrie/mesh_gl.h"
 #include "scene/scene.h"
 #include "support/fenetre_gl.h"
 
 namespace {
 const int COTE = 96;
-
 
 std::set<GLuint> listesExistantes() {
     std::set<GLuint> r;
@@ -41,7 +41,8 @@ protected:
 
     CScene scene;
     std::shared_ptr<Mesh> mesh;
-    std::shared_ptr<Material> orange = std::make_shared<Material>(), bleu = std::make_shared<Material>();
+    std::shared_ptr<Material> orange = std::make_shared<Material>(),
+                              bleu = std::make_shared<Material>();
 
     void SetUp() override {
         if (!pret) GTEST_SKIP() << "pas d'affichage X joignable";
@@ -73,7 +74,8 @@ protected:
             Material* m = i % 2 ? bleu.get() : orange.get();
             if (i < 2) {
                 const int f = mesh->ajouteFace(4, i, m);
-                for (int s : {2 * i, 2 * i + 2, 2 * i + 3, 2 * i + 1}) mesh->ajouteSommetFace(f, s, -1, -1);
+                for (int s : {2 * i, 2 * i + 2, 2 * i + 3, 2 * i + 1})
+                    mesh->ajouteSommetFace(f, s, -1, -1);
             } else {
                 for (auto coins : {std::vector<int>{2 * i, 2 * i + 2, 2 * i + 3},
                                    std::vector<int>{2 * i, 2 * i + 3, 2 * i + 1}}) {
@@ -122,16 +124,19 @@ TEST_F(MeshGL, ListeRefaiteApresChaqueChangementDuMeshOuDesOptions) {
     const std::vector<std::pair<const char*, std::function<void()>>> changements = {
         {"setSomCoord", [&] { mesh->setSomCoord(3, 0.5f, 1.2f, 0.4f); }},
         {"setNormaleCoord", [&] { mesh->setNormaleCoord(0, 0, 1, 0); }},
-        {"appliqueMatrice", [&] { mesh->appliqueMatrice(CMatrice::rotation(CVecteur(0, 0, 1), 20)); }},
+        {"appliqueMatrice",
+         [&] { mesh->appliqueMatrice(CMatrice::rotation(CVecteur(0, 0, 1), 20)); }},
         {"face modifiée", [&] { mesh->getFace(0).material = bleu.get(); }},
-        {"trieFacesParMaterial", [&] {
+        {"trieFacesParMaterial",
+         [&] {
              mesh->trieFacesParMaterial();  // the faces do not overlap: the order does not show
              mesh->setSomCoord(1, -1.6f, 0.9f, 0);
          }},
         {"couleur d'un material", [&] { bleu->couleur2 = RGBA(0, 1, 0, 1); }},
         {"setMaterial", [&] { mesh->setMaterial(orange); }},
         {"smoothshading", [&] { scene.setSmoothShading(false); }},
-        {"calcNormalesLissees", [&] {
+        {"calcNormalesLissees",
+         [&] {
              mesh->setSomCoord(6, 0, 0, 1);
              mesh->calcNormalesLissees();
          }},

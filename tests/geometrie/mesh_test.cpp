@@ -278,7 +278,10 @@ TEST(Mesh, ToutChangementAvanceLeCompteurDeModifications) {
         {"ajouteNormale", [&] { m->ajouteNormale(CVecteur(1, 0, 0)); }},
         {"ajouteTexCoord", [&] { m->ajouteTexCoord(1, 1); }},
         {"ajouteFace", [&] { m->ajouteFace(3, 0, nullptr); }},
-        {"ajouteSommetFace", [&] { for (int s : {0, 1, 2}) m->ajouteSommetFace(1, s, -1, -1); }},
+        {"ajouteSommetFace",
+         [&] {
+             for (int s : {0, 1, 2}) m->ajouteSommetFace(1, s, -1, -1);
+         }},
         {"getFace", [&] { m->getFace(0).groupe = 3; }},
         {"getSommet", [&] { m->getSommet(0).x = 2; }},
         {"getNormale", [&] { m->getNormale(0).x = 2; }},
@@ -342,11 +345,13 @@ TEST(Mesh, NormalesLisseesEtNormalesDesFacesCommeLeCalculFaceParFace) {
         alea.seed(5);
         auto m = std::make_unique<Mesh>(0, 0, 0, 0, "");
         m->matrice() = CMatrice::rotation(CVecteur(1, 2, 3), 0.7f);
-        for (int i = 0; i < 60; ++i) m->ajouteSommet(CVecteur(coord(alea), coord(alea), coord(alea)), rouge);
+        for (int i = 0; i < 60; ++i)
+            m->ajouteSommet(CVecteur(coord(alea), coord(alea), coord(alea)), rouge);
         for (int i = 0; i < 150; ++i) {
             const int n = 3 + static_cast<int>(alea() % 3);
             const int f = m->ajouteFace(n, static_cast<int>(alea() % 4) * 7, nullptr);
-            for (int k = 0; k < n; ++k) m->ajouteSommetFace(f, static_cast<int>(alea() % 60), -1, -1);
+            for (int k = 0; k < n; ++k)
+                m->ajouteSommetFace(f, static_cast<int>(alea() % 60), -1, -1);
         }
         const int f = m->ajouteFace(3, 0, nullptr);  // degenerate: a zero normal
         for (int k = 0; k < 3; ++k) m->ajouteSommetFace(f, 4, -1, -1);
@@ -375,13 +380,19 @@ TEST(Mesh, NormalesLisseesEtNormalesDesFacesCommeLeCalculFaceParFace) {
                 f.normales[k] = n;
             }
         for (size_t n = premier; n < reference->normales.size(); ++n)
-            reference->normales[n] = static_cast<float>(1.0L / compteurs[n]) * reference->normales[n];
+            reference->normales[n] =
+                static_cast<float>(1.0L / compteurs[n]) * reference->normales[n];
     }
     ASSERT_EQ(rapide->nbNormales(), reference->nbNormales());
     for (int i = 0; i < rapide->nbNormales(); ++i)
-        EXPECT_EQ(std::memcmp(&rapide->normales[i].x, &reference->normales[i].x, 3 * sizeof(float)), 0) << i;
+        EXPECT_EQ(std::memcmp(&rapide->normales[i].x, &reference->normales[i].x, 3 * sizeof(float)),
+                  0)
+            << i;
     for (int i = 0; i < rapide->nbFaces(); ++i) {
-        EXPECT_EQ(std::memcmp(&rapide->faces[i].normale.x, &reference->faces[i].normale.x, 3 * sizeof(float)), 0) << i;
+        EXPECT_EQ(std::memcmp(&rapide->faces[i].normale.x, &reference->faces[i].normale.x,
+                              3 * sizeof(float)),
+                  0)
+            << i;
         EXPECT_EQ(rapide->faces[i].normales, reference->faces[i].normales) << i;
     }
 

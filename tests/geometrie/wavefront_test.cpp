@@ -13,8 +13,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <random>
 #include <string>
@@ -407,8 +407,10 @@ ContenuWf lectureParFscanf(const std::string& texte, const TableMateriaux* table
             face.groupe = groupe;
             face.material = material;
             long debut = std::ftell(f);
-            while (debut > 0 && !std::isspace(static_cast<unsigned char>(texte[debut - 1]))) --debut;
-            ligne += static_cast<int>(std::count(texte.begin() + compte, texte.begin() + debut, '\n'));
+            while (debut > 0 && !std::isspace(static_cast<unsigned char>(texte[debut - 1])))
+                --debut;
+            ligne +=
+                static_cast<int>(std::count(texte.begin() + compte, texte.begin() + debut, '\n'));
             compte = debut;
             face.ligne = ligne;
             std::fscanf(f, "%s", buf);
@@ -530,7 +532,8 @@ void lissageReference(Mesh& m) {
 LectureReference lectureReference(const std::string& chemin) {
     LectureReference r;
     std::ifstream flux(chemin, std::ios::binary);
-    const std::string texte((std::istreambuf_iterator<char>(flux)), std::istreambuf_iterator<char>());
+    const std::string texte((std::istreambuf_iterator<char>(flux)),
+                            std::istreambuf_iterator<char>());
     const size_t barre = chemin.rfind('/');
     const std::string dossier = barre == std::string::npos ? "" : chemin.substr(0, barre + 1);
     const ContenuWf lu = lectureParFscanf(texte, &r.table, [&](const std::string& nom) {
@@ -566,18 +569,18 @@ LectureReference lectureReference(const std::string& chemin) {
         if (!autres)
             signale("indice de normale ou de coordonnées de texture invalide", face.ligne,
                     "indice ignoré");
-        const int f = m->ajouteFace(static_cast<int>(face.coins.size()), face.groupe,
-                                    face.material.get());
+        const int f =
+            m->ajouteFace(static_cast<int>(face.coins.size()), face.groupe, face.material.get());
         for (const CoinLu& c : face.coins)
             m->ajouteSommetFace(f, c.sommet, valide(c.normale, m->nbNormales()) ? c.normale : -1,
                                 valide(c.texCoord, m->nbTexCoords()) ? c.texCoord : -1);
-        if (face.material &&
-            std::find(m->materiauxTenus.begin(), m->materiauxTenus.end(), face.material) ==
-                m->materiauxTenus.end())
+        if (face.material && std::find(m->materiauxTenus.begin(), m->materiauxTenus.end(),
+                                       face.material) == m->materiauxTenus.end())
             m->materiauxTenus.push_back(face.material);
     }
     if (messages > 20)
-        console.erreur(chemin + " : " + std::to_string(messages - 20) + " autres faces incorrectes");
+        console.erreur(chemin + " : " + std::to_string(messages - 20) +
+                       " autres faces incorrectes");
     if (m->nbNormales() > 0) {
         for (int i = 0; i < m->nbFaces(); ++i) m->calcNormaleFace(i);
         m->completeNormalesManquantes();
@@ -677,7 +680,8 @@ void attendMemeLecture(const std::string& chemin) {
             const std::string texte((std::istreambuf_iterator<char>(flux)),
                                     std::istreambuf_iterator<char>());
             for (size_t debut = 0; debut < texte.size();) {
-                const char c0 = texte[debut], c1 = debut + 1 < texte.size() ? texte[debut + 1] : '\0';
+                const char c0 = texte[debut],
+                           c1 = debut + 1 < texte.size() ? texte[debut + 1] : '\0';
                 lignes[0] += c0 == 'v' && c1 == ' ';
                 lignes[1] += c0 == 'v' && c1 == 'n';
                 lignes[2] += c0 == 'v' && c1 == 't';
@@ -728,24 +732,28 @@ TEST_F(FichiersTemporaires, LecteurRapideIdentiqueALaLectureDeReferenceSurLesDon
 TEST_F(FichiersTemporaires, LecteurRapideIdentiqueSurDeGrandsFichiersAuHasard) {
     std::ofstream(dossier / "lib.mtl") << "newmtl a\nKd 1 0 0\nnewmtl b\nKd 0 1 0\nnewmtl c\n";
     // "c" is selected first but used only after "b": the mesh keeps them in order of use.
-    attendMemeLecture(ecrit("ordre.obj", "mtllib lib.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl c\n"
-                                         "usemtl b\nf 1 2 3\nusemtl c\nf 3 2 1\nusemtl b\nf 1 3 2\n"));
+    attendMemeLecture(ecrit("ordre.obj",
+                            "mtllib lib.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl c\n"
+                            "usemtl b\nf 1 2 3\nusemtl c\nf 3 2 1\nusemtl b\nf 1 3 2\n"));
     std::mt19937 alea(77);
-    const std::string morceaux[] = {"v ",  "vn ", "vt ", "f ",   "s ",     "s off", "usemtl a", "usemtl b",
-                                    "usemtl z", "# c", "g x", "1",  "-2",   "3/",    "/4",      "//",
-                                    "0.5", "7/7/7", "2//1", "5/3", "1e", "nan", "\n", " ", "\n\n", "\t"};
+    const std::string morceaux[] = {
+        "v ",   "vn ", "vt ", "f ",  "s ", "s off", "usemtl a", "usemtl b", "usemtl z",
+        "# c",  "g x", "1",   "-2",  "3/", "/4",    "//",       "0.5",      "7/7/7",
+        "2//1", "5/3", "1e",  "nan", "\n", " ",     "\n\n",     "\t"};
     for (int essai = 0; essai < 6; ++essai) {
         std::string texte = "mtllib lib.mtl\n";
-        for (int i = 0; i < 300; ++i) texte += "v " + std::to_string(i % 17) + " " +
-                                               std::to_string(i % 5) + ".25 " + std::to_string(i % 3) + "\n";
+        for (int i = 0; i < 300; ++i)
+            texte += "v " + std::to_string(i % 17) + " " + std::to_string(i % 5) + ".25 " +
+                     std::to_string(i % 3) + "\n";
         while (texte.size() < (essai < 3 ? size_t(1.5e6) : size_t(3e5))) {
             const unsigned choix = alea() % 100;
             if (choix < 40) {
                 texte += "f " + std::to_string(alea() % 320) + " " + std::to_string(alea() % 320) +
                          (alea() % 7 == 0 ? "\n" : " ") + std::to_string(1 + alea() % 300) + "\n";
             } else if (choix < 45) {
-                texte += "f " + std::to_string(1 + alea() % 300) + "/" + std::to_string(alea() % 9) +
-                         "/" + std::to_string(alea() % 9) + " 2/1/1 3/2/2\n";
+                texte += "f " + std::to_string(1 + alea() % 300) + "/" +
+                         std::to_string(alea() % 9) + "/" + std::to_string(alea() % 9) +
+                         " 2/1/1 3/2/2\n";
             } else if (choix < 46 && essai % 2 == 0) {
                 texte += "# " + std::string(700000, 'x') + "\n";  // longer than a block
             } else {
@@ -761,8 +769,16 @@ TEST_F(FichiersTemporaires, LecteurRapideIdentiqueSurDeGrandsFichiersAuHasard) {
 // order of the smoothing walk; every way out of that order must give the reference's normals.
 TEST_F(FichiersTemporaires, LissageEnLisantIdentiqueALaReference) {
     std::mt19937 alea(5);
-    enum Cas { UN_GROUPE, GROUPES_CROISSANTS, GROUPES_QUI_REVIENNENT, FACE_EN_AVANT,
-               NORMALE_A_LA_FIN, NORMALE_AU_MILIEU, GRANDES_FACES, TEXTURES_ABSENTES };
+    enum Cas {
+        UN_GROUPE,
+        GROUPES_CROISSANTS,
+        GROUPES_QUI_REVIENNENT,
+        FACE_EN_AVANT,
+        NORMALE_A_LA_FIN,
+        NORMALE_AU_MILIEU,
+        GRANDES_FACES,
+        TEXTURES_ABSENTES
+    };
     for (int cas = UN_GROUPE; cas <= TEXTURES_ABSENTES; ++cas) {
         SCOPED_TRACE(cas);
         std::string texte;
@@ -773,8 +789,9 @@ TEST_F(FichiersTemporaires, LissageEnLisantIdentiqueALaReference) {
         int groupe = 0;
         for (int i = 0; i < nbFaces; ++i) {
             if (i % 500 == 0 && cas == GROUPES_CROISSANTS)
-                texte += (groupe += 1 + static_cast<int>(alea() % 3)) % 4 == 0 ? "s off\n"
-                         : "s " + std::to_string(groupe) + "\n";
+                texte += (groupe += 1 + static_cast<int>(alea() % 3)) % 4 == 0
+                             ? "s off\n"
+                             : "s " + std::to_string(groupe) + "\n";
             if (i % 500 == 0 && cas == GROUPES_QUI_REVIENNENT)
                 texte += "s " + std::to_string(alea() % 3) + "\n";
             if (i == nbFaces / 2 && cas == FACE_EN_AVANT) texte += "f 1 2 201\n";

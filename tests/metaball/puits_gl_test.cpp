@@ -13,7 +13,6 @@
 namespace {
 constexpr int COTE = 64;
 
-
 // A blue triangle covering the lower left half of the view, then a red one the upper right.
 void deuxTriangles(PuitsTriangles& puits) {
     const CVecteur n(0, 0, 1);

@@ -13,15 +13,14 @@
 #include <stdexcept>
 #include <string>
 
-#include "scene/extensions_gl.h"
 #include "scene/camera.h"
+#include "scene/extensions_gl.h"
 #include "scene/scene.h"
 #include "scene/scene_gl.h"
 #include "support/fenetre_gl.h"
 
 namespace {
 const int COTE = 256;
-
 
 struct EntiteSansBoite : EntiteDessinee {
     void getBoiteEnglobante(CVecteur& min, CVecteur& max) override {

@@ -1,11 +1,12 @@
 // The builtins: results, argument checks (reported position, order), class tests and the
 // messages of each row.
+#include "script/fonctions.h"
+
 #include <cmath>
 
 #include "metaball/metaballzone.h"
 #include "robot/robot.h"
 #include "script/banc_script.h"
-#include "script/fonctions.h"
 
 namespace {
 const char* const BUG = "erreur: c'est plein de bug ton truc...";
@@ -401,8 +402,8 @@ TEST_F(Fonctions, SignatureTypeFautifAuMilieu) {
     EXPECT_EQ(boite().texte,
               "La fonction\n\n addMetaballEx\n\nreçoit en paramètre n°5 un objet non initialisé "
               "(détruit ou mal construit) !");
-    EXPECT_TRUE(std::dynamic_pointer_cast<MetaballZone>(var("z").objet<Entite>())
-                    ->primitives.empty());
+    EXPECT_TRUE(
+        std::dynamic_pointer_cast<MetaballZone>(var("z").objet<Entite>())->primitives.empty());
 }
 
 TEST_F(Fonctions, SignatureObjetsNulsAcceptesIgnoresOuApresLaClasse) {
