@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <new>
 #include <stdexcept>
@@ -97,6 +98,15 @@ void Script::execute_instruction(ChaineCurseur& instruction) {
                 "Tentative d'affectation d'un objet non initialisé à la variable\n\n  '" + cible +
                     "'",
                 "erreur de pointeur");
+            return;
+        }
+        // An infinite or undefined number would spread into every position it touches
+        // (gravity makes each falling object's height NaN for good): the option keeps its value.
+        if (o.type == T_FLOAT && !std::isfinite(valeur.scalaire.f)) {
+            console.boiteMessage("La valeur " + texte_valeur(valeur) + " donnée à l'option\n\n  '" +
+                                     cible +
+                                     "'\n\nn'est pas un nombre fini : l'option garde sa valeur.",
+                                 "erreur de valeur");
             return;
         }
         if (scene) o.set(*scene, camera, valeur);

@@ -37,6 +37,15 @@ TEST_F(Evaluation, OptionExigeLeTypeExact) {
     EXPECT_FLOAT_EQ(camera.position.y, 2.0f);
 }
 
+TEST_F(Evaluation, OptionRefuseUnNombreNonFini) {
+    execute("gravite = 1.0e39;\n");
+    ASSERT_EQ(nbBoites(), 1) << toutesLesBoites();
+    EXPECT_EQ(boite().titre, "erreur de valeur");
+    EXPECT_NE(boite().texte.find("'gravite'"), std::string::npos) << boite().texte;
+    EXPECT_NE(boite().texte.find("inf"), std::string::npos) << boite().texte;
+    EXPECT_FLOAT_EQ(scene.gravite, 9.8f);
+}
+
 TEST_F(Evaluation, OptionLueDonneSaValeurCourante) {
     execute("c = couleurfond;\ng = grilleTaille;\np = &gravite;\n");
     auto c = var("c").objet<RGBA>();
