@@ -1,5 +1,6 @@
 // Motion and gripper: the command queue executed step by step (approach above an object,
-// straight-line interpolation, joints turning at their speeds), gripping and releasing.
+// straight-line interpolation, joints turning at their speeds, queued grips, releases and
+// waits), gripping and releasing.
 #include <algorithm>
 #include <cmath>
 
@@ -87,6 +88,8 @@ bool Robot::avance(float dt) {
         }
     }
 
+    if (commandes.front().genre != GenreCommande::Mouvement) return actionEnTete(dt);
+
     // 1. Above the object to approach.
     if (commandes.front().approche) {
         if (const char* raison = cibleApproche(commandes.front())) {
@@ -147,6 +150,42 @@ bool Robot::avance(float dt) {
     return true;
 }
 
+bool Robot::actionEnTete(float dt) {
+    sansProgres_ = 0;
+    Commande& c = commandes.front();
+    switch (c.genre) {
+        case GenreCommande::Attente:
+            c.secondes -= dt;
+            if (!(c.secondes > 0)) commandes.pop_front();
+            return true;
+        case GenreCommande::Lacher:
+            commandes.pop_front();
+            lache();
+            return true;
+        case GenreCommande::Saisie: {
+            // A scripted grip knows only the robot: its instance gives the world positions.
+            Instance* instanceRobot = c.instanceRobot ? c.instanceRobot : instancePortante();
+            if (!chercheObjet(instanceRobot)) {
+                abandonne("aucun objet sous la pince");
+                return false;
+            }
+            commandes.pop_front();
+            return true;
+        }
+        case GenreCommande::Mouvement: break;
+    }
+    return false;
+}
+
+Instance* Robot::instancePortante() const {
+    if (!listeInstances) return nullptr;
+    for (const auto& p : *listeInstances) {
+        auto* ie = dynamic_cast<InstanceEntite*>(p.get());
+        if (ie && ie->entite.get() == this) return ie;
+    }
+    return nullptr;
+}
+
 const char* Robot::cibleApproche(Commande& c) {
     const CVecteur b = positionMonde(c.instanceRobot, CVecteur(0, 0, 0));
     CVecteur min, max;
@@ -190,14 +229,18 @@ void Robot::decoupeRectiligne(const Commande& cmd) {
     const CVecteur d = e - s;
     const float n = d.norme() * precisionMGI;
     const int nb = n >= kPointsRectiligneMax ? kPointsRectiligneMax : arrondi(n);
+    std::deque<Commande> pieces;
     for (int i = 1; i < nb; ++i) {
         const CVecteur p = s + (static_cast<float>(i) / static_cast<float>(nb)) * d;
         Commande piece;
         piece.instanceRobot = cmd.instanceRobot;
         // A point the joints would miss is off the line: skipped like an unreachable one.
-        if (!cibleVers(p.x, p.y, p.z, cmd.THETA, piece, true)) commandes.push_back(piece);
+        if (!cibleVers(p.x, p.y, p.z, cmd.THETA, piece, true)) pieces.push_back(piece);
     }
-    commandes.push_back(fin);
+    pieces.push_back(fin);
+    // In order: before what was queued after the line; otherwise behind it.
+    commandes.insert(cmd.enOrdre ? commandes.begin() : commandes.end(), pieces.begin(),
+                     pieces.end());
 }
 
 Robot::Pas Robot::tourneVers(const Commande& cmd, float dt, const char*& raison) {

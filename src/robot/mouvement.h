@@ -1,10 +1,20 @@
 // Motion commands queued on a robot: a joint / wrist target, optionally reached along a
-// straight line, optionally going above an object first and gripping it on arrival.
+// straight line, optionally going above an object first and gripping it on arrival; or a
+// grip, a release or a wait, done in their turn so that a scripted sequence keeps its order.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 
 class Instance;
+
+// What a command does when it reaches the front of the queue.
+enum class GenreCommande : uint8_t {
+    Mouvement,  // turn the joints toward the targets below
+    Saisie,     // grip the object under the gripper
+    Lacher,     // release the held object
+    Attente,    // stand still for `secondes`
+};
 
 struct Commande {
     Instance* instanceRobot = nullptr;  // the instance carrying the robot: its world origin
@@ -13,6 +23,9 @@ struct Commande {
     bool rectiligne = false;            // move the tool point along a straight line
     float T1 = 0, T2 = 0, T3 = 0, T5 = 0;
     float X = 0, Y = 0, Z = 0, THETA = 0;
+    GenreCommande genre = GenreCommande::Mouvement;
+    float secondes = 0;    // Attente: simulated seconds still to wait
+    bool enOrdre = false;  // a straight line's pieces run before the commands queued after it
 };
 
 // FIFO of commands: appended at the back, executed from the front. The deque interface is

@@ -63,8 +63,8 @@ public:
     // THETA3, THETA5), "position hors d'atteinte", "trop près de l'axe du robot", "sous le
     // sol", "collision de la pince", "l'objet ne serait pas sous la pince"; a dropped command
     // reads "commande abandonnée : " and its cause, "aucun progrès" when it went nowhere for
-    // a second. numeroRaison grows by one at each new record, so a reader can tell a new one
-    // from the one it has shown.
+    // a second, "aucun objet sous la pince" for a queued grip that found nothing. numeroRaison
+    // grows by one at each new record, so a reader can tell a new one from the one it has shown.
     std::string derniereRaison;
     unsigned long numeroRaison = 0;
 
@@ -106,7 +106,7 @@ public:
     // Motion and gripper (mouvement.cpp).
     // One motion step of dt seconds (nothing happens unless dt is finite and positive). A
     // command whose target is refused, or that goes nowhere for one second, is dropped
-    // with its reason recorded.
+    // with its reason recorded. Grips, releases and waits are done when they reach the front.
     bool avance(float dt);
     // Whether a click on objet can be carried out: the gripper can reach its top and grip
     // it or, while holding an object, put that one down on it. False records the reason.
@@ -124,6 +124,12 @@ public:
 
     // The held instance, or null; forgets one that no longer exists.
     Instance* objetTenu();
+
+    // Why a tool point is refused, or null when the arm may go there.
+    const char* refusPosition(float x, float y, float z);
+    // Writes into c's targets the joints that bring the wrist to (x, y, z, theta) and the
+    // pose they reach (see poseVers for exacte); the reason (c untouched) when refused.
+    const char* cibleVers(float x, float y, float z, float theta, Commande& c, bool exacte);
 
     // Panel reads: joints and THETA to the nearest integer, halves away from zero.
     static int arrondi(float v);
@@ -149,8 +155,6 @@ private:
     void abandonne(const std::string& raison);
     // The reason an out-of-range joint set is refused, naming the first joint outside.
     static const char* raisonLimites(float T1, float T2, float T3, float T5);
-    // Why a tool point is refused, or null when the arm may go there.
-    const char* refusPosition(float x, float y, float z);
     // The inverse model; on success borne names the joint the clamps moved most (1 for
     // THETA2, 2 for THETA3, -1 for none) and derriere tells the target was taken through
     // the base axis. Null on success, else the reason.
@@ -168,15 +172,18 @@ private:
     // Takes a pose both models accepted: joints, wrist coordinates, gripper frame, link rod.
     void adoptePose(float T1, float T2, float T3, float T5, float x, float y, float z, float theta,
                     const CMatrice& pince);
-    // Writes into c's targets the joints that bring the wrist to (x, y, z, theta) and the
-    // pose they reach (see poseVers for exacte); the reason (c untouched) when refused.
-    const char* cibleVers(float x, float y, float z, float theta, Commande& c, bool exacte);
     // World position of a point of the robot frame, through the carrying instance.
     CVecteur positionMonde(const Instance* instanceRobot, CVecteur p) const;
     // True when the instance is still registered (or there is no list to check against).
     bool instanceConnue(const Instance* i) const;
     // True when e is a robot that has not been destroyed (no dereference involved).
     static bool estVivant(const Entite* e);
+
+    // A grip, release or wait at the front of the queue, done in its turn; false when a grip
+    // finds nothing under the gripper (the command is then dropped).
+    bool actionEnTete(float dt);
+    // The first registered instance carrying this robot, or null.
+    Instance* instancePortante() const;
 
     // The steps of avance. c's joint targets from the object it approaches: above its top
     // to grip it, or to put the held one down on it; the reason when that pose is refused or

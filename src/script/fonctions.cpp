@@ -1,6 +1,7 @@
 // The builtin table with each row's signature, the checks a call goes through before its
 // handler runs, and the builtins that build or change plain values: instances, lights,
-// colours, matrices, materials, gravity.
+// colours, matrices, materials, gravity. Entities are in fonctions_objets.cpp, the robot's
+// queued commands in fonctions_mouvement.cpp.
 #include "script/fonctions.h"
 
 #include <algorithm>
@@ -105,6 +106,14 @@ constexpr std::array P_METABALL{
     POINT,
     NOMBRE};
 constexpr std::array P_GRAVITE{parAdresse(T_INSTANCE), BOOLEEN};
+constexpr Parametre ROBOT_ARTICULAIRE =
+    robotCible("deplaceArticulaire ne s'applique qu'à des robot !");
+constexpr Parametre ROBOT_POIGNET = robotCible("deplacePoignet ne s'applique qu'à des robot !");
+constexpr std::array P_DEPLACE_ARTICULAIRE{ROBOT_ARTICULAIRE, NOMBRE, NOMBRE, NOMBRE, NOMBRE};
+constexpr std::array P_DEPLACE_POIGNET{ROBOT_POIGNET, NOMBRE, NOMBRE, NOMBRE, NOMBRE, BOOLEEN};
+constexpr std::array P_SAISIS{robotCible("saisis ne s'applique qu'à des robot !")};
+constexpr std::array P_LACHE{robotCible("lache ne s'applique qu'à des robot !")};
+constexpr std::array P_ATTENDS{robotCible("attends ne s'applique qu'à des robot !"), NOMBRE};
 }  // namespace
 
 // Each row: the name, the handler, the signature, and the type of the null result of a
@@ -137,6 +146,11 @@ const FonctionPredefinie fonctions_predefinies[] = {
     {"metaballzone", &Script::metaballzone, P_ZONE, T_VOID},
     {"addMetaballEx", &Script::addMetaballEx, P_METABALL, T_VOID},
     {"subitGravite", &Script::subitGravite, P_GRAVITE, T_VOID},
+    {"deplaceArticulaire", &Script::deplaceArticulaire, P_DEPLACE_ARTICULAIRE, T_VOID},
+    {"deplacePoignet", &Script::deplacePoignet, P_DEPLACE_POIGNET, T_VOID},
+    {"saisis", &Script::saisis, P_SAISIS, T_VOID},
+    {"lache", &Script::lache, P_LACHE, T_VOID},
+    {"attends", &Script::attends, P_ATTENDS, T_VOID},
 };
 const int nb_fonctions_predefinies = static_cast<int>(std::size(fonctions_predefinies));
 

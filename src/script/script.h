@@ -106,6 +106,12 @@ public:
     Valeur metaballzone(const std::vector<Valeur>& a);
     Valeur addMetaballEx(const std::vector<Valeur>& a);
     Valeur subitGravite(const std::vector<Valeur>& a);
+    // Robot commands queued in order, run by the robot's motion steps (fonctions_mouvement.cpp).
+    Valeur deplaceArticulaire(const std::vector<Valeur>& a);
+    Valeur deplacePoignet(const std::vector<Valeur>& a);
+    Valeur saisis(const std::vector<Valeur>& a);
+    Valeur lache(const std::vector<Valeur>& a);
+    Valeur attends(const std::vector<Valeur>& a);
 
 private:
     std::vector<std::string> fichiersEnCours_;  // include chain, canonical names

@@ -355,6 +355,29 @@ TEST_F(Fonctions, RobotAvecUnLienQuiNEstPasUnMesh) {
     EXPECT_NE(boite().texte.find("paramètre n°26"), std::string::npos);
 }
 
+TEST_F(Fonctions, AttenteAbsurdeEtFilePleineRefusees) {
+    std::string liens;
+    for (int i = 0; i < 11; ++i) liens += "l" + std::to_string(i) + " = " + triangle(i) + ";\n";
+    execute(liens + robotAvec("&l10") + "attends(&r, 1000000000000000000000000000000.0);\n");
+    ASSERT_EQ(nbBoites(), 1) << toutesLesBoites();
+    EXPECT_EQ(boite().titre, "fonction 'attends'");
+    EXPECT_EQ(
+        boite().texte,
+        "attente refusée : 1e+30 s n'est pas une durée entre 0 et 86400 secondes (un jour) !");
+    auto r = std::dynamic_pointer_cast<Robot>(var("r").objet<Entite>());
+    EXPECT_TRUE(r->commandes.empty());
+
+    // Memory stays bounded: a full queue takes nothing more.
+    r->commandes.resize(10000);
+    boites.efface();
+    execute("attends(&r, 1);\nsaisis(&r);\n");
+    ASSERT_EQ(nbBoites(), 2) << toutesLesBoites();
+    EXPECT_EQ(boite(1).titre, "fonction 'saisis'");
+    EXPECT_EQ(boite(1).texte,
+              "la file de commandes du robot est pleine (10000 commandes) : commande refusée !");
+    EXPECT_EQ(r->commandes.size(), 10000u);
+}
+
 TEST_F(Fonctions, MetaballsPublieesSousDesNomsDistincts) {
     execute(
         "z = metaballzone(10, 4, 1.0);\n"
