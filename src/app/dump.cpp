@@ -1,5 +1,5 @@
 // JSON description of the scene: entities, instances, lights, textures, materials, robots,
-// the display options and the script's remaining variables.
+// the display options, the script's remaining variables and what the scene's loading reported.
 #include "app/dump.h"
 
 #include <cmath>
@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "app/application.h"
+#include "commun/console.h"
 #include "geometrie/mesh.h"
 #include "metaball/metaballzone.h"
 #include "robot/robot.h"
@@ -361,6 +362,41 @@ void optionsEtVariables(Json& j, const CApplication& app) {
     }
     o << "}";
 }
+
+// The boxes and error lines of the scene's loading, each with its place in the scene files.
+void diagnostics(Json& j) {
+    auto& o = j.o;
+    j.cle("diagnostics");
+    o << "[";
+    bool premier = true;
+    for (const Diagnostic& d : console.diagnostics()) {
+        if (!premier) o << ",\n";
+        premier = false;
+        o << "{";
+        j.cle("fichier");
+        if (d.fichier.empty())
+            o << "null";
+        else
+            j.chaine(d.fichier);
+        o << ',';
+        j.cle("ligne");
+        indiceOuNull(j, d.fichier.empty() ? -1 : d.ligne);
+        o << ',';
+        j.cle("genre");
+        j.chaine(d.boite ? "boite" : "console");
+        o << ',';
+        j.cle("titre");
+        if (d.boite)
+            j.chaine(d.titre);
+        else
+            o << "null";
+        o << ',';
+        j.cle("message");
+        j.chaine(d.message);
+        o << "}";
+    }
+    o << "]";
+}
 }  // namespace
 
 std::string texteDump(const CApplication& app) {
@@ -381,6 +417,8 @@ std::string texteDump(const CApplication& app) {
     indiceOuNull(j, indiceDe(app, app.robotCourant));
     o << ",\n";
     optionsEtVariables(j, app);
+    o << ",\n";
+    diagnostics(j);
     o << "\n}\n";
     return o.str();
 }

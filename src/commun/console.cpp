@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "commun/lieu_lecture.h"
+
 std::ofstream journal("brakmor.log", std::ios::out | std::ios::app);
 Console console;
 
@@ -14,9 +16,18 @@ void ecrit(const char* s) {
     if (std::strchr(s, '\n')) std::fflush(stdout);
 }
 
-void boiteSurErreurStandard(const std::string& texte, const std::string& titre) {
-    std::fprintf(stderr, "[%s] %s\n", titre.c_str(), texte.c_str());
-    std::fflush(stderr);
+// What is kept of a box or an error line while a scene loads.
+Diagnostic diagnostic(bool boite, const std::string& titre, const std::string& message) {
+    Diagnostic d;
+    d.boite = boite;
+    d.titre = titre;
+    d.message = message;
+    lieuLecture::Lieu lieu;
+    if (lieuLecture::lieuCourant(lieu)) {
+        d.fichier = lieu.fichier;
+        d.ligne = lieu.ligne;
+    }
+    return d;
 }
 }  // namespace
 
@@ -45,6 +56,22 @@ Console& Console::operator<<(const std::string& s) {
 void Console::erreur(const char* message) {
     std::printf("\033[31m%s\n\033[34m\033[0m", message ? message : "");
     std::fflush(stdout);
+    signaleLigne(message ? message : "");
+}
+
+void Console::avertit(const std::string& message) {
+    *this << message << "\n";
+    signaleLigne(message);
+}
+
+void Console::signaleLigne(const std::string& message) {
+    lieuLecture::Lieu lieu;
+    if (lieuLecture::lieuCourant(lieu)) {
+        std::fprintf(stderr, "%s %s — %s\n", lieu.prefixe().c_str(), message.c_str(),
+                     lieu.contexte().c_str());
+        std::fflush(stderr);
+    }
+    if (lieuLecture::chargementEnCours()) diagnostics_.push_back(diagnostic(false, "", message));
 }
 
 void Console::trace(const char* format, ...) {
@@ -59,10 +86,26 @@ void Console::trace(const char* format, ...) {
 void Console::boiteMessage(const std::string& texte, const std::string& titre) {
     ++nbBoites_;
     std::fflush(stdout);
+    if (lieuLecture::chargementEnCours()) diagnostics_.push_back(diagnostic(true, titre, texte));
     if (gestionnaire_)
         gestionnaire_(texte, titre);
     else
-        boiteSurErreurStandard(texte, titre);
+        copieSurErreurStandard(texte, titre);
+}
+
+std::string Console::texteSitue(const std::string& texte) const {
+    lieuLecture::Lieu lieu;
+    return lieuLecture::lieuCourant(lieu) ? lieu.enTete() + "\n" + texte : texte;
+}
+
+void Console::copieSurErreurStandard(const std::string& texte, const std::string& titre) const {
+    lieuLecture::Lieu lieu;
+    if (lieuLecture::lieuCourant(lieu))
+        std::fprintf(stderr, "%s [%s] %s\n%s\n", lieu.prefixe().c_str(), titre.c_str(),
+                     lieu.contexte().c_str(), texte.c_str());
+    else
+        std::fprintf(stderr, "[%s] %s\n", titre.c_str(), texte.c_str());
+    std::fflush(stderr);
 }
 
 Console::GestionnaireBoite Console::setGestionnaireBoite(GestionnaireBoite g) {

@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "commun/console.h"
+#include "commun/lieu_lecture.h"
 #include "geometrie/mesh.h"
 #include "scene/scene.h"
 #include "script/script.h"
@@ -89,6 +90,8 @@ struct Remise {
 
 int Script::charge(const char* nomFichier) {
     if (!nomFichier) throw pointeur_null("Script::charge: pointeur null");
+    // The console keeps what this load reports (the headless check and the dump read it).
+    lieuLecture::Chargement chargement;
     const std::string nom = nomFichier;
     console << "\033[34m"
             << "lecture du fichier " << nom << "\033[49m"

@@ -6,10 +6,12 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <system_error>
 
 #include "commun/console.h"
+#include "commun/lieu_lecture.h"
 #include "script/crochets.h"
 #include "script/script.h"
 
@@ -40,6 +42,20 @@ std::string nomCanonique(const std::string& nom) {
     std::error_code erreur;
     std::filesystem::path p = std::filesystem::weakly_canonical(nom, erreur);
     return erreur ? nom : p.string();
+}
+
+// The name a file is shown under in messages: as the user wrote it, relative to the scene's
+// folder.
+std::string nomAffiche(const std::string& nom, const std::string& repertoire) {
+    if (repertoire.empty() || nom.size() <= repertoire.size() ||
+        nom.compare(0, repertoire.size(), repertoire) != 0)
+        return nom;
+    return nom.substr(repertoire.size());
+}
+
+// Counts the line ends of a file: "\n", "\r\n" and a lone "\r" each end one line.
+bool finDeLigne(int c, std::istream& flux) {
+    return c == '\n' || (c == '\r' && flux.peek() != '\n');
 }
 
 // What one character does to the statement being cut out.
@@ -178,6 +194,7 @@ bool Script::aux_lit_fichier(const std::string& nomFichier) {
         }
     } sortie{*this, tamponLocal != nullptr};
     fichiersEnCours_.push_back(canonique);
+    lieuLecture::FichierLu lu(nomAffiche(nomFichier, repertoire));
     execute_flux(flux);
     return true;
 }
@@ -185,6 +202,10 @@ bool Script::aux_lit_fichier(const std::string& nomFichier) {
 void Script::execute_flux(std::istream& flux) {
     ChaineCurseur instruction;
     while (lit_instruction(flux, instruction) && !instruction.texte.empty()) {
+        // What the statement reports names it.
+        std::optional<lieuLecture::InstructionLue> lieu;
+        if (lieuLecture::Fichier* fichier = lieuLecture::fichierCourant())
+            lieu.emplace(*fichier, [&instruction] { return instruction.texte; });
         if (instruction.texte[0] == '#') {
             instruction.position = 0;
             std::string nom = instruction.jeton(SEPARATEURS, SEPARATEURS).substr(1);
@@ -193,8 +214,7 @@ void Script::execute_flux(std::istream& flux) {
             if (i < nb_meta_commandes)
                 meta_commandes[i].fonction(*this, instruction);
             else
-                console << "la meta commande '" << nom << "' est inconnue !"
-                        << "\n";
+                console.avertit("la meta commande '" + nom + "' est inconnue !");
             continue;
         }
         try {
@@ -234,9 +254,18 @@ bool Script::lit_instruction(std::istream& flux, ChaineCurseur& instruction) {
     if (!flux.good()) return false;
 
     Decoupe decoupe(tampon, TAILLE_TAMPON);
+    // What reading reports names the statement from the line of its first character that is
+    // neither a blank nor part of a comment.
+    lieuLecture::Fichier* fichier = lieuLecture::fichierCourant();
+    std::optional<lieuLecture::InstructionLue> lieu;
+    if (fichier) lieu.emplace(*fichier, [&decoupe] { return decoupe.texte(); });
     for (;;) {
         int lu = flux.get();
         if (lu == std::char_traits<char>::eof() || lu == 255) break;
+        if (fichier) {
+            if (decoupe.blanc()) fichier->ligneInstruction = fichier->ligne;
+            if (finDeLigne(lu, flux)) ++fichier->ligne;
+        }
         switch (decoupe.lit(static_cast<unsigned char>(lu))) {
             case Etape::Suivant: break;
             case Etape::Fin: instruction.texte = decoupe.texte(); return true;

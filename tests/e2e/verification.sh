@@ -29,6 +29,21 @@ statut=$?
 [ "$statut" -eq 3 ] || echec "un fichier absent doit donner le statut 3 (statut $statut)"
 grep -q "impossible d'ouvrir le fichier" sortie.txt || echec "ligne rouge du fichier absent manquante"
 
+# A console error line alone (an include of a missing file) fails the check too; it is placed
+# on standard error and listed in the dump.
+printf 'a = 1;\n#include absente.txt\n' > include.txt
+"$BRAKMOR" -check -f include.txt -dump include.json > sortie.txt 2> erreurs.txt
+statut=$?
+[ "$statut" -eq 1 ] || echec "une ligne rouge au chargement doit donner le statut 1 (statut $statut)"
+grep -q "^include.txt:2: (Script::aux_lit_fichier) impossible d'ouvrir le fichier absente.txt" erreurs.txt ||
+    { cat erreurs.txt; echec "ligne rouge non située sur la sortie d'erreur"; }
+python3 - <<'PY' || echec "diagnostics du dump"
+import json
+d = json.load(open("include.json"))["diagnostics"]
+assert d == [{"fichier": "include.txt", "ligne": 2, "genre": "console", "titre": None,
+              "message": "(Script::aux_lit_fichier) impossible d'ouvrir le fichier absente.txt"}], d
+PY
+
 # Simulated time lets the dropped cube come to rest on its pillar.
 "$BRAKMOR" -check -f demo.txt -simule 3 -dump apres.json > /dev/null 2>&1 || echec "simulation"
 python3 - <<'PY' || echec "le cube lâché devrait reposer sur le pilier"

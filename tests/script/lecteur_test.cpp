@@ -230,3 +230,29 @@ TEST_F(Lecteur, FichierIllisibleOuNomVide) {
     EXPECT_NE(sortie.find("(Script::aux_lit_fichier) nom de fichier vide !"), std::string::npos);
     EXPECT_NE(sortie.find("impossible d'ouvrir le fichier " + dossier + "\n"), std::string::npos);
 }
+
+TEST_F(Lecteur, BoiteDansUnIncludeImbriqueNommeFichierLigneEtChaine) {
+    ecrit("pieces.txt", "p = 1;\n\nx = rgb(1,\n\t 2);\n");
+    ecrit("sous.txt", "// les pièces\n#include pieces.txt\n");
+    std::vector<std::string> textes;
+    auto ancien = console.setGestionnaireBoite([&](const std::string& texte, const std::string&) {
+        textes.push_back(console.texteSitue(texte));
+    });
+    execute("a = 1;\n#include sous.txt\n");
+    console.setGestionnaireBoite(std::move(ancien));
+    ASSERT_EQ(textes.size(), 1u);
+    // The statement began on line 3; its line ends are gone and its blanks run together.
+    EXPECT_EQ(textes[0],
+              "pieces.txt:3: « x = rgb(1, 2) », inclus depuis sous.txt:2, inclus depuis "
+              "scene.txt:2\nTu fournis 2 paramètre(s) à la fonction \"rgb\" qui en attend 3");
+    EXPECT_EQ(console.texteSitue("t"), "t");  // nothing is placed once reading is over
+}
+
+TEST_F(Lecteur, ErreurDeLectureNommeLaLigneOuCommenceLInstruction) {
+    auto ancien = console.setGestionnaireBoite(nullptr);  // the headless copy on standard error
+    testing::internal::CaptureStderr();
+    execute("a = 1;\n// b\nb = rgb(1,\n2,\n3));\nc = 2;\n");
+    const std::string erreurs = testing::internal::GetCapturedStderr();
+    console.setGestionnaireBoite(std::move(ancien));
+    EXPECT_EQ(erreurs, "scene.txt:3: [erreur] « b = rgb(1,2,3)) »\nparenthèse ')' en trop\n");
+}
