@@ -3,6 +3,8 @@
 
 #include <chrono>
 #include <cmath>
+#include <limits>
+#include <vector>
 
 #include "commun/console.h"
 #include "robot/robot.h"
@@ -76,12 +78,61 @@ void CApplication::anime() {
         auto* robot = dynamic_cast<Robot*>(getEntite(i));
         if (robot && robot->avance(dt) && robot == robotCourant) majPanneauRobot();
     }
+    rapporteRaisons();  // commands dropped or stalled in this step
     for (int i = 0; i < nbInstances(); ++i) {
         Instance* inst = getInstance(i);
         if (inst->animation && !inst->tombe)
             inst->animation(inst->matrice(), inst->vecteurAnimation, static_cast<float>(maintenant),
                             inst->donneesAnimation);
     }
+}
+
+namespace {
+// The top of an instance's box as gravity orders instances; a top that is not a number last.
+float sommetBoite(Instance& i) {
+    CVecteur min, max;
+    i.getBoiteEnglobante(min, max);
+    return std::isnan(max.z) ? std::numeric_limits<float>::infinity() : max.z;
+}
+}  // namespace
+
+bool CApplication::enMouvement() const {
+    if (rotation_lumiere) return true;
+    for (int i = 0; i < nbEntites(); ++i) {
+        const auto* robot = dynamic_cast<const Robot*>(getEntite(i));
+        if (robot && !robot->commandes.empty()) return true;
+    }
+    // A falling instance rests only with no speed and, gravity acting, on an instance that
+    // gravity tests first (a lower top) and touches: the test appliqueGravite makes.
+    const int n = nbInstances();
+    std::vector<float> sommets(static_cast<size_t>(n), 0.0f);
+    bool sommetsCalcules = false;
+    for (int i = 0; i < n; ++i) {
+        Instance* p = getInstance(i);
+        if (!p) continue;
+        if (p->animation && !p->tombe) return true;
+        if (!p->tombe) continue;
+        if (p->vitesse.x != 0 || p->vitesse.y != 0 || p->vitesse.z != 0) return true;
+        if (gravite == 0) continue;
+        if (!sommetsCalcules) {
+            for (int k = 0; k < n; ++k)
+                if (Instance* q = getInstance(k)) sommets[k] = sommetBoite(*q);
+            sommetsCalcules = true;
+        }
+        CVecteur min, max;
+        p->getBoiteEnglobante(min, max);
+        bool pose = false;
+        for (int k = 0; k < n && !pose; ++k) {
+            Instance* q = getInstance(k);
+            if (!q || k == i) continue;
+            if (sommets[k] > sommets[i] || (sommets[k] == sommets[i] && k > i)) continue;
+            CVecteur minQ, maxQ;
+            q->getBoiteEnglobante(minQ, maxQ);
+            pose = collisionBoites(min, max, minQ, maxQ);
+        }
+        if (!pose) return true;
+    }
+    return false;
 }
 
 void CApplication::tic(int value) {
@@ -119,6 +170,9 @@ bool CApplication::initialise(int argc, char** argv, bool avecFenetre) {
     statutChargement = script->lireLigneCommande(argc, argv);
     if (avecFenetre) initGL();
     choisitRobotCourant();
+    // Reasons recorded while loading are the scene file's; the status line starts afresh.
+    for (int i = 0; i < nbEntites(); ++i)
+        if (auto* r = dynamic_cast<Robot*>(getEntite(i))) raisonsVues[r] = r->numeroRaison;
     placeLumiere();
     return true;
 }

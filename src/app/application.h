@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -12,6 +13,8 @@
 class Script;
 class Robot;
 enum class IdControle;  // panneau.h
+enum class EvenementSaisie;
+struct Controle;
 
 class CApplication : public CScene {
 public:
@@ -40,6 +43,10 @@ public:
     void choisitRobotCourant();
     void placeLumiere();
     void anime();
+    // True while anime would change what is shown: a robot command queued, an instance
+    // falling or about to, light 0 turning, an animated instance. The window waits for
+    // events otherwise.
+    bool enMouvement() const;
     void tic(int value);
     void afficheTout();
     void redimensionne(int w, int h);
@@ -49,6 +56,8 @@ public:
     void majPanneau();
     void majPanneauRobot();
     void majGrilles();
+    // A value typed or stepped into a spinner: reported through controle once committed.
+    void saisie(Controle& c, float v, EvenementSaisie e);
     // `modifiers` and the special key codes are those of touches.h.
     void clavier(int key, int modifiers, bool special);
 
@@ -65,6 +74,19 @@ public:
     // Pick name under a window point; tests replace the picking render.
     std::function<int(int, int)> selectionneur;
     int pick(int x, int y);
+
+    // The status line under the robot panel (ligne_etat.cpp). majLigneEtat refreshes the
+    // driven robot, its queue and the selected and held objects.
+    void majLigneEtat();
+    // A refusal or stall in words, after what it concerns: on the status line and in red on
+    // the console. Nothing when raison is empty.
+    void signale(const std::string& raison, const std::string& contexte = "");
+    // Reports once each reason a robot recorded since the last report (Robot::numeroRaison).
+    void rapporteRaisons();
+    // The last reason number reported, by robot; reasons recorded while loading are not.
+    std::map<const Robot*, unsigned long> raisonsVues;
+    // An instance as the user reads it: "#index" and its entity's name; empty for null.
+    std::string nomInstance(const Instance* i) const;
 
     // Clock memories of the animation step and the timer (set on first use).
     bool animeDejaAppele = false, ticDejaAppele = false;

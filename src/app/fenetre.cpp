@@ -2,11 +2,18 @@
 #include "app/fenetre.h"
 
 #include <GL/freeglut.h>
+#include <GL/glx.h>
+#include <fcntl.h>
 #include <imgui.h>
+#include <poll.h>
 #include <stb/stb_image_write.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <climits>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +35,10 @@ const char* const CREDITS = "les développeurs de Brakmor";
 namespace {
 LigneCommande options;
 volatile std::sig_atomic_t arretDemande = 0;
+// The signal handler writes a byte here so that a wait for events wakes up at once.
+int tubeSignal[2] = {-1, -1};
+// When the timer's next tick is due, on GLUT's clock (ms); INT_MAX when none is armed.
+int prochainTic = INT_MAX;
 
 void quitteSiDemande() {
     if (arretDemande) std::exit(0);
@@ -38,21 +49,78 @@ void affichage() {
     glutSwapBuffers();
 }
 
-void inactif() {
-    quitteSiDemande();
+// One animation step and the frame that shows it.
+void imageAnimee() {
     glutSetWindow(fenetrePrincipale);
     protegeRappel("animation", [] { application.anime(); });
     glutPostRedisplay();
+}
+
+void minuterie(int valeur);
+
+// Arms the timer's next tick and remembers when it is due, so that waits end in time for it.
+void arme(int delai) {
+    glutTimerFunc(static_cast<unsigned>(delai), minuterie, 1);
+    prochainTic = glutGet(GLUT_ELAPSED_TIME) + delai;
 }
 
 void minuterie(int valeur) {
     quitteSiDemande();
     protegeRappel("minuterie", [&] { application.tic(valeur); });
     if (valeur == 1)
-        glutTimerFunc(static_cast<unsigned>(std::max(application.timer_interval, 1)), minuterie, 1);
+        arme(std::max(application.timer_interval, 1));
+    else
+        prochainTic = INT_MAX;
 }
 
-void surSignal(int) { arretDemande = 1; }
+void surSignal(int) {
+    const int errnoSauve = errno;
+    arretDemande = 1;
+    const char octet = 0;
+    // A full pipe needs no more bytes: the wait already wakes up.
+    if (tubeSignal[1] >= 0) {
+        [[maybe_unused]] const ssize_t ecrits = write(tubeSignal[1], &octet, 1);
+    }
+    errno = errnoSauve;
+}
+
+// The main loop. Something moving (or a panel button held) gets an animation step and a
+// frame, at most options.imagesParSeconde a second; otherwise the loop sleeps until an
+// event, the timer or a signal. Input redraws from its own callbacks at once.
+[[noreturn]] void bouclePrincipale() {
+    using Horloge = std::chrono::steady_clock;
+    const Horloge::duration periode =
+        options.imagesParSeconde > 0
+            ? std::chrono::duration_cast<Horloge::duration>(
+                  std::chrono::duration<double>(1.0 / options.imagesParSeconde))
+            : Horloge::duration::zero();
+    auto prochaineImage = Horloge::now();
+    bool bougeait = false;
+    for (;;) {
+        const bool image = traiteEvenements();
+        bool bouge = true;
+        protegeRappel("animation", [&] { bouge = application.enMouvement(); });
+        bouge = bouge || interface::panneauxActifs();
+        int delai = -1;
+        if (bouge) {
+            const auto maintenant = Horloge::now();
+            if (maintenant >= prochaineImage) {
+                // Motion starting from rest counts its time from now, not from the last tick.
+                if (!bougeait) application.animeDejaAppele = false;
+                // A frame late by more than a period starts the schedule again.
+                prochaineImage = maintenant - prochaineImage < periode ? prochaineImage + periode
+                                                                       : maintenant + periode;
+                imageAnimee();
+                bougeait = true;
+                continue;
+            }
+            delai = static_cast<int>(std::ceil(
+                std::chrono::duration<double, std::milli>(prochaineImage - maintenant).count()));
+        }
+        bougeait = bouge;
+        if (!image) attendEvenements(delai);
+    }
+}
 
 // Full screen and window size from the command line, before the scene loads.
 void appliqueOptionsFenetre() {
@@ -93,7 +161,9 @@ void afficheBanniere() {
 int modeVerification(int argc, char** argv) {
     application.initialise(argc, argv, false);
     simule(options.simulation);
-    int statut = application.statutChargement != 0 ? 3 : (console.nbBoites() > 0 ? 1 : 0);
+    // A box, or an error line printed while the scene loaded, fails the check.
+    const bool signale = console.nbBoites() > 0 || !console.diagnostics().empty();
+    int statut = application.statutChargement != 0 ? 3 : (signale ? 1 : 0);
     ecritDumpALaSortie();
     return statut;
 }
@@ -179,6 +249,7 @@ int demarre(int argc, char** argv) {
     // Everything in immediate mode, for comparisons with the display lists.
     Mesh::modeImmediat = options.immediat;
     std::atexit(ecritDumpALaSortie);
+    if (pipe2(tubeSignal, O_CLOEXEC | O_NONBLOCK) != 0) tubeSignal[0] = tubeSignal[1] = -1;
     std::signal(SIGINT, surSignal);
     std::signal(SIGTERM, surSignal);
     if (options.verification) {
@@ -202,19 +273,21 @@ int demarre(int argc, char** argv) {
 
     interface::initialise();
     interface::installeCallbacks();
-    glutIdleFunc(inactif);
     console << "ImGui version " << IMGUI_VERSION << "\n";
 
     const bool interactif = options.fichierCapture.empty() && options.imagesBench <= 0;
     if (interactif) interface::activeBoiteModale();
     appliqueOptionsFenetre();
+    // The panels show the options from the first frame, a box raised while loading included.
+    application.majPanneau();
     if (!application.initialise(argc, argv)) {
         console << "Erreur d'initialisation !\n";
         return 0;
     }
     interface::chargementEnCours = false;
     application.majPanneau();
-    glutTimerFunc(0, minuterie, 1);
+    interface::redessine();
+    arme(0);
 
     if (!options.fichierCapture.empty() || options.imagesBench > 0) {
         // Let the window appear and receive its size before drawing.
@@ -229,6 +302,27 @@ int demarre(int argc, char** argv) {
         }
         std::exit(0);
     }
-    glutMainLoop();
-    return 0;
+    bouclePrincipale();
+}
+
+bool traiteEvenements() {
+    const unsigned long images = interface::imagesDessinees();
+    glutMainLoopEvent();
+    quitteSiDemande();
+    return interface::imagesDessinees() != images;
+}
+
+void attendEvenements(int delaiMs) {
+    int delai = delaiMs;
+    if (prochainTic != INT_MAX) {
+        const int avantTic = std::max(0, prochainTic - glutGet(GLUT_ELAPSED_TIME));
+        delai = delai < 0 ? avantTic : std::min(delai, avantTic);
+    }
+    Display* affichageX = glXGetCurrentDisplay();
+    // Without the window system's connection, waking now and then is all that can be done.
+    if (!affichageX && delai < 0) delai = 10;
+    pollfd attente[2] = {{affichageX ? ConnectionNumber(affichageX) : -1, POLLIN, 0},
+                         {tubeSignal[0], POLLIN, 0}};
+    poll(attente, 2, delai);
+    quitteSiDemande();
 }

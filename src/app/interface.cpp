@@ -49,6 +49,12 @@ struct Boite {
 
 std::string titreBase;
 bool rejeuEnCours = false;
+// Frames drawn by the display callback, so the event loop can tell whether a turn drew one.
+unsigned long nbImages = 0;
+// Frames still to draw after an event: ImGui settles hover, clicks and a box's size over
+// the frames that follow the one the event lands in.
+int imagesAFaire = 0;
+constexpr int IMAGES_APRES_EVENEMENT = 3;
 int imagesDepuisTitre = 0;
 auto debutTitre = std::chrono::steady_clock::now();
 
@@ -58,6 +64,37 @@ bool dansPanneaux(int x) {
 }
 
 // ---- drawing the panel model ----
+
+// A spinner's field and its step buttons. The model holds what is typed until the field is
+// left (Enter, Tab or a click elsewhere); a step button (CTRL: the large step) commits at once.
+void dessineSpinner(Controle& c, const char* id, float largeur) {
+    const ImGuiStyle& style = ImGui::GetStyle();
+    const float bouton = ImGui::GetFrameHeight();
+    ImGui::SetNextItemWidth(largeur - 2 * (bouton + style.ItemInnerSpacing.x));
+    const std::string champ = std::string("##s") + id;
+    float v = c.valeurAffichee();
+    bool frappe;
+    if (c.genre == GenreControle::SpinnerEntier) {
+        int n = static_cast<int>(v);
+        frappe = ImGui::InputInt(champ.c_str(), &n, 0, 0);
+        v = static_cast<float>(n);
+    } else {
+        char format[16];
+        std::snprintf(format, sizeof format, "%%.%df", c.decimales);
+        frappe = ImGui::InputFloat(champ.c_str(), &v, 0, 0, format);
+    }
+    if (frappe) application.saisie(c, v, EvenementSaisie::Frappe);
+    if (ImGui::IsItemDeactivated()) application.saisie(c, v, EvenementSaisie::Sortie);
+    const float pas = ImGui::GetIO().KeyCtrl ? c.vitesse : 1.0f;
+    ImGui::PushButtonRepeat(true);
+    for (const char* signe : {"-", "+"}) {
+        ImGui::SameLine(0, style.ItemInnerSpacing.x);
+        if (ImGui::Button((signe + std::string(id)).c_str(), ImVec2(bouton, bouton)))
+            application.saisie(c, c.valeurAffichee() + (*signe == '-' ? -pas : pas),
+                               EvenementSaisie::Pas);
+    }
+    ImGui::PopButtonRepeat();
+}
 
 void dessineControle(Controle& c, int indice) {
     char id[64];
@@ -86,21 +123,7 @@ void dessineControle(Controle& c, int indice) {
             if (!c.actif) ImGui::BeginDisabled();
             ImGui::TextUnformatted(c.libelle.c_str());
             ImGui::SameLine(ImGui::GetWindowContentRegionMax().x - largeurChamp);
-            ImGui::SetNextItemWidth(largeurChamp);
-            const std::string champ = std::string("##s") + id;
-            bool change;
-            if (c.genre == GenreControle::SpinnerEntier) {
-                int v = *c.entier;
-                change = ImGui::InputInt(champ.c_str(), &v, 1, static_cast<int>(c.vitesse),
-                                         ImGuiInputTextFlags_EnterReturnsTrue);
-                if (change) c.fixeValeur(static_cast<float>(v));
-            } else {
-                float v = *c.reel;
-                change = ImGui::InputFloat(champ.c_str(), &v, 1.0f, c.vitesse, "%.2f",
-                                           ImGuiInputTextFlags_EnterReturnsTrue);
-                if (change) c.fixeValeur(v);
-            }
-            if (change) application.controle(c.id);
+            dessineSpinner(c, id, largeurChamp);
             if (!c.actif) ImGui::EndDisabled();
             break;
         }
@@ -138,6 +161,22 @@ void dessineListe(std::vector<Controle>& liste) {
     }
 }
 
+// The status line under the robot panel; the last refusal or stall in red.
+void dessineLigneEtat() {
+    application.majLigneEtat();
+    const LigneEtat& l = panneau.ligneEtat;
+    ImGui::Spacing();
+    ImGui::Separator();
+    ImGui::Text("Robot : %s", l.robot.empty() ? "aucun" : l.robot.c_str());
+    ImGui::Text("Commandes en attente : %zu", l.commandes);
+    ImGui::Text("Selection : %s", l.selection.empty() ? "aucune" : l.selection.c_str());
+    ImGui::Text("Objet tenu : %s", l.tenu.empty() ? "aucun" : l.tenu.c_str());
+    if (l.message.empty()) return;
+    ImGui::PushStyleColor(ImGuiCol_Text, ImVec4(1.0f, 0.4f, 0.35f, 1.0f));
+    ImGui::TextWrapped("%s", l.message.c_str());
+    ImGui::PopStyleColor();
+}
+
 void dessinePanneau(const char* nom, float x, float largeur, std::vector<Controle>& liste) {
     const float h = ImGui::GetIO().DisplaySize.y;
     ImGui::SetNextWindowPos(ImVec2(x, 0));
@@ -146,6 +185,7 @@ void dessinePanneau(const char* nom, float x, float largeur, std::vector<Control
                  ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove |
                      ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoBringToFrontOnFocus);
     dessineListe(liste);
+    if (&liste == &panneau.panneauRobot) dessineLigneEtat();
     ImGui::End();
 }
 
@@ -203,6 +243,10 @@ void surAffichage() {
     dessineImage();
     glutSwapBuffers();
     majTitre();
+    ++nbImages;
+    if (imagesAFaire > 0) --imagesAFaire;
+    // Queued panel events are applied one per frame.
+    if (imagesAFaire > 0 || !evenementsPanneau.empty()) glutPostRedisplay();
 }
 
 void surRedimensionnement(int w, int h) {
@@ -213,7 +257,7 @@ void surRedimensionnement(int w, int h) {
         glViewport(x, y, vw, vh);
         application.redimensionne(vw, vh);
     });
-    glutPostRedisplay();
+    redessine();
 }
 
 // Replays a key event for the panels after its GLUT callback has returned: the back end
@@ -247,10 +291,11 @@ void surTouche(Touche touche, bool speciale, VersPanneau versPanneau) {
     const int m = glutGetModifiers();
     if (clavierPourPanneau()) {
         evenementsPanneau.push_back([versPanneau, m] { rejoue(m, versPanneau); });
+        redessine();
         return;
     }
     protegeRappel("clavier", [&] { application.clavier(touche, m, speciale); });
-    glutPostRedisplay();
+    redessine();
 }
 
 // Key releases only matter to the panels.
@@ -258,6 +303,7 @@ template <class VersPanneau>
 void surToucheRelachee(VersPanneau versPanneau) {
     const int m = glutGetModifiers();
     evenementsPanneau.push_back([versPanneau, m] { rejoue(m, versPanneau); });
+    redessine();
 }
 
 void surClavier(unsigned char c, int x, int y) {
@@ -279,6 +325,7 @@ void surSpecialRelache(int k, int x, int y) {
 void surSouris(int bouton, int etat, int x, int y) {
     const int m = glutGetModifiers();
     if (bouton < 0 || bouton > 4) return;
+    redessine();
     if (etat == GLUT_DOWN)
         pressionPanneau[bouton] =
             boite.ouverte || dansPanneaux(x) || ImGui::GetIO().WantCaptureMouse;
@@ -309,28 +356,49 @@ void surSouris(int bouton, int etat, int x, int y) {
 
 void surMouvement(int x, int y) {
     ImGui_ImplGLUT_MotionFunc(x, y);
+    redessine();
     if (boite.ouverte) return;
-    if (application.boutonGauche || application.boutonDroit || application.boutonMilieu) {
+    if (application.boutonGauche || application.boutonDroit || application.boutonMilieu)
         protegeRappel("souris", [&] { application.deplaceSouris(x, y); });
-        glutPostRedisplay();
-    }
 }
 
-void surMouvementPassif(int x, int y) { ImGui_ImplGLUT_MotionFunc(x, y); }
+// Hovering changes only the panels (or the box): the view is not redrawn for it, except
+// once when the pointer leaves the panels, so their highlight goes.
+void surMouvementPassif(int x, int y) {
+    ImGui_ImplGLUT_MotionFunc(x, y);
+    if (boite.ouverte || dansPanneaux(x) || ImGui::GetIO().WantCaptureMouse) redessine();
+}
 
 void boiteModale(const std::string& texte, const std::string& titre) {
-    std::fprintf(stderr, "[%s] %s\n", titre.c_str(), texte.c_str());
-    std::fflush(stderr);
+    console.copieSurErreurStandard(texte, titre);
     if (boite.ouverte) return;  // a box raised while one is shown only goes to the terminal
-    boite.texte = texte;
+    // Behind a box raised while the scene loads, the panels show the options read so far.
+    if (chargementEnCours) protegeRappel("panneau", [] { application.majPanneau(); });
+    boite.texte = console.texteSitue(texte);
     boite.titre = titre;
     boite.ouverte = true;
     boite.demandeOuverture = true;
+    // Frames only when something happens, apart from the dimming behind the box, which
+    // fades in over its first sixth of a second: about 60 frames a second until then. A
+    // signal ends the program from here too.
+    using Horloge = std::chrono::steady_clock;
+    constexpr auto FONDU = std::chrono::milliseconds(300), PERIODE = std::chrono::milliseconds(16);
+    const auto ouverture = Horloge::now();
+    auto prochaineImage = ouverture;
     while (boite.ouverte) {
-        glutPostRedisplay();
-        glutMainLoopEvent();
+        const auto maintenant = Horloge::now();
+        int delai = -1;
+        if (maintenant - ouverture < FONDU) {
+            if (maintenant >= prochaineImage) {
+                redessine();
+                prochaineImage = maintenant + PERIODE;
+            }
+            const auto reste = prochaineImage - maintenant;
+            delai = static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(reste).count());
+        }
+        if (!traiteEvenements()) attendEvenements(delai);
     }
-    glutPostRedisplay();
+    redessine();
 }
 }  // namespace
 
@@ -342,6 +410,15 @@ void zoneVue(int& x, int& y, int& w, int& h) {
     if (w < 1) w = 1;
     h = lh > 0 ? lh : 1;
 }
+
+void redessine() {
+    imagesAFaire = IMAGES_APRES_EVENEMENT;
+    glutPostRedisplay();
+}
+
+unsigned long imagesDessinees() { return nbImages; }
+
+bool panneauxActifs() { return ImGui::IsAnyMouseDown() && ImGui::IsAnyItemActive(); }
 
 void dessineImage() {
     if (!evenementsPanneau.empty()) {
@@ -381,6 +458,8 @@ void initialise() {
     ImGuiIO& io = ImGui::GetIO();
     io.IniFilename = nullptr;  // nothing is saved between runs
     io.LogFilename = nullptr;
+    // The window is not redrawn while nothing happens: a steady text cursor stays visible.
+    io.ConfigInputTextCursorBlink = false;
     ImGui::StyleColorsDark();
     // Compact spacing so both panels fit the default 650-pixel-high window.
     ImGuiStyle& style = ImGui::GetStyle();

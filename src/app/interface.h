@@ -17,6 +17,12 @@ void activeBoiteModale();
 void zoneVue(int& x, int& y, int& w, int& h);
 // Draws one whole frame: the scene in the view area, then the panels (and a pending box).
 void dessineImage();
+// Asks for a frame now and for the few after it that ImGui needs to settle.
+void redessine();
+// Frames drawn by the window's display callback so far.
+unsigned long imagesDessinees();
+// A mouse button held on a panel control (step buttons repeat): the panels need frames.
+bool panneauxActifs();
 // True until start-up has loaded the scene: frames then show only the panels.
 extern bool chargementEnCours;
 }  // namespace interface

@@ -1,5 +1,6 @@
 #include "app/ligne_commande.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -41,6 +42,9 @@ LigneCommande analyseLigneCommande(int argc, char** argv) {
             lc.fichierCapture = c.jeton(SEPARATEURS, SEPARATEURS);
         } else if (jeton == "-bench") {
             lc.imagesBench = std::atoi(c.jeton(SEPARATEURS, SEPARATEURS).c_str());
+        } else if (jeton == "-fps") {
+            // A negative value, like 0, lifts the limit.
+            lc.imagesParSeconde = std::max(0, std::atoi(c.jeton(SEPARATEURS, SEPARATEURS).c_str()));
         } else if (jeton == "-immediat") {
             lc.immediat = true;
         } else if (jeton == "-h" || jeton == "--help") {
@@ -54,7 +58,7 @@ LigneCommande analyseLigneCommande(int argc, char** argv) {
 void afficheUsage() {
     console << "usage : brakmor [-f scene.txt] [-fullscreen] [-res LxH] [-shadowmap n]\n"
             << "                [-check] [-dump fichier.json] [-simule secondes]\n"
-            << "                [-capture image.png] [-bench images] [-immediat] [-h]\n"
+            << "                [-capture image.png] [-bench images] [-immediat] [-fps n] [-h]\n"
             << "  -f scene.txt       fichier de scène à charger\n"
             << "  -fullscreen        plein écran\n"
             << "  -res LxH           taille de la fenêtre (aussi -res L H)\n"
@@ -66,5 +70,7 @@ void afficheUsage() {
             << "  -simule s          avec -check ou -capture : anime s secondes (pas de 10 ms)\n"
             << "  -capture f.png     affiche la scène une fois, l'enregistre en PNG et quitte\n"
             << "  -bench n           affiche n images et donne les temps moyen et médian\n"
-            << "  -immediat          dessine tout en mode immédiat, sans listes d'affichage\n";
+            << "  -immediat          dessine tout en mode immédiat, sans listes d'affichage\n"
+            << "  -fps n             au plus n images par seconde quand la scène bouge\n"
+            << "                     (défaut 60, 0 : sans limite)\n";
 }

@@ -17,7 +17,9 @@ struct LigneCommande {
     std::string fichierCapture;  // "-capture FILE.png": render once, save, exit
     int imagesBench = 0;         // "-bench N": render N frames and print timings
     bool immediat = false;       // "-immediat": meshes, floor and grids without display lists
-    bool aide = false;           // "-h"
+    // "-fps N": frames per second at most while something moves; 0 for no limit.
+    int imagesParSeconde = 60;
+    bool aide = false;  // "-h"
 };
 
 // Reads the arguments argv[1..argc-1] joined by blanks, token by token.

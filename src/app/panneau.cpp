@@ -30,7 +30,34 @@ void Controle::fixeValeur(float v) {
         }
     }
     if (entier) *entier = static_cast<int>(v);
-    if (reel) *reel = v;
+    if (reel) *reel = decimales == 0 ? std::trunc(v) : v;
+}
+
+namespace {
+// Half the last digit shown: a value this close to another shows the same.
+float demiUnite(int decimales) { return 0.5f * std::pow(10.0f, -static_cast<float>(decimales)); }
+}  // namespace
+
+float Controle::valeurAffichee() const {
+    const float v = saisieEnCours ? saisie : valeur();
+    return std::fabs(v) <= demiUnite(decimales) ? 0.0f : v;
+}
+
+bool Controle::saisit(float v, EvenementSaisie e) {
+    switch (e) {
+        case EvenementSaisie::Frappe:
+            // Typing back the value shown (or Escape restoring it) leaves nothing to commit.
+            saisie = v;
+            saisieEnCours = std::fabs(v - valeur()) > demiUnite(decimales);
+            return false;
+        case EvenementSaisie::Sortie:
+            if (!saisieEnCours) return false;
+            break;
+        case EvenementSaisie::Pas: break;
+    }
+    saisieEnCours = false;
+    fixeValeur(v);
+    return true;
 }
 
 namespace {
@@ -85,18 +112,20 @@ struct Coordonnees {
     int* theta;
 };
 
-// The joint group then the wrist group of one rollout; the target's labels carry a prime.
+// The joint group then the wrist group of one rollout; the target's labels carry a prime and
+// its wrist point is kept in whole numbers.
 void ajouteCoordonnees(std::vector<Controle>& r, const std::string& prime, const Coordonnees& c,
-                       IdControle idArticulations, IdControle idPoignet) {
+                       IdControle idArticulations, IdControle idPoignet, int decimalesPoignet) {
     r.push_back(texte("Coordonnees articulaires :"));
     r.push_back(angle(spinner("THETA1" + prime, c.theta1, idArticulations)));
     r.push_back(rapide(spinner("THETA2" + prime, c.theta2, idArticulations)));
     r.push_back(rapide(spinner("THETA3" + prime, c.theta3, idArticulations)));
     r.push_back(angle(spinner("THETA5" + prime, c.theta5, idArticulations)));
     r.push_back(texte("Coordonnees du poignet :"));
-    r.push_back(rapide(spinner("X" + prime, c.x, idPoignet)));
-    r.push_back(rapide(spinner("Y" + prime, c.y, idPoignet)));
-    r.push_back(rapide(spinner("Z" + prime, c.z, idPoignet)));
+    for (auto [axe, v] : {std::pair{"X", c.x}, {"Y", c.y}, {"Z", c.z}}) {
+        r.push_back(rapide(spinner(axe + prime, v, idPoignet)));
+        r.back().decimales = decimalesPoignet;
+    }
     r.push_back(angle(spinner("THETA" + prime, c.theta, idPoignet)));
 }
 
@@ -148,12 +177,12 @@ void Panneau::construitPanneauRobot() {
         caseACocher("Collision prehenseur", &collisionPrehenseur, IdControle::CollisionPrehenseur));
     ajouteCoordonnees(
         r, "", {&theta1, &theta2, &theta3, &theta5, &poignetX, &poignetY, &poignetZ, &poignetTheta},
-        IdControle::Articulations, IdControle::Poignet);
+        IdControle::Articulations, IdControle::Poignet, 2);
     r.push_back(rollout("Etat a atteindre : "));
     ajouteCoordonnees(r, "'",
                       {&cibleTheta1, &cibleTheta2, &cibleTheta3, &cibleTheta5, &ciblePoignetX,
                        &ciblePoignetY, &ciblePoignetZ, &ciblePoignetTheta},
-                      IdControle::CibleArticulaire, IdControle::CiblePoignet);
+                      IdControle::CibleArticulaire, IdControle::CiblePoignet, 0);
     r.push_back(caseACocher("Deplacement rectiligne", &deplacementRectiligne,
                             IdControle::DeplacementRectiligne));
     r.push_back(bouton("Atteint", IdControle::Atteint));
@@ -249,19 +278,36 @@ void CApplication::majPanneau() {
 }
 
 namespace {
+// Why these target joints are refused: the first one outside its limits, the others taken
+// from a set within them.
+std::string raisonLimites(const float t[4], const int valides[4]) {
+    static const char* const noms[4] = {"THETA1", "THETA2", "THETA3", "THETA5"};
+    for (int k = 0; k < 4; ++k) {
+        float u[4];
+        for (int i = 0; i < 4; ++i) u[i] = i == k ? t[i] : static_cast<float>(valides[i]);
+        if (!Robot::verifieLimites(u[0], u[1], u[2], u[3]))
+            return std::string(noms[k]) + " hors limites";
+    }
+    return "position hors d'atteinte";
+}
+
 // A target joint edit: the wrist target follows when the arm can reach that pose, else the
-// joints go back to the last accepted target.
-void changeCibleArticulaire(Panneau& p, Robot& r) {
-    float x, y, z, t;
+// joints go back to the last accepted target. Returns why it was refused, or empty.
+std::string changeCibleArticulaire(Panneau& p, Robot& r) {
+    const float t[4] = {static_cast<float>(p.cibleTheta1), static_cast<float>(p.cibleTheta2),
+                        static_cast<float>(p.cibleTheta3), static_cast<float>(p.cibleTheta5)};
+    float x, y, z, theta;
     CMatrice m;
-    if (r.MGD(static_cast<float>(p.cibleTheta1), static_cast<float>(p.cibleTheta2),
-              static_cast<float>(p.cibleTheta3), static_cast<float>(p.cibleTheta5), x, y, z, t,
-              m) &&
-        r.positionAccessible(x, y, z, t)) {
+    std::string raison;
+    if (!r.MGD(t[0], t[1], t[2], t[3], x, y, z, theta, m))
+        raison = raisonLimites(t, p.cibleArticulaireValide);
+    else if (const char* refus = r.refusPosition(x, y, z))
+        raison = refus;
+    if (raison.empty()) {
         p.ciblePoignetX = std::trunc(x);
         p.ciblePoignetY = std::trunc(y);
         p.ciblePoignetZ = std::trunc(z);
-        p.ciblePoignetTheta = static_cast<int>(t);
+        p.ciblePoignetTheta = static_cast<int>(theta);
         p.cibleArticulaireValide[0] = p.cibleTheta1;
         p.cibleArticulaireValide[1] = p.cibleTheta2;
         p.cibleArticulaireValide[2] = p.cibleTheta3;
@@ -272,26 +318,30 @@ void changeCibleArticulaire(Panneau& p, Robot& r) {
         p.cibleTheta3 = p.cibleArticulaireValide[2];
         p.cibleTheta5 = p.cibleArticulaireValide[3];
     }
+    return raison;
 }
 
-// A target wrist edit: the joint target follows when the inverse model gives joints within
-// their limits, else the wrist goes back to the last accepted wrist target.
-void changeCiblePoignet(Panneau& p, Robot& r) {
-    float t1, t2, t3, t5;
-    if (r.MGI(p.ciblePoignetX, p.ciblePoignetY, p.ciblePoignetZ,
-              static_cast<float>(p.ciblePoignetTheta), t1, t2, t3, t5) &&
-        Robot::verifieLimites(t1, t2, t3, t5)) {
-        p.cibleTheta1 = static_cast<int>(t1);
-        p.cibleTheta2 = static_cast<int>(t2);
-        p.cibleTheta3 = static_cast<int>(t3);
-        p.cibleTheta5 = static_cast<int>(t5);
+// A target wrist edit: the joint target follows when the arm reaches that point exactly,
+// else the wrist goes back to the last accepted wrist target. A joint stopped by its limit
+// would leave the arm short of the target, somewhere else than the panel shows: refused.
+// Returns why it was refused, or empty.
+std::string changeCiblePoignet(Panneau& p, Robot& r) {
+    Commande c;
+    const char* raison = r.cibleVers(p.ciblePoignetX, p.ciblePoignetY, p.ciblePoignetZ,
+                                     static_cast<float>(p.ciblePoignetTheta), c, true);
+    if (!raison) {
+        p.cibleTheta1 = static_cast<int>(c.T1);
+        p.cibleTheta2 = static_cast<int>(c.T2);
+        p.cibleTheta3 = static_cast<int>(c.T3);
+        p.cibleTheta5 = static_cast<int>(c.T5);
         p.retientCiblePoignet();
-    } else {
-        p.ciblePoignetX = p.ciblePoignetValide[0];
-        p.ciblePoignetY = p.ciblePoignetValide[1];
-        p.ciblePoignetZ = p.ciblePoignetValide[2];
-        p.ciblePoignetTheta = p.ciblePoignetThetaValide;
+        return std::string();
     }
+    p.ciblePoignetX = p.ciblePoignetValide[0];
+    p.ciblePoignetY = p.ciblePoignetValide[1];
+    p.ciblePoignetZ = p.ciblePoignetValide[2];
+    p.ciblePoignetTheta = p.ciblePoignetThetaValide;
+    return raison;
 }
 
 // Current joints or wrist edited: the arm moves and the other group shows where it went,
@@ -304,22 +354,26 @@ void changeArticulations(Panneau& p, Robot& r) {
         r.lireCoordArticulaires(p.theta1, p.theta2, p.theta3, p.theta5);
 }
 
+// A wrist target stopped short by a joint limit is taken at the pose reached, so the wrist
+// is read back whether the target was accepted or refused.
 void changePoignet(Panneau& p, Robot& r) {
     if (r.setCoordPoignet(p.poignetX, p.poignetY, p.poignetZ, static_cast<float>(p.poignetTheta)))
         r.lireCoordArticulaires(p.theta1, p.theta2, p.theta3, p.theta5);
-    else
-        r.lireCoordPoignet(p.poignetX, p.poignetY, p.poignetZ, p.poignetTheta);
+    r.lireCoordPoignet(p.poignetX, p.poignetY, p.poignetZ, p.poignetTheta);
 }
 
 // The grip button: its label says what the press does. Releasing resets the label even
-// without a robot.
-void appuieSaisie(Panneau& p, Robot* r, InstanceEntite* instanceRobot) {
+// without a robot. Returns why nothing was gripped, or empty.
+std::string appuieSaisie(Panneau& p, Robot* r, InstanceEntite* instanceRobot) {
     if (p.libelleSaisie == "SAISIS") {
-        if (r && r->chercheObjet(instanceRobot)) p.libelleSaisie = "LACHE";
+        if (!r) return std::string();
+        if (!r->chercheObjet(instanceRobot)) return "rien sous la pince";
+        p.libelleSaisie = "LACHE";
     } else {
         if (r) r->lache();
         p.libelleSaisie = "SAISIS";
     }
+    return std::string();
 }
 
 // "Atteint": queues a move to the target state.
@@ -381,19 +435,20 @@ void changeOptionAffichage(CApplication& app, const Panneau& p, IdControle id) {
         default: return;
     }
 }
-}  // namespace
 
-void CApplication::controle(IdControle id) {
+// What a control does; controle then reports what the robot refused.
+void appliqueControle(CApplication& app, IdControle id) {
     Panneau& p = panneau;
-    Robot* r = robotCourant;
+    Robot* r = app.robotCourant;
+    InstanceEntite* instanceRobot = app.instanceRobotCourant;
     switch (id) {
         case IdControle::Quitter: std::exit(0);
-        case IdControle::Saisie: appuieSaisie(p, r, instanceRobotCourant); return;
+        case IdControle::Saisie: app.signale(appuieSaisie(p, r, instanceRobot)); return;
         case IdControle::CibleArticulaire:
-            if (r) changeCibleArticulaire(p, *r);
+            if (r) app.signale(changeCibleArticulaire(p, *r), "cible refusée : ");
             return;
         case IdControle::CiblePoignet:
-            if (r) changeCiblePoignet(p, *r);
+            if (r) app.signale(changeCiblePoignet(p, *r), "cible refusée : ");
             return;
         case IdControle::Articulations:
             if (r) changeArticulations(p, *r);
@@ -402,7 +457,7 @@ void CApplication::controle(IdControle id) {
             if (r) changePoignet(p, *r);
             return;
         case IdControle::Atteint:
-            if (r) envoieVersCible(p, *r, instanceRobotCourant);
+            if (r) envoieVersCible(p, *r, instanceRobot);
             return;
         case IdControle::AfficherReperes:
             if (r) r->reperes = p.afficherReperes == 1;
@@ -413,6 +468,17 @@ void CApplication::controle(IdControle id) {
         // "Deplacement rectiligne" is only read, by "Atteint" and by the left click.
         case IdControle::DeplacementRectiligne:
         case IdControle::Aucun: return;
-        default: changeOptionAffichage(*this, p, id); return;
+        default: changeOptionAffichage(app, p, id); return;
     }
+}
+}  // namespace
+
+void CApplication::controle(IdControle id) {
+    appliqueControle(*this, id);
+    // What the robot refused or cut short: the status line and the console say why.
+    rapporteRaisons();
+}
+
+void CApplication::saisie(Controle& c, float v, EvenementSaisie e) {
+    if (c.saisit(v, e)) controle(c.id);
 }

@@ -1,8 +1,10 @@
 // The control panel's model: every control of the two docked panels with its id, label,
 // kind, live variable, limits and state, built in display order. The drawing (ImGui) only
-// shows this model and reports changes through CApplication::controle(id).
+// shows this model and reports changes through CApplication::controle(id), spinner entries
+// through CApplication::saisie.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -54,6 +56,10 @@ enum class GenreControle {
 
 enum class Limite { Aucune, Boucle, Borne };
 
+// What happens in a spinner's field: a keystroke only holds the typed value; leaving the
+// field (Enter, Tab or a click elsewhere) commits it; a step button commits at once.
+enum class EvenementSaisie { Frappe, Sortie, Pas };
+
 struct Controle {
     IdControle id = IdControle::Aucun;
     std::string libelle;
@@ -66,11 +72,31 @@ struct Controle {
     bool actif = true;
     int niveau = 0;  // nesting: 0 for rollouts, 1 inside a rollout, 2 inside a group
     std::vector<std::string> options;
+    int decimales = 2;  // float spinners: digits shown after the point; 0 keeps whole numbers
+    // A value typed into the field and not committed yet.
+    bool saisieEnCours = false;
+    float saisie = 0;
 
     // The spinner's value as a float.
     float valeur() const;
     // Writes a value through the limits (wrap or clamp) into the live variable.
     void fixeValeur(float v);
+    // What the field shows: the typed value while one is held, and 0 for a value that
+    // rounds to zero at the shown precision (never "-0.00").
+    float valeurAffichee() const;
+    // A value typed or stepped in the field. True when it is committed into the live
+    // variable now; the caller then reports the control's id.
+    bool saisit(float v, EvenementSaisie e);
+};
+
+// The status line under the robot panel, filled by CApplication::majLigneEtat (the driven
+// robot, its queue, the selected and held objects) and by each refusal or stall.
+struct LigneEtat {
+    std::string robot;          // the instance of the robot the panel drives, empty for none
+    std::size_t commandes = 0;  // its queued commands
+    std::string selection;      // the highlighted instance, "" for none
+    std::string tenu;           // the instance the driven robot holds, "" for none
+    std::string message;        // the last refusal or stall, in words
 };
 
 struct Panneau {
@@ -97,6 +123,7 @@ struct Panneau {
     int fondR = 0, fondG = 0, fondB = 0;
 
     std::string libelleSaisie = "SAISIS";
+    LigneEtat ligneEtat;
 
     std::vector<Controle> panneauRobot;    // right
     std::vector<Controle> panneauOptions;  // left

@@ -44,6 +44,13 @@ void CApplication::appuiGauche(int x, int y, int modifiers) {
     instanceCliquee = inst;
     if (!inst || robotDe(inst)) return;
     if (!robotCourant) return;
+    // An object the gripper cannot reach is refused now, with its reason, rather than queued
+    // for a command the robot would drop.
+    if (!robotCourant->peutSaisir(inst, instanceRobotCourant)) {
+        raisonsVues[robotCourant] = robotCourant->numeroRaison;
+        signale(robotCourant->derniereRaison, nomInstance(inst) + " : ");
+        return;
+    }
     Commande c;
     c.instanceRobot = instanceRobotCourant;
     c.approche = inst;

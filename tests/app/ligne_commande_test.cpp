@@ -70,3 +70,11 @@ TEST(LigneCommande, ModesSansFenetre) {
     EXPECT_EQ(lit({"-bench", "30"}).imagesBench, 30);
     EXPECT_TRUE(lit({"-h"}).aide);
 }
+
+TEST(LigneCommande, PlafondDImagesParSeconde) {
+    EXPECT_EQ(lit({}).imagesParSeconde, 60);
+    EXPECT_EQ(lit({"-fps", "30"}).imagesParSeconde, 30);
+    EXPECT_EQ(lit({"-fps=0"}).imagesParSeconde, 0);  // no limit
+    EXPECT_EQ(lit({"-fps", "-5"}).imagesParSeconde, 0);
+    EXPECT_EQ(lit({"-fps"}).imagesParSeconde, 0);  // missing value reads as 0
+}

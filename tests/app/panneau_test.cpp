@@ -319,3 +319,91 @@ TEST_F(PanneauTest, GlissementsEtLeursBornes) {
     app.deplaceSouris(0, 10);
     EXPECT_FLOAT_EQ(app.camera.position.z, z - 5);
 }
+
+TEST_F(PanneauTest, ValeurTapeeValideeEnQuittantLeChamp) {
+    Panneau& p = panneau;
+    Controle* t2 = p.controleDe(&p.cibleTheta2);
+    ASSERT_NE(t2, nullptr);
+    // Keystrokes are held: "3", then "30".
+    app.saisie(*t2, 3, EvenementSaisie::Frappe);
+    app.saisie(*t2, 30, EvenementSaisie::Frappe);
+    EXPECT_EQ(p.cibleTheta2, 0);
+    EXPECT_FLOAT_EQ(t2->valeurAffichee(), 30);
+    // Clicking "Atteint" first takes the focus from the field: the value is committed, the
+    // wrist target follows, and the move uses it.
+    app.saisie(*t2, 30, EvenementSaisie::Sortie);
+    EXPECT_EQ(p.cibleTheta2, 30);
+    EXPECT_EQ(p.cibleArticulaireValide[1], 30);
+    app.controle(IdControle::Atteint);
+    ASSERT_EQ(robot->commandes.size(), 1u);
+    EXPECT_FLOAT_EQ(robot->commandes.back().T2, 30);
+    // Leaving a field without typing commits nothing; a step button commits at once.
+    EXPECT_FALSE(t2->saisit(12, EvenementSaisie::Sortie));
+    EXPECT_TRUE(t2->saisit(35, EvenementSaisie::Pas));
+    EXPECT_EQ(p.cibleTheta2, 35);
+    // What the fields show: the target wrist in whole numbers, never a negative zero.
+    EXPECT_EQ(p.controleDe(&p.ciblePoignetX)->decimales, 0);
+    p.poignetX = -0.004f;
+    EXPECT_FALSE(std::signbit(p.controleDe(&p.poignetX)->valeurAffichee()));
+}
+
+TEST_F(PanneauTest, CiblePoignetBorneeRefuseeAvecSaRaison) {
+    Panneau& p = panneau;
+    // Folded this close to the shoulder, THETA3 would have to pass its -135 limit: the arm
+    // would stop elsewhere, so the target goes back to the last accepted one.
+    p.ciblePoignetX = 0;
+    p.ciblePoignetY = 10;
+    p.ciblePoignetZ = 3;
+    app.controle(IdControle::CiblePoignet);
+    EXPECT_FLOAT_EQ(p.ciblePoignetY, 45.0f);
+    EXPECT_FLOAT_EQ(p.ciblePoignetZ, 3.0f);
+    EXPECT_EQ(p.cibleTheta3, 0);
+    EXPECT_EQ(p.ligneEtat.message, "cible refusée : THETA3 hors limites");
+    // The current wrist, by contrast, goes as far as the limit lets it and shows where.
+    p.poignetX = 0;
+    p.poignetY = 10;
+    p.poignetZ = 3;
+    app.controle(IdControle::Poignet);
+    EXPECT_EQ(p.theta3, -135);
+    EXPECT_FLOAT_EQ(p.poignetY, robot->Y);
+    EXPECT_NE(p.poignetY, 10.0f);
+    EXPECT_EQ(p.ligneEtat.message, "THETA3 hors limites");
+}
+
+TEST_F(PanneauTest, ClicSurObjetHorsDAtteinteRefuseAvecSaRaison) {
+    long maintenant = 0;
+    app.horloge = [&maintenant] { return maintenant; };
+    objet->entite->nom = "cube";
+    objet->premierNom = 11;
+    objet->dernierNom = 12;
+    app.selectionneur = [](int, int) { return 11; };
+    objet->m[12] = 100;  // the arm reaches 45 units
+    testing::internal::CaptureStdout();
+    app.appuiGauche(10, 10, 0);
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("#1 cube : position hors d'atteinte"),
+              std::string::npos);
+    EXPECT_TRUE(robot->commandes.empty());
+    app.majLigneEtat();
+    const LigneEtat& l = panneau.ligneEtat;
+    EXPECT_EQ(l.message, "#1 cube : position hors d'atteinte");
+    EXPECT_EQ(l.robot, "#0");
+    EXPECT_EQ(l.selection, "#1 cube");
+    EXPECT_EQ(l.commandes, 0u);
+    // Within reach the fetch is queued; moved away before the robot sets off, it is given up
+    // at the animation step, which says so once.
+    objet->m[12] = 30;
+    app.appuiGauche(10, 10, 0);
+    app.majLigneEtat();
+    EXPECT_EQ(l.commandes, 1u);
+    objet->m[12] = 100;
+    app.anime();
+    maintenant = 100;
+    testing::internal::CaptureStdout();
+    app.anime();
+    app.anime();
+    const std::string console = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(robot->commandes.empty());
+    EXPECT_EQ(l.message, "commande abandonnée : position hors d'atteinte");
+    EXPECT_EQ(console.find(l.message), console.rfind(l.message));
+    EXPECT_NE(console.find(l.message), std::string::npos);
+}

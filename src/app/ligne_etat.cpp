@@ -1,0 +1,49 @@
+// The status line under the robot panel: the driven robot, its queue, the selected and held
+// objects, and the last refusal or stall in words, which the console also gets in red.
+#include <string>
+
+#include "app/application.h"
+#include "app/panneau.h"
+#include "commun/console.h"
+#include "robot/robot.h"
+
+std::string CApplication::nomInstance(const Instance* i) const {
+    if (!i) return std::string();
+    for (int k = 0; k < nbInstances(); ++k) {
+        if (getInstance(k) != i) continue;
+        std::string nom = "#" + std::to_string(k);
+        const auto* ie = dynamic_cast<const InstanceEntite*>(i);
+        if (ie && ie->entite && !ie->entite->nom.empty()) nom += " " + ie->entite->nom;
+        return nom;
+    }
+    return std::string();
+}
+
+void CApplication::majLigneEtat() {
+    LigneEtat& l = panneau.ligneEtat;
+    Robot* r = robotCourant;
+    l.robot = r ? nomInstance(instanceRobotCourant) : std::string();
+    l.commandes = r ? r->commandes.size() : 0;
+    l.selection = nomInstance(instanceSelectionnee());
+    l.tenu = r ? nomInstance(r->objetTenu()) : std::string();
+}
+
+void CApplication::signale(const std::string& raison, const std::string& contexte) {
+    if (raison.empty()) return;
+    panneau.ligneEtat.message = contexte + raison;
+    console.erreur(panneau.ligneEtat.message);
+}
+
+void CApplication::rapporteRaisons() {
+    for (int i = 0; i < nbEntites(); ++i) {
+        auto* r = dynamic_cast<Robot*>(getEntite(i));
+        if (!r) continue;
+        unsigned long& vu = raisonsVues[r];
+        if (vu == r->numeroRaison) continue;
+        vu = r->numeroRaison;
+        // A robot other than the driven one is named.
+        std::string contexte;
+        if (r != robotCourant) contexte = (r->nom.empty() ? "autre robot" : r->nom) + " : ";
+        signale(r->derniereRaison, contexte);
+    }
+}
