@@ -37,6 +37,9 @@ namespace {
 // Button and key transitions for ImGui, applied one per frame: the GLUT back end keeps
 // plain up/down state, so a press and its release within one frame would be lost.
 std::deque<std::function<void()>> evenementsPanneau;
+// A click in the 3D view ends the edit of a panel field, as a click anywhere else would: the
+// next frame takes the focus away from the panels, so the field commits what was typed.
+bool finSaisieDemandee = false;
 // Which side received each mouse button's press (true: the panels), so its release and
 // drags go to the same side.
 bool pressionPanneau[5] = {false, false, false, false, false};
@@ -340,6 +343,7 @@ void surSouris(int bouton, int etat, int x, int y) {
         return;
     }
     ImGui::GetIO().MousePos = ImVec2(static_cast<float>(x), static_cast<float>(y));
+    if (etat == GLUT_DOWN && ImGui::GetIO().WantTextInput) finSaisieDemandee = true;
     protegeRappel("souris", [&] {
         if (bouton == GLUT_LEFT_BUTTON)
             etat == GLUT_DOWN ? application.appuiGauche(x, y, m)
@@ -427,6 +431,10 @@ void dessineImage() {
     }
     ImGui_ImplOpenGL2_NewFrame();
     ImGui_ImplGLUT_NewFrame();
+    if (finSaisieDemandee) {
+        ImGui::SetWindowFocus(nullptr);
+        finSaisieDemandee = false;
+    }
     const float largeur = ImGui::GetIO().DisplaySize.x;
     protegeRappel("panneau", [&] {
         dessinePanneau("options", 0, LARGEUR_GAUCHE, panneau.panneauOptions);
