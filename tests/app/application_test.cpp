@@ -98,6 +98,29 @@ TEST_F(ApplicationTest, AnimeFaitTomberPuisAnimeLesPrimitives) {
     EXPECT_FLOAT_EQ(primitive->m[13], 0);
 }
 
+// What keeps the main loop drawing: an object in the air, a rotating light, an animated
+// primitive; an object on the floor or resting on another lets it wait for events.
+TEST_F(ApplicationTest, EnMouvementTantQueQuelqueChoseBouge) {
+    EXPECT_FALSE(app.enMouvement());
+    auto m = cube();
+    app.ajouteEntite(m);
+    auto socle = std::make_shared<InstanceEntite>(m);
+    socle->tombe = false;
+    app.ajouteInstance(socle);
+    auto dessus = std::make_shared<InstanceEntite>(m);
+    dessus->m[14] = 5;  // released in the air, no speed yet
+    app.ajouteInstance(dessus);
+    EXPECT_TRUE(app.enMouvement());
+    dessus->m[14] = 1;  // resting on the other one's top
+    EXPECT_FALSE(app.enMouvement());
+    app.rotation_lumiere = true;
+    EXPECT_TRUE(app.enMouvement());
+    app.rotation_lumiere = false;
+    auto zone = std::make_shared<MetaballZone>(4.0f, 4, 1.0f);
+    app.ajouteInstance(zone->ajoutePrimitive("sphere", 1.0f, "sinY", CVecteur(1, 0, 0), 2.0f));
+    EXPECT_TRUE(app.enMouvement());
+}
+
 TEST_F(ApplicationTest, SansRobotLaLigneRouge) {
     testing::internal::CaptureStdout();
     app.choisitRobotCourant();
