@@ -1,0 +1,58 @@
+#include "robot/trace_csv.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "robot/robot.h"
+
+const char* const TraceCsv::ENTETE =
+    "temps,THETA1,THETA2,THETA3,THETA5,X,Y,Z,THETA,objet_tenu,commandes\n";
+
+TraceCsv::~TraceCsv() { ferme(); }
+
+bool TraceCsv::ouvre(const std::string& chemin) {
+    ferme();
+    erreur.clear();
+    chemin_ = chemin;
+    std::error_code e;
+    if (std::filesystem::is_directory(chemin, e)) {
+        erreur = "trace : " + chemin + " est un dossier, la trace n'est pas écrite";
+        return false;
+    }
+    fichier_ = std::fopen(chemin.c_str(), "w");
+    if (!fichier_) {
+        erreur = "trace : impossible d'écrire " + chemin + " (" + std::strerror(errno) +
+                 "), la trace n'est pas écrite";
+        return false;
+    }
+    if (std::fputs(ENTETE, fichier_) < 0 || std::fflush(fichier_) != 0) {
+        erreur = "trace : écriture impossible dans " + chemin + " (" + std::strerror(errno) +
+                 "), la trace s'arrête";
+        ferme();
+        return false;
+    }
+    return true;
+}
+
+bool TraceCsv::ecrit(double temps, const Robot& r, int objetTenu) {
+    if (!fichier_) return false;
+    char tenu[16] = "";
+    if (objetTenu >= 0) std::snprintf(tenu, sizeof tenu, "%d", objetTenu);
+    // Nine significant digits give back every float exactly.
+    const int n = std::fprintf(fichier_, "%.3f,%.9g,%.9g,%.9g,%.9g,%.9g,%.9g,%.9g,%.9g,%s,%zu\n",
+                               temps, r.THETA1, r.THETA2, r.THETA3, r.THETA5, r.X, r.Y, r.Z,
+                               r.THETA, tenu, r.commandes.size());
+    if (n < 0 || std::fflush(fichier_) != 0) {
+        erreur = "trace : écriture impossible dans " + chemin_ + " (" + std::strerror(errno) +
+                 "), la trace s'arrête";
+        ferme();
+        return false;
+    }
+    return true;
+}
+
+void TraceCsv::ferme() {
+    if (fichier_) std::fclose(fichier_);
+    fichier_ = nullptr;
+}
