@@ -1,0 +1,46 @@
+// Teaching by example: poses stored one by one with the grip state, replayed as queued
+// commands, and saved as a scene-file fragment of the scripted motion builtins that replays
+// the same motion when a scene includes it.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+class Instance;
+class Robot;
+
+struct PointPassage {
+    float T1, T2, T3, T5;  // joints, degrees
+    float X, Y, Z, THETA;  // wrist, robot frame
+    bool tenu;             // an object was held when the pose was stored
+};
+
+class PointsPassage {
+public:
+    // Beyond this many the list refuses more (a held-down key would otherwise grow it
+    // without end).
+    static constexpr std::size_t MAX = 10000;
+
+    // Stores the robot's current pose; false when the list is full.
+    bool ajoute(const Robot& robot);
+    void vide() { points_.clear(); }
+    const std::vector<PointPassage>& points() const { return points_; }
+
+    // Queues the list on the robot: a move to each pose (along a straight line with
+    // `rectiligne`), then a grip or a release where the grip state changes. Returns the number
+    // of commands queued; stops at the robot's queue limit.
+    std::size_t rejoue(Robot& robot, Instance* instanceRobot, bool rectiligne) const;
+
+    // The same motion as scene-file statements on the robot variable `variable`.
+    std::string fragment(const std::string& variable, bool rectiligne) const;
+
+    // Writes the fragment to `chemin` through a temporary file renamed into place, so that a
+    // failure never leaves a half-written file; an existing file is kept as `chemin`.bak.
+    // Returns "" or the reason of the failure.
+    std::string enregistre(const std::string& chemin, const std::string& variable,
+                           bool rectiligne) const;
+
+private:
+    std::vector<PointPassage> points_;
+};
