@@ -9,6 +9,7 @@
 
 #include "app/application.h"
 #include "commun/console.h"
+#include "commun/texte.h"
 #include "geometrie/mesh.h"
 #include "metaball/metaballzone.h"
 #include "robot/robot.h"
@@ -20,9 +21,11 @@ class Json {
 public:
     std::ostringstream o;
 
+    // Every string is written as UTF-8: bytes that are not (names read raw from Wavefront
+    // files, for one) are taken as Windows-1252.
     void chaine(const std::string& s) {
         o << '"';
-        for (unsigned char c : s) {
+        for (unsigned char c : texte::versUtf8(s)) {
             if (c == '"' || c == '\\')
                 o << '\\' << c;
             else if (c < 0x20) {

@@ -1,5 +1,6 @@
-// Reading scene files: cutting the bytes into statements (comments, strings, bracket
-// balance, the ';' terminator, the buffer limit), running them in order, and the one
+// Reading scene files: taking each file in its encoding (UTF-8 or Latin-1) as UTF-8, cutting
+// the text into statements (comments, strings, bracket balance, the ';' terminator, the
+// buffer limit, the characters a name may hold), running them in order, and the one
 // meta-command, include.
 #include <algorithm>
 #include <filesystem>
@@ -8,10 +9,12 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <streambuf>
 #include <system_error>
 
 #include "commun/console.h"
 #include "commun/lieu_lecture.h"
+#include "commun/texte.h"
 #include "script/crochets.h"
 #include "script/script.h"
 
@@ -29,12 +32,69 @@ const MetaCommande meta_commandes[] = {
 };
 const int nb_meta_commandes = static_cast<int>(std::size(meta_commandes));
 
-// Codes the language does not accept; they are reported and kept.
+// ASCII codes the language does not accept; they are reported and kept.
 bool caractereRefuse(unsigned char c) {
     static const unsigned char refuses[] = {0,  33, 36, 37, 39, 42, 43,  60,  62, 63,
                                             64, 91, 92, 93, 94, 96, 124, 126, 127};
-    if (c >= 167 && c <= 191) return true;
     return std::find(std::begin(refuses), std::end(refuses), c) != std::end(refuses);
+}
+
+void signaleCaractere(char32_t code) {
+    console.boiteMessage("Explique moi qu'est-ce que ce caractère fait là :" + std::to_string(code),
+                         "erreur");
+}
+
+// A scene file's bytes as the reader takes them: up to the file's first byte 255 (which
+// ends it, as it always has), converted from Windows-1252 to UTF-8. Line ends are kept as
+// they are, so lines are counted as in the file.
+class Windows1252VersUtf8 : public std::streambuf {
+public:
+    explicit Windows1252VersUtf8(std::streambuf& fichier) : fichier_(fichier) {}
+
+protected:
+    int_type underflow() override {
+        if (fin_) return traits_type::eof();
+        char brut[4096];
+        const std::streamsize n = fichier_.sgetn(brut, sizeof brut);
+        converti_.clear();
+        for (std::streamsize i = 0; i < n && !fin_; ++i) {
+            const auto o = static_cast<unsigned char>(brut[i]);
+            if (o == 255)
+                fin_ = true;
+            else
+                texte::ajouteUtf8(converti_, texte::depuisWindows1252(o));
+        }
+        if (converti_.empty()) {
+            fin_ = true;
+            return traits_type::eof();
+        }
+        setg(converti_.data(), converti_.data(), converti_.data() + converti_.size());
+        return traits_type::to_int_type(converti_[0]);
+    }
+
+private:
+    std::streambuf& fichier_;
+    std::string converti_;
+    bool fin_ = false;
+};
+
+// Places the file after its UTF-8 byte-order mark, if any, and tells whether what follows,
+// up to the end or the first byte 255, is UTF-8; the file is left at the same place.
+bool sauteMarqueEtEstUtf8(std::streambuf& fichier) {
+    char marque[3] = {};
+    const std::streamoff debut =
+        fichier.sgetn(marque, 3) == 3 && std::string(marque, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+    fichier.pubseekpos(debut);
+    texte::DecodeurUtf8 decodeur;
+    bool utf8 = true;
+    for (auto o = fichier.sbumpc(); o != std::char_traits<char>::eof() && o != 255;
+         o = fichier.sbumpc())
+        if (decodeur.ajoute(static_cast<unsigned char>(o)) == texte::DecodeurUtf8::Invalide) {
+            utf8 = false;
+            break;
+        }
+    fichier.pubseekpos(debut);
+    return utf8 && !decodeur.enCours();
 }
 
 // The name under which a file is recognised in the include chain.
@@ -74,15 +134,18 @@ public:
 
 private:
     Etape horsChaine(unsigned char c);
+    void caractereNonAscii(unsigned char c);
 
     char* tampon_;
     int taille_;
     int n_ = 0;
     bool commentaire_ = false, chaine_ = false, meta_ = false, blanc_ = true;
     CompteurCrochets crochets_;
+    texte::DecodeurUtf8 decodeur_;  // a non-ASCII character outside a string
 };
 
 Etape Decoupe::lit(unsigned char c) {
+    if (c < 0x80) decodeur_.reinitialise();  // a sequence cut short (not from a file)
     // 1. Line ends are never stored. They end a comment, and a meta-command's statement.
     if (c == '\n' || c == '\r') {
         commentaire_ = false;
@@ -133,14 +196,27 @@ Etape Decoupe::horsChaine(unsigned char c) {
         case ' ':
         case '\t': return Etape::Suivant;
         default:
-            if (caractereRefuse(c))
-                console.boiteMessage(
-                    "Explique moi qu'est-ce que ce caractère fait là :" + std::to_string(c),
-                    "erreur");
+            if (c >= 0x80)
+                caractereNonAscii(c);
+            else if (caractereRefuse(c))
+                signaleCaractere(c);
             break;
     }
     blanc_ = false;
     return Etape::Suivant;
+}
+
+// Outside strings the text is UTF-8 and a character beyond ASCII must be a letter: it is
+// reported by its code point once its last byte is in, and a byte that cannot be UTF-8
+// (only a stream that is not a file can hold one) by its own value.
+void Decoupe::caractereNonAscii(unsigned char c) {
+    switch (decodeur_.ajoute(c)) {
+        case texte::DecodeurUtf8::Attente: break;
+        case texte::DecodeurUtf8::Invalide: signaleCaractere(c); break;
+        case texte::DecodeurUtf8::Caractere:
+            if (!texte::estLettre(decodeur_.caractere())) signaleCaractere(decodeur_.caractere());
+            break;
+    }
 }
 
 }  // namespace
@@ -154,7 +230,8 @@ bool Script::aux_lit_fichier(const std::string& nomFichier) {
     // opening a FIFO may block forever.
     std::error_code erreur;
     std::ifstream flux;
-    if (std::filesystem::is_regular_file(nomFichier, erreur)) flux.open(nomFichier);
+    if (std::filesystem::is_regular_file(nomFichier, erreur))
+        flux.open(nomFichier, std::ios::in | std::ios::binary);
     if (!flux.is_open()) {
         console.erreur("(Script::aux_lit_fichier) impossible d'ouvrir le fichier " + nomFichier);
         return false;
@@ -195,7 +272,16 @@ bool Script::aux_lit_fichier(const std::string& nomFichier) {
     } sortie{*this, tamponLocal != nullptr};
     fichiersEnCours_.push_back(canonique);
     lieuLecture::FichierLu lu(nomAffiche(nomFichier, repertoire));
-    execute_flux(flux);
+    // Each file is read in its own encoding, so the interpreter only ever sees UTF-8: a
+    // file that is valid UTF-8 (after an optional byte-order mark) is read as it is, any
+    // other as Latin-1 (Windows-1252).
+    if (sauteMarqueEtEstUtf8(*flux.rdbuf())) {
+        execute_flux(flux);
+    } else {
+        Windows1252VersUtf8 converti(*flux.rdbuf());
+        std::istream entree(&converti);
+        execute_flux(entree);
+    }
     return true;
 }
 

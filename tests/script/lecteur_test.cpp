@@ -256,3 +256,29 @@ TEST_F(Lecteur, ErreurDeLectureNommeLaLigneOuCommenceLInstruction) {
     console.setGestionnaireBoite(std::move(ancien));
     EXPECT_EQ(erreurs, "scene.txt:3: [erreur] « b = rgb(1,2,3)) »\nparenthèse ')' en trop\n");
 }
+
+TEST_F(Lecteur, FichiersUtf8EtLatin1NommentLesMemesVariables) {
+    // A Latin-1 file included by a UTF-8 file that starts with a byte-order mark.
+    ecrit("latin1.txt",
+          "// r\xe9glages\nvitesse_\xe9lev\xe9"
+          "e = 2.0;\nnom = \"\xe9t\xe9 \x80\";\nx = inconnue_\xe9;\n");
+    std::vector<std::string> textes;
+    auto ancien = console.setGestionnaireBoite([&](const std::string& texte, const std::string&) {
+        textes.push_back(console.texteSitue(texte));
+    });
+    execute("\xEF\xBB\xBF#include latin1.txt\nv = vitesse_élevée;\ns = \"Noël\";\ny = a×b;\n");
+    console.setGestionnaireBoite(std::move(ancien));
+    ASSERT_TRUE(existe("v"));
+    EXPECT_EQ(var("v").type, T_FLOAT);
+    EXPECT_FLOAT_EQ(var("v").scalaire.f, 2.0f);
+    EXPECT_EQ(chaineDe(var("nom")), "été €");
+    EXPECT_EQ(chaineDe(var("s")), "Noël");
+    // Lines are those of the file; names are quoted in UTF-8; × is no letter (reported as
+    // soon as it is read).
+    ASSERT_EQ(textes.size(), 3u);
+    EXPECT_EQ(textes[0],
+              "latin1.txt:4: « x = inconnue_é », inclus depuis scene.txt:1\nTu te serais pas "
+              "endormi sur le clavier à tout hazard ?\n\tC'est quoi çà :\n\n\t'inconnue_é'\n");
+    EXPECT_EQ(textes[1],
+              "scene.txt:4: « y = a× »\nExplique moi qu'est-ce que ce caractère fait là :215");
+}

@@ -1,0 +1,89 @@
+#include "commun/texte.h"
+
+namespace texte {
+
+DecodeurUtf8::Resultat DecodeurUtf8::ajoute(unsigned char o) {
+    if (reste_ == 0) {
+        bas_ = 0x80;
+        haut_ = 0xBF;
+        if (o < 0x80) {
+            point_ = o;
+            return Caractere;
+        }
+        if (o >= 0xC2 && o <= 0xDF) {
+            reste_ = 1;
+            point_ = o & 0x1Fu;
+        } else if (o >= 0xE0 && o <= 0xEF) {
+            reste_ = 2;
+            point_ = o & 0x0Fu;
+            if (o == 0xE0) bas_ = 0xA0;   // overlong
+            if (o == 0xED) haut_ = 0x9F;  // surrogates
+        } else if (o >= 0xF0 && o <= 0xF4) {
+            reste_ = 3;
+            point_ = o & 0x07u;
+            if (o == 0xF0) bas_ = 0x90;   // overlong
+            if (o == 0xF4) haut_ = 0x8F;  // above U+10FFFF
+        } else {
+            return Invalide;
+        }
+        return Attente;
+    }
+    if (o < bas_ || o > haut_) {
+        reste_ = 0;
+        return Invalide;
+    }
+    bas_ = 0x80;
+    haut_ = 0xBF;
+    point_ = (point_ << 6) | (o & 0x3Fu);
+    return --reste_ == 0 ? Caractere : Attente;
+}
+
+bool estUtf8(std::string_view octets) {
+    DecodeurUtf8 d;
+    for (char c : octets)
+        if (d.ajoute(static_cast<unsigned char>(c)) == DecodeurUtf8::Invalide) return false;
+    return !d.enCours();
+}
+
+char32_t depuisWindows1252(unsigned char o) {
+    static const char16_t de80a9F[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    return o >= 0x80 && o <= 0x9F ? de80a9F[o - 0x80] : o;
+}
+
+void ajouteUtf8(std::string& sortie, char32_t c) {
+    if (c < 0x80) {
+        sortie += static_cast<char>(c);
+    } else if (c < 0x800) {
+        sortie += static_cast<char>(0xC0 | (c >> 6));
+        sortie += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        sortie += static_cast<char>(0xE0 | (c >> 12));
+        sortie += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        sortie += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        sortie += static_cast<char>(0xF0 | (c >> 18));
+        sortie += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        sortie += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        sortie += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+std::string versUtf8(std::string_view octets) {
+    if (estUtf8(octets)) return std::string(octets);
+    std::string sortie;
+    sortie.reserve(octets.size() + octets.size() / 2);
+    for (char c : octets) ajouteUtf8(sortie, depuisWindows1252(static_cast<unsigned char>(c)));
+    return sortie;
+}
+
+bool estLettre(char32_t c) {
+    if (c == 0xAA || c == 0xB5 || c == 0xBA) return true;  // ª µ º
+    if (c >= 0xC0 && c <= 0xFF) return c != 0xD7 && c != 0xF7;
+    // Latin Extended-A and -B, Latin Extended Additional: letters only.
+    return (c >= 0x100 && c <= 0x24F) || (c >= 0x1E00 && c <= 0x1EFF);
+}
+
+}  // namespace texte
