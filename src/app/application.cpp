@@ -6,6 +6,7 @@
 #include <limits>
 #include <vector>
 
+#include "app/ligne_commande.h"
 #include "commun/console.h"
 #include "robot/robot.h"
 #include "scene/extensions_gl.h"
@@ -34,6 +35,12 @@ float secondesEcoulees(long maintenant, bool& dejaAppele, long& precedent) {
 }  // namespace
 
 CApplication::CApplication() : horloge(millisecondesDepuisDemarrage) {}
+
+Camera cameraInitiale() {
+    Camera c;
+    c.position = CVecteur(0.5f, 0.25f, 1.5f);
+    return c;
+}
 
 CApplication::~CApplication() {
     delete script;
@@ -158,7 +165,7 @@ void CApplication::afficheTout() {
 }
 
 bool CApplication::initialise(int argc, char** argv, bool avecFenetre) {
-    camera.position = CVecteur(0.5f, 0.25f, 1.5f);
+    camera.position = cameraInitiale().position;
     boutonGauche = boutonDroit = boutonMilieu = false;
     toucheCtrl = toucheAlt = toucheShift = false;
     azimutLumiere = 0;
@@ -167,6 +174,12 @@ bool CApplication::initialise(int argc, char** argv, bool avecFenetre) {
     delete script;
     script = new Script(this, &camera);
     if (avecFenetre) verifieExtensions();
+    // What a reload needs: the scene file, and whether its files are watched (with a window).
+    const LigneCommande ligne = analyseLigneCommande(argc, argv);
+    fichierScene = ligne.fichier;
+    surveilleFichiers = ligne.surveille && avecFenetre;
+    const std::map<std::string, SignatureFichier> vues = {
+        {fichierScene, signatureDe(fichierScene)}};
     statutChargement = script->lireLigneCommande(argc, argv);
     if (avecFenetre) initGL();
     choisitRobotCourant();
@@ -174,5 +187,8 @@ bool CApplication::initialise(int argc, char** argv, bool avecFenetre) {
     for (int i = 0; i < nbEntites(); ++i)
         if (auto* r = dynamic_cast<Robot*>(getEntite(i))) raisonsVues[r] = r->numeroRaison;
     placeLumiere();
+    retientChargement(
+        etatDe(*this, camera),
+        surveilleFichiers ? fichiersDeScene(fichierScene) : std::vector<std::string>(), vues);
     return true;
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "app/rechargement.h"
 #include "scene/camera.h"
 #include "scene/scene.h"
 
@@ -91,7 +92,41 @@ public:
     // Clock memories of the animation step and the timer (set on first use).
     bool animeDejaAppele = false, ticDejaAppele = false;
     long precedentAnime = 0, precedentTic = 0;
+
+    // Reloading the scene file (rechargement.cpp).
+    std::string fichierScene;  // the "-f" file; empty when none was given
+    // Loads fichierScene into a scene of its own. When that load shows no box and prints no
+    // error line, the application takes its objects, lights, textures and materials, and its
+    // options and camera except those the user changed; the previous scene is released with
+    // its robots' commands and held objects. Otherwise the running scene is kept untouched.
+    // The console says which, and why. True when the scene was replaced.
+    bool recharge();
+    // Set by F5; the main loop reloads, outside the window's callbacks (a load may show boxes).
+    bool rechargementDemande = false;
+    // "-surveille": the files of the scene are polled from the main loop.
+    bool surveilleFichiers = false;
+    Surveillance surveillance;
+    // Polls the watched files when due; a change that has settled asks for a reload.
+    void surveilleScene();
+    // The OpenGL half of a reload, installed with the window (null headless): installs the
+    // new lights and textures and the drawing state of the options, and releases what the
+    // replaced scene held in OpenGL (its textures, its lights beyond the new count).
+    std::function<void(const std::vector<std::shared_ptr<Texture>>& anciennesTextures,
+                       int anciennesLumieres)>
+        installeRechargement;
+    // The options and camera as the last load left them: what differs now, the user changed.
+    EtatCharge etatCharge;
+    // The files of the last load that succeeded; after a failed one, the watch adds its files.
+    std::vector<std::string> fichiersCharges;
+
+private:
+    // Records what the load just made left (options, camera) and watches its files.
+    void retientChargement(const EtatCharge& etat, const std::vector<std::string>& fichiers,
+                           const std::map<std::string, SignatureFichier>& vues);
 };
+
+// The camera before a scene file sets it.
+Camera cameraInitiale();
 
 extern CApplication application;
 

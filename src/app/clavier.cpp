@@ -1,4 +1,5 @@
-// Keyboard bindings: letter pairs on the joints, arrows and page keys on the wrist.
+// Keyboard bindings: letter pairs on the joints, arrows and page keys on the wrist, F5 to
+// reload the scene.
 #include "app/application.h"
 #include "app/panneau.h"
 #include "app/touches.h"
@@ -48,6 +49,8 @@ void CApplication::clavier(int key, int modifiers, bool special) {
         case touches::PAGE_BAS: pas(*this, &p.poignetZ, -lineaire, poignet); break;
         case touches::FIN: pas(*this, &p.poignetTheta, angulaire, poignet); break;
         case touches::DEBUT: pas(*this, &p.poignetTheta, -angulaire, poignet); break;
+        // The main loop reloads: a load may show boxes, which run their own event loop.
+        case TOUCHE_RECHARGEMENT: rechargementDemande = true; break;
         default: break;
     }
 }

@@ -28,6 +28,7 @@
 #include "commun/console.h"
 #include "commun/signalement.h"
 #include "geometrie/mesh.h"
+#include "scene/extensions_gl.h"
 
 int fenetrePrincipale = 0;
 const char* const CREDITS = "les développeurs de Brakmor";
@@ -84,6 +85,44 @@ void surSignal(int) {
     errno = errnoSauve;
 }
 
+// The OpenGL half of a reload: what initGL does for a scene's lights, textures and drawing
+// options, without making the shadow maps again; the replaced scene's textures and the lights
+// beyond the new count are released.
+void installeSceneRechargee(const std::vector<std::shared_ptr<Texture>>& anciennesTextures,
+                            int anciennesLumieres) {
+    for (const auto& t : anciennesTextures)
+        if (t && t->glTexture > 0) {
+            const GLuint nom = static_cast<GLuint>(t->glTexture);
+            glDeleteTextures(1, &nom);
+            t->glTexture = 0;
+        }
+    GLint maxLumieres = 0;
+    glGetIntegerv(GL_MAX_LIGHTS, &maxLumieres);
+    for (int i = application.nbLumieres(); i < std::min<int>(anciennesLumieres, maxLumieres); ++i)
+        glDisable(GL_LIGHT0 + static_cast<GLenum>(i));
+    application.setSmoothShading(application.smoothshading);
+    application.setDithering(application.dithering);
+    application.setAntialiasing(application.antialiasing);
+    application.setBackfaceCulling(application.backface_culling);
+    for (int i = 0; i < application.nbLumieres(); ++i)
+        if (application.getLumiere(static_cast<unsigned>(i))) application.installLumiere(i);
+    for (int i = 0; i < application.nbTextures(); ++i)
+        application.installTexture(static_cast<unsigned>(i));
+    if (!activeTextureDisponible()) application.ombrage = false;
+}
+
+// A reload asked for by F5 or by a settled change of the scene's files (-surveille). It runs
+// here, between turns of the loop and outside any callback, since the load may show boxes;
+// a box holds the program in its own loop until closed, so no reload starts while one is open.
+void rechargeSiDemande() {
+    protegeRappel("rechargement", [] {
+        application.surveilleScene();
+        if (!application.rechargementDemande) return;
+        application.recharge();
+        interface::redessine();
+    });
+}
+
 // The main loop. Something moving (or a panel button held) gets an animation step and a
 // frame, at most options.imagesParSeconde a second; otherwise the loop sleeps until an
 // event, the timer or a signal. Input redraws from its own callbacks at once.
@@ -98,6 +137,7 @@ void surSignal(int) {
     bool bougeait = false;
     for (;;) {
         const bool image = traiteEvenements();
+        rechargeSiDemande();
         bool bouge = true;
         protegeRappel("animation", [&] { bouge = application.enMouvement(); });
         bouge = bouge || interface::panneauxActifs();
@@ -118,6 +158,13 @@ void surSignal(int) {
                 std::chrono::duration<double, std::milli>(prochaineImage - maintenant).count()));
         }
         bougeait = bouge;
+        // The watch of the scene's files wakes the loop when its next poll is due.
+        const long surveillance = application.surveilleFichiers
+                                      ? application.surveillance.delai(application.horloge())
+                                      : -1;
+        if (surveillance >= 0)
+            delai = delai < 0 ? static_cast<int>(surveillance)
+                              : std::min(delai, static_cast<int>(surveillance));
         if (!image) attendEvenements(delai);
     }
 }
@@ -280,6 +327,7 @@ int demarre(int argc, char** argv) {
     appliqueOptionsFenetre();
     // The panels show the options from the first frame, a box raised while loading included.
     application.majPanneau();
+    application.installeRechargement = installeSceneRechargee;
     if (!application.initialise(argc, argv)) {
         console << "Erreur d'initialisation !\n";
         return 0;

@@ -29,6 +29,7 @@ static_assert(touches::GAUCHE == GLUT_KEY_LEFT && touches::HAUT == GLUT_KEY_UP &
               touches::DROITE == GLUT_KEY_RIGHT && touches::BAS == GLUT_KEY_DOWN &&
               touches::PAGE_HAUT == GLUT_KEY_PAGE_UP && touches::PAGE_BAS == GLUT_KEY_PAGE_DOWN &&
               touches::DEBUT == GLUT_KEY_HOME && touches::FIN == GLUT_KEY_END);
+static_assert(TOUCHE_RECHARGEMENT == GLUT_KEY_F5);
 
 namespace interface {
 bool chargementEnCours = true;

@@ -47,6 +47,8 @@ LigneCommande analyseLigneCommande(int argc, char** argv) {
             lc.imagesParSeconde = std::max(0, std::atoi(c.jeton(SEPARATEURS, SEPARATEURS).c_str()));
         } else if (jeton == "-immediat") {
             lc.immediat = true;
+        } else if (jeton == "-surveille") {
+            lc.surveille = true;
         } else if (jeton == "-h" || jeton == "--help") {
             lc.aide = true;
         }
@@ -58,7 +60,8 @@ LigneCommande analyseLigneCommande(int argc, char** argv) {
 void afficheUsage() {
     console << "usage : brakmor [-f scene.txt] [-fullscreen] [-res LxH] [-shadowmap n]\n"
             << "                [-check] [-dump fichier.json] [-simule secondes]\n"
-            << "                [-capture image.png] [-bench images] [-immediat] [-fps n] [-h]\n"
+            << "                [-capture image.png] [-bench images] [-immediat] [-fps n]\n"
+            << "                [-surveille] [-h]\n"
             << "  -f scene.txt       fichier de scène à charger\n"
             << "  -fullscreen        plein écran\n"
             << "  -res LxH           taille de la fenêtre (aussi -res L H)\n"
@@ -72,5 +75,7 @@ void afficheUsage() {
             << "  -bench n           affiche n images et donne les temps moyen et médian\n"
             << "  -immediat          dessine tout en mode immédiat, sans listes d'affichage\n"
             << "  -fps n             au plus n images par seconde quand la scène bouge\n"
-            << "                     (défaut 60, 0 : sans limite)\n";
+            << "                     (défaut 60, 0 : sans limite)\n"
+            << "  -surveille         recharge la scène quand son fichier, un fichier inclus,\n"
+            << "                     un mesh ou une texture change (F5 la recharge toujours)\n";
 }

@@ -19,6 +19,8 @@ struct LigneCommande {
     bool immediat = false;       // "-immediat": meshes, floor and grids without display lists
     // "-fps N": frames per second at most while something moves; 0 for no limit.
     int imagesParSeconde = 60;
+    // "-surveille": the scene reloads by itself when one of its files changes.
+    bool surveille = false;
     bool aide = false;  // "-h"
 };
 

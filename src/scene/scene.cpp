@@ -95,6 +95,17 @@ void CScene::vider() {
     }
 }
 
+void CScene::echangeRegistre(CScene& autre) {
+    entites.swap(autre.entites);
+    instances.swap(autre.instances);
+    lumieres.swap(autre.lumieres);
+    textures.swap(autre.textures);
+    materiaux.swap(autre.materiaux);
+    selectionCourante = autre.selectionCourante = -1;
+    erreursSignalees.oublie();
+    etatGrilleSignale = 0;
+}
+
 namespace {
 template <class T>
 int ajoute(std::vector<std::shared_ptr<T>>& liste, std::shared_ptr<T> element) {

@@ -1,0 +1,116 @@
+// Reloading the scene file without a window: a load with errors keeps the running scene, a
+// clean one replaces it but keeps what the user changed; the watch of the scene's files waits
+// for a change to settle.
+#include "app/rechargement.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+#include "app/panneau.h"
+#include "commun/console.h"
+#include "script/script.h"
+#include "support/enregistreur_boites.h"
+
+namespace {
+class RechargementTest : public testing::Test {
+protected:
+    std::string dossier;
+    std::string scene;
+    CApplication app;
+
+    void SetUp() override {
+        char modele[] = "/tmp/brakmor_rechargement_XXXXXX";
+        ASSERT_NE(mkdtemp(modele), nullptr);
+        dossier = modele;
+        scene = dossier + "/scene.txt";
+    }
+    void TearDown() override { std::filesystem::remove_all(dossier); }
+
+    // The meshes are read from the working directory (tests/data).
+    void ecrit(const std::string& nom, const std::string& texte) {
+        std::ofstream(dossier + "/" + nom) << texte;
+    }
+    void demarre() {
+        std::string f = "-f", s = scene;
+        char* argv[] = {const_cast<char*>("brakmor"), f.data(), s.data(), nullptr};
+        app.initialise(3, argv, false);
+    }
+};
+
+const char* const SCENE_A =
+    "cube = chargeWaveFront(\"sc_cube.obj\", true);\n"
+    "a = instancieEntite(&cube);\n"
+    "grilleTaille = 100;\n"
+    "filaire = false;\n";
+}  // namespace
+
+TEST_F(RechargementTest, UnChargementFautifGardeLaSceneEnCours) {
+    ecrit("scene.txt", SCENE_A);
+    demarre();
+    ASSERT_EQ(app.nbInstances(), 1);
+    Instance* avant = app.getInstance(0);
+    Entite* cube = app.getEntite(0);
+
+    ecrit("scene.txt", std::string(SCENE_A) +
+                           "b = instancieEntite(&cube);\ngrilleTaille = 300;\nx = rgb(1, 2);\n");
+    EnregistreurBoites boites;
+    EXPECT_FALSE(app.recharge());
+    EXPECT_EQ(boites.boites().size(), 1u);
+    EXPECT_EQ(console.diagnostics().size(), 1u);
+    EXPECT_NE(panneau.ligneEtat.message.find("non rechargée"), std::string::npos);
+    // Nothing of the faulty load reached the running scene.
+    ASSERT_EQ(app.nbInstances(), 1);
+    EXPECT_EQ(app.getInstance(0), avant);
+    EXPECT_EQ(app.getEntite(0), cube);
+    EXPECT_EQ(app.grilleTaille, 100);
+}
+
+TEST_F(RechargementTest, UnChargementPropreRemplaceLaSceneEtGardeLesChoixDeLUtilisateur) {
+    ecrit("scene.txt", SCENE_A);
+    demarre();
+    // The user switches to wire frame in the panel; the camera is left as the file set it.
+    panneau.modeAffichage = 1;
+    app.controle(IdControle::ModeAffichage);
+    ASSERT_TRUE(app.filaire);
+
+    ecrit("scene.txt", std::string(SCENE_A) +
+                           "b = instancieEntite(&cube);\ngrilleTaille = 300;\n"
+                           "cameraPos = (1.0, 2.0, 3.0);\n");
+    EXPECT_TRUE(app.recharge());
+    EXPECT_TRUE(console.diagnostics().empty());
+    EXPECT_EQ(app.nbInstances(), 2);
+    EXPECT_EQ(app.grilleTaille, 300);  // the file's new value
+    EXPECT_TRUE(app.filaire);          // the user's, though the file sets it
+    EXPECT_EQ(panneau.modeAffichage, 1);
+    EXPECT_FLOAT_EQ(app.camera.position.z, 3.0f);  // the camera the user did not move follows
+    // The interpreter of the new load now belongs to the application.
+    ASSERT_NE(app.script, nullptr);
+    EXPECT_EQ(app.script->scene, &app);
+}
+
+TEST_F(RechargementTest, LaSurveillanceAttendQuUnChangementSoitStable) {
+    ecrit("scene.txt", "#include inclus.txt\nm = chargeWaveFront(\"sc_cube.obj\", true);\n");
+    ecrit("inclus.txt", "a = 1;\n");
+    const std::vector<std::string> attendus = {scene, dossier + "/inclus.txt", "sc_cube.obj",
+                                               "sc_cube.mtl"};
+    EXPECT_EQ(fichiersDeScene(scene), attendus);
+
+    Surveillance s;
+    s.surveille(attendus);
+    EXPECT_FALSE(s.verifie(0));
+    EXPECT_EQ(s.delai(0), Surveillance::PERIODE_MS);
+    ecrit("inclus.txt", "a = 1;\nb");  // being written
+    EXPECT_FALSE(s.verifie(500));
+    EXPECT_EQ(s.modifie(), dossier + "/inclus.txt");
+    ecrit("inclus.txt", "a = 1;\nb = 2;\n");  // still being written 200 ms later
+    EXPECT_FALSE(s.verifie(700));
+    EXPECT_FALSE(s.verifie(900));  // unchanged for 200 ms only
+    EXPECT_TRUE(s.verifie(1000));  // unchanged for 300 ms: reload
+    EXPECT_FALSE(s.verifie(1500));
+}
