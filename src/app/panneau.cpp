@@ -162,6 +162,17 @@ const CaseOption casesOptions[] = {
     {"Lumiere tournante", IdControle::LumiereTournante, &Panneau::lumiereTournante,
      &CScene::rotation_lumiere, nullptr},
 };
+
+// The motion aids, in a rollout of their own: drawn over the robots to show where the tool
+// went, where the target is and what the arm can reach.
+const CaseOption casesAides[] = {
+    {"Trajectoire de l'outil", IdControle::TrajectoireOutil, &Panneau::trajectoireOutil,
+     &CScene::afficherTrajectoire, nullptr},
+    {"Cible a atteindre", IdControle::CibleFantome, &Panneau::cibleFantome, &CScene::afficherCible,
+     nullptr},
+    {"Espace de travail", IdControle::EspaceTravail, &Panneau::espaceTravail,
+     &CScene::afficherEspaceTravail, nullptr},
+};
 }  // namespace
 
 Panneau::Panneau() {
@@ -216,6 +227,9 @@ void Panneau::construitPanneauOptions() {
         o.push_back(c);
     }
     o.push_back(bouton("Quitter", IdControle::Quitter));
+    o.push_back(rollout("Aides au mouvement"));
+    for (const CaseOption& c : casesAides)
+        o.push_back(caseACocher(c.libelle, &(this->*c.caseCochee), c.id));
 }
 
 Controle* Panneau::controleDe(const void* variable) {
@@ -264,6 +278,7 @@ void CApplication::majPanneau() {
     panneau.fondG = static_cast<int>(couleurfond.g * 255);
     panneau.fondB = static_cast<int>(couleurfond.b * 255);
     for (const CaseOption& c : casesOptions) panneau.*c.caseCochee = this->*c.option;
+    for (const CaseOption& c : casesAides) panneau.*c.caseCochee = this->*c.option;
     panneau.grilleX = grilleX;
     panneau.grilleY = grilleY;
     panneau.grilleZ = grilleZ;
@@ -407,15 +422,17 @@ void changeModeAffichage(CScene& s, int mode) {
 // The display options panel: a check box sets its scene option; the grids, the drawing mode
 // and the background colour gather several controls each.
 void changeOptionAffichage(CApplication& app, const Panneau& p, IdControle id) {
-    for (const CaseOption& c : casesOptions) {
-        if (c.id != id) continue;
+    auto applique = [&](const CaseOption& c) {
         const bool coche = p.*c.caseCochee == 1;
         if (c.regle)
             (app.*c.regle)(coche);
         else
             app.*c.option = coche;
-        return;
-    }
+    };
+    for (const CaseOption& c : casesOptions)
+        if (c.id == id) return applique(c);
+    for (const CaseOption& c : casesAides)
+        if (c.id == id) return applique(c);
     switch (id) {
         case IdControle::Grilles:
             app.grilleX = p.grilleX == 1;
@@ -471,14 +488,62 @@ void appliqueControle(CApplication& app, IdControle id) {
         default: changeOptionAffichage(app, p, id); return;
     }
 }
+
+// A value typed into a field and not committed yet, through the field's limits as the commit
+// would take it.
+float valeurEnSaisie(const Controle& c) {
+    Controle copie = c;
+    int entier = 0;
+    float reel = 0;
+    if (copie.entier) copie.entier = &entier;
+    if (copie.reel) copie.reel = &reel;
+    copie.fixeValeur(c.saisie);
+    return copie.entier ? static_cast<float>(entier) : reel;
+}
+
+// The target the ghost gripper shows: the target fields, with what is being typed in one of
+// them. The wrist decides the pose while one of its fields is edited, or when "Atteint"
+// would move along a straight line; otherwise the joints do.
+void majCibleFantome(CApplication& app) {
+    const Panneau& p = panneau;
+    CibleFantome c;
+    c.T1 = static_cast<float>(p.cibleTheta1);
+    c.T2 = static_cast<float>(p.cibleTheta2);
+    c.T3 = static_cast<float>(p.cibleTheta3);
+    c.T5 = static_cast<float>(p.cibleTheta5);
+    c.X = p.ciblePoignetX;
+    c.Y = p.ciblePoignetY;
+    c.Z = p.ciblePoignetZ;
+    c.THETA = static_cast<float>(p.ciblePoignetTheta);
+    const std::pair<const void*, float*> champs[] = {
+        {&p.cibleTheta1, &c.T1},  {&p.cibleTheta2, &c.T2},         {&p.cibleTheta3, &c.T3},
+        {&p.cibleTheta5, &c.T5},  {&p.ciblePoignetX, &c.X},        {&p.ciblePoignetY, &c.Y},
+        {&p.ciblePoignetZ, &c.Z}, {&p.ciblePoignetTheta, &c.THETA}};
+    bool articulaire = false, poignet = false;
+    for (const Controle& k : p.panneauRobot) {
+        if (!k.saisieEnCours) continue;
+        const void* v = k.entier ? static_cast<const void*>(k.entier) : k.reel;
+        for (const auto& [variable, champ] : champs)
+            if (variable == v) {
+                *champ = valeurEnSaisie(k);
+                (k.id == IdControle::CiblePoignet ? poignet : articulaire) = true;
+            }
+    }
+    c.parPoignet = poignet || (!articulaire && p.deplacementRectiligne == 1);
+    app.cibleFantome = c;
+}
 }  // namespace
 
 void CApplication::controle(IdControle id) {
     appliqueControle(*this, id);
     // What the robot refused or cut short: the status line and the console say why.
     rapporteRaisons();
+    majCibleFantome(*this);
 }
 
 void CApplication::saisie(Controle& c, float v, EvenementSaisie e) {
-    if (c.saisit(v, e)) controle(c.id);
+    if (c.saisit(v, e))
+        controle(c.id);
+    else
+        majCibleFantome(*this);  // the ghost follows what is being typed
 }

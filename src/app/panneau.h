@@ -40,6 +40,10 @@ enum class IdControle {
     Grilles,        // the three grid check boxes and their position spinners
     ModeAffichage,  // the radio group
     CouleurFond,    // the three colour spinners
+    // Motion aids.
+    TrajectoireOutil,
+    CibleFantome,
+    EspaceTravail,
 };
 
 enum class GenreControle {
@@ -121,6 +125,8 @@ struct Panneau {
     int grillePosX = 0, grillePosY = 0, grillePosZ = 0;
     int modeAffichage = 0;  // 0 "Sommets seuls", 1 "Fil de fer", 2 "Normal"
     int fondR = 0, fondG = 0, fondB = 0;
+    // Motion aids: tool trail, target ghost, workspace.
+    int trajectoireOutil = 0, cibleFantome = 0, espaceTravail = 0;
 
     std::string libelleSaisie = "SAISIS";
     LigneEtat ligneEtat;

@@ -77,6 +77,8 @@ bool Robot::avance(float dt) {
         return false;
     }
     if (!std::isfinite(dt) || dt <= 0) return false;
+    // The trail's clock runs while there is something to do.
+    trajectoire.avanceTemps(dt);
 
     // A command naming an instance that has left the scene is dropped before any use.
     {
@@ -116,9 +118,13 @@ bool Robot::avance(float dt) {
 
     // 3. Each joint turns toward its target at its own speed.
     const char* refus = nullptr;
+    const CVecteur outil(X, Y, Z);
     const Pas pas = tourneVers(cmd, dt, refus);
     if (pas == Pas::Bouge) {
         sansProgres_ = 0;
+        trajectoire.ajoute(outil, CVecteur(X, Y, Z),
+                           cmd.rectiligne || cmd.surLigne ? GenreMouvement::Rectiligne
+                                                          : GenreMouvement::Articulaire);
         return true;
     }
     if (pas == Pas::Bloque) {
@@ -224,6 +230,7 @@ void Robot::decoupeRectiligne(const Commande& cmd) {
     Commande fin = cmd;
     fin.approche = nullptr;
     fin.rectiligne = false;
+    fin.surLigne = true;
     const CVecteur s(X, Y, Z);
     const CVecteur e(cmd.X, cmd.Y, cmd.Z);
     const CVecteur d = e - s;
@@ -234,6 +241,7 @@ void Robot::decoupeRectiligne(const Commande& cmd) {
         const CVecteur p = s + (static_cast<float>(i) / static_cast<float>(nb)) * d;
         Commande piece;
         piece.instanceRobot = cmd.instanceRobot;
+        piece.surLigne = true;
         // A point the joints would miss is off the line: skipped like an unreachable one.
         if (!cibleVers(p.x, p.y, p.z, cmd.THETA, piece, true)) pieces.push_back(piece);
     }

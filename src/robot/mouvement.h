@@ -24,8 +24,9 @@ struct Commande {
     float T1 = 0, T2 = 0, T3 = 0, T5 = 0;
     float X = 0, Y = 0, Z = 0, THETA = 0;
     GenreCommande genre = GenreCommande::Mouvement;
-    float secondes = 0;    // Attente: simulated seconds still to wait
-    bool enOrdre = false;  // a straight line's pieces run before the commands queued after it
+    float secondes = 0;     // Attente: simulated seconds still to wait
+    bool enOrdre = false;   // a straight line's pieces run before the commands queued after it
+    bool surLigne = false;  // a piece (or the end) of a straight line, for the tool trail
 };
 
 // FIFO of commands: appended at the back, executed from the front. The deque interface is

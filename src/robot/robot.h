@@ -13,7 +13,9 @@
 #include "geometrie/matrice.h"
 #include "geometrie/mesh.h"
 #include "geometrie/vecteur.h"
+#include "robot/espace_travail.h"
 #include "robot/mouvement.h"
+#include "robot/trajectoire.h"
 
 class CScene;
 class Instance;
@@ -67,6 +69,10 @@ public:
     // grows by one at each new record, so a reader can tell a new one from the one it has shown.
     std::string derniereRaison;
     unsigned long numeroRaison = 0;
+
+    // The tool point's recent path, recorded by avance; the workspace grid of its plane.
+    TrajectoireOutil trajectoire;
+    EspaceTravail espaceTravail;
 
     // Keeps the link meshes alive as long as the robot.
     std::array<std::shared_ptr<Mesh>, 11> liensTenus;

@@ -13,6 +13,7 @@
 
 #include "commun/console.h"
 #include "geometrie/mesh_gl.h"
+#include "robot/aides_gl.h"
 #include "scene/extensions_gl.h"
 #include "scene/scene.h"
 #include "scene/scene_gl.h"
@@ -230,6 +231,10 @@ void CScene::affiche() {
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_LIGHTING);
     glEnable(GL_BLEND);
+    // Trail, target ghost and workspace: over the objects, out of the shadow passes.
+    protege(erreursSignalees, "Erreur pendant l'affichage des aides au mouvement : ",
+            "Erreur pendant l'affichage des aides au mouvement.",
+            [&] { dessineAidesMouvement(*this); });
     afficheGrilles();
     afficheLumieres();
     glDisable(GL_BLEND);

@@ -82,6 +82,15 @@ struct DecoupageGrille {
 };
 DecoupageGrille decoupeGrille(int taille, int pas);
 
+// The panel's target state, which the driven robot's ghost gripper shows.
+struct CibleFantome {
+    float T1 = 90, T2 = 0, T3 = 0, T5 = 0;  // target joints, degrees
+    float X = 0, Y = 0, Z = 0, THETA = 0;   // target wrist, robot frame
+    // The wrist decides the pose (a wrist field being edited, or a straight-line move);
+    // otherwise the joints do.
+    bool parPoignet = false;
+};
+
 class CScene {
 public:
     std::vector<std::shared_ptr<Entite>> entites;
@@ -117,6 +126,13 @@ public:
     bool rotation_lumiere = false;
     float vitesse_rotation_lumiere = 50.0f;
 
+    // Motion aids drawn over the robots, switched from the panel only (not scene options):
+    // the tool trail, the target as a ghost gripper, the reachable region in THETA1's plane.
+    bool afficherTrajectoire = false;
+    bool afficherCible = false;
+    bool afficherEspaceTravail = false;
+    CibleFantome cibleFantome;
+
     // Shadow-map state.
     unsigned texOmbre = 0, texSpot = 0;
     int tailleCarteOmbre = 512;
@@ -128,6 +144,12 @@ public:
     CScene& operator=(const CScene&) = delete;
     virtual void vider();
     virtual ~CScene();
+    // Exchanges the five lists (entities, instances, lights, textures, materials) with
+    // another scene's, for a reload that takes a freshly loaded scene's objects and leaves
+    // its own to be released with the other scene. Both selections are cleared and the
+    // drawing problems already reported may be reported again. Robots keep pointing at the
+    // instance list they were built with: the caller points them at their new one.
+    void echangeRegistre(CScene& autre);
 
     int ajouteEntite(std::shared_ptr<Entite> e);
     int ajouteLumiere(std::shared_ptr<Lumiere> l);

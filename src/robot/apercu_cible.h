@@ -1,0 +1,22 @@
+// The panel's target before it is sent: the gripper frame it asks for and whether the robot
+// would accept it, for the ghost gripper of the 3D view.
+#pragma once
+
+#include "geometrie/matrice.h"
+
+class Robot;
+struct CibleFantome;
+
+struct ApercuCible {
+    CMatrice repere;               // tool frame at the target, robot frame, z axis down
+    CMatrice poignet;              // frame of the wrist link at the target, robot frame
+    const char* raison = nullptr;  // why the robot refuses the target; null when accepted
+};
+
+// By the wrist: the exact target check of a straight-line move (Robot::cibleVers). By the
+// joints: the joint limits, then the pose they reach; joints beyond their limits still show
+// where they would put the gripper.
+ApercuCible apercuCible(Robot& robot, const CibleFantome& cible);
+
+// The tool frame of the wrist pose (x, y, z, theta), as the direct model builds it.
+CMatrice repereOutil(float x, float y, float z, float theta);

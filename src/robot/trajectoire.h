@@ -1,0 +1,52 @@
+// The tool trail: where a robot's tool point went during its last seconds of motion, each
+// point with its time and the kind of move that brought it there, so the 3D view can draw
+// the path and tell straight-line moves from joint moves.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "geometrie/vecteur.h"
+
+enum class GenreMouvement : uint8_t { Articulaire, Rectiligne };
+
+struct PointTrajectoire {
+    float x = 0, y = 0, z = 0;                           // tool point in the robot frame
+    double temps = 0;                                    // seconds on the trail's clock
+    GenreMouvement genre = GenreMouvement::Articulaire;  // the move that led to this point
+    bool debut = false;  // first point of a stroke: no segment joins it to the one before
+};
+
+// A bounded ring of time-stamped tool points. Its clock runs while the robot has commands
+// (Robot::avance), so an idle arm keeps the path of its last move on show.
+class TrajectoireOutil {
+public:
+    static constexpr float DUREE_DEFAUT = 10.0f;
+    static constexpr std::size_t CAPACITE_DEFAUT = 4096;
+
+    explicit TrajectoireOutil(float duree = DUREE_DEFAUT, std::size_t capacite = CAPACITE_DEFAUT);
+
+    // Moves the clock on by dt seconds and forgets the points older than the duration.
+    void avanceTemps(float dt);
+    // One step of the tool point from `avant` to `apres`, now. A step that does not start
+    // where the trail ends (the arm was moved by hand meanwhile) starts a new stroke; a
+    // step that goes nowhere adds nothing. When the ring is full the oldest point goes.
+    void ajoute(const CVecteur& avant, const CVecteur& apres, GenreMouvement genre);
+    void vide();
+
+    std::size_t taille() const { return taille_; }
+    // The i-th point, oldest first.
+    const PointTrajectoire& point(std::size_t i) const;
+    double temps() const { return temps_; }
+    float duree() const { return duree_; }
+
+private:
+    void pousse(const PointTrajectoire& p);
+
+    std::vector<PointTrajectoire> anneau_;  // allocated at the first point
+    std::size_t capacite_;
+    std::size_t premier_ = 0, taille_ = 0;
+    double temps_ = 0;
+    float duree_;
+};
