@@ -58,6 +58,9 @@ public:
     CMatrice translationBase;  // to the robot instance's origin
     std::vector<std::shared_ptr<Instance>>* listeInstances;
     FileCommandes commandes;
+    // Commands refused since the queue became full: only the first one says so, or a file
+    // queueing 100 000 commands would ask for 90 000 clicks on OK.
+    unsigned long refusFilePleine = 0;
     bool collisionPince = false;
 
     // Why the last target was refused, cut short by a joint limit, or the last command given

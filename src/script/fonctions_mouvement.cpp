@@ -50,10 +50,13 @@ bool nombresFinis(const char* fonction, const std::vector<Valeur>& a, float v[4]
 // Appends the command in the written order, unless the queue is full (a box then).
 void ajoute(const char* fonction, Robot& r, Commande c) {
     if (r.commandes.size() >= COMMANDES_MAX) {
-        refuse(fonction, "la file de commandes du robot est pleine (" +
-                             std::to_string(COMMANDES_MAX) + " commandes) : commande refusée !");
+        if (r.refusFilePleine++ == 0)
+            refuse(fonction, "la file de commandes du robot est pleine (" +
+                                 std::to_string(COMMANDES_MAX) +
+                                 " commandes) : commande refusée !");
         return;
     }
+    r.refusFilePleine = 0;
     c.enOrdre = true;
     r.ajouteCommande(c);
 }
