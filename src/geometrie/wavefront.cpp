@@ -47,6 +47,7 @@
 #include <thread>
 #include <vector>
 
+#include "commun/console.h"
 #include "commun/erreurs.h"
 #include "geometrie/lissage.h"
 #include "geometrie/wavefront_analyse.h"
@@ -196,10 +197,13 @@ std::function<void(const std::string&)> chargeurBibliotheques(const std::string&
                                                               TableMateriaux& materiaux) {
     const size_t barre = nom.rfind('/');
     std::string repertoire = barre == std::string::npos ? "" : nom.substr(0, barre + 1);
-    return [repertoire = std::move(repertoire), &materiaux](const std::string& bibliotheque) {
+    return [repertoire = std::move(repertoire), nom, &materiaux](const std::string& bibliotheque) {
         if (mtlLecture(materiaux, bibliotheque.c_str())) return;
-        if (!repertoire.empty() && !bibliotheque.empty() && bibliotheque[0] != '/')
-            mtlLecture(materiaux, (repertoire + bibliotheque).c_str());
+        if (!repertoire.empty() && !bibliotheque.empty() && bibliotheque[0] != '/' &&
+            mtlLecture(materiaux, (repertoire + bibliotheque).c_str()))
+            return;
+        // The faces keep the default material; the author should know why.
+        console.erreur("bibliothèque de matériaux illisible : " + bibliotheque + " (" + nom + ")");
     };
 }
 

@@ -537,8 +537,11 @@ LectureReference lectureReference(const std::string& chemin) {
     const size_t barre = chemin.rfind('/');
     const std::string dossier = barre == std::string::npos ? "" : chemin.substr(0, barre + 1);
     const ContenuWf lu = lectureParFscanf(texte, &r.table, [&](const std::string& nom) {
-        if (!mtlLecture(r.table, nom.c_str()) && !dossier.empty() && !nom.empty() && nom[0] != '/')
-            mtlLecture(r.table, (dossier + nom).c_str());
+        if (mtlLecture(r.table, nom.c_str())) return;
+        if (!dossier.empty() && !nom.empty() && nom[0] != '/' &&
+            mtlLecture(r.table, (dossier + nom).c_str()))
+            return;
+        console.erreur("bibliothèque de matériaux illisible : " + nom + " (" + chemin + ")");
     });
     auto m = std::make_shared<Mesh>(0, 0, 0, 0, "");
     for (const CVecteur& s : lu.sommets) m->ajouteSommet(s, RGBA(255, 0, 0, 0));
