@@ -175,7 +175,12 @@ void dessineMesh(Mesh& mesh, CScene& scene, int& nomSelection, Instance* instanc
     if (scene.points_seuls) glPointSize(2);
 
     if (instance) {
-        if (instance == scene.instanceSelectionnee() && scene.selection_surlignee)
+        const bool surlignee =
+            instance == scene.instanceSelectionnee() && scene.selection_surlignee;
+        if (passeObjets == PasseObjets::Lumiere0)
+            // Added to the base pass, and as translucent as that pass was.
+            glBlendFunc(surlignee ? GL_SRC_ALPHA : GL_ONE, GL_ONE);
+        else if (surlignee)
             glEnable(GL_BLEND);
         else
             glDisable(GL_BLEND);

@@ -7,6 +7,23 @@ class Instance;
 class Mesh;
 struct Material;
 
+// What the current drawing of the objects is for. With shadows the frame draws the objects
+// for light 0's depth map, then draws each object twice: lit by all but light 0's direct
+// light, then with light 0's direct light alone, added where the shadow test lets it through.
+enum class PasseObjets {
+    Unique,      // one drawing, as without shadows (or with the original shadows)
+    Profondeur,  // the depth map seen from light 0
+    Base,        // ambient and the other lights
+    Lumiere0,    // light 0's direct light alone, added to what the base pass left
+};
+inline PasseObjets passeObjets = PasseObjets::Unique;
+
+// Lines (bounding boxes, robot frames) are drawn once and only where colour shows as it
+// is: they cast no shadow and are not lit twice.
+inline bool lignesDessinees() {
+    return passeObjets == PasseObjets::Unique || passeObjets == PasseObjets::Base;
+}
+
 // Draws the mesh under one pick name (advancing nomSelection), with its own matrix, texture
 // and materials; `instance` is the placed object being drawn (its highlight), or null.
 void dessineMesh(Mesh& mesh, CScene& scene, int& nomSelection, Instance* instance);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "geometrie/mesh_gl.h"
 #include "metaball/metaballzone.h"
 #include "scene/scene.h"
 
@@ -50,8 +51,14 @@ void PuitsTrianglesGL::fin() {
 void dessineMetaballZone(MetaballZone& zone, CScene& scene, int& nomSelection) {
     glLoadName(static_cast<GLuint>(nomSelection));
     ++nomSelection;
-    zone.retirePrimitivesDetruites();
     PuitsTrianglesGL gl;
+    // Light 0's pass follows the base pass of the same instance, whose triangles are still
+    // in the buffer: drawing them again spares a second polygonisation.
+    if (passeObjets == PasseObjets::Lumiere0) {
+        gl.fin();
+        return;
+    }
+    zone.retirePrimitivesDetruites();
     gl.debut();
     if (zone.resolution > MetaballZone::RESOLUTION_MAX)
         scene.signaleUneFois("MetaballZone : résolution " + std::to_string(zone.resolution) +

@@ -58,7 +58,7 @@ void dessineBrasEtPince(Robot& r, CScene& scene, int& nom) {
     glTranslatef(r.L0, 0, 0);
     glRotatef(90, 1, 0, 0);
     glRotatef(r.THETA2, 0, 0, 1);
-    if (r.reperes) dessineRepere(50);
+    if (r.reperes && lignesDessinees()) dessineRepere(50);
     lien(r.bras);
 
     glPushMatrix();
@@ -71,13 +71,13 @@ void dessineBrasEtPince(Robot& r, CScene& scene, int& nom) {
     glPushMatrix();
     glTranslatef(r.L2, 0, 0);
     glRotatef(r.THETA3, 0, 0, 1);
-    if (r.reperes) dessineRepere(50);
+    if (r.reperes && lignesDessinees()) dessineRepere(50);
     lien(r.avantBras);
 
     glPushMatrix();
     glTranslatef(r.L3, 0, 0);
     glRotatef(-r.THETA2 - r.THETA3, 0, 0, 1);
-    if (r.reperes) dessineRepere(50);
+    if (r.reperes && lignesDessinees()) dessineRepere(50);
     lien(r.poignet);
 
     glPushMatrix();
@@ -86,7 +86,7 @@ void dessineBrasEtPince(Robot& r, CScene& scene, int& nom) {
     glRotatef(r.THETA5, 0, 0, 1);
     lien(r.pince);
     glTranslatef(0, 0, -r.pince->boiteMin.z);
-    if (r.reperes) dessineRepere(50);
+    if (r.reperes && lignesDessinees()) dessineRepere(50);
 
     glPopMatrix();
     glPopMatrix();
@@ -106,16 +106,23 @@ void dessineBrasEtPince(Robot& r, CScene& scene, int& nom) {
 }  // namespace
 
 void dessineRobot(Robot& r, CScene& scene, int& nomSelection) {
-    if (r.selectionne)
+    if (passeObjets == PasseObjets::Lumiere0) {
+        // Light 0's share is added to the base pass, as translucent as that pass was.
+        if (r.selectionne)
+            glBlendFunc(GL_ONE, GL_ONE);
+        else if (scene.selection_surlignee)
+            glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    } else if (r.selectionne) {
         glDisable(GL_BLEND);
-    else if (scene.selection_surlignee)
+    } else if (scene.selection_surlignee) {
         glEnable(GL_BLEND);
+    }
 
     glLoadName(static_cast<GLuint>(nomSelection));
     glPushMatrix();
     glMultMatrixf(r.m);
 
-    if (r.reperes) {
+    if (r.reperes && lignesDessinees()) {
         dessineRepere(100);
         dessineCroixPoignet(r);
     }
@@ -126,7 +133,7 @@ void dessineRobot(Robot& r, CScene& scene, int& nomSelection) {
     glPushMatrix();
     glTranslatef(0, 0, r.hauteurEpaule);
     glRotatef(r.THETA1, 0, 0, 1);
-    if (r.reperes) dessineRepere(50);
+    if (r.reperes && lignesDessinees()) dessineRepere(50);
     dessineMesh(*r.tourelle, scene, nomSelection, nullptr);
 
     glPushMatrix();

@@ -1,5 +1,7 @@
-// Shadows from light 0: a depth texture rendered from the light on texture unit 0, compared
-// with each fragment's distance to the light, and a spot image projected on unit 1.
+// Shadows from light 0: a depth texture rendered from the light, compared with each
+// fragment's distance to the light, and a spot image projected from the light. The original
+// shadows hold them on texture units 0 and 1; the default ones leave unit 0 to the meshes'
+// own textures and use units 1 (spot) and 2 (depth).
 #include <GL/gl.h>
 #include <GL/glext.h>
 #include <GL/glu.h>
@@ -7,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "geometrie/mesh_gl.h"
 #include "scene/extensions_gl.h"
 #include "scene/scene.h"
 
@@ -84,6 +87,17 @@ bool CScene::creeTexturesOmbrage() {
     parametresTexture();
     modesGeneration();
 
+    // A third unit, when there is one, takes the depth texture beside the meshes' textures.
+    GLint unites = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_UNITS_ARB, &unites);
+    if (unites > 2) {
+        extensions::glActiveTextureARB(GL_TEXTURE2_ARB);
+        modesGeneration();
+        glMatrixMode(GL_TEXTURE);
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+    }
+
     // The projection matrices (bias, light perspective, light view) are loaded by each
     // frame's projection; in between the texture matrices stay the identity so that
     // textured meshes are not distorted.
@@ -126,6 +140,12 @@ void CScene::rendCarteOmbre() {
     glDisable(GL_LIGHTING);
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
     glEnable(GL_POLYGON_OFFSET_FILL);
+    // Objects now shade themselves: pushed further, the surfaces that face the light at a
+    // grazing angle no longer speckle with their own shadow.
+    GLfloat pente = 2, unites = 2;
+    glGetFloatv(GL_POLYGON_OFFSET_FACTOR, &pente);
+    glGetFloatv(GL_POLYGON_OFFSET_UNITS, &unites);
+    if (!ombrage_ancien) glPolygonOffset(4, 4);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
     glPushMatrix();
@@ -133,7 +153,11 @@ void CScene::rendCarteOmbre() {
     gluLookAt(l->position.x, l->position.y, l->position.z, l->visee.x, l->visee.y, l->visee.z,
               l->haut.x, l->haut.y, l->haut.z);
 
+    // Only surfaces go into the map: lines would cast thin shadows.
+    const PasseObjets passe = passeObjets;
+    passeObjets = PasseObjets::Profondeur;
     afficheObjets();
+    passeObjets = passe;
 
     extensions::glActiveTextureARB(GL_TEXTURE0_ARB);
     glBindTexture(GL_TEXTURE_2D, texOmbre);
@@ -143,6 +167,7 @@ void CScene::rendCarteOmbre() {
     glEnable(GL_LIGHTING);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glDisable(GL_POLYGON_OFFSET_FILL);
+    glPolygonOffset(pente, unites);
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
     glViewport(vp[0], vp[1], vp[2], vp[3]);
@@ -151,6 +176,7 @@ void CScene::rendCarteOmbre() {
     glMatrixMode(GL_MODELVIEW);
 }
 
+// Projects from light 0 onto the active unit, whose texture is already bound.
 void CScene::activeProjectionOmbre() {
     if (!activeTextureDisponible() || !ombrage) return;
     const Lumiere* l = getLumiere(0);
@@ -165,14 +191,14 @@ void CScene::activeProjectionOmbre() {
     glTexGenfv(GL_R, GL_EYE_PLANE, R);
     glTexGenfv(GL_Q, GL_EYE_PLANE, Q);
 
-    GLint unite = GL_TEXTURE0_ARB;
-    glGetIntegerv(GL_ACTIVE_TEXTURE_ARB, &unite);
+    GLint lie = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &lie);
 
     glMatrixMode(GL_TEXTURE);
     glPushMatrix();
     glLoadIdentity();
     // A depth pass smaller than the texture fills only its lower-left corner.
-    if (unite == GL_TEXTURE0_ARB && tailleCarteRendue > 0 && tailleTextureOmbre > 0 &&
+    if (static_cast<unsigned>(lie) == texOmbre && tailleCarteRendue > 0 && tailleTextureOmbre > 0 &&
         tailleCarteRendue < tailleTextureOmbre) {
         const float f =
             static_cast<float>(tailleCarteRendue) / static_cast<float>(tailleTextureOmbre);

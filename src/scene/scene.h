@@ -120,6 +120,8 @@ public:
     float gravite = 9.8f;
     bool boite_englobante = true;
     bool ombrage = false;
+    // The first shadows: black, on what the depth texture's unit reaches (the floor).
+    bool ombrage_ancien = false;
     Material material_sol;
     bool afficher_sol = true;
     bool afficher_lumieres = true;

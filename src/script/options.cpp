@@ -130,6 +130,7 @@ const OptionAffichage optionsAffichage[] = {
      getBool<&CScene::rotation_lumiere>},
     {"vitesse_rotation_lumiere", T_FLOAT, setFloat<&CScene::vitesse_rotation_lumiere>,
      getFloat<&CScene::vitesse_rotation_lumiere>},
+    {"ombrage_ancien", T_BOOL, setBool<&CScene::ombrage_ancien>, getBool<&CScene::ombrage_ancien>},
 };
 
 const int nbOptionsAffichage = static_cast<int>(std::size(optionsAffichage));

@@ -6,13 +6,17 @@
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
+#include "geometrie/mesh.h"
+#include "robot/fabrique_robot.h"
 #include "scene/camera.h"
 #include "scene/extensions_gl.h"
 #include "scene/scene.h"
@@ -35,6 +39,18 @@ struct Cube : EntiteSansBoite {
         glPushMatrix();
         glTranslatef(0, 0, 10);
         glutSolidCube(20);
+        glPopMatrix();
+    }
+};
+
+// A wall 4 units thick, 60 wide along y and 60 tall, standing on the origin.
+struct Mur : EntiteSansBoite {
+    void dessine(CScene&, int& nom, Instance*) override {
+        glLoadName(static_cast<GLuint>(nom++));
+        glPushMatrix();
+        glTranslatef(0, 0, 30);
+        glScalef(4, 60, 60);
+        glutSolidCube(1);
         glPopMatrix();
     }
 };
@@ -145,6 +161,31 @@ protected:
         glReadPixels(fx, COTE - fy, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
         return p[0] + p[1] + p[2];
     }
+
+    // Red minus blue of the back-buffer pixel where a world point appears.
+    int rougeMoinsBleu(float x, float y, float z) {
+        int fx, fy;
+        projette(x, y, z, fx, fy);
+        unsigned char p[4] = {0, 0, 0, 0};
+        glReadBuffer(GL_BACK);
+        glReadPixels(fx, COTE - fy, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+        return p[0] - p[2];
+    }
+
+    // A white light 0 at (-100, 0, 100) aimed at the origin, without ambient light of its
+    // own; shadows on, neither grid nor light markers.
+    Lumiere& lumiereZero() {
+        auto l = std::make_shared<Lumiere>();
+        l->position = CHomoVecteur(-100, 0, 100, 1);
+        l->visee = CVecteur(0, 0, 0);
+        l->haut = CVecteur(0, 0, 1);
+        l->diffuse = RGBA(1, 1, 1, 1);
+        l->ambiante = RGBA(0, 0, 0, 1);
+        scene.ajouteLumiere(l);
+        scene.grilleZ = scene.afficher_lumieres = false;
+        scene.ombrage = true;
+        return *l;
+    }
 };
 
 TEST_F(RenduGL, SelectionRendUnNomDeLInstanceVisee) {
@@ -217,6 +258,106 @@ TEST_F(RenduGL, OmbrePorteeParLaLumiereZero) {
     }
     scene.filaire = true;  // no shadow pass in wire frame
     image();
+}
+
+TEST_F(RenduGL, OmbreSurUnObjetRetireSeulementLaLumiereZero) {
+    if (!extensionsOk) GTEST_SKIP() << "extensions d'ombrage absentes";
+    Lumiere& l = lumiereZero();
+    scene.boite_englobante = false;
+    place(std::make_shared<Mur>(), -30, 0);
+    place(std::make_shared<Cube>(), 0, 0);   // behind the wall, seen from the light
+    place(std::make_shared<Cube>(), 0, 70);  // beside it, in the light
+    scene.initGL();
+    ASSERT_TRUE(scene.ombrage);
+
+    scene.ombrage = false;
+    image();
+    const int eclaireSans = luminosite(0, 70, 20);
+    scene.ombrage = true;
+    image();
+    const int ombre = luminosite(0, 0, 20), eclaire = luminosite(0, 70, 20);
+    // Light 0 is given back as it was, and the units the frame used are free again.
+    GLfloat diffuse[4] = {0, 0, 0, 0};
+    glGetLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
+    EXPECT_EQ(diffuse[0], 1.0f);
+    for (GLenum unite : {GL_TEXTURE2_ARB, GL_TEXTURE1_ARB, GL_TEXTURE0_ARB}) {
+        extensions::glActiveTextureARB(unite);
+        EXPECT_EQ(entier(GL_TEXTURE_STACK_DEPTH), 1);
+        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
+        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    }
+    scene.ombrage_ancien = true;
+    image();
+    const int ombreAncienne = luminosite(0, 0, 20);
+    scene.ombrage_ancien = false;
+    l.allumee = false;
+    scene.installLumiere(0);
+    image();
+    const int sansLumiereZero = luminosite(0, 0, 20);
+
+    // The cube in the wall's shadow keeps what light 0 does not bring, no more; the one in
+    // the light looks as it does without shadows. The original shadows were black.
+    EXPECT_GT(sansLumiereZero, 60);
+    EXPECT_NEAR(ombre, sansLumiereZero, 12);
+    EXPECT_LT(ombre, eclaire / 2);
+    EXPECT_NEAR(eclaire, eclaireSans, 12);
+    EXPECT_LT(ombreAncienne, 15);
+}
+
+TEST_F(RenduGL, MaillageTextureGardeSaTextureSousLesOmbres) {
+    if (!extensionsOk) GTEST_SKIP() << "extensions d'ombrage absentes";
+    const std::string chemin = testing::TempDir() + "rouge_bleu.ppm";
+    std::FILE* f = std::fopen(chemin.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("P6\n2 1\n255\n", f);
+    std::fwrite("\xff\0\0\0\0\xff", 1, 6, f);
+    std::fclose(f);
+    auto t = std::make_shared<Texture>();
+    t->fichier = t->chemin = chemin;
+    scene.ajouteTexture(t);
+    // An 80-unit square on the floor, red on its -x half and blue on its +x half.
+    auto carre = std::make_shared<Mesh>(1, 4, 0, 4, "carre");
+    const float coins[4][2] = {{-40, -40}, {40, -40}, {40, 40}, {-40, 40}};
+    carre->ajouteFace(4, 0, nullptr);
+    for (int k = 0; k < 4; ++k) {
+        carre->ajouteSommet(CVecteur(coins[k][0], coins[k][1], 1), RGBA(1, 1, 1, 1));
+        carre->ajouteTexCoord(coins[k][0] < 0 ? 0.0f : 1.0f, coins[k][1] < 0 ? 0.0f : 1.0f);
+        carre->ajouteSommetFace(0, k, -1, k);
+    }
+    carre->calcNormalesLissees();
+    carre->texture = t.get();
+    lumiereZero();
+    place(carre, 0, 0);
+    scene.initGL();
+    ASSERT_TRUE(scene.ombrage);
+    image();
+    EXPECT_GT(rougeMoinsBleu(-20, 0, 1), 60);
+    EXPECT_LT(rougeMoinsBleu(20, 0, 1), -40);
+}
+
+TEST_F(RenduGL, BoitesEtReperesNePortentPasDOmbre) {
+    if (!extensionsOk) GTEST_SKIP() << "extensions d'ombrage absentes";
+    lumiereZero();
+    scene.afficher_sol = false;
+    scene.boite_englobante = true;
+    // Its links are bare corners: all it draws is lines, its frames and its box.
+    auto robot = robotDeTest(&scene.instances);
+    robot->reperes = true;
+    place(robot, 0, 0);
+    scene.initGL();
+    ASSERT_TRUE(scene.ombrage);
+    image();
+    const int s = 512;
+    std::vector<GLfloat> profondeurs(static_cast<size_t>(s) * s, 0.0f);
+    extensions::glActiveTextureARB(GL_TEXTURE0_ARB);
+    glBindTexture(GL_TEXTURE_2D, scene.texOmbre);
+    GLint largeur = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &largeur);
+    ASSERT_EQ(largeur, s);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, GL_FLOAT, profondeurs.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    // Nothing came nearer to the light than the far plane.
+    EXPECT_EQ(*std::min_element(profondeurs.begin(), profondeurs.end()), 1.0f);
 }
 
 TEST_F(RenduGL, SansPointDEntreeOmbrageCoupeAuDemarrage) {
