@@ -79,6 +79,7 @@ void CApplication::placeLumiere() {
 void CApplication::anime() {
     const long maintenant = horloge();
     const float dt = secondesEcoulees(maintenant, animeDejaAppele, precedentAnime);
+    tempsAnimation += dt;
 
     appliqueGravite(dt);
     for (int i = 0; i < nbEntites(); ++i) {
@@ -86,6 +87,10 @@ void CApplication::anime() {
         if (robot && robot->avance(dt) && robot == robotCourant) majPanneauRobot();
     }
     rapporteRaisons();  // commands dropped or stalled in this step
+    // A write that fails (a full disk) closes the trace: said once.
+    if (trace.ouverte() && robotCourant &&
+        !trace.ecrit(tempsAnimation, *robotCourant, indiceDe(robotCourant->objetTenu())))
+        signale(trace.erreur);
     for (int i = 0; i < nbInstances(); ++i) {
         Instance* inst = getInstance(i);
         if (inst->animation && !inst->tombe)
@@ -187,8 +192,14 @@ bool CApplication::initialise(int argc, char** argv, bool avecFenetre) {
     for (int i = 0; i < nbEntites(); ++i)
         if (auto* r = dynamic_cast<Robot*>(getEntite(i))) raisonsVues[r] = r->numeroRaison;
     placeLumiere();
+    if (!ligne.fichierTrace.empty()) ouvreTrace(ligne.fichierTrace);
     retientChargement(
         etatDe(*this, camera),
         surveilleFichiers ? fichiersDeScene(fichierScene) : std::vector<std::string>(), vues);
     return true;
+}
+
+void CApplication::ouvreTrace(const std::string& chemin) {
+    tempsAnimation = 0;
+    if (!trace.ouvre(chemin)) signale(trace.erreur);
 }

@@ -8,6 +8,8 @@
 #include <string>
 
 #include "app/rechargement.h"
+#include "robot/points_passage.h"
+#include "robot/trace_csv.h"
 #include "scene/camera.h"
 #include "scene/scene.h"
 
@@ -86,8 +88,33 @@ public:
     void rapporteRaisons();
     // The last reason number reported, by robot; reasons recorded while loading are not.
     std::map<const Robot*, unsigned long> raisonsVues;
+    // A success in words: on the status line (replacing a refusal shown there) and the console.
+    void informe(const std::string& texte);
     // An instance as the user reads it: "#index" and its entity's name; empty for null.
     std::string nomInstance(const Instance* i) const;
+    // An instance's index in the registry, -1 for null or one not registered.
+    int indiceDe(const Instance* i) const;
+
+    // Poses taught with `w` or the panel's buttons (points_passage_app.cpp). The list holds
+    // only numbers: it survives a reload and replays on whichever robot the panel drives.
+    PointsPassage pointsPassage;
+    void memorisePoint();
+    void rejouePoints();
+    void videPoints();
+    // Writes the list as a scene-file fragment to the panel's path.
+    void sauvePoints();
+    // The name of the script variable holding the driven robot; "robot" when none does.
+    std::string variableRobot() const;
+
+    // "-trace": one CSV row per animation step for the driven robot, timed by
+    // tempsAnimation, the seconds the animation steps have covered since start.
+    TraceCsv trace;
+    double tempsAnimation = 0;
+    // Opens the trace; a file that cannot be written is reported and the program goes on.
+    void ouvreTrace(const std::string& chemin);
+
+    // Set by F12; the main loop takes the screenshot, which needs the window's frame.
+    bool captureDemandee = false;
 
     // Clock memories of the animation step and the timer (set on first use).
     bool animeDejaAppele = false, ticDejaAppele = false;

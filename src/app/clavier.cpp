@@ -1,5 +1,6 @@
-// Keyboard bindings: letter pairs on the joints, arrows and page keys on the wrist, F5 to
-// reload the scene.
+// Keyboard bindings: letter pairs on the joints, arrows and page keys on the wrist, `w` to
+// store a waypoint, `h` to hide the panels, F1 for the help, F5 to reload the scene, F12 for
+// a screenshot. The help (aide.cpp) lists them: keep both in step.
 #include "app/application.h"
 #include "app/panneau.h"
 #include "app/touches.h"
@@ -36,6 +37,9 @@ void CApplication::clavier(int key, int modifiers, bool special) {
                 if (robotCourant) robotCourant->videCommandes();
                 break;
             case ' ': controle(IdControle::Saisie); break;
+            case 'w': controle(IdControle::MemorisePoint); break;
+            case 'h': p.panneauxMasques = !p.panneauxMasques; break;
+            case touches::ECHAP: p.aideAffichee = false; break;
             default: break;
         }
         return;
@@ -51,6 +55,9 @@ void CApplication::clavier(int key, int modifiers, bool special) {
         case touches::DEBUT: pas(*this, &p.poignetTheta, -angulaire, poignet); break;
         // The main loop reloads: a load may show boxes, which run their own event loop.
         case TOUCHE_RECHARGEMENT: rechargementDemande = true; break;
+        case touches::F1: controle(IdControle::Aide); break;
+        // The main loop takes it: the frame is read from the window.
+        case touches::F12: captureDemandee = true; break;
         default: break;
     }
 }

@@ -17,7 +17,9 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <exception>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -123,6 +125,39 @@ void rechargeSiDemande() {
     });
 }
 
+bool captureFenetre(const std::string& fichier);
+
+// brakmor-AAAAMMJJ-HHMMSS.png in the working directory, the local time of now; a second shot
+// within the same second gets "-2", "-3"... rather than replacing the first.
+std::string nomCaptureDatee() {
+    const std::time_t maintenant = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&maintenant, &local);
+    char base[32];
+    std::strftime(base, sizeof base, "brakmor-%Y%m%d-%H%M%S", &local);
+    std::string nom = std::string(base) + ".png";
+    std::error_code e;
+    for (int n = 2; std::filesystem::exists(nom, e) && n < 1000; ++n)
+        nom = std::string(base) + "-" + std::to_string(n) + ".png";
+    return nom;
+}
+
+// F12: the window as it shows now, written as a PNG; the status line and the console say
+// where, or why not.
+void captureSiDemandee() {
+    if (!application.captureDemandee) return;
+    application.captureDemandee = false;
+    protegeRappel("capture", [] {
+        const std::string nom = nomCaptureDatee();
+        if (captureFenetre(nom))
+            application.informe("capture d'écran enregistrée : " + nom);
+        else
+            application.signale("impossible d'écrire " + nom + " dans le dossier courant",
+                                "capture d'écran : ");
+        interface::redessine();
+    });
+}
+
 // The main loop. Something moving (or a panel button held) gets an animation step and a
 // frame, at most options.imagesParSeconde a second; otherwise the loop sleeps until an
 // event, the timer or a signal. Input redraws from its own callbacks at once.
@@ -138,6 +173,7 @@ void rechargeSiDemande() {
     for (;;) {
         const bool image = traiteEvenements();
         rechargeSiDemande();
+        captureSiDemandee();
         bool bouge = true;
         protegeRappel("animation", [&] { bouge = application.enMouvement(); });
         bouge = bouge || interface::panneauxActifs();

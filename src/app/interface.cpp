@@ -6,6 +6,8 @@
 #include <imgui_impl_glut.h>
 #include <imgui_impl_opengl2.h>
 
+#include <algorithm>
+#include <cfloat>
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
@@ -15,12 +17,14 @@
 #include <functional>
 #include <string>
 
+#include "app/aide.h"
 #include "app/application.h"
 #include "app/fenetre.h"
 #include "app/panneau.h"
 #include "app/touches.h"
 #include "commun/console.h"
 #include "commun/signalement.h"
+#include "robot/robot.h"
 
 // The application reads modifiers and special keys with its own names for GLUT's values.
 static_assert(touches::SHIFT == GLUT_ACTIVE_SHIFT && touches::CTRL == GLUT_ACTIVE_CTRL &&
@@ -30,6 +34,7 @@ static_assert(touches::GAUCHE == GLUT_KEY_LEFT && touches::HAUT == GLUT_KEY_UP &
               touches::PAGE_HAUT == GLUT_KEY_PAGE_UP && touches::PAGE_BAS == GLUT_KEY_PAGE_DOWN &&
               touches::DEBUT == GLUT_KEY_HOME && touches::FIN == GLUT_KEY_END);
 static_assert(TOUCHE_RECHARGEMENT == GLUT_KEY_F5);
+static_assert(touches::F1 == GLUT_KEY_F1 && touches::F12 == GLUT_KEY_F12);
 
 namespace interface {
 bool chargementEnCours = true;
@@ -62,7 +67,12 @@ constexpr int IMAGES_APRES_EVENEMENT = 3;
 int imagesDepuisTitre = 0;
 auto debutTitre = std::chrono::steady_clock::now();
 
+// The view's size as the projection last took it, so a change of the view's area (the
+// panels hidden or shown) sets the projection's aspect ratio again.
+int largeurProjection = 0, hauteurProjection = 0;
+
 bool dansPanneaux(int x) {
+    if (panneau.panneauxMasques) return false;
     const int w = glutGet(GLUT_WINDOW_WIDTH);
     return x < LARGEUR_GAUCHE || x >= w - LARGEUR_DROITE;
 }
@@ -98,6 +108,67 @@ void dessineSpinner(Controle& c, const char* id, float largeur) {
                                EvenementSaisie::Pas);
     }
     ImGui::PopButtonRepeat();
+}
+
+// The driven robot's joints and tool speed over its last seconds of motion (the clock of the
+// tool trail, which stops while the robot has no command), one plot each, scaled to what it
+// shows (joints over 10° at least) with the current value and the range.
+void dessineCourbes() {
+    const Robot* r = application.robotCourant;
+    if (!r || r->historique.taille() == 0) {
+        ImGui::TextDisabled("pas encore de mouvement");
+        return;
+    }
+    static const char* const noms[] = {"THETA1", "THETA2", "THETA3", "THETA5"};
+    constexpr int POINTS = 120;
+    ImGui::TextDisabled("%.1f dernieres s de mouvement", r->historique.etendue());
+    const float largeur = ImGui::GetContentRegionAvail().x;
+    for (int g = 0; g < HistoriqueArticulaire::NB_GRANDEURS; ++g) {
+        const auto grandeur = static_cast<HistoriqueArticulaire::Grandeur>(g);
+        const std::vector<float> v = r->historique.serie(grandeur, POINTS);
+        const auto [mini, maxi] = std::minmax_element(v.begin(), v.end());
+        float bas = *mini, haut = *maxi;
+        char texte[96];
+        if (grandeur == HistoriqueArticulaire::VITESSE) {
+            bas = 0;
+            haut = std::max(haut, 1.0f) * 1.1f;
+            std::snprintf(texte, sizeof texte, "vitesse outil %.1f (max %.1f)", v.back(), *maxi);
+        } else {
+            if (haut - bas < 10) {
+                const float milieu = 0.5f * (bas + haut);
+                bas = milieu - 5;
+                haut = milieu + 5;
+            }
+            std::snprintf(texte, sizeof texte, "%s %.0f° (%.0f..%.0f)", noms[g], v.back(), *mini,
+                          *maxi);
+        }
+        ImGui::PlotLines(("##courbe" + std::to_string(g)).c_str(), v.data(),
+                         static_cast<int>(v.size()), 0, texte, bas, haut, ImVec2(largeur, 34));
+    }
+}
+
+// The stored waypoints, one line each with the grip state, the wrist on hover; only the
+// visible lines are laid out, so thousands stay cheap. A new point scrolls to the end.
+void dessineListePoints() {
+    const std::vector<PointPassage>& points = application.pointsPassage.points();
+    ImGui::Text("%zu point(s) de passage", points.size());
+    static std::size_t dejaVus = 0;
+    ImGui::BeginChild("##points", ImVec2(0, 110), true);
+    ImGuiListClipper clipper;
+    clipper.Begin(static_cast<int>(points.size()));
+    while (clipper.Step())
+        for (int i = clipper.DisplayStart; i < clipper.DisplayEnd; ++i) {
+            const PointPassage& p = points[static_cast<std::size_t>(i)];
+            ImGui::Text("%d: %.0f %.0f %.0f %.0f%s", i + 1, p.T1, p.T2, p.T3, p.T5,
+                        p.tenu ? " tenu" : "");
+            if (ImGui::IsItemHovered())
+                ImGui::SetTooltip("poignet X %.2f  Y %.2f  Z %.2f  THETA %.0f", p.X, p.Y, p.Z,
+                                  p.THETA);
+        }
+    clipper.End();
+    if (points.size() > dejaVus) ImGui::SetScrollHereY(1.0f);
+    dejaVus = points.size();
+    ImGui::EndChild();
 }
 
 void dessineControle(Controle& c, int indice) {
@@ -142,9 +213,20 @@ void dessineControle(Controle& c, int indice) {
         case GenreControle::Bouton: {
             const std::string& texte =
                 c.id == IdControle::Saisie ? panneau.libelleSaisie : c.libelle;
-            if (ImGui::Button((texte + id).c_str(), ImVec2(90, 0))) application.controle(c.id);
+            if (ImGui::Button((texte + id).c_str(), ImVec2(c.largeur, 0)))
+                application.controle(c.id);
             break;
         }
+        case GenreControle::ChampTexte: {
+            char tampon[1024];
+            std::snprintf(tampon, sizeof tampon, "%s", c.texte->c_str());
+            ImGui::SetNextItemWidth(c.largeur);
+            if (ImGui::InputText(id, tampon, sizeof tampon)) *c.texte = tampon;
+            if (ImGui::IsItemHovered()) ImGui::SetTooltip("%s : %s", c.libelle.c_str(), tampon);
+            break;
+        }
+        case GenreControle::Courbes: dessineCourbes(); break;
+        case GenreControle::ListePoints: dessineListePoints(); break;
     }
 }
 
@@ -153,7 +235,8 @@ void dessineListe(std::vector<Controle>& liste) {
     for (size_t i = 0; i < liste.size(); ++i) {
         Controle& c = liste[i];
         if (c.genre == GenreControle::Rollout) {
-            ouvert = ImGui::CollapsingHeader(c.libelle.c_str(), ImGuiTreeNodeFlags_DefaultOpen);
+            ouvert = ImGui::CollapsingHeader(c.libelle.c_str(),
+                                             c.ouvert ? ImGuiTreeNodeFlags_DefaultOpen : 0);
             continue;
         }
         if (!ouvert) continue;
@@ -165,16 +248,20 @@ void dessineListe(std::vector<Controle>& liste) {
     }
 }
 
-// The status line under the robot panel; the last refusal or stall in red.
+// The status line under the robot panel; the last thing done in green, the last refusal or
+// stall in red.
 void dessineLigneEtat() {
-    application.majLigneEtat();
     const LigneEtat& l = panneau.ligneEtat;
-    ImGui::Spacing();
     ImGui::Separator();
     ImGui::Text("Robot : %s", l.robot.empty() ? "aucun" : l.robot.c_str());
     ImGui::Text("Commandes en attente : %zu", l.commandes);
     ImGui::Text("Selection : %s", l.selection.empty() ? "aucune" : l.selection.c_str());
     ImGui::Text("Objet tenu : %s", l.tenu.empty() ? "aucun" : l.tenu.c_str());
+    if (!l.information.empty()) {
+        ImGui::PushStyleColor(ImGuiCol_Text, ImVec4(0.55f, 0.9f, 0.55f, 1.0f));
+        ImGui::TextWrapped("%s", l.information.c_str());
+        ImGui::PopStyleColor();
+    }
     if (l.message.empty()) return;
     ImGui::PushStyleColor(ImGuiCol_Text, ImVec4(1.0f, 0.4f, 0.35f, 1.0f));
     ImGui::TextWrapped("%s", l.message.c_str());
@@ -188,8 +275,64 @@ void dessinePanneau(const char* nom, float x, float largeur, std::vector<Control
     ImGui::Begin(nom, nullptr,
                  ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove |
                      ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoBringToFrontOnFocus);
+    if (&liste != &panneau.panneauRobot) {
+        dessineListe(liste);
+        ImGui::End();
+        return;
+    }
+    // The robot panel keeps its status line at the bottom, under the controls, which scroll
+    // above it when the open sections need more room than the window has.
+    application.majLigneEtat();
+    const LigneEtat& l = panneau.ligneEtat;
+    const ImGuiStyle& style = ImGui::GetStyle();
+    const float ligne = ImGui::GetTextLineHeightWithSpacing();
+    const float largeurTexte = ImGui::GetContentRegionAvail().x;
+    float hauteurEtat = 4 * ligne + style.ItemSpacing.y + 1;
+    for (const std::string* m : {&l.information, &l.message})
+        if (!m->empty())
+            hauteurEtat += ImGui::CalcTextSize(m->c_str(), nullptr, false, largeurTexte).y +
+                           style.ItemSpacing.y;
+    ImGui::BeginChild("##controles", ImVec2(0, -hauteurEtat));
     dessineListe(liste);
-    if (&liste == &panneau.panneauRobot) dessineLigneEtat();
+    ImGui::EndChild();
+    dessineLigneEtat();
+    ImGui::End();
+}
+
+// One table of the help: the gesture, then what it does, wrapped to the column.
+void tableAide(const char* id, const LigneAide* lignes, int n) {
+    if (!ImGui::BeginTable(id, 2, ImGuiTableFlags_RowBg)) return;
+    ImGui::TableSetupColumn("geste", ImGuiTableColumnFlags_WidthFixed);
+    ImGui::TableSetupColumn("effet", ImGuiTableColumnFlags_WidthStretch);
+    for (int i = 0; i < n; ++i) {
+        ImGui::TableNextRow();
+        ImGui::TableNextColumn();
+        ImGui::TextUnformatted(lignes[i].geste);
+        ImGui::TableNextColumn();
+        ImGui::TextWrapped("%s", lignes[i].effet);
+    }
+    ImGui::EndTable();
+}
+
+// The keys and mouse actions over the 3D view, centred on it; F1, Escape or a click closes it.
+void dessineAide() {
+    if (!panneau.aideAffichee) return;
+    int x, y, w, h;
+    zoneVue(x, y, w, h);
+    const ImVec2 fenetre = ImGui::GetIO().DisplaySize;
+    const float largeur = std::min(560.0f, fenetre.x - 20);
+    ImGui::SetNextWindowPos(ImVec2(x + 0.5f * w, fenetre.y - (y + 0.5f * h)), ImGuiCond_Always,
+                            ImVec2(0.5f, 0.5f));
+    ImGui::SetNextWindowSizeConstraints(ImVec2(largeur, 0), ImVec2(largeur, fenetre.y - 20));
+    ImGui::SetNextWindowBgAlpha(1.0f);  // the panels it covers must not show through
+    ImGui::Begin("Aide : touches et souris (F1, Echap ou un clic pour fermer)##aide", nullptr,
+                 ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoCollapse |
+                     ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoSavedSettings);
+    ImGui::TextDisabled("Touches (dans la vue 3D)");
+    tableAide("##clavier", aideClavier, nbAideClavier);
+    ImGui::Spacing();
+    ImGui::TextDisabled("Souris (dans la vue 3D)");
+    tableAide("##souris", aideSouris, nbAideSouris);
     ImGui::End();
 }
 
@@ -260,6 +403,8 @@ void surRedimensionnement(int w, int h) {
     protegeRappel("redimensionnement", [&] {
         glViewport(x, y, vw, vh);
         application.redimensionne(vw, vh);
+        largeurProjection = vw;
+        hauteurProjection = vh;
     });
     redessine();
 }
@@ -302,9 +447,15 @@ void surTouche(Touche touche, bool speciale, VersPanneau versPanneau) {
     redessine();
 }
 
-// Key releases only matter to the panels.
+// Key releases only matter to the panels, and only for a key they hold down or may be about
+// to (a press still queued): the release of a key the view took would change nothing, and
+// queued by the hundred (a held key repeats) it would hold up the panels' events behind it.
 template <class VersPanneau>
-void surToucheRelachee(VersPanneau versPanneau) {
+void surToucheRelachee(int indiceImGui, VersPanneau versPanneau) {
+    const ImGuiIO& io = ImGui::GetIO();
+    if (evenementsPanneau.empty() && indiceImGui >= 0 && indiceImGui < IM_ARRAYSIZE(io.KeysDown) &&
+        !io.KeysDown[indiceImGui])
+        return;
     const int m = glutGetModifiers();
     evenementsPanneau.push_back([versPanneau, m] { rejoue(m, versPanneau); });
     redessine();
@@ -315,7 +466,7 @@ void surClavier(unsigned char c, int x, int y) {
 }
 
 void surClavierRelache(unsigned char c, int x, int y) {
-    surToucheRelachee([c, x, y] { ImGui_ImplGLUT_KeyboardUpFunc(c, x, y); });
+    surToucheRelachee(c, [c, x, y] { ImGui_ImplGLUT_KeyboardUpFunc(c, x, y); });
 }
 
 void surSpecial(int k, int x, int y) {
@@ -323,13 +474,19 @@ void surSpecial(int k, int x, int y) {
 }
 
 void surSpecialRelache(int k, int x, int y) {
-    surToucheRelachee([k, x, y] { ImGui_ImplGLUT_SpecialUpFunc(k, x, y); });
+    surToucheRelachee(k + 256, [k, x, y] { ImGui_ImplGLUT_SpecialUpFunc(k, x, y); });
 }
 
 void surSouris(int bouton, int etat, int x, int y) {
     const int m = glutGetModifiers();
     if (bouton < 0 || bouton > 4) return;
     redessine();
+    // A click anywhere closes the help, and does nothing else.
+    if (etat == GLUT_DOWN && panneau.aideAffichee && !boite.ouverte) {
+        panneau.aideAffichee = false;
+        pressionPanneau[bouton] = true;  // its release goes to the panels, which ignore it
+        return;
+    }
     if (etat == GLUT_DOWN)
         pressionPanneau[bouton] =
             boite.ouverte || dansPanneaux(x) || ImGui::GetIO().WantCaptureMouse;
@@ -409,9 +566,10 @@ void boiteModale(const std::string& texte, const std::string& titre) {
 
 void zoneVue(int& x, int& y, int& w, int& h) {
     const int lw = glutGet(GLUT_WINDOW_WIDTH), lh = glutGet(GLUT_WINDOW_HEIGHT);
-    x = LARGEUR_GAUCHE;
+    const bool masques = panneau.panneauxMasques;
+    x = masques ? 0 : LARGEUR_GAUCHE;
     y = 0;
-    w = lw - LARGEUR_GAUCHE - LARGEUR_DROITE;
+    w = masques ? lw : lw - LARGEUR_GAUCHE - LARGEUR_DROITE;
     if (w < 1) w = 1;
     h = lh > 0 ? lh : 1;
 }
@@ -438,8 +596,11 @@ void dessineImage() {
     }
     const float largeur = ImGui::GetIO().DisplaySize.x;
     protegeRappel("panneau", [&] {
-        dessinePanneau("options", 0, LARGEUR_GAUCHE, panneau.panneauOptions);
-        dessinePanneau("robot", largeur - LARGEUR_DROITE, LARGEUR_DROITE, panneau.panneauRobot);
+        if (!panneau.panneauxMasques) {
+            dessinePanneau("options", 0, LARGEUR_GAUCHE, panneau.panneauOptions);
+            dessinePanneau("robot", largeur - LARGEUR_DROITE, LARGEUR_DROITE, panneau.panneauRobot);
+        }
+        dessineAide();
         dessineBoite();
     });
     ImGui::Render();
@@ -447,6 +608,11 @@ void dessineImage() {
     int x, y, w, h;
     zoneVue(x, y, w, h);
     glViewport(x, y, w, h);
+    if (w != largeurProjection || h != hauteurProjection) {
+        protegeRappel("redimensionnement", [&] { application.redimensionne(w, h); });
+        largeurProjection = w;
+        hauteurProjection = h;
+    }
     if (chargementEnCours) {
         glClearColor(application.couleurfond.r, application.couleurfond.g,
                      application.couleurfond.b, 1);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/aide.h"
 #include "commun/console.h"
 #include "script/chaine_curseur.h"
 
@@ -47,6 +48,8 @@ LigneCommande analyseLigneCommande(int argc, char** argv) {
             lc.imagesParSeconde = std::max(0, std::atoi(c.jeton(SEPARATEURS, SEPARATEURS).c_str()));
         } else if (jeton == "-immediat") {
             lc.immediat = true;
+        } else if (jeton == "-trace") {
+            lc.fichierTrace = c.jeton(SEPARATEURS, SEPARATEURS);
         } else if (jeton == "-surveille") {
             lc.surveille = true;
         } else if (jeton == "-h" || jeton == "--help") {
@@ -61,7 +64,7 @@ void afficheUsage() {
     console << "usage : brakmor [-f scene.txt] [-fullscreen] [-res LxH] [-shadowmap n]\n"
             << "                [-check] [-dump fichier.json] [-simule secondes]\n"
             << "                [-capture image.png] [-bench images] [-immediat] [-fps n]\n"
-            << "                [-surveille] [-h]\n"
+            << "                [-surveille] [-trace fichier.csv] [-h]\n"
             << "  -f scene.txt       fichier de scène à charger\n"
             << "  -fullscreen        plein écran\n"
             << "  -res LxH           taille de la fenêtre (aussi -res L H)\n"
@@ -77,5 +80,9 @@ void afficheUsage() {
             << "  -fps n             au plus n images par seconde quand la scène bouge\n"
             << "                     (défaut 60, 0 : sans limite)\n"
             << "  -surveille         recharge la scène quand son fichier, un fichier inclus,\n"
-            << "                     un mesh ou une texture change (F5 la recharge toujours)\n";
+            << "                     un mesh ou une texture change (F5 la recharge toujours)\n"
+            << "  -trace f.csv       écrit une ligne CSV par pas d'animation pour le robot piloté\n"
+            << "                     (temps, articulations, poignet, objet tenu, commandes)\n"
+            << "\n"
+            << texteAide();
 }

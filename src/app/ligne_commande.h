@@ -21,6 +21,8 @@ struct LigneCommande {
     int imagesParSeconde = 60;
     // "-surveille": the scene reloads by itself when one of its files changes.
     bool surveille = false;
+    // "-trace FILE.csv": a CSV row per animation step for the driven robot.
+    std::string fichierTrace;
     bool aide = false;  // "-h"
 };
 

@@ -7,16 +7,20 @@
 #include "commun/console.h"
 #include "robot/robot.h"
 
+int CApplication::indiceDe(const Instance* i) const {
+    if (!i) return -1;
+    for (int k = 0; k < nbInstances(); ++k)
+        if (getInstance(k) == i) return k;
+    return -1;
+}
+
 std::string CApplication::nomInstance(const Instance* i) const {
-    if (!i) return std::string();
-    for (int k = 0; k < nbInstances(); ++k) {
-        if (getInstance(k) != i) continue;
-        std::string nom = "#" + std::to_string(k);
-        const auto* ie = dynamic_cast<const InstanceEntite*>(i);
-        if (ie && ie->entite && !ie->entite->nom.empty()) nom += " " + ie->entite->nom;
-        return nom;
-    }
-    return std::string();
+    const int k = indiceDe(i);
+    if (k < 0) return std::string();
+    std::string nom = "#" + std::to_string(k);
+    const auto* ie = dynamic_cast<const InstanceEntite*>(i);
+    if (ie && ie->entite && !ie->entite->nom.empty()) nom += " " + ie->entite->nom;
+    return nom;
 }
 
 void CApplication::majLigneEtat() {
@@ -31,7 +35,14 @@ void CApplication::majLigneEtat() {
 void CApplication::signale(const std::string& raison, const std::string& contexte) {
     if (raison.empty()) return;
     panneau.ligneEtat.message = contexte + raison;
+    panneau.ligneEtat.information.clear();
     console.erreur(panneau.ligneEtat.message);
+}
+
+void CApplication::informe(const std::string& texte) {
+    panneau.ligneEtat.information = texte;
+    panneau.ligneEtat.message.clear();
+    console << texte << "\n";
 }
 
 void CApplication::rapporteRaisons() {

@@ -70,7 +70,11 @@ Controle controle(GenreControle genre, const char* libelle, int niveau,
     c.id = id;
     return c;
 }
-Controle rollout(const char* libelle) { return controle(GenreControle::Rollout, libelle, 0); }
+Controle rollout(const char* libelle, bool ouvert = true) {
+    Controle c = controle(GenreControle::Rollout, libelle, 0);
+    c.ouvert = ouvert;
+    return c;
+}
 Controle groupe(const char* libelle) { return controle(GenreControle::Groupe, libelle, 1); }
 Controle colonne() { return controle(GenreControle::Colonne, "", 1); }
 Controle texte(const char* libelle) { return controle(GenreControle::Texte, libelle, 1); }
@@ -155,6 +159,8 @@ const CaseOption casesOptions[] = {
     {"Boites englobantes", IdControle::BoitesEnglobantes, &Panneau::boitesEnglobantes,
      &CScene::boite_englobante, nullptr},
     {"Ombrage", IdControle::Ombrage, &Panneau::ombrage, &CScene::ombrage, nullptr},
+    {"Ombres d'origine", IdControle::OmbresOrigine, &Panneau::ombresOrigine,
+     &CScene::ombrage_ancien, nullptr},
     {"Afficher sol", IdControle::AfficherSol, &Panneau::afficherSol, &CScene::afficher_sol,
      nullptr},
     {"Afficher lumieres", IdControle::AfficherLumieres, &Panneau::afficherLumieres,
@@ -199,10 +205,34 @@ void Panneau::construitPanneauRobot() {
     r.push_back(bouton("Atteint", IdControle::Atteint));
     r.push_back(colonne());
     r.push_back(bouton("SAISIS", IdControle::Saisie));  // the label shown is libelleSaisie
+    // Closed at start, so that the default window shows the controls above in full.
+    r.push_back(rollout("Courbes (10 s)", false));
+    r.push_back(controle(GenreControle::Courbes, "", 1));
+    r.push_back(rollout("Points de passage", false));
+    Controle memorise = bouton("Memoriser la pose (w)", IdControle::MemorisePoint);
+    memorise.largeur = -1;
+    r.push_back(memorise);
+    r.push_back(bouton("Rejouer", IdControle::RejouePoints));
+    r.push_back(colonne());
+    r.push_back(bouton("Vider", IdControle::VidePoints));
+    // The file's path, with "Sauver" beside it.
+    Controle chemin = controle(GenreControle::ChampTexte, "fichier ecrit par Sauver", 1);
+    chemin.texte = &cheminPointsPassage;
+    chemin.largeur = -66;
+    r.push_back(chemin);
+    r.push_back(colonne());
+    Controle sauve = bouton("Sauver", IdControle::SauvePoints);
+    sauve.largeur = 60;
+    r.push_back(sauve);
+    r.push_back(controle(GenreControle::ListePoints, "", 1));
 }
 
 void Panneau::construitPanneauOptions() {
     auto& o = panneauOptions;
+    Controle aide = bouton("? Aide (F1)", IdControle::Aide);
+    aide.niveau = 0;
+    aide.largeur = -1;
+    o.push_back(aide);
     o.push_back(rollout("Option d'affichage"));
     o.push_back(groupe("Mode"));
     for (const CaseOption& c : casesOptions)
@@ -227,7 +257,7 @@ void Panneau::construitPanneauOptions() {
         o.push_back(c);
     }
     o.push_back(bouton("Quitter", IdControle::Quitter));
-    o.push_back(rollout("Aides au mouvement"));
+    o.push_back(rollout("Aides au mouvement", false));
     for (const CaseOption& c : casesAides)
         o.push_back(caseACocher(c.libelle, &(this->*c.caseCochee), c.id));
 }
@@ -482,6 +512,11 @@ void appliqueControle(CApplication& app, IdControle id) {
         case IdControle::CollisionPrehenseur:
             if (r) r->collisionPince = p.collisionPrehenseur == 1;
             return;
+        case IdControle::MemorisePoint: app.memorisePoint(); return;
+        case IdControle::RejouePoints: app.rejouePoints(); return;
+        case IdControle::VidePoints: app.videPoints(); return;
+        case IdControle::SauvePoints: app.sauvePoints(); return;
+        case IdControle::Aide: p.aideAffichee = !p.aideAffichee; return;
         // "Deplacement rectiligne" is only read, by "Atteint" and by the left click.
         case IdControle::DeplacementRectiligne:
         case IdControle::Aucun: return;

@@ -34,6 +34,7 @@ enum class IdControle {
     Transparence,
     BoitesEnglobantes,
     Ombrage,
+    OmbresOrigine,  // the first look of shadows: black, on the floor
     AfficherSol,
     AfficherLumieres,
     LumiereTournante,
@@ -44,6 +45,12 @@ enum class IdControle {
     TrajectoireOutil,
     CibleFantome,
     EspaceTravail,
+    // Waypoints: store the pose, replay, clear, save as a scene-file fragment.
+    MemorisePoint,
+    RejouePoints,
+    VidePoints,
+    SauvePoints,
+    Aide,  // shows the keys and mouse actions over the view
 };
 
 enum class GenreControle {
@@ -56,6 +63,9 @@ enum class GenreControle {
     SpinnerReel,    // float live variable
     Radio,          // radio group, int live variable; libelles of the buttons in `options`
     Bouton,
+    ChampTexte,   // one-line text field, `texte` live variable; libelle shown on hover
+    Courbes,      // the driven robot's joints and tool speed over the last seconds
+    ListePoints,  // the stored waypoints, scrollable
 };
 
 enum class Limite { Aucune, Boucle, Borne };
@@ -77,6 +87,10 @@ struct Controle {
     int niveau = 0;  // nesting: 0 for rollouts, 1 inside a rollout, 2 inside a group
     std::vector<std::string> options;
     int decimales = 2;  // float spinners: digits shown after the point; 0 keeps whole numbers
+    std::string* texte = nullptr;  // text fields
+    bool ouvert = true;            // rollouts: open at start
+    // Buttons and text fields, in pixels; negative: up to that many pixels from the edge.
+    float largeur = 90;
     // A value typed into the field and not committed yet.
     bool saisieEnCours = false;
     float saisie = 0;
@@ -101,6 +115,7 @@ struct LigneEtat {
     std::string selection;      // the highlighted instance, "" for none
     std::string tenu;           // the instance the driven robot holds, "" for none
     std::string message;        // the last refusal or stall, in words
+    std::string information;    // the last thing done that the user asked for, in words
 };
 
 struct Panneau {
@@ -120,7 +135,7 @@ struct Panneau {
     // Display options.
     int eclairage = 0, texturage = 0, bilineaire = 0, backfaceCulling = 0, antialiasing = 0,
         dithering = 0, smoothShading = 0, transparence = 0, boitesEnglobantes = 0, ombrage = 0,
-        afficherSol = 0, afficherLumieres = 0, lumiereTournante = 0;
+        ombresOrigine = 0, afficherSol = 0, afficherLumieres = 0, lumiereTournante = 0;
     int grilleX = 0, grilleY = 0, grilleZ = 0;
     int grillePosX = 0, grillePosY = 0, grillePosZ = 0;
     int modeAffichage = 0;  // 0 "Sommets seuls", 1 "Fil de fer", 2 "Normal"
@@ -129,6 +144,11 @@ struct Panneau {
     int trajectoireOutil = 0, cibleFantome = 0, espaceTravail = 0;
 
     std::string libelleSaisie = "SAISIS";
+    // Where "Sauver" writes the waypoints, relative to the working directory.
+    std::string cheminPointsPassage = "points_de_passage.txt";
+    // `h`: the view takes the whole window. F1 or "?": the keys and mouse actions over the view.
+    bool panneauxMasques = false;
+    bool aideAffichee = false;
     LigneEtat ligneEtat;
 
     std::vector<Controle> panneauRobot;    // right

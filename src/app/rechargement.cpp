@@ -474,6 +474,7 @@ bool CApplication::recharge() {
     animeDejaAppele = ticDejaAppele = false;  // the new scene's time starts now
     if (!robotCourant) panneau.libelleSaisie = "SAISIS";
     panneau.ligneEtat.message.clear();
+    panneau.ligneEtat.information.clear();
     majPanneau();
     retientChargement(lu, fichiers, vues);
 

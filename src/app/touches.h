@@ -16,4 +16,8 @@ constexpr int PAGE_HAUT = 104;
 constexpr int PAGE_BAS = 105;
 constexpr int DEBUT = 106;
 constexpr int FIN = 107;
+constexpr int F1 = 1;
+constexpr int F12 = 12;
+
+constexpr int ECHAP = 27;  // a plain key
 }  // namespace touches

@@ -77,9 +77,17 @@ bool Robot::avance(float dt) {
         return false;
     }
     if (!std::isfinite(dt) || dt <= 0) return false;
+    historique.depart(trajectoire.temps(), THETA1, THETA2, THETA3, THETA5);
     // The trail's clock runs while there is something to do.
     trajectoire.avanceTemps(dt);
+    const CVecteur outil(X, Y, Z);
+    const bool bouge = pasCommande(dt);
+    historique.ajoute({trajectoire.temps(), THETA1, THETA2, THETA3, THETA5,
+                       (CVecteur(X, Y, Z) - outil).norme() / dt});
+    return bouge;
+}
 
+bool Robot::pasCommande(float dt) {
     // A command naming an instance that has left the scene is dropped before any use.
     {
         const Commande& c = commandes.front();

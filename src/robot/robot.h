@@ -75,6 +75,8 @@ public:
 
     // The tool point's recent path, recorded by avance; the workspace grid of its plane.
     TrajectoireOutil trajectoire;
+    // The joints and the tool's speed at each step of avance, on the trail's clock.
+    HistoriqueArticulaire historique;
     EspaceTravail espaceTravail;
 
     // Keeps the link meshes alive as long as the robot.
@@ -188,6 +190,8 @@ private:
     // True when e is a robot that has not been destroyed (no dereference involved).
     static bool estVivant(const Entite* e);
 
+    // avance once the queue is known not empty and the step valid: the front command's step.
+    bool pasCommande(float dt);
     // A grip, release or wait at the front of the queue, done in its turn; false when a grip
     // finds nothing under the gripper (the command is then dropped).
     bool actionEnTete(float dt);

@@ -1,6 +1,7 @@
 // The tool trail's ring of time-stamped points.
 #include "robot/trajectoire.h"
 
+#include <algorithm>
 #include <cmath>
 
 TrajectoireOutil::TrajectoireOutil(float duree, std::size_t capacite)
@@ -56,4 +57,65 @@ void TrajectoireOutil::pousse(const PointTrajectoire& p) {
     }
     anneau_[(premier_ + taille_) % capacite_] = p;
     ++taille_;
+}
+
+HistoriqueArticulaire::HistoriqueArticulaire(float duree, std::size_t capacite)
+    : capacite_(capacite > 0 ? capacite : 1), duree_(duree) {}
+
+void HistoriqueArticulaire::ajoute(const EchantillonArticulaire& e) {
+    if (anneau_.empty()) anneau_.resize(capacite_);
+    const double limite = e.temps - duree_;
+    while (taille_ > 0 && anneau_[premier_].temps < limite) {
+        premier_ = (premier_ + 1) % capacite_;
+        --taille_;
+    }
+    if (taille_ == capacite_) {
+        premier_ = (premier_ + 1) % capacite_;
+        --taille_;
+    }
+    anneau_[(premier_ + taille_) % capacite_] = e;
+    ++taille_;
+}
+
+void HistoriqueArticulaire::depart(double temps, float T1, float T2, float T3, float T5) {
+    if (taille_ > 0) {
+        const EchantillonArticulaire& d = echantillon(taille_ - 1);
+        if (d.T1 == T1 && d.T2 == T2 && d.T3 == T3 && d.T5 == T5) return;
+    }
+    ajoute({temps, T1, T2, T3, T5, 0});
+}
+
+double HistoriqueArticulaire::etendue() const {
+    if (taille_ == 0) return 0;
+    return std::min<double>(duree_, echantillon(taille_ - 1).temps - echantillon(0).temps);
+}
+
+const EchantillonArticulaire& HistoriqueArticulaire::echantillon(std::size_t i) const {
+    return anneau_[(premier_ + i) % capacite_];
+}
+
+std::vector<float> HistoriqueArticulaire::serie(Grandeur g, int n) const {
+    std::vector<float> v;
+    if (taille_ == 0 || n <= 0) return v;
+    auto valeur = [g](const EchantillonArticulaire& e) {
+        switch (g) {
+            case THETA1: return e.T1;
+            case THETA2: return e.T2;
+            case THETA3: return e.T3;
+            case THETA5: return e.T5;
+            default: return e.vitesse;
+        }
+    };
+    v.reserve(static_cast<std::size_t>(n));
+    const double fin = echantillon(taille_ - 1).temps, largeur = etendue();
+    const double pas = n > 1 ? largeur / (n - 1) : 0.0;
+    std::size_t k = 0;  // the first sample after the current time
+    for (int i = 0; i < n; ++i) {
+        const double t = fin - largeur + pas * i;
+        while (k < taille_ && echantillon(k).temps <= t) ++k;
+        v.push_back(valeur(echantillon(k > 0 ? k - 1 : 0)));
+    }
+    // Rounding may leave the last point just before the last sample.
+    v.back() = valeur(echantillon(taille_ - 1));
+    return v;
 }

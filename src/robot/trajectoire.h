@@ -50,3 +50,42 @@ private:
     double temps_ = 0;
     float duree_;
 };
+
+// The joints and the tool point's speed after each motion step, on the trail's clock, for
+// the plots of the robot panel: a bounded ring of the last seconds, like the trail.
+struct EchantillonArticulaire {
+    double temps = 0;                      // seconds on the trail's clock
+    float T1 = 0, T2 = 0, T3 = 0, T5 = 0;  // degrees
+    float vitesse = 0;                     // tool point speed over the step, units per second
+};
+
+class HistoriqueArticulaire {
+public:
+    // What a series shows: the four joints, then the tool's speed.
+    enum Grandeur { THETA1, THETA2, THETA3, THETA5, VITESSE, NB_GRANDEURS };
+
+    explicit HistoriqueArticulaire(float duree = TrajectoireOutil::DUREE_DEFAUT,
+                                   std::size_t capacite = TrajectoireOutil::CAPACITE_DEFAUT);
+
+    // Adds a sample and forgets those older than the duration before it; when the ring is
+    // full the oldest goes.
+    void ajoute(const EchantillonArticulaire& e);
+    // The pose a motion step starts from, at rest, unless the last sample holds it already:
+    // the first motion, or one after the arm was moved by hand, starts from where it was.
+    void depart(double temps, float T1, float T2, float T3, float T5);
+    void vide() { premier_ = taille_ = 0; }
+    std::size_t taille() const { return taille_; }
+    const EchantillonArticulaire& echantillon(std::size_t i) const;  // oldest first
+
+    // Seconds the series cover: the duration, or less when the samples span less.
+    double etendue() const;
+    // n values evenly spaced over the etendue that ends at the last sample: each the value
+    // of the last sample at or before its time. Empty without samples.
+    std::vector<float> serie(Grandeur g, int n) const;
+
+private:
+    std::vector<EchantillonArticulaire> anneau_;  // allocated at the first sample
+    std::size_t capacite_;
+    std::size_t premier_ = 0, taille_ = 0;
+    float duree_;
+};

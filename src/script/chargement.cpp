@@ -108,8 +108,12 @@ int Script::charge(const char* nomFichier) {
     // is registered once. 3. Then the objects only they hold.
     if (scene) {
         Remise remise(*scene);
-        for (auto it = variables.begin(); it != variables.end();)
-            it = remise.prend(it->first, it->second) ? variables.erase(it) : std::next(it);
+        for (auto it = variables.begin(); it != variables.end();) {
+            const bool prise = remise.prend(it->first, it->second);
+            if (prise && it->second.type == T_ENTITE)
+                entitesRemises[it->first] = it->second.adresse();
+            it = prise ? variables.erase(it) : std::next(it);
+        }
         remise.prendObjetsTenus();
 
         // 4. The counts.

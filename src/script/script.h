@@ -22,6 +22,9 @@ class Script {
 public:
     std::deque<Valeur> pile_param;
     std::map<std::string, Valeur> variables;
+    // The variables whose entity the load handed to the scene (and took out of `variables`),
+    // with the entity's address: the names the scene file gives them.
+    std::map<std::string, const void*> entitesRemises;
     char* tampon = nullptr;  // statement buffer, present while a file is read
     const Valeur valeur_nulle;
     std::string repertoire;  // directory of the scene file, for include and relative paths

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "app/aide.h"
+
 namespace {
 LigneCommande lit(std::vector<std::string> args) {
     args.insert(args.begin(), "brakmor");
@@ -77,4 +79,17 @@ TEST(LigneCommande, PlafondDImagesParSeconde) {
     EXPECT_EQ(lit({"-fps=0"}).imagesParSeconde, 0);  // no limit
     EXPECT_EQ(lit({"-fps", "-5"}).imagesParSeconde, 0);
     EXPECT_EQ(lit({"-fps"}).imagesParSeconde, 0);  // missing value reads as 0
+}
+
+// -h ends with the keys and mouse actions, from the table the help overlay shows.
+TEST(LigneCommande, LUsageListeLaTableDAide) {
+    EXPECT_EQ(lit({"-trace", "t.csv"}).fichierTrace, "t.csv");
+    testing::internal::CaptureStdout();
+    afficheUsage();
+    const std::string usage = testing::internal::GetCapturedStdout();
+    EXPECT_NE(usage.find("-trace f.csv"), std::string::npos);
+    EXPECT_NE(usage.find(texteAide()), std::string::npos);
+    for (int i = 0; i < nbAideClavier; ++i)
+        EXPECT_NE(usage.find(aideClavier[i].effet), std::string::npos) << aideClavier[i].geste;
+    EXPECT_NE(usage.find(aideSouris[0].effet), std::string::npos);
 }

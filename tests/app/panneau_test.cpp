@@ -6,7 +6,10 @@
 
 #include <array>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <string>
 
 #include "app/application.h"
 #include "robot/robot.h"
@@ -406,4 +409,65 @@ TEST_F(PanneauTest, ClicSurObjetHorsDAtteinteRefuseAvecSaRaison) {
     EXPECT_EQ(l.message, "commande abandonnée : position hors d'atteinte");
     EXPECT_EQ(console.find(l.message), console.rfind(l.message));
     EXPECT_NE(console.find(l.message), std::string::npos);
+}
+
+// -trace: a header, then a row per animation step for the driven robot, timed from the start;
+// a folder is refused with its reason on the status line.
+TEST_F(PanneauTest, LaTraceEcritUneLigneParPasDAnimation) {
+    long maintenant = 0;
+    app.horloge = [&maintenant] { return maintenant; };
+    const std::string chemin =
+        (std::filesystem::temp_directory_path() / "brakmor_trace_app.csv").string();
+    app.ouvreTrace(chemin);
+    ASSERT_TRUE(app.trace.ouverte());
+    app.anime();
+    maintenant = 10;
+    app.anime();
+    app.trace.ferme();
+    std::ifstream f(chemin);
+    std::string entete, premiere, seconde, fin;
+    std::getline(f, entete);
+    std::getline(f, premiere);
+    std::getline(f, seconde);
+    EXPECT_EQ(entete + "\n", TraceCsv::ENTETE);
+    EXPECT_EQ(premiere.rfind("0.000,90,0,0,0,", 0), 0u) << premiere;
+    EXPECT_EQ(seconde.rfind("0.010,90,", 0), 0u) << seconde;
+    EXPECT_EQ(seconde.substr(seconde.size() - 3), ",,0");  // nothing held, nothing queued
+    EXPECT_FALSE(std::getline(f, fin));
+    std::filesystem::remove(chemin);
+
+    testing::internal::CaptureStdout();
+    app.ouvreTrace(std::filesystem::temp_directory_path().string());
+    testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(app.trace.ouverte());
+    EXPECT_NE(panneau.ligneEtat.message.find("est un dossier"), std::string::npos);
+}
+
+// `w` stores the pose with its grip state, "Rejouer" queues a move to each stored pose, and
+// saving to a folder says why in red.
+TEST_F(PanneauTest, LaToucheWMemoriseLaPoseEtRejouerLaMetEnFile) {
+    testing::internal::CaptureStdout();
+    app.clavier('w', 0, false);
+    app.clavier('a', 0, false);  // THETA1 97
+    app.clavier('w', 0, false);
+    const auto& points = app.pointsPassage.points();
+    ASSERT_EQ(points.size(), 2u);
+    EXPECT_FLOAT_EQ(points[0].T1, 90);
+    EXPECT_FLOAT_EQ(points[1].T1, 97);
+    EXPECT_FALSE(points[1].tenu);
+    EXPECT_EQ(panneau.ligneEtat.information, "point de passage 2 mémorisé");
+
+    app.controle(IdControle::RejouePoints);
+    ASSERT_EQ(robot->commandes.size(), 2u);
+    EXPECT_EQ(robot->commandes[0].genre, GenreCommande::Mouvement);
+    EXPECT_FLOAT_EQ(robot->commandes[0].T1, 90);
+    EXPECT_FLOAT_EQ(robot->commandes[1].T1, 97);
+    EXPECT_EQ(robot->commandes[1].instanceRobot, instanceRobot.get());
+
+    panneau.cheminPointsPassage = std::filesystem::temp_directory_path().string();
+    app.controle(IdControle::SauvePoints);
+    testing::internal::GetCapturedStdout();
+    EXPECT_NE(panneau.ligneEtat.message.find("est un dossier"), std::string::npos);
+    EXPECT_TRUE(panneau.ligneEtat.information.empty());
+    panneau.cheminPointsPassage = "points_de_passage.txt";
 }
