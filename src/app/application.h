@@ -147,6 +147,16 @@ public:
     std::vector<std::string> fichiersCharges;
 
 private:
+    // The steps of recharge: a failed load reported (its files watched too); the old scene's
+    // commands and held objects dropped, with what was lost in words; the new load's options
+    // and camera taken except those the user changed (their keys returned); the start-up
+    // choices made again for the new scene.
+    void refuseRechargement(int statut, std::size_t fautes,
+                            const std::vector<std::string>& fichiers,
+                            const std::map<std::string, SignatureFichier>& vues);
+    std::string lacheAncienneScene();
+    std::string prendOptionsEtCamera(const EtatCharge& lu, const Camera& cameraLue);
+    void redemarreApresRechargement();
     // Records what the load just made left (options, camera) and watches its files.
     void retientChargement(const EtatCharge& etat, const std::vector<std::string>& fichiers,
                            const std::map<std::string, SignatureFichier>& vues);

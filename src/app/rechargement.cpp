@@ -395,59 +395,16 @@ bool CApplication::recharge() {
     if (statut != 0 || fautes > 0) {
         nouveauScript.reset();  // empties the new scene before it goes
         nouvelle.reset();
-        // A fix may come in a file that only this attempt named: both loads' files are watched.
-        if (surveilleFichiers) {
-            std::vector<std::string> tous = fichiersCharges;
-            for (const std::string& f : fichiers)
-                if (std::find(tous.begin(), tous.end(), f) == tous.end()) tous.push_back(f);
-            surveillance.surveille(tous, vues);
-        }
-        std::string raison = statut == 3   ? fichierScene + " est illisible"
-                             : statut != 0 ? "mémoire insuffisante pour le lire"
-                                           : pluriel(fautes, "erreur") + " au chargement";
-        if (statut == 0 && !console.diagnostics().front().fichier.empty())
-            raison += ", la première en " + console.diagnostics().front().fichier + ":" +
-                      std::to_string(console.diagnostics().front().ligne);
-        // The running scene resumes from now rather than jumping by the time the load took.
-        animeDejaAppele = ticDejaAppele = false;
-        signale("scène non rechargée (" + raison + ") : la scène précédente est conservée.");
+        refuseRechargement(statut, fautes, fichiers, vues);
         return false;
     }
 
     // 2. What the running scene leaves: its robots' commands and held objects go with them.
-    std::size_t abandonnees = 0;
-    bool objetTenu = false;
-    for (const auto& e : entites)
-        if (auto* r = dynamic_cast<Robot*>(e.get())) {
-            abandonnees += r->commandes.size();
-            objetTenu = objetTenu || r->objetTenu() != nullptr;
-            r->videCommandes();
-        }
-    instanceCliquee = nullptr;
-    robotCourant = nullptr;
-    instanceRobotCourant = nullptr;
-    raisonsVues.clear();
+    const std::string perdu = lacheAncienneScene();
 
     // 3. Options and camera: the new file's, except those the user changed since the last load.
     const EtatCharge lu = etatDe(*nouvelle, cameraLue);
-    std::string gardees;
-    for (int i = 0; i < nbOptionsAffichage; ++i) {
-        const OptionAffichage& o = optionsAffichage[i];
-        if (cameraOption(o)) continue;
-        if (etatCharge.present &&
-            !memeValeurOption(o.get(*this, &camera), etatCharge.options[static_cast<size_t>(i)]))
-            gardees += std::string(gardees.empty() ? "" : ", ") + o.cle;
-        else
-            o.set(*this, &camera, lu.options[static_cast<size_t>(i)]);
-    }
-    if (!etatCharge.present || memeCamera(camera, etatCharge.camera)) {
-        camera.position = cameraLue.position;
-        camera.angleX = cameraLue.angleX;
-        camera.angleY = cameraLue.angleY;
-        camera.angleZ = cameraLue.angleZ;
-    } else {
-        gardees += std::string(gardees.empty() ? "" : ", ") + "caméra";
-    }
+    const std::string gardees = prendOptionsEtCamera(lu, cameraLue);
 
     // 4. The registries change hands; OpenGL takes the new lights and textures.
     echangeRegistre(*nouvelle);
@@ -467,6 +424,81 @@ bool CApplication::recharge() {
     nouvelle.reset();
 
     // 6. As at start-up: the current robot, light 0 on its orbit, the panels.
+    redemarreApresRechargement();
+    retientChargement(lu, fichiers, vues);
+    console << "\033[32m"
+            << "scène rechargée : " << fichierScene
+            << (gardees.empty() ? "" : " (gardé tel que changé : " + gardees + ")")
+            << (perdu.empty() ? "" : " ; " + perdu + " avec l'ancien robot") << "\033[0m\n";
+    if (!perdu.empty()) panneau.ligneEtat.message = "rechargement : " + perdu + ".";
+    return true;
+}
+
+void CApplication::refuseRechargement(int statut, std::size_t fautes,
+                                      const std::vector<std::string>& fichiers,
+                                      const std::map<std::string, SignatureFichier>& vues) {
+    // A fix may come in a file that only this attempt named: both loads' files are watched.
+    if (surveilleFichiers) {
+        std::vector<std::string> tous = fichiersCharges;
+        for (const std::string& f : fichiers)
+            if (std::find(tous.begin(), tous.end(), f) == tous.end()) tous.push_back(f);
+        surveillance.surveille(tous, vues);
+    }
+    std::string raison = statut == 3   ? fichierScene + " est illisible"
+                         : statut != 0 ? "mémoire insuffisante pour le lire"
+                                       : pluriel(fautes, "erreur") + " au chargement";
+    if (statut == 0 && !console.diagnostics().front().fichier.empty())
+        raison += ", la première en " + console.diagnostics().front().fichier + ":" +
+                  std::to_string(console.diagnostics().front().ligne);
+    // The running scene resumes from now rather than jumping by the time the load took.
+    animeDejaAppele = ticDejaAppele = false;
+    signale("scène non rechargée (" + raison + ") : la scène précédente est conservée.");
+}
+
+std::string CApplication::lacheAncienneScene() {
+    std::size_t abandonnees = 0;
+    bool objetTenu = false;
+    for (const auto& e : entites)
+        if (auto* r = dynamic_cast<Robot*>(e.get())) {
+            abandonnees += r->commandes.size();
+            objetTenu = objetTenu || r->objetTenu() != nullptr;
+            r->videCommandes();
+        }
+    instanceCliquee = nullptr;
+    robotCourant = nullptr;
+    instanceRobotCourant = nullptr;
+    raisonsVues.clear();
+    std::string perdu;
+    if (abandonnees > 0)
+        perdu = pluriel(abandonnees, "commande") + " de l'ancienne scène abandonnée" +
+                (abandonnees > 1 ? "s" : "");
+    if (objetTenu) perdu += std::string(perdu.empty() ? "" : ", ") + "objet tenu lâché";
+    return perdu;
+}
+
+std::string CApplication::prendOptionsEtCamera(const EtatCharge& lu, const Camera& cameraLue) {
+    std::string gardees;
+    for (int i = 0; i < nbOptionsAffichage; ++i) {
+        const OptionAffichage& o = optionsAffichage[i];
+        if (cameraOption(o)) continue;
+        if (etatCharge.present &&
+            !memeValeurOption(o.get(*this, &camera), etatCharge.options[static_cast<size_t>(i)]))
+            gardees += std::string(gardees.empty() ? "" : ", ") + o.cle;
+        else
+            o.set(*this, &camera, lu.options[static_cast<size_t>(i)]);
+    }
+    if (!etatCharge.present || memeCamera(camera, etatCharge.camera)) {
+        camera.position = cameraLue.position;
+        camera.angleX = cameraLue.angleX;
+        camera.angleY = cameraLue.angleY;
+        camera.angleZ = cameraLue.angleZ;
+    } else {
+        gardees += std::string(gardees.empty() ? "" : ", ") + "caméra";
+    }
+    return gardees;
+}
+
+void CApplication::redemarreApresRechargement() {
     choisitRobotCourant();
     for (const auto& e : entites)
         if (auto* r = dynamic_cast<Robot*>(e.get())) raisonsVues[r] = r->numeroRaison;
@@ -476,17 +508,4 @@ bool CApplication::recharge() {
     panneau.ligneEtat.message.clear();
     panneau.ligneEtat.information.clear();
     majPanneau();
-    retientChargement(lu, fichiers, vues);
-
-    std::string perdu;
-    if (abandonnees > 0)
-        perdu = pluriel(abandonnees, "commande") + " de l'ancienne scène abandonnée" +
-                (abandonnees > 1 ? "s" : "");
-    if (objetTenu) perdu += std::string(perdu.empty() ? "" : ", ") + "objet tenu lâché";
-    console << "\033[32m"
-            << "scène rechargée : " << fichierScene
-            << (gardees.empty() ? "" : " (gardé tel que changé : " + gardees + ")")
-            << (perdu.empty() ? "" : " ; " + perdu + " avec l'ancien robot") << "\033[0m\n";
-    if (!perdu.empty()) panneau.ligneEtat.message = "rechargement : " + perdu + ".";
-    return true;
 }

@@ -17,6 +17,7 @@
 #include "geometrie/mesh_gl.h"
 #include "robot/aides_gl.h"
 #include "scene/extensions_gl.h"
+#include "scene/ombrage_gl.h"
 #include "scene/scene.h"
 #include "scene/scene_gl.h"
 
@@ -25,12 +26,6 @@ GLint modeRendu() {
     GLint mode = GL_RENDER;
     glGetIntegerv(GL_RENDER_MODE, &mode);
     return mode;
-}
-
-GLint nbLumieresGL() {
-    GLint n = 0;
-    glGetIntegerv(GL_MAX_LIGHTS, &n);
-    return n > 0 ? n : 8;
 }
 
 // A display list and the values it was recorded with. The floor and the grids are the same
@@ -82,129 +77,6 @@ struct CleGrilles {
 ListeMemorisee<CleSol> listeSol;
 ListeMemorisee<CleGrilles> listeGrilles;
 
-void generationTexture(bool active) {
-    for (GLenum c : {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R, GL_TEXTURE_GEN_Q}) {
-        if (active)
-            glEnable(c);
-        else
-            glDisable(c);
-    }
-}
-
-void texture2D(bool active) {
-    if (active)
-        glEnable(GL_TEXTURE_2D);
-    else
-        glDisable(GL_TEXTURE_2D);
-}
-
-// Light 0's direct light drawn apart, so that its shadow takes away only what it brings:
-// each object is drawn lit by the ambient light and the other lights, then drawn again lit
-// by light 0's diffuse and specular light alone, through its spot image and its shadow test,
-// and added to the first drawing. Texture unit 0 stays the meshes' own.
-struct PartageLumiere0 {
-    bool actif = false;
-    GLenum uniteSpot = 0, uniteOmbre = 0;  // no spot unit when there are only two units
-    GLfloat ambiante[4] = {}, diffuse[4] = {}, speculaire[4] = {}, ambianteModele[4] = {};
-    GLint fonctionProfondeur = GL_LESS, sourceMelange = GL_SRC_ALPHA,
-          destinationMelange = GL_ONE_MINUS_SRC_ALPHA;
-    std::vector<GLenum> autres;  // the other lights that are on
-
-    static constexpr GLfloat noir[4] = {0, 0, 0, 1};
-
-    // Reads the lighting to share out and sets up the base pass.
-    void debut(GLenum spot, GLenum ombre) {
-        actif = true;
-        uniteSpot = spot;
-        uniteOmbre = ombre;
-        glGetLightfv(GL_LIGHT0, GL_AMBIENT, ambiante);
-        glGetLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
-        glGetLightfv(GL_LIGHT0, GL_SPECULAR, speculaire);
-        glGetFloatv(GL_LIGHT_MODEL_AMBIENT, ambianteModele);
-        glGetIntegerv(GL_DEPTH_FUNC, &fonctionProfondeur);
-        glGetIntegerv(GL_BLEND_SRC, &sourceMelange);
-        glGetIntegerv(GL_BLEND_DST, &destinationMelange);
-        autres.clear();
-        for (GLint i = 1; i < nbLumieresGL(); ++i) {
-            const GLenum l = GL_LIGHT0 + static_cast<GLenum>(i);
-            if (glIsEnabled(l)) autres.push_back(l);
-        }
-        glLightfv(GL_LIGHT0, GL_DIFFUSE, noir);
-        glLightfv(GL_LIGHT0, GL_SPECULAR, noir);
-        passeObjets = PasseObjets::Base;
-    }
-
-    void unitesOmbre(bool actives) const {
-        for (GLenum u : {uniteSpot, uniteOmbre}) {
-            if (u == 0) continue;
-            extensions::glActiveTextureARB(u);
-            texture2D(actives);
-        }
-        extensions::glActiveTextureARB(GL_TEXTURE0_ARB);
-    }
-
-    // Light 0's direct light alone, added where the depth of the base pass is met; as
-    // translucent as the base pass when that was blended.
-    void passeLumiere0(bool translucide) const {
-        glLightfv(GL_LIGHT0, GL_AMBIENT, noir);
-        glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
-        glLightfv(GL_LIGHT0, GL_SPECULAR, speculaire);
-        glLightModelfv(GL_LIGHT_MODEL_AMBIENT, noir);
-        for (GLenum l : autres) glDisable(l);
-        unitesOmbre(true);
-        glDepthMask(GL_FALSE);
-        glDepthFunc(GL_LEQUAL);
-        glEnable(GL_BLEND);
-        glBlendFunc(translucide ? GL_SRC_ALPHA : GL_ONE, GL_ONE);
-        passeObjets = PasseObjets::Lumiere0;
-    }
-
-    // Back to the base pass, blending on or off as the base pass left it.
-    void passeBase(bool melange) const {
-        glLightfv(GL_LIGHT0, GL_AMBIENT, ambiante);
-        glLightfv(GL_LIGHT0, GL_DIFFUSE, noir);
-        glLightfv(GL_LIGHT0, GL_SPECULAR, noir);
-        glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambianteModele);
-        for (GLenum l : autres) glEnable(l);
-        unitesOmbre(false);
-        glDepthMask(GL_TRUE);
-        glDepthFunc(static_cast<GLenum>(fonctionProfondeur));
-        glBlendFunc(static_cast<GLenum>(sourceMelange), static_cast<GLenum>(destinationMelange));
-        if (melange)
-            glEnable(GL_BLEND);
-        else
-            glDisable(GL_BLEND);
-        passeObjets = PasseObjets::Base;
-    }
-
-    // Light 0 whole again, for what is drawn after the objects and for the next frame.
-    void fin() {
-        if (!actif) return;
-        glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
-        glLightfv(GL_LIGHT0, GL_SPECULAR, speculaire);
-        passeObjets = PasseObjets::Unique;
-        actif = false;
-    }
-
-    // Draws one object (or the floor) in both passes, one right after the other: a
-    // translucent object then adds light 0's share over what lay behind it, and a metaball
-    // zone draws its triangles twice from one polygonisation.
-    template <class F>
-    void dessine(F&& dessineObjet) const {
-        if (!actif) {
-            dessineObjet();
-            return;
-        }
-        const bool melangeAvant = glIsEnabled(GL_BLEND) == GL_TRUE;
-        dessineObjet();
-        const bool melangeApres = glIsEnabled(GL_BLEND) == GL_TRUE;
-        passeLumiere0(melangeAvant);
-        dessineObjet();
-        passeBase(melangeApres);
-    }
-};
-
-PartageLumiere0 partageLumiere0;
 }  // namespace
 
 DecoupageGrille decoupeGrille(int taille, int pas) {
@@ -301,36 +173,8 @@ void CScene::affiche() {
     glClearColor(couleurfond.r, couleurfond.g, couleurfond.b, couleurfond.a);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
-    if (ombresAnciennes) {
-        extensions::glActiveTextureARB(GL_TEXTURE1_ARB);
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, texSpot);
-        activeProjectionOmbre();
-        generationTexture(true);
-        extensions::glActiveTextureARB(GL_TEXTURE0_ARB);
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, texOmbre);
-        activeProjectionOmbre();
-        generationTexture(true);
-    }
-
-    // Unit 0 is left to the meshes' textures; with only two units the spot image goes.
-    GLenum uniteSpot = 0, uniteOmbre = 0;
-    if (ombresPartagees) {
-        GLint unites = 0;
-        glGetIntegerv(GL_MAX_TEXTURE_UNITS_ARB, &unites);
-        uniteSpot = unites > 2 ? GL_TEXTURE1_ARB : 0;
-        uniteOmbre = unites > 2 ? GL_TEXTURE2_ARB : GL_TEXTURE1_ARB;
-        for (const auto& [unite, texture] :
-             {std::pair{uniteSpot, texSpot}, {uniteOmbre, texOmbre}}) {
-            if (unite == 0) continue;
-            extensions::glActiveTextureARB(unite);
-            glBindTexture(GL_TEXTURE_2D, texture);
-            activeProjectionOmbre();
-            generationTexture(true);
-        }
-        extensions::glActiveTextureARB(GL_TEXTURE0_ARB);
-    }
+    if (ombresAnciennes) prepareOmbresAnciennes(*this);
+    const UnitesOmbre unites = ombresPartagees ? prepareOmbresPartagees(*this) : UnitesOmbre();
 
     glMatrixMode(GL_MODELVIEW);
     if (eclairage) {
@@ -351,34 +195,12 @@ void CScene::affiche() {
     glInitNames();
     glPushName(0);
 
-    if (ombresPartagees) partageLumiere0.debut(uniteSpot, uniteOmbre);
+    if (ombresPartagees) partageLumiere0.debut(unites.spot, unites.ombre);
     afficheObjets();
     partageLumiere0.fin();
 
-    if (ombresPartagees) {
-        for (GLenum unite : {uniteSpot, uniteOmbre}) {
-            if (unite == 0) continue;
-            extensions::glActiveTextureARB(unite);
-            glDisable(GL_TEXTURE_2D);
-            generationTexture(false);
-            glMatrixMode(GL_TEXTURE);
-            glPopMatrix();
-        }
-        glMatrixMode(GL_MODELVIEW);
-        extensions::glActiveTextureARB(GL_TEXTURE0_ARB);
-    }
-    if (ombresAnciennes) {
-        // Generation and texture matrices belong to the shadow pass only, so that textured
-        // meshes keep their own coordinates in the other frames.
-        for (GLenum unite : {GL_TEXTURE1_ARB, GL_TEXTURE0_ARB}) {
-            extensions::glActiveTextureARB(unite);
-            glDisable(GL_TEXTURE_2D);
-            generationTexture(false);
-            glMatrixMode(GL_TEXTURE);
-            glPopMatrix();
-        }
-        glMatrixMode(GL_MODELVIEW);
-    }
+    if (ombresPartagees) termineOmbresPartagees(unites);
+    if (ombresAnciennes) termineOmbresAnciennes();
 
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_LIGHTING);

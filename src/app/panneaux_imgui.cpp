@@ -1,0 +1,280 @@
+#include "app/panneaux_imgui.h"
+
+#include <imgui.h>
+
+#include <algorithm>
+#include <cfloat>
+#include <cstdio>
+#include <string>
+
+#include "app/aide.h"
+#include "app/application.h"
+#include "app/interface.h"
+#include "app/panneau.h"
+#include "robot/robot.h"
+
+namespace interface {
+namespace {
+// A spinner's field and its step buttons. The model holds what is typed until the field is
+// left (Enter, Tab or a click elsewhere); a step button (CTRL: the large step) commits at once.
+void dessineSpinner(Controle& c, const char* id, float largeur) {
+    const ImGuiStyle& style = ImGui::GetStyle();
+    const float bouton = ImGui::GetFrameHeight();
+    ImGui::SetNextItemWidth(largeur - 2 * (bouton + style.ItemInnerSpacing.x));
+    const std::string champ = std::string("##s") + id;
+    float v = c.valeurAffichee();
+    bool frappe;
+    if (c.genre == GenreControle::SpinnerEntier) {
+        int n = static_cast<int>(v);
+        frappe = ImGui::InputInt(champ.c_str(), &n, 0, 0);
+        v = static_cast<float>(n);
+    } else {
+        char format[16];
+        std::snprintf(format, sizeof format, "%%.%df", c.decimales);
+        frappe = ImGui::InputFloat(champ.c_str(), &v, 0, 0, format);
+    }
+    if (frappe) application.saisie(c, v, EvenementSaisie::Frappe);
+    if (ImGui::IsItemDeactivated()) application.saisie(c, v, EvenementSaisie::Sortie);
+    const float pas = ImGui::GetIO().KeyCtrl ? c.vitesse : 1.0f;
+    ImGui::PushButtonRepeat(true);
+    for (const char* signe : {"-", "+"}) {
+        ImGui::SameLine(0, style.ItemInnerSpacing.x);
+        if (ImGui::Button((signe + std::string(id)).c_str(), ImVec2(bouton, bouton)))
+            application.saisie(c, c.valeurAffichee() + (*signe == '-' ? -pas : pas),
+                               EvenementSaisie::Pas);
+    }
+    ImGui::PopButtonRepeat();
+}
+
+// The driven robot's joints and tool speed over its last seconds of motion (the clock of the
+// tool trail, which stops while the robot has no command), one plot each, scaled to what it
+// shows (joints over 10° at least) with the current value and the range.
+void dessineCourbes() {
+    const Robot* r = application.robotCourant;
+    if (!r || r->historique.taille() == 0) {
+        ImGui::TextDisabled("pas encore de mouvement");
+        return;
+    }
+    static const char* const noms[] = {"THETA1", "THETA2", "THETA3", "THETA5"};
+    constexpr int POINTS = 120;
+    ImGui::TextDisabled("%.1f dernieres s de mouvement", r->historique.etendue());
+    const float largeur = ImGui::GetContentRegionAvail().x;
+    for (int g = 0; g < HistoriqueArticulaire::NB_GRANDEURS; ++g) {
+        const auto grandeur = static_cast<HistoriqueArticulaire::Grandeur>(g);
+        const std::vector<float> v = r->historique.serie(grandeur, POINTS);
+        const auto [mini, maxi] = std::minmax_element(v.begin(), v.end());
+        float bas = *mini, haut = *maxi;
+        char texte[96];
+        if (grandeur == HistoriqueArticulaire::VITESSE) {
+            bas = 0;
+            haut = std::max(haut, 1.0f) * 1.1f;
+            std::snprintf(texte, sizeof texte, "vitesse outil %.1f (max %.1f)", v.back(), *maxi);
+        } else {
+            if (haut - bas < 10) {
+                const float milieu = 0.5f * (bas + haut);
+                bas = milieu - 5;
+                haut = milieu + 5;
+            }
+            std::snprintf(texte, sizeof texte, "%s %.0f° (%.0f..%.0f)", noms[g], v.back(), *mini,
+                          *maxi);
+        }
+        ImGui::PlotLines(("##courbe" + std::to_string(g)).c_str(), v.data(),
+                         static_cast<int>(v.size()), 0, texte, bas, haut, ImVec2(largeur, 34));
+    }
+}
+
+// The stored waypoints, one line each with the grip state, the wrist on hover; only the
+// visible lines are laid out, so thousands stay cheap. A new point scrolls to the end.
+void dessineListePoints() {
+    const std::vector<PointPassage>& points = application.pointsPassage.points();
+    ImGui::Text("%zu point(s) de passage", points.size());
+    static std::size_t dejaVus = 0;
+    ImGui::BeginChild("##points", ImVec2(0, 110), true);
+    ImGuiListClipper clipper;
+    clipper.Begin(static_cast<int>(points.size()));
+    while (clipper.Step())
+        for (int i = clipper.DisplayStart; i < clipper.DisplayEnd; ++i) {
+            const PointPassage& p = points[static_cast<std::size_t>(i)];
+            ImGui::Text("%d: %.0f %.0f %.0f %.0f%s", i + 1, p.T1, p.T2, p.T3, p.T5,
+                        p.tenu ? " tenu" : "");
+            if (ImGui::IsItemHovered())
+                ImGui::SetTooltip("poignet X %.2f  Y %.2f  Z %.2f  THETA %.0f", p.X, p.Y, p.Z,
+                                  p.THETA);
+        }
+    clipper.End();
+    if (points.size() > dejaVus) ImGui::SetScrollHereY(1.0f);
+    dejaVus = points.size();
+    ImGui::EndChild();
+}
+
+void dessineControle(Controle& c, int indice) {
+    char id[64];
+    std::snprintf(id, sizeof id, "##c%d", indice);
+    const std::string etiquette = c.libelle + id;
+    const float largeurChamp = 100.0f;
+    switch (c.genre) {
+        case GenreControle::Rollout:
+        case GenreControle::Colonne: break;
+        case GenreControle::Groupe:
+            ImGui::Spacing();
+            ImGui::Separator();
+            if (!c.libelle.empty()) ImGui::TextDisabled("%s", c.libelle.c_str());
+            break;
+        case GenreControle::Texte: ImGui::TextUnformatted(c.libelle.c_str()); break;
+        case GenreControle::Case: {
+            bool b = *c.entier != 0;
+            if (ImGui::Checkbox(etiquette.c_str(), &b)) {
+                *c.entier = b ? 1 : 0;
+                application.controle(c.id);
+            }
+            break;
+        }
+        case GenreControle::SpinnerEntier:
+        case GenreControle::SpinnerReel: {
+            if (!c.actif) ImGui::BeginDisabled();
+            ImGui::TextUnformatted(c.libelle.c_str());
+            ImGui::SameLine(ImGui::GetWindowContentRegionMax().x - largeurChamp);
+            dessineSpinner(c, id, largeurChamp);
+            if (!c.actif) ImGui::EndDisabled();
+            break;
+        }
+        case GenreControle::Radio: {
+            for (size_t i = 0; i < c.options.size(); ++i) {
+                std::string l = c.options[i] + id + std::to_string(i);
+                if (ImGui::RadioButton(l.c_str(), c.entier, static_cast<int>(i)))
+                    application.controle(c.id);
+            }
+            break;
+        }
+        case GenreControle::Bouton: {
+            const std::string& texte =
+                c.id == IdControle::Saisie ? panneau.libelleSaisie : c.libelle;
+            if (ImGui::Button((texte + id).c_str(), ImVec2(c.largeur, 0)))
+                application.controle(c.id);
+            break;
+        }
+        case GenreControle::ChampTexte: {
+            char tampon[1024];
+            std::snprintf(tampon, sizeof tampon, "%s", c.texte->c_str());
+            ImGui::SetNextItemWidth(c.largeur);
+            if (ImGui::InputText(id, tampon, sizeof tampon)) *c.texte = tampon;
+            if (ImGui::IsItemHovered()) ImGui::SetTooltip("%s : %s", c.libelle.c_str(), tampon);
+            break;
+        }
+        case GenreControle::Courbes: dessineCourbes(); break;
+        case GenreControle::ListePoints: dessineListePoints(); break;
+    }
+}
+
+void dessineListe(std::vector<Controle>& liste) {
+    bool ouvert = true;
+    for (size_t i = 0; i < liste.size(); ++i) {
+        Controle& c = liste[i];
+        if (c.genre == GenreControle::Rollout) {
+            ouvert = ImGui::CollapsingHeader(c.libelle.c_str(),
+                                             c.ouvert ? ImGuiTreeNodeFlags_DefaultOpen : 0);
+            continue;
+        }
+        if (!ouvert) continue;
+        if (c.genre == GenreControle::Colonne) {
+            ImGui::SameLine();
+            continue;
+        }
+        dessineControle(c, static_cast<int>(i));
+    }
+}
+
+// The status line under the robot panel; the last thing done in green, the last refusal or
+// stall in red.
+void dessineLigneEtat() {
+    const LigneEtat& l = panneau.ligneEtat;
+    ImGui::Separator();
+    ImGui::Text("Robot : %s", l.robot.empty() ? "aucun" : l.robot.c_str());
+    ImGui::Text("Commandes en attente : %zu", l.commandes);
+    ImGui::Text("Selection : %s", l.selection.empty() ? "aucune" : l.selection.c_str());
+    ImGui::Text("Objet tenu : %s", l.tenu.empty() ? "aucun" : l.tenu.c_str());
+    if (!l.information.empty()) {
+        ImGui::PushStyleColor(ImGuiCol_Text, ImVec4(0.55f, 0.9f, 0.55f, 1.0f));
+        ImGui::TextWrapped("%s", l.information.c_str());
+        ImGui::PopStyleColor();
+    }
+    if (l.message.empty()) return;
+    ImGui::PushStyleColor(ImGuiCol_Text, ImVec4(1.0f, 0.4f, 0.35f, 1.0f));
+    ImGui::TextWrapped("%s", l.message.c_str());
+    ImGui::PopStyleColor();
+}
+
+}  // namespace
+
+void dessinePanneau(const char* nom, float x, float largeur, std::vector<Controle>& liste) {
+    const float h = ImGui::GetIO().DisplaySize.y;
+    ImGui::SetNextWindowPos(ImVec2(x, 0));
+    ImGui::SetNextWindowSize(ImVec2(largeur, h));
+    ImGui::Begin(nom, nullptr,
+                 ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove |
+                     ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoBringToFrontOnFocus);
+    if (&liste != &panneau.panneauRobot) {
+        dessineListe(liste);
+        ImGui::End();
+        return;
+    }
+    // The robot panel keeps its status line at the bottom, under the controls, which scroll
+    // above it when the open sections need more room than the window has.
+    application.majLigneEtat();
+    const LigneEtat& l = panneau.ligneEtat;
+    const ImGuiStyle& style = ImGui::GetStyle();
+    const float ligne = ImGui::GetTextLineHeightWithSpacing();
+    const float largeurTexte = ImGui::GetContentRegionAvail().x;
+    float hauteurEtat = 4 * ligne + style.ItemSpacing.y + 1;
+    for (const std::string* m : {&l.information, &l.message})
+        if (!m->empty())
+            hauteurEtat += ImGui::CalcTextSize(m->c_str(), nullptr, false, largeurTexte).y +
+                           style.ItemSpacing.y;
+    ImGui::BeginChild("##controles", ImVec2(0, -hauteurEtat));
+    dessineListe(liste);
+    ImGui::EndChild();
+    dessineLigneEtat();
+    ImGui::End();
+}
+
+namespace {
+// One table of the help: the gesture, then what it does, wrapped to the column.
+void tableAide(const char* id, const LigneAide* lignes, int n) {
+    if (!ImGui::BeginTable(id, 2, ImGuiTableFlags_RowBg)) return;
+    ImGui::TableSetupColumn("geste", ImGuiTableColumnFlags_WidthFixed);
+    ImGui::TableSetupColumn("effet", ImGuiTableColumnFlags_WidthStretch);
+    for (int i = 0; i < n; ++i) {
+        ImGui::TableNextRow();
+        ImGui::TableNextColumn();
+        ImGui::TextUnformatted(lignes[i].geste);
+        ImGui::TableNextColumn();
+        ImGui::TextWrapped("%s", lignes[i].effet);
+    }
+    ImGui::EndTable();
+}
+
+}  // namespace
+
+// The keys and mouse actions over the 3D view, centred on it; F1, Escape or a click closes it.
+void dessineAide() {
+    if (!panneau.aideAffichee) return;
+    int x, y, w, h;
+    zoneVue(x, y, w, h);
+    const ImVec2 fenetre = ImGui::GetIO().DisplaySize;
+    const float largeur = std::min(560.0f, fenetre.x - 20);
+    ImGui::SetNextWindowPos(ImVec2(x + 0.5f * w, fenetre.y - (y + 0.5f * h)), ImGuiCond_Always,
+                            ImVec2(0.5f, 0.5f));
+    ImGui::SetNextWindowSizeConstraints(ImVec2(largeur, 0), ImVec2(largeur, fenetre.y - 20));
+    ImGui::SetNextWindowBgAlpha(1.0f);  // the panels it covers must not show through
+    ImGui::Begin("Aide : touches et souris (F1, Echap ou un clic pour fermer)##aide", nullptr,
+                 ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoCollapse |
+                     ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoSavedSettings);
+    ImGui::TextDisabled("Touches (dans la vue 3D)");
+    tableAide("##clavier", aideClavier, nbAideClavier);
+    ImGui::Spacing();
+    ImGui::TextDisabled("Souris (dans la vue 3D)");
+    tableAide("##souris", aideSouris, nbAideSouris);
+    ImGui::End();
+}
+
+}  // namespace interface

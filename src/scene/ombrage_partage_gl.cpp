@@ -1,0 +1,80 @@
+// The texture units of the shadow passes and the one sharing of light 0.
+#include <utility>
+
+#include "scene/extensions_gl.h"
+#include "scene/ombrage_gl.h"
+#include "scene/scene.h"
+
+PartageLumiere0 partageLumiere0;
+
+GLint nbLumieresGL() {
+    GLint n = 0;
+    glGetIntegerv(GL_MAX_LIGHTS, &n);
+    return n > 0 ? n : 8;
+}
+
+void generationTexture(bool active) {
+    for (GLenum c : {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R, GL_TEXTURE_GEN_Q}) {
+        if (active)
+            glEnable(c);
+        else
+            glDisable(c);
+    }
+}
+
+UnitesOmbre prepareOmbresPartagees(CScene& scene) {
+    UnitesOmbre u;
+    GLint unites = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_UNITS_ARB, &unites);
+    u.spot = unites > 2 ? GL_TEXTURE1_ARB : 0;
+    u.ombre = unites > 2 ? GL_TEXTURE2_ARB : GL_TEXTURE1_ARB;
+    for (const auto& [unite, texture] :
+         {std::pair{u.spot, scene.texSpot}, {u.ombre, scene.texOmbre}}) {
+        if (unite == 0) continue;
+        extensions::glActiveTextureARB(unite);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        scene.activeProjectionOmbre();
+        generationTexture(true);
+    }
+    extensions::glActiveTextureARB(GL_TEXTURE0_ARB);
+    return u;
+}
+
+void termineOmbresPartagees(const UnitesOmbre& u) {
+    for (GLenum unite : {u.spot, u.ombre}) {
+        if (unite == 0) continue;
+        extensions::glActiveTextureARB(unite);
+        glDisable(GL_TEXTURE_2D);
+        generationTexture(false);
+        glMatrixMode(GL_TEXTURE);
+        glPopMatrix();
+    }
+    glMatrixMode(GL_MODELVIEW);
+    extensions::glActiveTextureARB(GL_TEXTURE0_ARB);
+}
+
+void prepareOmbresAnciennes(CScene& scene) {
+    extensions::glActiveTextureARB(GL_TEXTURE1_ARB);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, scene.texSpot);
+    scene.activeProjectionOmbre();
+    generationTexture(true);
+    extensions::glActiveTextureARB(GL_TEXTURE0_ARB);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, scene.texOmbre);
+    scene.activeProjectionOmbre();
+    generationTexture(true);
+}
+
+void termineOmbresAnciennes() {
+    // Generation and texture matrices belong to the shadow pass only, so that textured
+    // meshes keep their own coordinates in the other frames.
+    for (GLenum unite : {GL_TEXTURE1_ARB, GL_TEXTURE0_ARB}) {
+        extensions::glActiveTextureARB(unite);
+        glDisable(GL_TEXTURE_2D);
+        generationTexture(false);
+        glMatrixMode(GL_TEXTURE);
+        glPopMatrix();
+    }
+    glMatrixMode(GL_MODELVIEW);
+}
