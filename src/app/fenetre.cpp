@@ -30,6 +30,7 @@
 #include "commun/console.h"
 #include "commun/signalement.h"
 #include "geometrie/mesh.h"
+#include "geometrie/mesh_gl.h"
 #include "scene/extensions_gl.h"
 
 int fenetrePrincipale = 0;
@@ -282,11 +283,13 @@ Statistiques statistiques(std::vector<double> durees) {
     return s;
 }
 
-// Renders `images` frames with every mesh, the floor and the grids in immediate mode and as
-// many from display lists, in alternating blocks so that both see the same machine load,
-// and prints both timings and their ratio.
+// Renders `images` frames with every mesh, the floor and the grids in immediate mode, as many
+// with meshes, floor and grids from display lists (the former default), and as many with
+// meshes from vertex buffers (the default), in alternating blocks so that all see the same
+// machine load, and prints the timings and their ratios.
 void modeBench(int images) {
-    const bool modeInitial = Mesh::modeImmediat;
+    const bool immediatInitial = Mesh::modeImmediat;
+    const ModeMeshes meshesInitial = modeMeshes;
     auto image = [] {
         const auto debut = std::chrono::steady_clock::now();
         affichage();
@@ -294,31 +297,45 @@ void modeBench(int images) {
         return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - debut)
             .count();
     };
-    // Warm-up: shaders compiled, lists recorded.
-    for (bool immediat : {true, false}) {
-        Mesh::modeImmediat = immediat;
+    auto choisit = [](int mode) {
+        Mesh::modeImmediat = mode == 0;
+        modeMeshes = mode == 2 ? ModeMeshes::Tampons : ModeMeshes::Listes;
+    };
+    // Warm-up: shaders compiled, lists recorded, buffers filled.
+    for (int mode = 0; mode < 3; ++mode) {
+        choisit(mode);
         for (int i = 0; i < 5; ++i) image();
     }
     constexpr int BLOC = 10;
-    std::vector<double> durees[2];  // [0] immediate, [1] display lists
+    std::vector<double> durees[3];  // immediate, display lists, vertex buffers
     for (int fait = 0; fait < images;) {
         const int n = std::min(BLOC, images - fait);
-        for (int mode = 0; mode < 2; ++mode) {
-            Mesh::modeImmediat = mode == 0;
+        for (int mode = 0; mode < 3; ++mode) {
+            choisit(mode);
             for (int i = 0; i < n; ++i) durees[mode].push_back(image());
         }
         fait += n;
     }
-    Mesh::modeImmediat = modeInitial;
+    Mesh::modeImmediat = immediatInitial;
+    modeMeshes = meshesInitial;
     if (images <= 0) return;
-    const Statistiques immediat = statistiques(durees[0]), listes = statistiques(durees[1]);
+    const Statistiques immediat = statistiques(durees[0]), listes = statistiques(durees[1]),
+                       tampons = statistiques(durees[2]);
     std::printf("bench : %d images en mode immédiat, moyenne %.3f ms, mediane %.3f ms\n", images,
                 immediat.moyenne, immediat.mediane);
     std::printf("bench : %d images avec listes d'affichage, moyenne %.3f ms, mediane %.3f ms\n",
                 images, listes.moyenne, listes.mediane);
+    std::printf("bench : %d images avec tampons de sommets, moyenne %.3f ms, mediane %.3f ms\n",
+                images, tampons.moyenne, tampons.mediane);
+    auto rapport = [](double a, double b) { return b > 0 ? a / b : 0.0; };
     std::printf("bench : rapport immédiat / listes : moyenne %.2f, mediane %.2f\n",
-                listes.moyenne > 0 ? immediat.moyenne / listes.moyenne : 0.0,
-                listes.mediane > 0 ? immediat.mediane / listes.mediane : 0.0);
+                rapport(immediat.moyenne, listes.moyenne),
+                rapport(immediat.mediane, listes.mediane));
+    std::printf("bench : rapport listes / tampons : moyenne %.2f, mediane %.2f\n",
+                rapport(listes.moyenne, tampons.moyenne), rapport(listes.mediane, tampons.mediane));
+    std::printf("bench : images par seconde (mediane) : immédiat %.1f, listes %.1f, tampons %.1f\n",
+                rapport(1000, immediat.mediane), rapport(1000, listes.mediane),
+                rapport(1000, tampons.mediane));
     std::fflush(stdout);
 }
 }  // namespace
@@ -331,6 +348,8 @@ int demarre(int argc, char** argv) {
     }
     // Everything in immediate mode, for comparisons with the display lists.
     Mesh::modeImmediat = options.immediat;
+    // Meshes from display lists rather than vertex buffers, likewise.
+    if (options.listes) modeMeshes = ModeMeshes::Listes;
     std::atexit(ecritDumpALaSortie);
     if (pipe2(tubeSignal, O_CLOEXEC | O_NONBLOCK) != 0) tubeSignal[0] = tubeSignal[1] = -1;
     std::signal(SIGINT, surSignal);

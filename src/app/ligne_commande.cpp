@@ -48,6 +48,8 @@ LigneCommande analyseLigneCommande(int argc, char** argv) {
             lc.imagesParSeconde = std::max(0, std::atoi(c.jeton(SEPARATEURS, SEPARATEURS).c_str()));
         } else if (jeton == "-immediat") {
             lc.immediat = true;
+        } else if (jeton == "-listes") {
+            lc.listes = true;
         } else if (jeton == "-trace") {
             lc.fichierTrace = c.jeton(SEPARATEURS, SEPARATEURS);
         } else if (jeton == "-surveille") {
@@ -63,8 +65,8 @@ LigneCommande analyseLigneCommande(int argc, char** argv) {
 void afficheUsage() {
     console << "usage : brakmor [-f scene.txt] [-fullscreen] [-res LxH] [-shadowmap n]\n"
             << "                [-check] [-dump fichier.json] [-simule secondes]\n"
-            << "                [-capture image.png] [-bench images] [-immediat] [-fps n]\n"
-            << "                [-surveille] [-trace fichier.csv] [-h]\n"
+            << "                [-capture image.png] [-bench images] [-immediat] [-listes]\n"
+            << "                [-fps n] [-surveille] [-trace fichier.csv] [-h]\n"
             << "  -f scene.txt       fichier de scène à charger\n"
             << "  -fullscreen        plein écran\n"
             << "  -res LxH           taille de la fenêtre (aussi -res L H)\n"
@@ -77,6 +79,8 @@ void afficheUsage() {
             << "  -capture f.png     affiche la scène une fois, l'enregistre en PNG et quitte\n"
             << "  -bench n           affiche n images et donne les temps moyen et médian\n"
             << "  -immediat          dessine tout en mode immédiat, sans listes d'affichage\n"
+            << "  -listes            dessine les meshes par listes d'affichage, sans tampons\n"
+            << "                     de sommets\n"
             << "  -fps n             au plus n images par seconde quand la scène bouge\n"
             << "                     (défaut 60, 0 : sans limite)\n"
             << "  -surveille         recharge la scène quand son fichier, un fichier inclus,\n"

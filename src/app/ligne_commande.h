@@ -17,6 +17,7 @@ struct LigneCommande {
     std::string fichierCapture;  // "-capture FILE.png": render once, save, exit
     int imagesBench = 0;         // "-bench N": render N frames and print timings
     bool immediat = false;       // "-immediat": meshes, floor and grids without display lists
+    bool listes = false;         // "-listes": meshes from display lists, not vertex buffers
     // "-fps N": frames per second at most while something moves; 0 for no limit.
     int imagesParSeconde = 60;
     // "-surveille": the scene reloads by itself when one of its files changes.

@@ -206,8 +206,8 @@ public:
     uint64_t revision() const { return revision_; }
     void marqueModifie() { ++revision_; }
 
-    // True while meshes are drawn in immediate mode instead of from their display lists
-    // (the frame benchmark compares both; the option -immediat sets it at start-up).
+    // True while meshes are drawn in immediate mode instead of from vertex buffers or display
+    // lists (the frame benchmark compares the three ways; -immediat sets it at start-up).
     static bool modeImmediat;
 
     // What the drawing half keeps for this mesh (its display list), released with the mesh.

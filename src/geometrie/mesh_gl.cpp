@@ -1,12 +1,14 @@
-// Drawing meshes with OpenGL: materials, faces, display lists.
+// Drawing meshes with OpenGL: materials, faces, display lists, vertex buffers.
 #include "geometrie/mesh_gl.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "geometrie/mesh.h"
 #include "scene/scene.h"
@@ -89,13 +91,13 @@ bool contexteGLCourant() { return !finDuProgramme && glXGetCurrentContext() != n
 // Display list of a mesh's faces and what it was recorded from: the revision, the two
 // options that change its content, and the values of the materials it applies. Freed with
 // the mesh, when an OpenGL context is still current.
-struct ListeMesh : RessourceDessin {
+struct ListeMesh {
     GLuint liste = 0;
     uint64_t revision = 0;
     bool smooth = false, texturage = false;
     std::vector<std::pair<const Material*, Material>> materiaux;
 
-    ~ListeMesh() override {
+    ~ListeMesh() {
         if (liste != 0 && contexteGLCourant()) glDeleteLists(liste, 1);
     }
 
@@ -129,22 +131,337 @@ struct ListeMesh : RessourceDessin {
     }
 };
 
+// Vertex buffers (GL_ARB_vertex_buffer_object), looked up once; without them the arrays stay
+// on the client side.
+namespace vbo {
+PFNGLGENBUFFERSARBPROC genere = nullptr;
+PFNGLBINDBUFFERARBPROC lie = nullptr;
+PFNGLBUFFERDATAARBPROC remplit = nullptr;
+PFNGLDELETEBUFFERSARBPROC efface = nullptr;
+
+bool disponibles() {
+    static const bool ok = [] {
+        const char* e = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+        if (!e || !std::strstr(e, "GL_ARB_vertex_buffer_object")) return false;
+        auto cherche = [](const char* nom) {
+            return glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(nom));
+        };
+        genere = reinterpret_cast<PFNGLGENBUFFERSARBPROC>(cherche("glGenBuffersARB"));
+        lie = reinterpret_cast<PFNGLBINDBUFFERARBPROC>(cherche("glBindBufferARB"));
+        remplit = reinterpret_cast<PFNGLBUFFERDATAARBPROC>(cherche("glBufferDataARB"));
+        efface = reinterpret_cast<PFNGLDELETEBUFFERSARBPROC>(cherche("glDeleteBuffersARB"));
+        return genere && lie && remplit && efface;
+    }();
+    return ok;
+}
+}  // namespace vbo
+
+// A mesh's faces as indexed triangles: corners with the same vertex, normal and texture
+// coordinates share one vertex, so that OpenGL transforms and lights it once instead of once
+// per corner (about six times on a smooth closed mesh). Polygons become fans from their first
+// corner, in face order, each given as (k - 1, k, 0), the order in which Mesa cuts a polygon
+// (its first corner last, for flat shading), so that the triangles are rasterised and
+// interpolated exactly as the display list's. A
+// second, positions-only set serves the depth pass from light 0 (no lighting there).
+struct TamponsMesh {
+    // A run of faces with one material.
+    struct Lot {
+        const Material* material;
+        size_t debut;  // first index
+        GLsizei nombre;
+        GLuint min, max;
+    };
+    bool fait = false, utilisable = false;
+    uint64_t revision = 0;
+    bool texturage = false;
+    std::vector<std::pair<const Material*, Material>> materiaux;
+
+    bool avecTexture = false;
+    int flottants = 6;            // per vertex: [u, v,] normal, position
+    std::vector<float> sommets;   // emptied once in a buffer
+    std::vector<GLuint> indices;  // idem
+    std::vector<Lot> lots;
+    std::vector<float> positions;           // the mesh's vertex positions (depth pass)
+    std::vector<GLuint> indicesProfondeur;  // every triangle, on those positions
+    GLsizei nbIndicesProfondeur = 0;
+    GLuint maxProfondeur = 0;
+    float derniereNormale[3] = {0, 0, 1};
+    bool derniereNormaleConnue = false;
+    GLuint tampons[4] = {0, 0, 0, 0};  // vertices, indices, positions, depth indices
+
+    ~TamponsMesh() { libere(); }
+    void libere() {
+        if (tampons[0] != 0 && contexteGLCourant()) vbo::efface(4, tampons);
+        std::fill(std::begin(tampons), std::end(tampons), 0u);
+    }
+
+    bool aJour(const Mesh& mesh, bool texturage_) const {
+        if (!fait || revision != mesh.revision() || texturage != texturage_) return false;
+        for (const auto& [m, valeurs] : materiaux)
+            if (!memeMaterial(*m, valeurs)) return false;
+        return true;
+    }
+
+    // Builds the arrays; `utilisable` stays false for what they cannot show as the list does
+    // (corners of one textured mesh with and without texture coordinates).
+    void construit(const Mesh& mesh, bool texturage_) {
+        libere();
+        fait = true;
+        utilisable = false;
+        revision = mesh.revision();
+        texturage = texturage_;
+        materiaux.clear();
+        sommets.clear();
+        indices.clear();
+        lots.clear();
+        positions.clear();
+        indicesProfondeur.clear();
+        maxProfondeur = 0;
+        derniereNormaleConnue = false;
+        retientMateriaux(mesh);
+        if (!choisitTexture(mesh, texturage_)) return;
+        triangule(mesh);
+        fermeLots(mesh);
+        utilisable = true;
+        if (vbo::disponibles() && contexteGLCourant()) envoieTampons();
+    }
+
+    void retientMateriaux(const Mesh& mesh) {
+        for (const Face& f : mesh.faces)
+            if (f.material && (materiaux.empty() || materiaux.back().first != f.material)) {
+                const bool connu =
+                    std::any_of(materiaux.begin(), materiaux.end(),
+                                [&](const auto& e) { return e.first == f.material; });
+                if (!connu) materiaux.emplace_back(f.material, *f.material);
+            }
+    }
+
+    // Texture coordinates go into the arrays only where a texture shows them; a mesh with
+    // some corners lacking them would take the previous corner's in the list: false then.
+    bool choisitTexture(const Mesh& mesh, bool texturage_) {
+        avecTexture = false;
+        if (texturage_ && mesh.texture) {
+            bool avec = false, sans = false;
+            for (const Face& f : mesh.faces)
+                for (int k = 0; k < f.nbCoins(); ++k) {
+                    const int t = f.texCoords[k];
+                    (t != -1 && dans(t, mesh.texCoords.size()) ? avec : sans) = true;
+                }
+            if (avec && sans) return false;
+            avecTexture = avec;
+        }
+        flottants = avecTexture ? 8 : 6;
+        return true;
+    }
+
+    // The faces as triangles of shared vertices, cut as GL_POLYGON is, in material runs; and
+    // the positions-only triangles of the depth pass.
+    void triangule(const Mesh& mesh) {
+        const auto& ms = mesh.sommets;
+        const auto& mn = mesh.normales;
+        const auto& mt = mesh.texCoords;
+
+        // The vertices made for each mesh vertex, chained: most have a single one.
+        std::vector<int> premier(ms.size(), -1);
+        std::vector<int> suivant;
+        std::vector<std::pair<int, int>> cles;  // (normal, texture coordinates) of each
+        const size_t nbCoinsMax = [&] {
+            size_t n = 0;
+            for (const Face& f : mesh.faces) n += static_cast<size_t>(f.nbCoins());
+            return n;
+        }();
+        indices.reserve(nbCoinsMax * 3);
+        indicesProfondeur.reserve(nbCoinsMax * 3);
+        auto sommet = [&](const Face& f, int k) -> GLuint {
+            const int s = f.sommets[k];
+            const int n = f.normales[k];
+            const int t = avecTexture ? f.texCoords[k] : -1;
+            const bool normaleValide = dans(n, mn.size());
+            if (normaleValide)
+                for (int v = premier[s]; v != -1; v = suivant[v])
+                    if (cles[v].first == n && cles[v].second == t) return static_cast<GLuint>(v);
+            const int v = static_cast<int>(cles.size());
+            // A corner without a usable normal takes the face normal: its own vertex.
+            cles.emplace_back(normaleValide ? n : -1, t);
+            suivant.push_back(normaleValide ? premier[s] : -1);
+            if (normaleValide) premier[s] = v;
+            const CVecteur& normale = normaleValide ? mn[n] : f.normale;
+            if (avecTexture) {
+                sommets.push_back(mt[t].first);
+                sommets.push_back(mt[t].second);
+            }
+            sommets.insert(sommets.end(),
+                           {normale.x, normale.y, normale.z, ms[s].x, ms[s].y, ms[s].z});
+            return static_cast<GLuint>(v);
+        };
+
+        const Material* courant = nullptr;
+        for (const Face& f : mesh.faces) {
+            bool dessinable = true;
+            for (int s : f.sommets)
+                if (!dans(s, ms.size())) dessinable = false;
+            if (!dessinable) continue;
+            if (f.material != courant) {
+                courant = f.material;
+                lots.push_back({courant, indices.size(), 0, ~0u, 0});
+            }
+            // The list leaves the last corner's normal current, even for a face too small
+            // to show.
+            if (f.nbCoins() > 0) {
+                const int n = f.normales[f.nbCoins() - 1];
+                const CVecteur& normale = dans(n, mn.size()) ? mn[n] : f.normale;
+                derniereNormale[0] = normale.x;
+                derniereNormale[1] = normale.y;
+                derniereNormale[2] = normale.z;
+                derniereNormaleConnue = true;
+            }
+            if (f.nbCoins() < 3) continue;  // a polygon of fewer than three corners shows nothing
+            if (lots.empty()) lots.push_back({courant, indices.size(), 0, ~0u, 0});
+            Lot& lot = lots.back();
+            const GLuint v0 = sommet(f, 0);
+            GLuint precedent = sommet(f, 1);
+            for (int k = 2; k < f.nbCoins(); ++k) {
+                const GLuint v = sommet(f, k);
+                for (GLuint i : {precedent, v, v0}) {
+                    indices.push_back(i);
+                    lot.min = std::min(lot.min, i);
+                    lot.max = std::max(lot.max, i);
+                }
+                for (int c : {k - 1, k, 0}) {
+                    const GLuint s = static_cast<GLuint>(f.sommets[c]);
+                    indicesProfondeur.push_back(s);
+                    maxProfondeur = std::max(maxProfondeur, s);
+                }
+                precedent = v;
+            }
+        }
+    }
+
+    // Each material run's count and index range; the positions of the depth pass.
+    void fermeLots(const Mesh& mesh) {
+        for (size_t i = 0; i < lots.size(); ++i) {
+            const size_t fin = i + 1 < lots.size() ? lots[i + 1].debut : indices.size();
+            lots[i].nombre = static_cast<GLsizei>(fin - lots[i].debut);
+            if (lots[i].nombre == 0) lots[i].min = lots[i].max = 0;
+        }
+        nbIndicesProfondeur = static_cast<GLsizei>(indicesProfondeur.size());
+        positions.reserve(mesh.sommets.size() * 3);
+        for (const Sommet& s : mesh.sommets) positions.insert(positions.end(), {s.x, s.y, s.z});
+    }
+
+    // The arrays into buffers held by OpenGL, the client copies then let go.
+    void envoieTampons() {
+        vbo::genere(4, tampons);
+        auto envoie = [](GLenum cible, GLuint nom, const void* donnees, size_t octets) {
+            vbo::lie(cible, nom);
+            vbo::remplit(cible, static_cast<GLsizeiptrARB>(octets), donnees, GL_STATIC_DRAW_ARB);
+        };
+        envoie(GL_ARRAY_BUFFER_ARB, tampons[0], sommets.data(), sommets.size() * 4);
+        envoie(GL_ELEMENT_ARRAY_BUFFER_ARB, tampons[1], indices.data(), indices.size() * 4);
+        envoie(GL_ARRAY_BUFFER_ARB, tampons[2], positions.data(), positions.size() * 4);
+        envoie(GL_ELEMENT_ARRAY_BUFFER_ARB, tampons[3], indicesProfondeur.data(),
+               indicesProfondeur.size() * 4);
+        vbo::lie(GL_ARRAY_BUFFER_ARB, 0);
+        vbo::lie(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
+        // Held by OpenGL now.
+        std::vector<float>().swap(sommets);
+        std::vector<GLuint>().swap(indices);
+        std::vector<float>().swap(positions);
+        std::vector<GLuint>().swap(indicesProfondeur);
+    }
+
+    // Where the arrays start: offsets in the buffers, or the client copies.
+    const void* adresse(const void* client, size_t decalage) const {
+        if (tampons[0] != 0) return reinterpret_cast<const void*>(decalage);
+        return static_cast<const char*>(client) + decalage;
+    }
+
+    void dessine(bool profondeur) const {
+        const bool enTampons = tampons[0] != 0;
+        glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+        glEnableClientState(GL_VERTEX_ARRAY);
+        if (profondeur) {
+            // Light 0's depth map: positions only, no lighting, no material.
+            if (enTampons) {
+                vbo::lie(GL_ARRAY_BUFFER_ARB, tampons[2]);
+                vbo::lie(GL_ELEMENT_ARRAY_BUFFER_ARB, tampons[3]);
+            }
+            glVertexPointer(3, GL_FLOAT, 0, adresse(positions.data(), 0));
+            if (nbIndicesProfondeur > 0)
+                glDrawRangeElements(GL_TRIANGLES, 0, maxProfondeur, nbIndicesProfondeur,
+                                    GL_UNSIGNED_INT, adresse(indicesProfondeur.data(), 0));
+        } else {
+            if (enTampons) {
+                vbo::lie(GL_ARRAY_BUFFER_ARB, tampons[0]);
+                vbo::lie(GL_ELEMENT_ARRAY_BUFFER_ARB, tampons[1]);
+            }
+            const GLsizei pas = static_cast<GLsizei>(flottants * sizeof(float));
+            const size_t n0 = avecTexture ? 2 * sizeof(float) : 0;
+            glEnableClientState(GL_NORMAL_ARRAY);
+            glNormalPointer(GL_FLOAT, pas, adresse(sommets.data(), n0));
+            glVertexPointer(3, GL_FLOAT, pas, adresse(sommets.data(), n0 + 3 * sizeof(float)));
+            if (avecTexture) {
+                glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+                glTexCoordPointer(2, GL_FLOAT, pas, adresse(sommets.data(), 0));
+            }
+            appliqueMaterial(nullptr);
+            const Material* courant = nullptr;
+            for (const Lot& lot : lots) {
+                if (lot.material != courant) {
+                    appliqueMaterial(lot.material);
+                    courant = lot.material;
+                }
+                if (lot.nombre > 0)
+                    glDrawRangeElements(GL_TRIANGLES, lot.min, lot.max, lot.nombre, GL_UNSIGNED_INT,
+                                        adresse(indices.data(), lot.debut * sizeof(GLuint)));
+            }
+        }
+        if (enTampons) {
+            vbo::lie(GL_ARRAY_BUFFER_ARB, 0);
+            vbo::lie(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
+        }
+        glPopClientAttrib();
+        // Arrays leave the current normal undefined; the list leaves its last corner's.
+        if (!profondeur && derniereNormaleConnue) glNormal3fv(derniereNormale);
+    }
+};
+
+// What a mesh keeps for drawing: its display list and its buffers, each made on first use,
+// so that the benchmark can alternate between them.
+struct DessinMesh : RessourceDessin {
+    ListeMesh liste;
+    TamponsMesh tampons;
+};
+
+DessinMesh& dessinDe(Mesh& mesh) {
+    auto* d = dynamic_cast<DessinMesh*>(mesh.dessin.get());
+    if (!d) {
+        auto nouveau = std::make_unique<DessinMesh>();
+        d = nouveau.get();
+        mesh.dessin = std::move(nouveau);
+        static const bool finSignalee = [] {
+            return std::atexit([] { finDuProgramme = true; }) == 0;
+        }();
+        (void)finSignalee;
+    }
+    return *d;
+}
+
+// The faces from the mesh's buffers, made again when out of date. False when the buffers
+// cannot show this mesh as the list does (the caller then uses the list).
+bool dessineFacesParTampons(Mesh& mesh, bool texturage) {
+    TamponsMesh& t = dessinDe(mesh).tampons;
+    if (!t.aJour(mesh, texturage)) t.construit(mesh, texturage);
+    if (!t.utilisable) return false;
+    t.dessine(passeObjets == PasseObjets::Profondeur);
+    return true;
+}
+
 // The faces from the mesh's display list, made or recorded again when out of date.
 void dessineFacesParListe(Mesh& mesh, bool smooth, bool texturage) {
-    auto* liste = dynamic_cast<ListeMesh*>(mesh.dessin.get());
-    if (!liste) {
-        auto nouvelle = std::make_unique<ListeMesh>();
-        liste = nouvelle.get();
-        mesh.dessin = std::move(nouvelle);
-    }
+    ListeMesh* liste = &dessinDe(mesh).liste;
     if (!liste->aJour(mesh, smooth, texturage)) {
-        if (liste->liste == 0) {
-            liste->liste = glGenLists(1);
-            static const bool finSignalee = [] {
-                return std::atexit([] { finDuProgramme = true; }) == 0;
-            }();
-            (void)finSignalee;
-        }
+        if (liste->liste == 0) liste->liste = glGenLists(1);
         if (liste->liste != 0) liste->enregistre(mesh, smooth, texturage);
     }
     if (liste->liste != 0)
@@ -190,9 +507,12 @@ void dessineMesh(Mesh& mesh, CScene& scene, int& nomSelection, Instance* instanc
     // and their materials are the same for every instance and come from one display list,
     // recorded again when the mesh or an option it depends on has changed.
     const bool smooth = scene.smoothshading, texturage = scene.texturage;
+    // Buffers share the vertices of smooth faces; flat shading, wire frames and points keep
+    // the list, whose polygons they would not draw the same way.
     if (Mesh::modeImmediat)
         dessineFaces(mesh, smooth, texturage);
-    else
+    else if (!(modeMeshes == ModeMeshes::Tampons && smooth && !scene.filaire &&
+               !scene.points_seuls && dessineFacesParTampons(mesh, texturage)))
         dessineFacesParListe(mesh, smooth, texturage);
 
     glPopMatrix();

@@ -1,5 +1,5 @@
-// Drawing meshes with OpenGL: the faces from one display list per mesh, recorded again when
-// the mesh or an option it depends on changes, or in immediate mode.
+// Drawing meshes with OpenGL: the faces from vertex buffers or from one display list per mesh,
+// made again when the mesh or an option they depend on changes, or in immediate mode.
 #pragma once
 
 class CScene;
@@ -18,11 +18,21 @@ enum class PasseObjets {
 };
 inline PasseObjets passeObjets = PasseObjets::Unique;
 
+// Counts the frames (CScene::affiche): what the depth pass computed for an object can serve
+// the passes of the same frame.
+inline unsigned long long imageEnCours = 0;
+
 // Lines (bounding boxes, robot frames) are drawn once and only where colour shows as it
 // is: they cast no shadow and are not lit twice.
 inline bool lignesDessinees() {
     return passeObjets == PasseObjets::Unique || passeObjets == PasseObjets::Base;
 }
+
+// How meshes are drawn when not in immediate mode (Mesh::modeImmediat): from vertex buffers
+// of indexed, shared vertices, or from one display list per mesh as before (option -listes,
+// kept for comparisons). Both give the same pixels.
+enum class ModeMeshes { Tampons, Listes };
+inline ModeMeshes modeMeshes = ModeMeshes::Tampons;
 
 // Draws the mesh under one pick name (advancing nomSelection), with its own matrix, texture
 // and materials; `instance` is the placed object being drawn (its highlight), or null.

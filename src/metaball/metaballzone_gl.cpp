@@ -3,7 +3,9 @@
 
 #include <GL/gl.h>
 
+#include <iterator>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "geometrie/mesh_gl.h"
@@ -17,6 +19,17 @@ constexpr int FLOTTANTS_PAR_SOMMET = 10;
 std::vector<float>& tampon() {
     static std::vector<float> t;
     return t;
+}
+
+// The triangles each zone gave the depth pass, with the frame they belong to: the frame's
+// own passes draw them again instead of polygonising the zone a second time.
+struct TrianglesDeLImage {
+    unsigned long long image = 0;
+    std::vector<float> t;
+};
+std::unordered_map<const MetaballZone*, TrianglesDeLImage>& triangles() {
+    static std::unordered_map<const MetaballZone*, TrianglesDeLImage> m;
+    return m;
 }
 }  // namespace
 
@@ -59,6 +72,15 @@ void dessineMetaballZone(MetaballZone& zone, CScene& scene, int& nomSelection) {
         return;
     }
     zone.retirePrimitivesDetruites();
+    auto& memoire = triangles();
+    if (passeObjets != PasseObjets::Profondeur) {
+        const auto trouve = memoire.find(&zone);
+        if (trouve != memoire.end() && trouve->second.image == imageEnCours) {
+            tampon() = trouve->second.t;
+            gl.fin();
+            return;
+        }
+    }
     gl.debut();
     if (zone.resolution > MetaballZone::RESOLUTION_MAX)
         scene.signaleUneFois("MetaballZone : résolution " + std::to_string(zone.resolution) +
@@ -66,5 +88,13 @@ void dessineMetaballZone(MetaballZone& zone, CScene& scene, int& nomSelection) {
                              ", la zone n'est pas dessinée");
     else
         zone.polygonise(gl);
+    if (passeObjets == PasseObjets::Profondeur) {
+        // Zones of earlier frames (some since destroyed) are forgotten.
+        for (auto i = memoire.begin(); i != memoire.end();)
+            i = i->second.image != imageEnCours ? memoire.erase(i) : std::next(i);
+        TrianglesDeLImage& m = memoire[&zone];
+        m.image = imageEnCours;
+        m.t = tampon();
+    }
     gl.fin();
 }

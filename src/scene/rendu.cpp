@@ -160,6 +160,7 @@ void CScene::initGL() {
 }
 
 void CScene::affiche() {
+    ++imageEnCours;
     // Shadows need light 0: without it there is nothing to cast them.
     const bool ombres = ombrage && modeRendu() == GL_RENDER && !points_seuls && !filaire &&
                         activeTextureDisponible() && getLumiere(0) != nullptr;

@@ -1,5 +1,6 @@
-// Meshes drawn from display lists in a real window: the same pixels as immediate mode after
-// every kind of change, one list for every placement, the list freed with the mesh. Skipped
+// Meshes drawn from display lists and from vertex buffers in a real window: the same pixels
+// as immediate mode after every kind of change, one list for every placement, the list freed
+// with the mesh; the depth pass's positions-only buffers give the same depths. Skipped
 // when no X display is reachable (run under xvfb-run to include them).
 #include "geometrie/mesh_gl.h"
 
@@ -87,10 +88,14 @@ protected:
         mesh->materiauxTenus = {orange, bleu};
         mesh->calcNormalesLissees();
         Mesh::modeImmediat = false;
+        modeMeshes = ModeMeshes::Listes;
+        passeObjets = PasseObjets::Unique;
     }
 
     void TearDown() override {
         Mesh::modeImmediat = false;
+        modeMeshes = ModeMeshes::Tampons;
+        passeObjets = PasseObjets::Unique;
         if (pret) {
             EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
         }
@@ -161,4 +166,42 @@ TEST_F(MeshGL, UneListePourTousLesPlacementsEtLiberéeAvecLeMesh) {
     EXPECT_EQ(listesExistantes().size(), avant.size() + 1);  // nothing changed: no new list
     mesh.reset();
     EXPECT_FALSE(glIsList(*nouvelles.begin()));
+}
+
+// The buffers draw each change as immediate mode does, pixel for pixel, in the passes that
+// light the mesh and in the depth pass, which sends positions only.
+TEST_F(MeshGL, TamponsIdentiquesAuModeImmediatDansChaquePasse) {
+    modeMeshes = ModeMeshes::Tampons;
+    const std::set<GLuint> avant = listesExistantes();
+    auto profondeurs = [&](bool immediat) {
+        image(immediat);
+        std::vector<float> z(COTE * COTE);
+        glReadPixels(0, 0, COTE, COTE, GL_DEPTH_COMPONENT, GL_FLOAT, z.data());
+        return z;
+    };
+    std::vector<unsigned char> precedente = image(false);
+    ASSERT_TRUE(precedente == image(true));
+    const std::vector<std::pair<const char*, std::function<void()>>> changements = {
+        {"setSomCoord", [&] { mesh->setSomCoord(3, 0.5f, 1.2f, 0.4f); }},
+        {"couleur d'un material", [&] { bleu->couleur2 = RGBA(0, 1, 0, 1); }},
+        {"calcNormalesLissees",
+         [&] {
+             mesh->setSomCoord(6, 0, 0, 1);
+             mesh->calcNormalesLissees();
+         }},
+    };
+    for (const auto& [quoi, change] : changements) {
+        change();
+        const std::vector<unsigned char> tampons = image(false);
+        EXPECT_TRUE(tampons == image(true)) << quoi;
+        EXPECT_FALSE(tampons == precedente) << quoi << " ne change rien à l'image";
+        precedente = tampons;
+    }
+    passeObjets = PasseObjets::Profondeur;
+    glDisable(GL_LIGHTING);
+    EXPECT_TRUE(profondeurs(false) == profondeurs(true));
+    glEnable(GL_LIGHTING);
+    passeObjets = PasseObjets::Unique;
+    // No display list was made for a mesh the buffers can draw.
+    EXPECT_EQ(listesExistantes(), avant);
 }
