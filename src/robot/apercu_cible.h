@@ -17,6 +17,3 @@ struct ApercuCible {
 // joints: the joint limits, then the pose they reach; joints beyond their limits still show
 // where they would put the gripper.
 ApercuCible apercuCible(Robot& robot, const CibleFantome& cible);
-
-// The tool frame of the wrist pose (x, y, z, theta), as the direct model builds it.
-CMatrice repereOutil(float x, float y, float z, float theta);

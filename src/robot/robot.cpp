@@ -110,6 +110,12 @@ bool Robot::verifieLimites(float T1, float T2, float T3, float T5) {
 bool Robot::MGD(float T1, float T2, float T3, float T5, float& x, float& y, float& z, float& theta,
                 CMatrice& matrice) const {
     if (!verifieLimites(T1, T2, T3, T5)) return false;
+    modeleDirect(T1, T2, T3, T5, x, y, z, theta, matrice);
+    return true;
+}
+
+void Robot::modeleDirect(float T1, float T2, float T3, float T5, float& x, float& y, float& z,
+                         float& theta, CMatrice& matrice) const {
     const float a2 = enRadians(T2);
     const float a23 = a2 + enRadians(T3);
     const float r = L3 * std::cos(a23) + L2 * std::cos(a2) + (L1 + L0);
@@ -118,8 +124,12 @@ bool Robot::MGD(float T1, float T2, float T3, float T5, float& x, float& y, floa
     y = r * std::sin(t1);
     z = L3 * std::sin(a23) + L2 * std::sin(a2) - decalageOutil + hauteurEpaule;
     theta = T5 - T1;
+    matrice = repereOutil(x, y, z, theta);
+}
 
-    const float a = enRadians(T1 - T5);
+CMatrice Robot::repereOutil(float x, float y, float z, float theta) {
+    // The gripper turns by THETA1 - THETA5 = -theta about the downward z axis.
+    const float a = enRadians(-theta);
     const float ca = std::cos(a), sa = std::sin(a);
     CMatrice m;
     for (float& e : m.m) e = 0;
@@ -132,8 +142,7 @@ bool Robot::MGD(float T1, float T2, float T3, float T5, float& x, float& y, floa
     m.m[13] = y;
     m.m[14] = z;
     m.m[15] = 1;
-    matrice = m;
-    return true;
+    return m;
 }
 
 const char* Robot::raisonLimites(float T1, float T2, float T3, float /*T5*/) {

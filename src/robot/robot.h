@@ -102,6 +102,11 @@ public:
     static bool verifieLimites(float T1, float T2, float T3, float T5);
     bool MGD(float T1, float T2, float T3, float T5, float& x, float& y, float& z, float& theta,
              CMatrice& matrice) const;
+    // The same pose whatever the limits (the target preview shows joints typed beyond them).
+    void modeleDirect(float T1, float T2, float T3, float T5, float& x, float& y, float& z,
+                      float& theta, CMatrice& matrice) const;
+    // The gripper frame at the wrist pose (x, y, z, theta): level, z axis pointing down.
+    static CMatrice repereOutil(float x, float y, float z, float theta);
     // Moves the arm to these joints; false, the reason recorded, when the pose is refused.
     bool setCoordArticulaires(float T1, float T2, float T3, float T5);
     void majBielle();
