@@ -37,6 +37,13 @@ void appliqueMaterial(const Material* m) {
 namespace {
 inline bool dans(int i, size_t taille) { return i >= 0 && static_cast<size_t>(i) < taille; }
 
+// A face with a bad vertex index is skipped rather than aborting the frame.
+bool sommetsValides(const Face& f, size_t nbSommets) {
+    for (int s : f.sommets)
+        if (!dans(s, nbSommets)) return false;
+    return true;
+}
+
 // The faces, the way dessineMesh issues them; this is what a display list records.
 void dessineFaces(const Mesh& mesh, bool smoothshading, bool texturage) {
     const auto& sommets = mesh.sommets;
@@ -45,11 +52,7 @@ void dessineFaces(const Mesh& mesh, bool smoothshading, bool texturage) {
     appliqueMaterial(nullptr);
     const Material* courant = nullptr;
     for (const Face& f : mesh.faces) {
-        // A face with a bad vertex index is skipped rather than aborting the frame.
-        bool dessinable = true;
-        for (int s : f.sommets)
-            if (!dans(s, sommets.size())) dessinable = false;
-        if (!dessinable) continue;
+        if (!sommetsValides(f, sommets.size())) continue;
 
         if (f.material != courant) {
             appliqueMaterial(f.material);
@@ -297,10 +300,7 @@ struct TamponsMesh {
 
         const Material* courant = nullptr;
         for (const Face& f : mesh.faces) {
-            bool dessinable = true;
-            for (int s : f.sommets)
-                if (!dans(s, ms.size())) dessinable = false;
-            if (!dessinable) continue;
+            if (!sommetsValides(f, ms.size())) continue;
             if (f.material != courant) {
                 courant = f.material;
                 lots.push_back({courant, indices.size(), 0, ~0u, 0});
