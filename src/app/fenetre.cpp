@@ -20,6 +20,7 @@
 #include <ctime>
 #include <exception>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -255,6 +256,9 @@ int modeVerification(int argc, char** argv) {
 // Renders one frame into the back buffer and writes it as a PNG.
 bool captureFenetre(const std::string& fichier) {
     const int w = glutGet(GLUT_WINDOW_WIDTH), h = glutGet(GLUT_WINDOW_HEIGHT);
+    // A few frames first, so that what the drawing keeps from one frame to the next (the
+    // still casters' depths) is in use in the frame captured.
+    for (int i = 0; i < 4; ++i) affichage();
     affichage();  // swaps; draw again so the back buffer holds the frame we read
     interface::dessineImage();
     glFinish();
@@ -283,13 +287,55 @@ Statistiques statistiques(std::vector<double> durees) {
     return s;
 }
 
-// Renders `images` frames with every mesh, the floor and the grids in immediate mode, as many
-// with meshes, floor and grids from display lists (the former default), and as many with
-// meshes from vertex buffers (the default), in alternating blocks so that all see the same
-// machine load, and prints the timings and their ratios.
+// The ways of drawing that the benchmark compares, the last being the default.
+struct FaconBench {
+    const char* nom;
+    bool immediat;
+    ModeMeshes meshes;
+    bool omissions;  // runs of triangles left out and still shadow casters kept
+};
+constexpr FaconBench FACONS_BENCH[] = {
+    {"mode immédiat", true, ModeMeshes::Listes, false},
+    {"listes d'affichage", false, ModeMeshes::Listes, false},
+    {"tampons de sommets", false, ModeMeshes::Tampons, false},
+    {"tampons, omissions", false, ModeMeshes::Tampons, true},
+};
+constexpr size_t NB_FACONS = std::size(FACONS_BENCH);
+
+void choisitFacon(const FaconBench& f) {
+    Mesh::modeImmediat = f.immediat;
+    modeMeshes = f.meshes;
+    grappesActives = f.omissions;
+    application.garderOmbresFixes = f.omissions;
+}
+
+void afficheBench(int images, const std::vector<double> (&durees)[NB_FACONS]) {
+    Statistiques s[NB_FACONS];
+    for (size_t i = 0; i < NB_FACONS; ++i) {
+        s[i] = statistiques(durees[i]);
+        std::printf("bench : %d images en %s, moyenne %.3f ms, mediane %.3f ms\n", images,
+                    FACONS_BENCH[i].nom, s[i].moyenne, s[i].mediane);
+    }
+    auto rapport = [](double a, double b) { return b > 0 ? a / b : 0.0; };
+    for (size_t i = 0; i + 1 < NB_FACONS; ++i)
+        std::printf("bench : rapport %s / %s : moyenne %.2f, mediane %.2f\n", FACONS_BENCH[i].nom,
+                    FACONS_BENCH[i + 1].nom, rapport(s[i].moyenne, s[i + 1].moyenne),
+                    rapport(s[i].mediane, s[i + 1].mediane));
+    std::printf("bench : images par seconde (mediane) :");
+    for (size_t i = 0; i < NB_FACONS; ++i)
+        std::printf("%s %s %.1f", i ? "," : "", FACONS_BENCH[i].nom, rapport(1000, s[i].mediane));
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
+// Renders `images` frames in each way of FACONS_BENCH: immediate mode, display lists (the
+// former default), vertex buffers drawing every triangle (the default before runs were left
+// out and still casters kept), and the default; in alternating blocks so that all see the
+// same machine load, and prints the timings and their ratios.
 void modeBench(int images) {
     const bool immediatInitial = Mesh::modeImmediat;
     const ModeMeshes meshesInitial = modeMeshes;
+    const bool grappesInitiales = grappesActives, gardeInitiale = application.garderOmbresFixes;
     auto image = [] {
         const auto debut = std::chrono::steady_clock::now();
         affichage();
@@ -297,46 +343,26 @@ void modeBench(int images) {
         return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - debut)
             .count();
     };
-    auto choisit = [](int mode) {
-        Mesh::modeImmediat = mode == 0;
-        modeMeshes = mode == 2 ? ModeMeshes::Tampons : ModeMeshes::Listes;
-    };
     // Warm-up: shaders compiled, lists recorded, buffers filled.
-    for (int mode = 0; mode < 3; ++mode) {
-        choisit(mode);
+    for (const FaconBench& f : FACONS_BENCH) {
+        choisitFacon(f);
         for (int i = 0; i < 5; ++i) image();
     }
     constexpr int BLOC = 10;
-    std::vector<double> durees[3];  // immediate, display lists, vertex buffers
+    std::vector<double> durees[NB_FACONS];
     for (int fait = 0; fait < images;) {
         const int n = std::min(BLOC, images - fait);
-        for (int mode = 0; mode < 3; ++mode) {
-            choisit(mode);
-            for (int i = 0; i < n; ++i) durees[mode].push_back(image());
+        for (size_t i = 0; i < NB_FACONS; ++i) {
+            choisitFacon(FACONS_BENCH[i]);
+            for (int k = 0; k < n; ++k) durees[i].push_back(image());
         }
         fait += n;
     }
     Mesh::modeImmediat = immediatInitial;
     modeMeshes = meshesInitial;
-    if (images <= 0) return;
-    const Statistiques immediat = statistiques(durees[0]), listes = statistiques(durees[1]),
-                       tampons = statistiques(durees[2]);
-    std::printf("bench : %d images en mode immédiat, moyenne %.3f ms, mediane %.3f ms\n", images,
-                immediat.moyenne, immediat.mediane);
-    std::printf("bench : %d images avec listes d'affichage, moyenne %.3f ms, mediane %.3f ms\n",
-                images, listes.moyenne, listes.mediane);
-    std::printf("bench : %d images avec tampons de sommets, moyenne %.3f ms, mediane %.3f ms\n",
-                images, tampons.moyenne, tampons.mediane);
-    auto rapport = [](double a, double b) { return b > 0 ? a / b : 0.0; };
-    std::printf("bench : rapport immédiat / listes : moyenne %.2f, mediane %.2f\n",
-                rapport(immediat.moyenne, listes.moyenne),
-                rapport(immediat.mediane, listes.mediane));
-    std::printf("bench : rapport listes / tampons : moyenne %.2f, mediane %.2f\n",
-                rapport(listes.moyenne, tampons.moyenne), rapport(listes.mediane, tampons.mediane));
-    std::printf("bench : images par seconde (mediane) : immédiat %.1f, listes %.1f, tampons %.1f\n",
-                rapport(1000, immediat.mediane), rapport(1000, listes.mediane),
-                rapport(1000, tampons.mediane));
-    std::fflush(stdout);
+    grappesActives = grappesInitiales;
+    application.garderOmbresFixes = gardeInitiale;
+    if (images > 0) afficheBench(images, durees);
 }
 }  // namespace
 
@@ -350,6 +376,11 @@ int demarre(int argc, char** argv) {
     Mesh::modeImmediat = options.immediat;
     // Meshes from display lists rather than vertex buffers, likewise.
     if (options.listes) modeMeshes = ModeMeshes::Listes;
+    // Both former ways draw every triangle of every caster in every pass, as before.
+    if (options.immediat || options.listes) {
+        grappesActives = false;
+        application.garderOmbresFixes = false;
+    }
     std::atexit(ecritDumpALaSortie);
     if (pipe2(tubeSignal, O_CLOEXEC | O_NONBLOCK) != 0) tubeSignal[0] = tubeSignal[1] = -1;
     std::signal(SIGINT, surSignal);

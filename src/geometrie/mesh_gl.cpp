@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "geometrie/grappes.h"
 #include "geometrie/mesh.h"
 #include "scene/scene.h"
 
@@ -27,6 +28,8 @@ void appliqueMaterial(const Material* m) {
     };
     float couleur[4];
     vers(m->couleur4, couleur);
+    // Light 0's pass adds its light to the base pass, which has the emission already.
+    if (passeObjets == PasseObjets::Lumiere0) couleur[0] = couleur[1] = couleur[2] = 0;
     glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, couleur);
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, m->brillance);
     vers(m->couleur2, couleur);
@@ -159,6 +162,42 @@ bool disponibles() {
 }
 }  // namespace vbo
 
+// Big meshes are cut into runs of this many triangles, each left out of a pass where it
+// cannot show.
+constexpr size_t TRIANGLES_MIN_GRAPPES = 8192, TRIANGLES_PAR_GRAPPE = 256;
+
+// What the current matrices and lighting let a drawing leave out: the runs turned away from
+// the eye when back faces are culled, and in light 0's pass the runs it cannot light (they
+// would add nothing).
+struct Omissions {
+    bool dos = false, lumiere = false;
+    float oeil[4] = {0, 0, 0, 1}, lampe[4] = {0, 0, 0, 1};
+
+    Omissions(bool, bool) {}  // leaves nothing out
+    explicit Omissions(bool profondeur) {
+        GLint mode = 0, face = 0, polygones[2] = {0, 0};
+        glGetIntegerv(GL_POLYGON_MODE, polygones);
+        if (polygones[0] != GL_FILL || polygones[1] != GL_FILL) return;
+        glGetIntegerv(GL_CULL_FACE_MODE, &mode);
+        glGetIntegerv(GL_FRONT_FACE, &face);
+        float mv[16], pr[16], oeilVue[4];
+        glGetFloatv(GL_MODELVIEW_MATRIX, mv);
+        glGetFloatv(GL_PROJECTION_MATRIX, pr);
+        dos = glIsEnabled(GL_CULL_FACE) == GL_TRUE && mode == GL_BACK && face == GL_CCW &&
+              oeilDeProjection(pr, oeilVue) && versObjet(mv, oeilVue, oeil);
+        if (profondeur || passeObjets != PasseObjets::Lumiere0) return;
+        GLint deuxFaces = 1;
+        glGetIntegerv(GL_LIGHT_MODEL_TWO_SIDE, &deuxFaces);
+        float l[4];
+        glGetLightfv(GL_LIGHT0, GL_POSITION, l);  // in eye coordinates
+        lumiere = glIsEnabled(GL_LIGHTING) == GL_TRUE && glIsEnabled(GL_LIGHT0) == GL_TRUE &&
+                  deuxFaces == 0 && versObjet(mv, l, lampe);
+    }
+    bool omet(const Grappe& g) const {
+        return (dos && grappeDeDos(g, oeil)) || (lumiere && grappeSansLumiere(g, lampe));
+    }
+};
+
 // A mesh's faces as indexed triangles: corners with the same vertex, normal and texture
 // coordinates share one vertex, so that OpenGL transforms and lights it once instead of once
 // per corner (about six times on a smooth closed mesh). Polygons become fans from their first
@@ -191,6 +230,10 @@ struct TamponsMesh {
     float derniereNormale[3] = {0, 0, 1};
     bool derniereNormaleConnue = false;
     GLuint tampons[4] = {0, 0, 0, 0};  // vertices, indices, positions, depth indices
+    // Runs of triangles left out where they could not show (grappes.h): those of lot i are
+    // grappes[grappesLot[i]] to grappes[grappesLot[i + 1]]; the depth pass has its own.
+    std::vector<Grappe> grappes, grappesProfondeur;
+    std::vector<size_t> grappesLot;
 
     ~TamponsMesh() { libere(); }
     void libere() {
@@ -225,6 +268,7 @@ struct TamponsMesh {
         if (!choisitTexture(mesh, texturage_)) return;
         triangule(mesh);
         fermeLots(mesh);
+        formeLesGrappes();
         utilisable = true;
         if (vbo::disponibles() && contexteGLCourant()) envoieTampons();
     }
@@ -349,6 +393,25 @@ struct TamponsMesh {
         for (const Sommet& s : mesh.sommets) positions.insert(positions.end(), {s.x, s.y, s.z});
     }
 
+    // Big meshes only: a small one costs less drawn whole than tested run by run.
+    void formeLesGrappes() {
+        grappes.clear();
+        grappesProfondeur.clear();
+        grappesLot.clear();
+        if (indices.size() / 3 < TRIANGLES_MIN_GRAPPES) return;
+        const size_t pas = static_cast<size_t>(flottants), n0 = avecTexture ? 2 : 0;
+        for (const Lot& lot : lots) {
+            grappesLot.push_back(grappes.size());
+            const auto g = formeGrappes(
+                indices, lot.debut, lot.debut + static_cast<size_t>(lot.nombre),
+                sommets.data() + n0 + 3, sommets.data() + n0, pas, TRIANGLES_PAR_GRAPPE);
+            grappes.insert(grappes.end(), g.begin(), g.end());
+        }
+        grappesLot.push_back(grappes.size());
+        grappesProfondeur = formeGrappes(indicesProfondeur, 0, indicesProfondeur.size(),
+                                         positions.data(), nullptr, 3, TRIANGLES_PAR_GRAPPE);
+    }
+
     // The arrays into buffers held by OpenGL, the client copies then let go.
     void envoieTampons() {
         vbo::genere(4, tampons);
@@ -376,8 +439,35 @@ struct TamponsMesh {
         return static_cast<const char*>(client) + decalage;
     }
 
+    // The indices [debut, fin) without the runs left out; the runs grappes[de, a) cover
+    // them (none: drawn whole).
+    void dessineEnGrappes(const std::vector<Grappe>& gs, size_t de, size_t a, size_t debut,
+                          size_t fin, GLuint min, GLuint max, const GLuint* client,
+                          const Omissions& o) const {
+        auto trace = [&](size_t d, size_t f) {
+            if (f > d)
+                glDrawRangeElements(GL_TRIANGLES, min, max, static_cast<GLsizei>(f - d),
+                                    GL_UNSIGNED_INT, adresse(client, d * sizeof(GLuint)));
+        };
+        if (de >= a) return trace(debut, fin);
+        size_t d = gs[de].debut, f = d;
+        for (size_t k = de; k < a; ++k) {
+            const Grappe& g = gs[k];
+            if (o.omet(g)) continue;
+            if (g.debut != f) {
+                trace(d, f);
+                d = g.debut;
+            }
+            f = g.debut + g.nombre;
+        }
+        trace(d, f);
+    }
+
     void dessine(bool profondeur) const {
         const bool enTampons = tampons[0] != 0;
+        const Omissions omissions = grappesProfondeur.empty() || !grappesActives
+                                        ? Omissions(true, false)
+                                        : Omissions(profondeur);
         glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
         glEnableClientState(GL_VERTEX_ARRAY);
         if (profondeur) {
@@ -388,8 +478,9 @@ struct TamponsMesh {
             }
             glVertexPointer(3, GL_FLOAT, 0, adresse(positions.data(), 0));
             if (nbIndicesProfondeur > 0)
-                glDrawRangeElements(GL_TRIANGLES, 0, maxProfondeur, nbIndicesProfondeur,
-                                    GL_UNSIGNED_INT, adresse(indicesProfondeur.data(), 0));
+                dessineEnGrappes(grappesProfondeur, 0, grappesProfondeur.size(), 0,
+                                 static_cast<size_t>(nbIndicesProfondeur), 0, maxProfondeur,
+                                 indicesProfondeur.data(), omissions);
         } else {
             if (enTampons) {
                 vbo::lie(GL_ARRAY_BUFFER_ARB, tampons[0]);
@@ -406,14 +497,18 @@ struct TamponsMesh {
             }
             appliqueMaterial(nullptr);
             const Material* courant = nullptr;
-            for (const Lot& lot : lots) {
+            for (size_t i = 0; i < lots.size(); ++i) {
+                const Lot& lot = lots[i];
                 if (lot.material != courant) {
                     appliqueMaterial(lot.material);
                     courant = lot.material;
                 }
-                if (lot.nombre > 0)
-                    glDrawRangeElements(GL_TRIANGLES, lot.min, lot.max, lot.nombre, GL_UNSIGNED_INT,
-                                        adresse(indices.data(), lot.debut * sizeof(GLuint)));
+                if (lot.nombre <= 0) continue;
+                const bool enGrappes = i + 1 < grappesLot.size();
+                dessineEnGrappes(grappes, enGrappes ? grappesLot[i] : 0,
+                                 enGrappes ? grappesLot[i + 1] : 0, lot.debut,
+                                 lot.debut + static_cast<size_t>(lot.nombre), lot.min, lot.max,
+                                 indices.data(), omissions);
             }
         }
         if (enTampons) {

@@ -34,6 +34,11 @@ inline bool lignesDessinees() {
 enum class ModeMeshes { Tampons, Listes };
 inline ModeMeshes modeMeshes = ModeMeshes::Tampons;
 
+// Big meshes drawn from buffers leave out the runs of triangles that cannot show in a pass
+// (turned away from the eye with back faces culled, or unlit in light 0's pass). Off only to
+// compare with the drawing of every triangle.
+inline bool grappesActives = true;
+
 // Draws the mesh under one pick name (advancing nomSelection), with its own matrix, texture
 // and materials; `instance` is the placed object being drawn (its highlight), or null.
 void dessineMesh(Mesh& mesh, CScene& scene, int& nomSelection, Instance* instance);

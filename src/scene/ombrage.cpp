@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 #include "geometrie/mesh_gl.h"
 #include "scene/extensions_gl.h"
@@ -156,7 +157,7 @@ void CScene::rendCarteOmbre() {
     // Only surfaces go into the map: lines would cast thin shadows.
     const PasseObjets passe = passeObjets;
     passeObjets = PasseObjets::Profondeur;
-    afficheObjets();
+    dessineProfondeurs(vp[0], vp[1], s);
     passeObjets = passe;
 
     extensions::glActiveTextureARB(GL_TEXTURE0_ARB);
@@ -174,6 +175,131 @@ void CScene::rendCarteOmbre() {
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
+}
+
+namespace {
+// How depths go to memory and back: packed with the stencil (bit for bit on Mesa; as
+// integers alone they did not come back exactly), or as floats when the window has no
+// stencil.
+struct FormatProfondeurs {
+    GLenum format, type;
+};
+constexpr FormatProfondeurs FORMATS_PROFONDEURS[] = {
+    {GL_DEPTH_STENCIL_EXT, GL_UNSIGNED_INT_24_8_EXT}, {GL_DEPTH_COMPONENT, GL_FLOAT}};
+
+// The depths of the s x s square at (x, y) of the window.
+bool litProfondeurs(int x, int y, int s, std::vector<uint32_t>& profondeurs,
+                    const FormatProfondeurs& f) {
+    profondeurs.resize(static_cast<size_t>(s) * static_cast<size_t>(s));
+    videErreursGL();
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_PACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_PACK_SKIP_PIXELS, 0);
+    glReadPixels(x, y, s, s, f.format, f.type, profondeurs.data());
+    glPopClientAttrib();
+    return glGetError() == GL_NO_ERROR;
+}
+
+// Writes them back at the viewport's lower-left corner, whatever was there.
+void ecritProfondeurs(int s, const std::vector<uint32_t>& profondeurs, const FormatProfondeurs& f) {
+    glPushAttrib(GL_DEPTH_BUFFER_BIT | GL_CURRENT_BIT);
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    glDepthFunc(GL_ALWAYS);
+    glDepthMask(GL_TRUE);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glRasterPos2f(-1, -1);
+    glDrawPixels(s, s, f.format, f.type, profondeurs.data());
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopClientAttrib();
+    glPopAttrib();
+}
+
+// The format that brings depths back bit for bit, found once by trying each on the depths in
+// the buffer (writing what was read and reading it again); null when none does. A trial that
+// fails may have altered the depth buffer.
+const FormatProfondeurs* formatExact(int x, int y, int s) {
+    static int retenu = -1;  // index in FORMATS_PROFONDEURS; -1 not tried yet, -2 none
+    if (retenu == -1) {
+        retenu = -2;
+        std::vector<uint32_t> lues, relues;
+        for (size_t i = 0; i < std::size(FORMATS_PROFONDEURS) && retenu == -2; ++i) {
+            const FormatProfondeurs& f = FORMATS_PROFONDEURS[i];
+            if (!litProfondeurs(x, y, s, lues, f)) continue;
+            ecritProfondeurs(s, lues, f);
+            if (litProfondeurs(x, y, s, relues, f) && relues == lues) retenu = static_cast<int>(i);
+        }
+        videErreursGL();
+    }
+    return retenu >= 0 ? &FORMATS_PROFONDEURS[retenu] : nullptr;
+}
+}  // namespace
+
+// Everything the depth map depends on besides the mesh instances.
+std::vector<double> CScene::cleCarteOmbre(int x, int y, int s) const {
+    const Lumiere* l = getLumiere(0);
+    std::vector<double> cle = {static_cast<double>(x), static_cast<double>(y),
+                               static_cast<double>(s), static_cast<double>(tailleTextureOmbre)};
+    if (l)
+        for (const CVecteur* v : {static_cast<const CVecteur*>(&l->position), &l->visee, &l->haut})
+            cle.insert(cle.end(), {v->x, v->y, v->z});
+    if (l) cle.push_back(l->position.w);
+    GLfloat decalage[2] = {0, 0};
+    glGetFloatv(GL_POLYGON_OFFSET_FACTOR, &decalage[0]);
+    glGetFloatv(GL_POLYGON_OFFSET_UNITS, &decalage[1]);
+    GLint face = 0, cache = 0;
+    glGetIntegerv(GL_FRONT_FACE, &face);
+    glGetIntegerv(GL_CULL_FACE_MODE, &cache);
+    cle.insert(cle.end(),
+               {decalage[0], decalage[1], static_cast<double>(face), static_cast<double>(cache),
+                static_cast<double>(glIsEnabled(GL_CULL_FACE)),
+                static_cast<double>(glIsEnabled(GL_POLYGON_OFFSET_FILL)),
+                static_cast<double>(afficher_sol), static_cast<double>(grilleTaille),
+                static_cast<double>(grillePas), static_cast<double>(smoothshading),
+                static_cast<double>(texturage), static_cast<double>(static_cast<int>(modeMeshes)),
+                static_cast<double>(Mesh::modeImmediat)});
+    return cle;
+}
+
+// The casters into the depth buffer: the still meshes' depths kept from an earlier frame
+// when they are still good, then what moves.
+void CScene::dessineProfondeurs(int x, int y, int s) {
+    using Action = OmbresFixes::Action;
+    Action action = garderOmbresFixes ? ombresFixes.prepare(cleCarteOmbre(x, y, s), instances)
+                                      : Action::ToutDessiner;
+    if (!garderOmbresFixes) ombresFixes.oublie();
+    if (action == Action::Restaurer) {
+        ecritProfondeurs(s, profondeursFixes, *formatExact(x, y, s));
+    } else if (action == Action::Reconstruire) {
+        partieProfondeur = PartieProfondeur::Fixes;
+        afficheObjets();
+        // The format is tried on these depths the first time.
+        const FormatProfondeurs* format = formatExact(x, y, s);
+        if (!format || !litProfondeurs(x, y, s, profondeursFixes, *format)) {
+            // Not to be had here: every depth pass draws every caster from now on.
+            if (!format) garderOmbresFixes = false;
+            ombresFixes.oublie();
+            glClear(GL_DEPTH_BUFFER_BIT);
+            action = Action::ToutDessiner;
+        }
+    }
+    partieProfondeur =
+        action == Action::ToutDessiner ? PartieProfondeur::Tout : PartieProfondeur::Mobiles;
+    afficheObjets();
+    partieProfondeur = PartieProfondeur::Tout;
 }
 
 // Projects from light 0 onto the active unit, whose texture is already bound.

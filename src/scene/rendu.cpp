@@ -251,7 +251,11 @@ void CScene::afficheObjets() {
     // In selection mode only the instances may produce hits: the floor would otherwise
     // answer with the first instance's name wherever the ground is clicked.
     const bool selection = modeRendu() == GL_SELECT;
-    if (afficher_sol && !selection) partageLumiere0.dessine([&] { dessineSol(); });
+    // A depth pass in two parts: the floor and the kept meshes, then the others.
+    const bool profondeur = passeObjets == PasseObjets::Profondeur;
+    const PartieProfondeur partie = profondeur ? partieProfondeur : PartieProfondeur::Tout;
+    if (afficher_sol && !selection && partie != PartieProfondeur::Mobiles)
+        partageLumiere0.dessine([&] { dessineSol(); });
 
     glPolygonMode(GL_FRONT_AND_BACK, filaire ? GL_LINE : (points_seuls ? GL_POINT : GL_FILL));
 
@@ -259,6 +263,9 @@ void CScene::afficheObjets() {
     for (size_t i = 0; i < instances.size(); ++i) {
         Instance* inst = instances[i].get();
         if (!inst) continue;
+        if (partie != PartieProfondeur::Tout &&
+            ombresFixes.fixe(inst) != (partie == PartieProfondeur::Fixes))
+            continue;
         if (!inst->visible) {
             // Names from an earlier frame would now belong to other instances.
             inst->premierNom = inst->dernierNom = -1;

@@ -2,6 +2,7 @@
 // scene, the display options, and the rendering / shadow / gravity operations on them.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <set>
 #include <stdexcept>
@@ -15,6 +16,7 @@
 #include "geometrie/mesh.h"
 #include "geometrie/texture.h"
 #include "geometrie/vecteur.h"
+#include "scene/ombres_fixes.h"
 
 struct Lumiere {
     bool fixeObservateur = false;
@@ -138,6 +140,10 @@ public:
     // Shadow-map state.
     unsigned texOmbre = 0, texSpot = 0;
     int tailleCarteOmbre = 512;
+    // The depths of the still meshes are kept between frames (ombres_fixes.h); off, every
+    // depth pass draws every caster.
+    bool garderOmbresFixes = true;
+    OmbresFixes ombresFixes;
 
     float rapportAspect = 1.0f;
 
@@ -208,6 +214,11 @@ private:
     int etatGrilleSignale = 0;   // 0 usable, 1 step not positive, 2 step widened
     int tailleTextureOmbre = 0;  // size the depth texture was created with
     int tailleCarteRendue = 0;   // size of the last depth pass (at most the texture's)
+    // What the depth pass draws of the casters: all, the kept ones, or the others.
+    enum class PartieProfondeur { Tout, Fixes, Mobiles } partieProfondeur = PartieProfondeur::Tout;
+    std::vector<uint32_t> profondeursFixes;  // the kept depths, bottom row first
+    void dessineProfondeurs(int x, int y, int s);
+    std::vector<double> cleCarteOmbre(int x, int y, int s) const;
 };
 
 // The spot image of the shadow projector: 256 x 256 RGB after an 18-byte header. A missing
