@@ -170,3 +170,31 @@ bool versObjet(const float m[16], const float p[4], float objet[4]) {
     objet[3] = p[3];
     return true;
 }
+
+bool boiteHorsChamp(const float projection[16], const float modelview[16], const float min[3],
+                    const float max[3]) {
+    double m[16];  // projection x modelview
+    for (int c = 0; c < 4; ++c)
+        for (int r = 0; r < 4; ++r) {
+            double v = 0;
+            for (int k = 0; k < 4; ++k) v += double{projection[k * 4 + r]} * modelview[c * 4 + k];
+            m[c * 4 + r] = v;
+        }
+    // For each plane (x > -w, x < w, y..., z...), whether every corner is beyond it.
+    bool au_dela[6] = {true, true, true, true, true, true};
+    for (int coin = 0; coin < 8; ++coin) {
+        const double p[3] = {coin & 1 ? max[0] : min[0], coin & 2 ? max[1] : min[1],
+                             coin & 4 ? max[2] : min[2]};
+        double clip[4];
+        for (int r = 0; r < 4; ++r)
+            clip[r] = m[r] * p[0] + m[4 + r] * p[1] + m[8 + r] * p[2] + m[12 + r];
+        for (int axe = 0; axe < 3; ++axe) {
+            const double marge = MARGE * (std::fabs(clip[axe]) + std::fabs(clip[3]));
+            au_dela[2 * axe] = au_dela[2 * axe] && clip[axe] + clip[3] < -marge;
+            au_dela[2 * axe + 1] = au_dela[2 * axe + 1] && clip[axe] - clip[3] > marge;
+        }
+    }
+    for (bool b : au_dela)
+        if (b) return true;
+    return false;
+}

@@ -43,3 +43,8 @@ bool oeilDeProjection(const float projection[16], float oeil[4]);
 // inverse of its modelview; false when that matrix is not affine or mirrors (a mirror turns
 // faces around).
 bool versObjet(const float modelview[16], const float p[4], float objet[4]);
+
+// True when the box [min, max] of an object's coordinates lies wholly beyond one plane of the
+// view volume of these matrices (column-major), by a margin: nothing of it can show.
+bool boiteHorsChamp(const float projection[16], const float modelview[16], const float min[3],
+                    const float max[3]);

@@ -5,6 +5,7 @@
 #include <GL/glext.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -230,6 +231,8 @@ struct TamponsMesh {
     float derniereNormale[3] = {0, 0, 1};
     bool derniereNormaleConnue = false;
     GLuint tampons[4] = {0, 0, 0, 0};  // vertices, indices, positions, depth indices
+    bool boiteValide = false;
+    float boiteMin[3] = {0, 0, 0}, boiteMax[3] = {0, 0, 0};
     // Runs of triangles left out where they could not show (grappes.h): those of lot i are
     // grappes[grappesLot[i]] to grappes[grappesLot[i + 1]]; the depth pass has its own.
     std::vector<Grappe> grappes, grappesProfondeur;
@@ -391,6 +394,16 @@ struct TamponsMesh {
         nbIndicesProfondeur = static_cast<GLsizei>(indicesProfondeur.size());
         positions.reserve(mesh.sommets.size() * 3);
         for (const Sommet& s : mesh.sommets) positions.insert(positions.end(), {s.x, s.y, s.z});
+        // The box of every vertex, for leaving the mesh out when it is out of view.
+        boiteValide = !positions.empty();
+        for (int a = 0; a < 3; ++a) {
+            boiteMin[a] = boiteMax[a] = boiteValide ? positions[static_cast<size_t>(a)] : 0;
+            for (size_t i = static_cast<size_t>(a); i < positions.size(); i += 3) {
+                boiteMin[a] = std::min(boiteMin[a], positions[i]);
+                boiteMax[a] = std::max(boiteMax[a], positions[i]);
+                boiteValide = boiteValide && std::isfinite(positions[i]);
+            }
+        }
     }
 
     // Big meshes only: a small one costs less drawn whole than tested run by run.
@@ -463,7 +476,23 @@ struct TamponsMesh {
         trace(d, f);
     }
 
+    // Out of the view: nothing drawn, but the material and normal left current as a drawing
+    // would leave them, for what comes next.
+    bool horsChamp(bool profondeur) const {
+        if (!boiteValide || !grappesActives) return false;
+        float mv[16], pr[16];
+        glGetFloatv(GL_MODELVIEW_MATRIX, mv);
+        glGetFloatv(GL_PROJECTION_MATRIX, pr);
+        if (!boiteHorsChamp(pr, mv, boiteMin, boiteMax)) return false;
+        if (!profondeur) {
+            appliqueMaterial(lots.empty() ? nullptr : lots.back().material);
+            if (derniereNormaleConnue) glNormal3fv(derniereNormale);
+        }
+        return true;
+    }
+
     void dessine(bool profondeur) const {
+        if (horsChamp(profondeur)) return;
         const bool enTampons = tampons[0] != 0;
         const Omissions omissions = grappesProfondeur.empty() || !grappesActives
                                         ? Omissions(true, false)

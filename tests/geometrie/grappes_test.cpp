@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <random>
 #include <vector>
@@ -84,7 +85,8 @@ TEST(Grappes, UneGrappeOmiseNeContientRienQuiSeVoieOuSEclaire) {
 }
 
 // The eye in an object's coordinates: through a rotation and translation; not through a
-// mirror or a projective matrix; and only for the two kinds of projection the tests follow.
+// mirror or a projective matrix; only for the two kinds of projection the tests follow; and
+// boxes wholly out of the view volume.
 TEST(Grappes, OeilDansLeRepereDeLObjet) {
     // A quarter turn about z, then a move of (5, 0, 0): column-major.
     const float mv[16] = {0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1, 0, 5, 0, 0, 1};
@@ -110,6 +112,17 @@ TEST(Grappes, OeilDansLeRepereDeLObjet) {
     ASSERT_TRUE(oeilDeProjection(ortho, o));
     EXPECT_EQ(o[2], 1);
     EXPECT_EQ(o[3], 0);
+    // Boxes against the perspective's view volume, the modelview being the identity.
+    const float identite[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    auto hors = [&](std::array<float, 3> a, std::array<float, 3> b) {
+        return boiteHorsChamp(perspective, identite, a.data(), b.data());
+    };
+    EXPECT_FALSE(hors({-1, -1, -10}, {1, 1, -5}));    // ahead
+    EXPECT_TRUE(hors({50, -1, -10}, {60, 1, -5}));    // to the right
+    EXPECT_TRUE(hors({-1, -1, 5}, {1, 1, 10}));       // behind the eye
+    EXPECT_TRUE(hors({-1, -1, -300}, {1, 1, -200}));  // beyond the far plane
+    EXPECT_FALSE(hors({-1, -1, -3}, {1, 1, 3}));      // across the near plane
+    EXPECT_FALSE(hors({-50, -50, -50}, {50, 50, 50}));
     float renversee[16];
     std::copy(std::begin(perspective), std::end(perspective), renversee);
     renversee[5] = -f;  // upside down: facing would turn around
