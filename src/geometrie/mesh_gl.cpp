@@ -13,6 +13,7 @@
 
 #include "geometrie/grappes.h"
 #include "geometrie/mesh.h"
+#include "geometrie/ordre_triangles.h"
 #include "scene/scene.h"
 
 // Last: the X headers define short macro names.
@@ -230,7 +231,11 @@ struct TamponsMesh {
     GLuint maxProfondeur = 0;
     float derniereNormale[3] = {0, 0, 1};
     bool derniereNormaleConnue = false;
-    GLuint tampons[4] = {0, 0, 0, 0};  // vertices, indices, positions, depth indices
+    // Vertices, indices, positions, depth indices, and the indices in file order when the
+    // triangles were put in runs.
+    GLuint tampons[5] = {0, 0, 0, 0, 0};
+    std::vector<GLuint> indicesFichier;  // emptied once in a buffer
+    bool enRuns = false;
     bool boiteValide = false;
     float boiteMin[3] = {0, 0, 0}, boiteMax[3] = {0, 0, 0};
     // Runs of triangles left out where they could not show (grappes.h): those of lot i are
@@ -240,7 +245,7 @@ struct TamponsMesh {
 
     ~TamponsMesh() { libere(); }
     void libere() {
-        if (tampons[0] != 0 && contexteGLCourant()) vbo::efface(4, tampons);
+        if (tampons[0] != 0 && contexteGLCourant()) vbo::efface(enRuns ? 5 : 4, tampons);
         std::fill(std::begin(tampons), std::end(tampons), 0u);
     }
 
@@ -411,7 +416,15 @@ struct TamponsMesh {
         grappes.clear();
         grappesProfondeur.clear();
         grappesLot.clear();
-        if (indices.size() / 3 < TRIANGLES_MIN_GRAPPES) return;
+        indicesFichier.clear();
+        enRuns = indices.size() / 3 >= TRIANGLES_MIN_GRAPPES;
+        if (!enRuns) return;
+        // Compact runs have narrow cones. A blended drawing keeps the file's order.
+        indicesFichier = indices;
+        for (const Lot& lot : lots)
+            ordonneEnRuns(indices, lot.debut, lot.debut + static_cast<size_t>(lot.nombre),
+                          TRIANGLES_PAR_GRAPPE);
+        ordonneEnRuns(indicesProfondeur, 0, indicesProfondeur.size(), TRIANGLES_PAR_GRAPPE);
         const size_t pas = static_cast<size_t>(flottants), n0 = avecTexture ? 2 : 0;
         for (const Lot& lot : lots) {
             grappesLot.push_back(grappes.size());
@@ -427,7 +440,7 @@ struct TamponsMesh {
 
     // The arrays into buffers held by OpenGL, the client copies then let go.
     void envoieTampons() {
-        vbo::genere(4, tampons);
+        vbo::genere(enRuns ? 5 : 4, tampons);
         auto envoie = [](GLenum cible, GLuint nom, const void* donnees, size_t octets) {
             vbo::lie(cible, nom);
             vbo::remplit(cible, static_cast<GLsizeiptrARB>(octets), donnees, GL_STATIC_DRAW_ARB);
@@ -437,6 +450,9 @@ struct TamponsMesh {
         envoie(GL_ARRAY_BUFFER_ARB, tampons[2], positions.data(), positions.size() * 4);
         envoie(GL_ELEMENT_ARRAY_BUFFER_ARB, tampons[3], indicesProfondeur.data(),
                indicesProfondeur.size() * 4);
+        if (enRuns)
+            envoie(GL_ELEMENT_ARRAY_BUFFER_ARB, tampons[4], indicesFichier.data(),
+                   indicesFichier.size() * 4);
         vbo::lie(GL_ARRAY_BUFFER_ARB, 0);
         vbo::lie(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
         // Held by OpenGL now.
@@ -444,6 +460,7 @@ struct TamponsMesh {
         std::vector<GLuint>().swap(indices);
         std::vector<float>().swap(positions);
         std::vector<GLuint>().swap(indicesProfondeur);
+        std::vector<GLuint>().swap(indicesFichier);
     }
 
     // Where the arrays start: offsets in the buffers, or the client copies.
@@ -511,10 +528,16 @@ struct TamponsMesh {
                                  static_cast<size_t>(nbIndicesProfondeur), 0, maxProfondeur,
                                  indicesProfondeur.data(), omissions);
         } else {
+            // Blending that depends on the order (not light 0's, which adds) needs the
+            // file's; so does the comparison with every triangle drawn.
+            const bool ordreFichier =
+                enRuns && (!grappesActives || (passeObjets != PasseObjets::Lumiere0 &&
+                                               glIsEnabled(GL_BLEND) == GL_TRUE));
             if (enTampons) {
                 vbo::lie(GL_ARRAY_BUFFER_ARB, tampons[0]);
-                vbo::lie(GL_ELEMENT_ARRAY_BUFFER_ARB, tampons[1]);
+                vbo::lie(GL_ELEMENT_ARRAY_BUFFER_ARB, tampons[ordreFichier ? 4 : 1]);
             }
+            const GLuint* lesIndices = ordreFichier ? indicesFichier.data() : indices.data();
             const GLsizei pas = static_cast<GLsizei>(flottants * sizeof(float));
             const size_t n0 = avecTexture ? 2 * sizeof(float) : 0;
             glEnableClientState(GL_NORMAL_ARRAY);
@@ -533,11 +556,11 @@ struct TamponsMesh {
                     courant = lot.material;
                 }
                 if (lot.nombre <= 0) continue;
-                const bool enGrappes = i + 1 < grappesLot.size();
+                const bool enGrappes = !ordreFichier && i + 1 < grappesLot.size();
                 dessineEnGrappes(grappes, enGrappes ? grappesLot[i] : 0,
                                  enGrappes ? grappesLot[i + 1] : 0, lot.debut,
                                  lot.debut + static_cast<size_t>(lot.nombre), lot.min, lot.max,
-                                 indices.data(), omissions);
+                                 lesIndices, omissions);
             }
         }
         if (enTampons) {

@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <random>
 #include <vector>
+
+#include "geometrie/ordre_triangles.h"
 
 namespace {
 // A torus of u x v quadrilaterals cut into triangles, counter-clockwise seen from outside;
@@ -40,14 +43,15 @@ double vers(const float* a, const float e[4], int k) {
 }
 }  // namespace
 
-// From eyes and lights all around and inside, a run left out has every triangle turned away
-// and every vertex normal unlit, as OpenGL would find them; and enough runs are left out for
-// the test to mean something.
+// From eyes and lights all around and inside, a run (of a mesh put in runs) left out has every
+// triangle turned away and every vertex normal unlit, as OpenGL would find them; and enough runs
+// are left out for the test to mean something.
 TEST(Grappes, UneGrappeOmiseNeContientRienQuiSeVoieOuSEclaire) {
-    const Tore t(40, 160);
+    Tore t(160, 40);
+    ordonneEnRuns(t.indices, 0, t.indices.size(), 32);
     const auto grappes =
         formeGrappes(t.indices, 0, t.indices.size(), t.sommets.data(), t.sommets.data() + 3, 6, 32);
-    ASSERT_EQ(grappes.size(), 40u * 160u * 2u / 32u);
+    ASSERT_EQ(grappes.size(), 160u * 40u * 2u / 32u);
     std::mt19937 alea(7);
     std::uniform_real_distribution<float> d(-40, 40);
     size_t dos = 0, sansLumiere = 0, total = 0;
@@ -127,4 +131,35 @@ TEST(Grappes, OeilDansLeRepereDeLObjet) {
     std::copy(std::begin(perspective), std::end(perspective), renversee);
     renversee[5] = -f;  // upside down: facing would turn around
     EXPECT_FALSE(oeilDeProjection(renversee, o));
+}
+
+// Put in runs, the triangles are the same ones, corners in the same order, and each run is a
+// compact patch: much smaller and with much narrower cones than in file order.
+TEST(Grappes, TrianglesEnRunsCompactsSansRienChanger) {
+    const Tore t(400, 100);  // quadrilaterals about as long as wide
+    std::vector<uint32_t> runs = t.indices;
+    ordonneEnRuns(runs, 0, runs.size(), 128);
+    auto triplets = [](const std::vector<uint32_t>& v) {
+        std::vector<std::array<uint32_t, 3>> r;
+        for (size_t k = 0; k < v.size(); k += 3) r.push_back({v[k], v[k + 1], v[k + 2]});
+        std::sort(r.begin(), r.end());
+        return r;
+    };
+    ASSERT_EQ(triplets(runs), triplets(t.indices));
+    auto moyennes = [&](const std::vector<uint32_t>& v, double& rayon, double& cosinus) {
+        const auto g = formeGrappes(v, 0, v.size(), t.sommets.data(), nullptr, 6, 128);
+        rayon = cosinus = 0;
+        for (const Grappe& x : g) {
+            rayon += x.rayon;
+            cosinus += x.coneFaces ? x.cosFaces : 0;
+        }
+        rayon /= static_cast<double>(g.size());
+        cosinus /= static_cast<double>(g.size());
+    };
+    double rayonFichier, cosFichier, rayonRuns, cosRuns;
+    moyennes(t.indices, rayonFichier, cosFichier);
+    moyennes(runs, rayonRuns, cosRuns);
+    EXPECT_LT(rayonRuns, rayonFichier / 2);
+    EXPECT_GT(cosRuns, 0.8);     // cones of about 25 degrees
+    EXPECT_LT(cosFichier, 0.2);  // in file order, a run goes round the tube
 }
