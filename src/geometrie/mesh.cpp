@@ -17,30 +17,30 @@
 // Corner index lists
 
 int& ListeIndices::at(size_t i) {
-    if (i >= taille_) throw std::out_of_range("ListeIndices::at: indice invalide");
+    if (i >= size()) throw std::out_of_range("ListeIndices::at: indice invalide");
     return data()[i];
 }
 
 int ListeIndices::at(size_t i) const {
-    if (i >= taille_) throw std::out_of_range("ListeIndices::at: indice invalide");
+    if (i >= size()) throw std::out_of_range("ListeIndices::at: indice invalide");
     return data()[i];
 }
 
 void ListeIndices::agrandit(size_t n) {
-    if (n > UINT32_MAX) throw std::length_error("ListeIndices: trop d'indices");
+    if (n >= SUR_TAS) throw std::length_error("ListeIndices: trop d'indices");
+    n = std::max<size_t>(n, INTERNE + 1);
     int* nouveau = new int[n];
+    const uint32_t taille = static_cast<uint32_t>(size());
     std::copy(begin(), end(), nouveau);
-    const uint32_t taille = taille_;
     libere();
-    tas_ = nouveau;
-    capacite_ = static_cast<uint32_t>(n);
-    taille_ = taille;
+    poseTas(nouveau, n);
+    taille_ |= taille;
 }
 
 void ListeIndices::resize(size_t n, int v) {
     reserve(n);
-    for (size_t i = taille_; i < n; ++i) data()[i] = v;
-    taille_ = static_cast<uint32_t>(n);
+    for (size_t i = size(); i < n; ++i) data()[i] = v;
+    taille_ = (taille_ & SUR_TAS) | static_cast<uint32_t>(n);
 }
 
 void ListeIndices::assign(size_t n, int v) {
@@ -53,11 +53,11 @@ void ListeIndices::assign(const int* debut, const int* fin) {
     clear();
     reserve(n);
     std::copy(debut, fin, data());
-    taille_ = static_cast<uint32_t>(n);
+    taille_ = (taille_ & SUR_TAS) | static_cast<uint32_t>(n);
 }
 
 void ListeIndices::shrink_to_fit() {
-    if (!surLeTas() || taille_ == capacite_) return;
+    if (!surLeTas() || size() == capacity()) return;
     ListeIndices copie(*this);
     *this = std::move(copie);
 }
@@ -94,7 +94,17 @@ int Mesh::ajouteSommet(CVecteur position, const RGBA& couleur) {
             if (position[i] > boiteMax[i]) boiteMax[i] = position[i];
         }
     }
-    sommets.emplace_back(position, couleur);
+    // Colours go to a list of their own only once two differ.
+    if (couleurs_.size() > sommets.size()) couleurs_.resize(sommets.size());
+    if (sommets.empty() && couleurs_.empty())
+        couleurCommune_ = couleur;
+    else if (couleurs_.empty() && !(couleur == couleurCommune_))
+        couleurs_.assign(sommets.size(), couleurCommune_);
+    if (!couleurs_.empty()) {
+        couleurs_.resize(sommets.size(), couleurCommune_);
+        couleurs_.push_back(couleur);
+    }
+    sommets.emplace_back(position);
     return nbSommets() - 1;
 }
 
@@ -148,10 +158,13 @@ Face& Mesh::getFace(int i) {
     return faces[i];
 }
 
-Sommet& Mesh::getSommet(int i) {
+RefSommet Mesh::getSommet(int i) {
     if (!dans(i, sommets.size())) throw std::out_of_range("Mesh::getSommet: indice invalide");
     ++revision_;
-    return sommets[i];
+    if (couleurs_.size() < sommets.size()) couleurs_.resize(sommets.size(), couleurCommune_);
+    Sommet& s = sommets[i];
+    RGBA& c = couleurs_[i];
+    return RefSommet{s.x, s.y, s.z, c.r, c.g, c.b, c.a};
 }
 
 CVecteur& Mesh::getNormale(int i) {
@@ -247,9 +260,13 @@ CVecteur Mesh::calcNormaleFace(int i) {
         throw std::out_of_range("Mesh::calcNormaleFace: face ne contenant que 3 sommets");
     }
     const CMatrice& placement = matrice();
-    const CVecteur p0 = getSommet(f.sommets[0]).transformePoint(placement);
-    const CVecteur p1 = getSommet(f.sommets[1]).transformePoint(placement);
-    const CVecteur p2 = getSommet(f.sommets[2]).transformePoint(placement);
+    auto point = [&](int s) {
+        if (!dans(s, sommets.size())) throw std::out_of_range("Mesh::getSommet: indice invalide");
+        return sommets[s].transformePoint(placement);
+    };
+    const CVecteur p0 = point(f.sommets[0]);
+    const CVecteur p1 = point(f.sommets[1]);
+    const CVecteur p2 = point(f.sommets[2]);
     ++revision_;
     f.normale = (p1 - p0).produitVectoriel(p2 - p1).normalise();
     return f.normale;

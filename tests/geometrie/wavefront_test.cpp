@@ -613,8 +613,9 @@ std::string nomDe(const Material* m, const TableMateriaux& table) {
 std::string description(const Mesh& m, const std::vector<Face>& faces,
                         const TableMateriaux& table) {
     std::string r = "boite " + bits(m.boiteMin) + " " + bits(m.boiteMax) + "\nsommets";
-    for (const Sommet& s : m.sommets)
-        r += " " + bits(static_cast<const CVecteur&>(s)) + "/" + bits(s.r) + bits(s.a);
+    for (int i = 0; i < m.nbSommets(); ++i)
+        r += " " + bits(static_cast<const CVecteur&>(m.sommets[i])) + "/" +
+             bits(m.couleurSommet(i).r) + bits(m.couleurSommet(i).a);
     r += "\nnormales";
     for (const CVecteur& n : m.normales) r += " " + bits(n);
     r += "\ntex";
