@@ -242,11 +242,13 @@ struct Memoire {
     long long pic = 0, mesh = 0;
 };
 
+OptionsWf optionsWf;  // WF_SEUIL=n sets seuilParallele
+
 long long litBrakmor(const std::string& chemin, Memoire* memoire) {
     const long long avant = octetsEnUsage.load();
     picOctets = avant;
     TableMateriaux table;
-    std::shared_ptr<Mesh> mesh = wfLecture(chemin.c_str(), table);
+    std::shared_ptr<Mesh> mesh = wfLecture(chemin.c_str(), table, optionsWf);
     if (!mesh) return -1;
     if (memoire) {
         memoire->pic = picOctets.load() - avant;
@@ -412,6 +414,7 @@ int main(int argc, char** argv) {
     for (const Fichier& x : f.liste)
         std::printf("%s : %.1f Mo\n", x.chemin.c_str(),
                     static_cast<double>(fs::file_size(x.chemin)) / 1e6);
+    if (const char* seuil = std::getenv("WF_SEUIL")) optionsWf.seuilParallele = std::stoull(seuil);
     const char* tours = std::getenv("WF_TOURS");
     const bool seulResume = std::getenv("WF_RESUME_SEUL") != nullptr;
     if (!seulResume) benchmark::RunSpecifiedBenchmarks();

@@ -18,8 +18,8 @@ using TableMateriaux = std::map<std::string, std::shared_ptr<Material>>;
 
 // How wfLecture goes about a file; the result is the same whatever they are.
 struct OptionsWf {
-    // Size in bytes from which a file is read in two halves at once, on two threads (when
-    // the process may run on two processors or more).
+    // Size in bytes from which a second thread would help; every file is read on one
+    // thread at present (kept for the callers that set it).
     uint64_t seuilParallele = uint64_t(8) << 20;
 };
 

@@ -1,5 +1,5 @@
-// The parsing core of the Wavefront reader, shared by its readings (wavefront.cpp, and
-// wavefront_moitie.cpp for the second half of a large file): character classes, cursors,
+// The parsing core of the Wavefront reader, shared by its readings (the mesh's and the
+// public analyse's, in wavefront.cpp): character classes, cursors,
 // numbers read with glibc's fscanf results, and the token-by-token pass. The corner cases
 // it keeps are listed at the top of wavefront.cpp. Internal to the reader.
 #pragma once
@@ -379,34 +379,14 @@ struct Analyseur {
     Puits& puits;
     const std::function<void(const std::string&)>& chargeBibliotheque;
     int groupe = 0;
-    bool groupeConnu = true;       // false for a pass started in the middle of a file
-    bool bibliothequeLue = false;  // some "mtllib" was met
-    std::string_view enAttente;    // the word the pass stopped before
-    bool attend = false;
 
     Analyseur(C& c_, Puits& p_, const std::function<void(const std::string&)>& charge)
         : c(c_), puits(p_), chargeBibliotheque(charge) {}
 
-    // Reads to the end, or stops before the first word that starts at or after `limite`
-    // (true then, the word kept for reprend).
-    bool parcours(uint64_t limite = UINT64_MAX) {
+    // Reads to the end.
+    void parcours() {
         std::string_view mot;
-        while (jetonT(c, mot)) {
-            if (limite != UINT64_MAX && c.position(mot.data()) >= limite) {
-                enAttente = mot;
-                attend = true;
-                return true;
-            }
-            traite(mot);
-        }
-        return false;
-    }
-    void reprend() {
-        if (attend) {
-            attend = false;
-            traite(enAttente);
-        }
-        parcours();
+        while (jetonT(c, mot)) traite(mot);
     }
 
     TOUJOURS_EN_LIGNE void traite(std::string_view mot) {
@@ -427,12 +407,9 @@ struct Analyseur {
             flottantsT(c, uv, 2);
             puits.texCoord(uv);
         } else if (m0 == 's' && n == 1) {
-            if (entierT(c, groupe) == 1) {
-                groupeConnu = true;
-                sauteBlancsT(c);
-            }
+            if (entierT(c, groupe) == 1) sauteBlancsT(c);
         } else if (m0 == 'f' && n == 1) {
-            puits.debutFace(groupe, groupeConnu, c.position(mot.data()));
+            puits.debutFace(groupe, c.position(mot.data()));
             // `mot` may be overwritten by the next block: at the end of the file the word
             // read again is "f" itself.
             std::string_view premier;
@@ -449,7 +426,6 @@ struct Analyseur {
         } else if (mot == "mtllib") {
             std::string_view nom;
             if (!jetonT(c, nom)) nom = "mtllib";
-            bibliothequeLue = true;
             chargeBibliotheque(std::string(nom));
         } else {
             finDeLigneT(c);

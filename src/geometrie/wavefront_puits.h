@@ -1,5 +1,5 @@
 // The sink through which the reader writes a file's statements straight into the mesh, and
-// the faces it has to report. Internal to the reader (wavefront.cpp, wavefront_moitie.cpp).
+// the faces it has to report. Internal to the reader (wavefront.cpp).
 #pragma once
 
 #include <cstddef>
@@ -46,9 +46,6 @@ struct PuitsMesh {
     std::vector<Serie> series;  // runs of faces of one group
     bool triees = true;         // faces in material order so far
     bool normaleManquante = false;
-    // Set while another thread gives the new faces their normals and smoothing (see
-    // ajouteMoitie): ajouteFace then leaves both to it.
-    bool normalesDifferees = false;
     std::vector<const Material*> ordreMateriaux;  // used by some face, in order of first use
     std::set<const Material*> utilises;
     const Material* dernierUtilise = nullptr;
@@ -85,7 +82,7 @@ struct PuitsMesh {
     }
     TOUJOURS_EN_LIGNE void texCoord(const float* v) { mesh.texCoords.emplace_back(v[0], v[1]); }
     // The face being read is made in place: its corners go straight into its lists.
-    TOUJOURS_EN_LIGNE void debutFace(int groupe, bool, uint64_t position) {
+    TOUJOURS_EN_LIGNE void debutFace(int groupe, uint64_t position) {
         positionFace = position;
         Face& f = mesh.faces.emplace_back();
         f.groupe = groupe;
@@ -104,27 +101,6 @@ struct PuitsMesh {
             return;
         }
         termineFace(positionFace);
-    }
-    // A face of n corners read at `position`, in group `groupe` with material m.
-    void ajouteFace(int groupe, Material* m, const CoinLu* k, size_t n, uint64_t position) {
-        if (n < 3) {
-            signalements.push_back({position, Signalement::AUCUNE});
-            return;
-        }
-        Face& f = mesh.faces.emplace_back();
-        f.groupe = groupe;
-        f.material = m;
-        if (n > 4) {
-            f.sommets.reserve(n);
-            f.normales.reserve(n);
-            f.texCoords.reserve(n);
-        }
-        for (size_t i = 0; i < n; ++i) {
-            f.sommets.push_back(k[i].sommet);
-            f.normales.push_back(k[i].normale);
-            f.texCoords.push_back(k[i].texCoord);
-        }
-        termineFace(position);
     }
     // The last face made, of 3 corners or more, read at `position`: checked, given its normal
     // (and smoothing), and noted in the runs of groups and materials.
@@ -146,9 +122,8 @@ struct PuitsMesh {
         // gets it once checked at the end.
         if (suspecte) {
             signalements.push_back({position, numero});
-            // (Never touched here while the other thread smooths.)
-            if (!normalesDifferees && lissage) abandonneLissage();
-        } else if (!normalesDifferees) {
+            if (lissage) abandonneLissage();
+        } else {
             f.normale = mesh.normaleFace(f);
             if (lissage) lisse(f, f.groupe);
         }
