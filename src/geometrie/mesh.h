@@ -195,6 +195,10 @@ public:
     // The normal calcNormaleFace would give a face whose first three vertex indices are
     // valid, without checking them nor storing it.
     CVecteur normaleFace(const Face& f) const;
+    // The same, told whether the placement is the identity (placementIdentite, which a caller
+    // computing many faces' normals asks once).
+    CVecteur normaleFace(const Face& f, bool identite) const;
+    bool placementIdentite() const;
     // With normalesFacesCalculees, the caller has just stored every face's normaleFace (as
     // the Wavefront reader does while reading): only the checks and the smoothing are left.
     void calcNormalesLissees(bool normalesFacesCalculees = false);

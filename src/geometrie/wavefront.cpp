@@ -175,6 +175,7 @@ bool litInstructions(const char* nomFichier, PuitsMesh& lu,
         CurseurFichier c{nullptr, nullptr, &tampon};
         Analyseur<CurseurFichier, PuitsMesh> a(c, lu, chargeBibliotheque);
         a.parcours();
+        lu.termine();
         erreur = tampon.erreur();
     }
     return std::fclose(garde.release()) == 0 && !erreur;

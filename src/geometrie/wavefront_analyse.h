@@ -177,10 +177,27 @@ TOUJOURS_EN_LIGNE bool jetonT(C& c, std::string_view& mot) {
     return true;
 }
 
+// Up to 9 digits without a sign, the usual index: exact in an int, nothing to clamp. False
+// (nothing consumed) for any other text.
+template <class C>
+TOUJOURS_EN_LIGNE bool entierCourt(C& c, int& v) {
+    const char* q = c.p;
+    const char* const fin = c.fin;
+    if (q == fin || !chiffre(*q)) return false;
+    int valeur = 0;
+    const char* const limite = fin - q > 9 ? q + 9 : fin;
+    for (; q < limite && chiffre(*q); ++q) valeur = valeur * 10 + (*q - '0');
+    if (q < fin && chiffre(*q)) return false;
+    v = valeur;
+    c.p = q;
+    return true;
+}
+
 template <class C>
 TOUJOURS_EN_LIGNE int entierT(C& c, int& v) {
     sauteBlancsT(c);
     if (c.p == c.fin) return -1;
+    if (entierCourt(c, v)) return 1;
     bool negatif = false;
     if (*c.p == '-' || *c.p == '+') {
         negatif = *c.p == '-';
@@ -370,6 +387,40 @@ TOUJOURS_EN_LIGNE Syntaxe premierCoin(std::string_view premier, CoinLu& coin) {
     return s;
 }
 
+// The first corner of a face in its usual forms, read from the text itself instead of as a
+// word: "a", "a/b", "a/b/c" or "a//c", each number of 1 to 9 digits, then a blank. The same
+// syntax, corner and position as premierCoin on the word; false (nothing consumed) for any
+// other text.
+template <class C>
+TOUJOURS_EN_LIGNE bool premierCoinCourt(C& c, Syntaxe& s, CoinLu& coin) {
+    C q = c;
+    int v[3] = {0, 0, 0};
+    if (!entierCourt(q, v[0])) return false;
+    auto suit = [&](char ch) { return q.p < q.fin && *q.p == ch; };
+    if (suit('/')) {
+        ++q.p;
+        if (suit('/')) {
+            ++q.p;
+            if (!entierCourt(q, v[1])) return false;
+            s = Syntaxe::SommetNormale;
+        } else {
+            if (!entierCourt(q, v[1])) return false;
+            s = Syntaxe::SommetTexture;
+            if (suit('/')) {
+                ++q.p;
+                if (!entierCourt(q, v[2])) return false;
+                s = Syntaxe::SommetTextureNormale;
+            }
+        }
+    } else {
+        s = Syntaxe::Sommet;
+    }
+    if (q.p == q.fin || !blanc(*q.p)) return false;
+    coin = coinDe(s, v);
+    c.p = q.p;
+    return true;
+}
+
 // The token-by-token pass, handing what it reads to a sink: sommet / normale (three
 // floats), texCoord (two), debutFace (group, file offset of its "f"), coin, finFace, and
 // usemtl (the material's name) at each "usemtl".
@@ -412,10 +463,14 @@ struct Analyseur {
             puits.debutFace(groupe, c.position(mot.data()));
             // `mot` may be overwritten by the next block: at the end of the file the word
             // read again is "f" itself.
-            std::string_view premier;
-            if (!jetonT(c, premier)) premier = "f";
             CoinLu coin;
-            const Syntaxe syntaxe = premierCoin(premier, coin);
+            Syntaxe syntaxe;
+            sauteBlancsT(c);
+            if (!premierCoinCourt(c, syntaxe, coin)) {
+                std::string_view premier;
+                if (!jetonT(c, premier)) premier = "f";
+                syntaxe = premierCoin(premier, coin);
+            }
             puits.coin(coin);
             while (litCoin(c, syntaxe, coin) > 0) puits.coin(coin);
             puits.finFace();

@@ -49,7 +49,10 @@ struct PuitsMesh {
     std::vector<const Material*> ordreMateriaux;  // used by some face, in order of first use
     std::set<const Material*> utilises;
     const Material* dernierUtilise = nullptr;
-    uint64_t positionFace = 0;  // of the face being read
+    uint64_t positionFace = 0;                       // of the face being read
+    const bool identite = mesh.placementIdentite();  // the mesh's placement, unchanged here
+    static constexpr size_t LOT = 64;
+    size_t sansNormale = 0;  // the faces from this one on wait for their normal
     float mini[3] = {0, 0, 0}, maxi[3] = {0, 0, 0};
     const RGBA couleurSommet{255, 0, 0, 0};
     // A file without normals is smoothed as its faces come, while they are in the cache: the
@@ -118,14 +121,15 @@ struct PuitsMesh {
                         (t[i] != -1 && !dans(t[i], nbT));
             normaleManquante |= nn[i] == -1;
         }
-        // The normal now, while the face is at hand; a face naming an element not read yet
-        // gets it once checked at the end.
+        // The normal soon, while the face is in the cache; a face naming an element not read
+        // yet gets it once checked at the end.
         if (suspecte) {
+            normalesEnAttente(numero);
+            sansNormale = numero + 1;
             signalements.push_back({position, numero});
             if (lissage) abandonneLissage();
-        } else {
-            f.normale = mesh.normaleFace(f);
-            if (lissage) lisse(f, f.groupe);
+        } else if (numero + 1 - sansNormale >= LOT) {
+            normalesEnAttente(numero + 1);
         }
         const Material* m = f.material;
         if (m != dernierUtilise) {
@@ -143,6 +147,18 @@ struct PuitsMesh {
         const auto it = table.find(std::string(nom));
         courant = garde(it == table.end() ? nullptr : it->second);
     }
+    // The faces from sansNormale to fin - 1 get their normal, and their smoothing: by lots,
+    // the normals one after the other (independent square roots and divisions overlap),
+    // then the smoothing, in order.
+    void normalesEnAttente(size_t fin) {
+        Face* const faces = mesh.faces.data();
+        for (size_t i = sansNormale; i < fin; ++i)
+            faces[i].normale = mesh.normaleFace(faces[i], identite);
+        for (size_t i = sansNormale; i < fin && lissage; ++i) lisse(faces[i], faces[i].groupe);
+        sansNormale = fin;
+    }
+    // Once every face is read.
+    void termine() { normalesEnAttente(mesh.faces.size()); }
     // calcNormalesLissees walks the groups in increasing order, each group's faces in order:
     // the reading order as long as each group's faces come together, groups increasing.
     TOUJOURS_EN_LIGNE void lisse(Face& f, int groupe) {
