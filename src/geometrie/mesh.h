@@ -124,6 +124,10 @@ private:
 };
 
 struct Face {
+    // Each member as initialised below, and nothing else: a face made in place by
+    // faces.emplace_back() is not cleared whole first.
+    Face() {}
+
     ListeIndices sommets;    // vertex indices, drawing order
     ListeIndices normales;   // one normal index per corner, -1 = none
     ListeIndices texCoords;  // one texture-coordinate index per corner, -1 = none
