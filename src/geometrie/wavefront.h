@@ -18,8 +18,8 @@ using TableMateriaux = std::map<std::string, std::shared_ptr<Material>>;
 
 // How wfLecture goes about a file; the result is the same whatever they are.
 struct OptionsWf {
-    // Size in bytes from which a second thread would help; every file is read on one
-    // thread at present (kept for the callers that set it).
+    // Size in bytes from which the faces get their normals and smoothing on a second thread
+    // while the file is read (when the process may run on two processors or more).
     uint64_t seuilParallele = uint64_t(8) << 20;
 };
 
