@@ -6,8 +6,7 @@
 namespace lectureWf {
 namespace detail {
 
-SuiviFaces::SuiviFaces(std::function<void(size_t, size_t)> travail)
-    : travail_(std::move(travail)) {
+SuiviFaces::SuiviFaces(std::function<void(size_t, size_t)> travail) : travail_(std::move(travail)) {
     fil_ = std::thread([this] { suit(); });
 }
 

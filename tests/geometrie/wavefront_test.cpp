@@ -336,6 +336,12 @@ TEST(LectureWf, NombresLusCommeFscanf) {
                                        "1",
                                        "0.1",
                                        "123456789.123456789e-3"};
+    // Runs of 1 to 12 digits, then each kind of byte, with room for eight bytes or not: the
+    // indices are read eight bytes at a time.
+    for (size_t n = 1; n <= 12; ++n)
+        for (const char* suite : {"", " ", "/", ":", "\xb9", "x", "0", "\x80 1"})
+            for (const char* marge : {"", "         "})
+                textes.push_back(std::string("907856341234").substr(0, n) + suite + marge);
     const char alphabet[] = "0123456789+-.eExXpPnNaAiIfFtTyY \n/";
     for (int i = 0; i < 20000; ++i) {
         std::string t;
