@@ -244,11 +244,12 @@ struct Memoire {
 
 OptionsWf optionsWf;  // WF_SEUIL=n sets seuilParallele
 
-long long litBrakmor(const std::string& chemin, Memoire* memoire) {
+long long litBrakmor(const std::string& chemin, Memoire* memoire,
+                     const OptionsWf& options = optionsWf) {
     const long long avant = octetsEnUsage.load();
     picOctets = avant;
     TableMateriaux table;
-    std::shared_ptr<Mesh> mesh = wfLecture(chemin.c_str(), table, optionsWf);
+    std::shared_ptr<Mesh> mesh = wfLecture(chemin.c_str(), table, options);
     if (!mesh) return -1;
     if (memoire) {
         memoire->pic = picOctets.load() - avant;
@@ -367,20 +368,24 @@ double meshAvantMo(const std::string& chemin) {
 
 void resume(int tours) {
     std::printf("\nRésumé : %d tours par fichier, ordre tournant, médianes\n", tours);
-    std::printf("%-15s %8s %9s | %8s %8s | %8s %8s | %8s %8s | %6s %8s %8s\n", "fichier", "Mo",
-                "faces", "cpuTiny", "reelTiny", "cpu/lu", "reel/lu", "ms cpu", "ms reel", "pic/m",
-                "mesh Mo", "avant Mo");
+    std::printf("%-15s %7s %8s | %7s %7s | %6s %6s | %7s %7s | %6s %6s | %5s %6s %6s\n", "fichier",
+                "Mo", "faces", "cpuTiny", "reelTiny", "cpu/lu", "reel/lu", "ms cpu", "ms reel",
+                "1f/cpu", "1f/reel", "pic/m", "mesh", "avant");
+    OptionsWf unFil;
+    unFil.seuilParallele = UINT64_MAX;
+    constexpr int N = 4;  // ours as configured, LoadObj, read and scan, ours on one thread
     for (const Fichier& f : fichiers->liste) {
-        std::vector<double> cpu[3], reel[3];
+        std::vector<double> cpu[N], reel[N];
         Memoire m;
         long long faces = 0;
         for (int tour = -1; tour < tours; ++tour)
-            for (int k = 0; k < 3; ++k) {
-                const int qui = (k + (tour < 0 ? 0 : tour)) % 3;
+            for (int k = 0; k < N; ++k) {
+                const int qui = (k + (tour < 0 ? 0 : tour)) % N;
                 const Temps a = maintenant();
                 const long long r = qui == 0   ? litBrakmor(f.chemin, &m)
                                     : qui == 1 ? litTinyobj(f.chemin)
-                                               : litEtParcourt(f.chemin);
+                                    : qui == 2 ? litEtParcourt(f.chemin)
+                                               : litBrakmor(f.chemin, nullptr, unFil);
                 const Temps b = maintenant();
                 if (r < 0) std::abort();
                 if (qui == 0) faces = r;
@@ -388,20 +393,22 @@ void resume(int tours) {
                 cpu[qui].push_back(b.cpu - a.cpu);
                 reel[qui].push_back(b.reel - a.reel);
             }
-        double c[3], w[3];
-        for (int k = 0; k < 3; ++k) c[k] = mediane(cpu[k]), w[k] = mediane(reel[k]);
+        double c[N], w[N];
+        for (int k = 0; k < N; ++k) c[k] = mediane(cpu[k]), w[k] = mediane(reel[k]);
         std::printf(
-            "%-15s %8.1f %9lld | %8.2f %8.2f | %8.2f %8.2f | %8.1f %8.1f | %6.2f %8.1f %8.1f\n",
+            "%-15s %7.1f %8lld | %7.2f %7.2f | %6.2f %6.2f | %7.1f %7.1f | %6.2f %6.2f | %5.2f "
+            "%6.1f %6.1f\n",
             f.nom.c_str(), static_cast<double>(fs::file_size(f.chemin)) / 1e6, faces, c[1] / c[0],
-            w[1] / w[0], c[0] / c[2], w[0] / w[2], c[0] * 1e3, w[0] * 1e3,
+            w[1] / w[0], c[0] / c[2], w[0] / w[2], c[0] * 1e3, w[0] * 1e3, c[3] / c[0], w[3] / w[0],
             m.mesh > 0 ? static_cast<double>(m.pic) / static_cast<double>(m.mesh) : 0,
             static_cast<double>(m.mesh) / 1e6, meshAvantMo(f.chemin));
         std::fflush(stdout);
     }
     std::printf(
         "cpuTiny, reelTiny: LoadObj / wfLecture (CPU, real time); cpu/lu, reel/lu: wfLecture / "
-        "reading and scanning the file once; pic/m: peak of the load / mesh kept; avant: the "
-        "mesh in the former layout\n");
+        "reading the file and scanning it once for line ends; 1f/cpu, 1f/reel: wfLecture on one "
+        "thread / wfLecture as configured; pic/m: peak of the load / mesh kept; mesh, avant: the "
+        "mesh now and in the former layout (MB)\n");
 }
 
 }  // namespace

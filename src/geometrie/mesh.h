@@ -55,7 +55,9 @@ public:
         assign(valeurs.begin(), valeurs.end());
         return *this;
     }
-    ~ListeIndices() { libere(); }
+    ~ListeIndices() {
+        if (surLeTas()) delete[] tas();
+    }
 
     size_t size() const { return taille_ & ~SUR_TAS; }
     bool empty() const { return size() == 0; }
