@@ -242,14 +242,11 @@ struct Memoire {
     long long pic = 0, mesh = 0;
 };
 
-OptionsWf optionsWf;  // WF_SEUIL=n sets seuilParallele
-
-long long litBrakmor(const std::string& chemin, Memoire* memoire,
-                     const OptionsWf& options = optionsWf) {
+long long litBrakmor(const std::string& chemin, Memoire* memoire) {
     const long long avant = octetsEnUsage.load();
     picOctets = avant;
     TableMateriaux table;
-    std::shared_ptr<Mesh> mesh = wfLecture(chemin.c_str(), table, options);
+    std::shared_ptr<Mesh> mesh = wfLecture(chemin.c_str(), table);
     if (!mesh) return -1;
     if (memoire) {
         memoire->pic = picOctets.load() - avant;
@@ -368,12 +365,10 @@ double meshAvantMo(const std::string& chemin) {
 
 void resume(int tours) {
     std::printf("\nRésumé : %d tours par fichier, ordre tournant, médianes\n", tours);
-    std::printf("%-15s %7s %8s | %7s %7s | %6s %6s | %7s %7s | %6s %6s | %5s %6s %6s\n", "fichier",
-                "Mo", "faces", "cpuTiny", "reelTiny", "cpu/lu", "reel/lu", "ms cpu", "ms reel",
-                "1f/cpu", "1f/reel", "pic/m", "mesh", "avant");
-    OptionsWf unFil;
-    unFil.seuilParallele = UINT64_MAX;
-    constexpr int N = 4;  // ours as configured, LoadObj, read and scan, ours on one thread
+    std::printf("%-15s %7s %8s | %7s %7s | %6s %6s | %7s %7s | %5s %6s %6s\n", "fichier", "Mo",
+                "faces", "cpuTiny", "reelTiny", "cpu/lu", "reel/lu", "ms cpu", "ms reel", "pic/m",
+                "mesh", "avant");
+    constexpr int N = 3;  // ours, LoadObj, reading and scanning
     for (const Fichier& f : fichiers->liste) {
         std::vector<double> cpu[N], reel[N];
         Memoire m;
@@ -384,8 +379,7 @@ void resume(int tours) {
                 const Temps a = maintenant();
                 const long long r = qui == 0   ? litBrakmor(f.chemin, &m)
                                     : qui == 1 ? litTinyobj(f.chemin)
-                                    : qui == 2 ? litEtParcourt(f.chemin)
-                                               : litBrakmor(f.chemin, nullptr, unFil);
+                                               : litEtParcourt(f.chemin);
                 const Temps b = maintenant();
                 if (r < 0) std::abort();
                 if (qui == 0) faces = r;
@@ -396,18 +390,17 @@ void resume(int tours) {
         double c[N], w[N];
         for (int k = 0; k < N; ++k) c[k] = mediane(cpu[k]), w[k] = mediane(reel[k]);
         std::printf(
-            "%-15s %7.1f %8lld | %7.2f %7.2f | %6.2f %6.2f | %7.1f %7.1f | %6.2f %6.2f | %5.2f "
-            "%6.1f %6.1f\n",
+            "%-15s %7.1f %8lld | %7.2f %7.2f | %6.2f %6.2f | %7.1f %7.1f | %5.2f %6.1f %6.1f\n",
             f.nom.c_str(), static_cast<double>(fs::file_size(f.chemin)) / 1e6, faces, c[1] / c[0],
-            w[1] / w[0], c[0] / c[2], w[0] / w[2], c[0] * 1e3, w[0] * 1e3, c[3] / c[0], w[3] / w[0],
+            w[1] / w[0], c[0] / c[2], w[0] / w[2], c[0] * 1e3, w[0] * 1e3,
             m.mesh > 0 ? static_cast<double>(m.pic) / static_cast<double>(m.mesh) : 0,
             static_cast<double>(m.mesh) / 1e6, meshAvantMo(f.chemin));
         std::fflush(stdout);
     }
     std::printf(
         "cpuTiny, reelTiny: LoadObj / wfLecture (CPU, real time); cpu/lu, reel/lu: wfLecture / "
-        "reading the file and scanning it once for line ends; 1f/cpu, 1f/reel: wfLecture on one "
-        "thread / wfLecture as configured; pic/m: peak of the load / mesh kept; mesh, avant: the "
+        "reading the file and scanning it once for line ends; pic/m: peak of the load / mesh kept; "
+        "mesh, avant: the "
         "mesh now and in the former layout (MB)\n");
 }
 
@@ -421,7 +414,6 @@ int main(int argc, char** argv) {
     for (const Fichier& x : f.liste)
         std::printf("%s : %.1f Mo\n", x.chemin.c_str(),
                     static_cast<double>(fs::file_size(x.chemin)) / 1e6);
-    if (const char* seuil = std::getenv("WF_SEUIL")) optionsWf.seuilParallele = std::stoull(seuil);
     const char* tours = std::getenv("WF_TOURS");
     const bool seulResume = std::getenv("WF_RESUME_SEUL") != nullptr;
     if (!seulResume) benchmark::RunSpecifiedBenchmarks();

@@ -234,8 +234,7 @@ void termineNormales(PuitsMesh& lu, bool facesRetirees) {
 
 }  // namespace
 
-std::shared_ptr<Mesh> wfLecture(const char* nomFichier, TableMateriaux& materiaux,
-                                const OptionsWf& options) {
+std::shared_ptr<Mesh> wfLecture(const char* nomFichier, TableMateriaux& materiaux) {
     if (!nomFichier) throw pointeur_null("wfLecture: nomFichier est un pointeur null");
     materiaux.clear();
     const std::string nom(nomFichier);
@@ -250,11 +249,8 @@ std::shared_ptr<Mesh> wfLecture(const char* nomFichier, TableMateriaux& materiau
     std::shared_ptr<Mesh> mesh = meshReserve(comptes);
 
     PuitsMesh lu(*mesh, materiaux);
-    if (comptes.normales == 0) {
+    if (comptes.normales == 0)
         lu.lissage = std::make_unique<LissageSommets>(mesh->sommets.capacity());
-        lu.lissagePossible = true;
-    }
-    if (taille >= options.seuilParallele && coeursUtilisables() > 1) lu.suisAvec();
     if (!litInstructions(nomFichier, lu, chargeurBibliotheques(nom, materiaux))) {
         materiaux.clear();  // as if the file had not been read at all
         return nullptr;

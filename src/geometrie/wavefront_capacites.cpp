@@ -2,12 +2,10 @@
 #include "geometrie/wavefront_capacites.h"
 
 #include <fcntl.h>
-#include <sched.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <thread>
 #include <vector>
 
 #ifdef __SSE2__
@@ -16,14 +14,6 @@
 
 namespace lectureWf {
 namespace detail {
-
-unsigned coeursUtilisables() {
-    cpu_set_t ensemble;
-    CPU_ZERO(&ensemble);
-    if (sched_getaffinity(0, sizeof ensemble, &ensemble) == 0)
-        return static_cast<unsigned>(CPU_COUNT(&ensemble));
-    return std::thread::hardware_concurrency();
-}
 
 void compteLignes(const char* nomFichier, uint64_t taille, uint64_t debut, uint64_t fin,
                   Comptes& r) {

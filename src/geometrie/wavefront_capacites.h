@@ -8,10 +8,6 @@
 namespace lectureWf {
 namespace detail {
 
-// The processors this process may run on (its affinity, not only the machine's count):
-// the reader's extra threads are only worth starting when there are two or more.
-unsigned coeursUtilisables();
-
 // Capacities from a line-by-line count: "v " a vertex, "vn" a normal, "vt" a texture
 // coordinate, any line starting with "f" a face.
 struct Comptes {

@@ -10,14 +10,12 @@
 #include <set>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 #include "geometrie/lissage.h"
 #include "geometrie/mesh.h"
 #include "geometrie/wavefront.h"
 #include "geometrie/wavefront_analyse.h"
-#include "geometrie/wavefront_suivi.h"
 
 namespace lectureWf {
 namespace detail {
@@ -53,6 +51,7 @@ struct PuitsMesh {
     const Material* dernierUtilise = nullptr;
     uint64_t positionFace = 0;                       // of the face being read
     const bool identite = mesh.placementIdentite();  // the mesh's placement, unchanged here
+    static constexpr size_t LOT = 64;
     size_t sansNormale = 0;  // the faces from this one on wait for their normal
     float mini[3] = {0, 0, 0}, maxi[3] = {0, 0, 0};
     const RGBA couleurSommet{255, 0, 0, 0};
@@ -63,12 +62,6 @@ struct PuitsMesh {
     std::unique_ptr<LissageSommets> lissage;
     size_t facesLissees = 0;
     int groupeLissage = 0;
-    // With a follower (see suisAvec), the faces handed to it are its own, and so are the
-    // smoothing and lissage, until suivi->attends() returns; it is told to stop before the
-    // lists it reads would be moved. lissagePossible: lissage may still be set.
-    bool lissagePossible = false;
-    size_t lot = 64;                    // faces given their normals at once
-    std::unique_ptr<SuiviFaces> suivi;  // last: stopped before anything else goes
 
     PuitsMesh(Mesh& m, const TableMateriaux& t) : mesh(m), table(t) {
         mesh.couleurDesSommets(couleurSommet);
@@ -76,7 +69,6 @@ struct PuitsMesh {
 
     // As ajouteSommet does, box included (the first vertex sets it, strict comparisons).
     TOUJOURS_EN_LIGNE void sommet(const float* v) {
-        if (suivi && mesh.sommets.size() == mesh.sommets.capacity()) suivi->attends();
         if (mesh.sommets.empty()) {
             for (int k = 0; k < 3; ++k) mini[k] = maxi[k] = v[k];
         } else {
@@ -88,18 +80,13 @@ struct PuitsMesh {
         mesh.sommets.emplace_back(v[0], v[1], v[2]);
     }
     TOUJOURS_EN_LIGNE void normale(const float* v) {
-        if (lissagePossible) {
-            if (suivi) suivi->attends();
-            if (lissage) abandonneLissage();
-            lissagePossible = false;
-        }
+        if (lissage) abandonneLissage();
         mesh.normales.emplace_back(v[0], v[1], v[2]);
     }
     TOUJOURS_EN_LIGNE void texCoord(const float* v) { mesh.texCoords.emplace_back(v[0], v[1]); }
     // The face being read is made in place: its corners go straight into its lists.
     TOUJOURS_EN_LIGNE void debutFace(int groupe, uint64_t position) {
         positionFace = position;
-        if (suivi && mesh.faces.size() == mesh.faces.capacity()) suivi->attends();
         Face& f = mesh.faces.emplace_back();
         f.groupe = groupe;
         f.material = courant;
@@ -138,12 +125,10 @@ struct PuitsMesh {
         // yet gets it once checked at the end.
         if (suspecte) {
             normalesEnAttente(numero);
-            if (suivi) suivi->attends();
             sansNormale = numero + 1;
             signalements.push_back({position, numero});
             if (lissage) abandonneLissage();
-            lissagePossible = false;
-        } else if (numero + 1 - sansNormale >= lot) {
+        } else if (numero + 1 - sansNormale >= LOT) {
             normalesEnAttente(numero + 1);
         }
         const Material* m = f.material;
@@ -162,39 +147,18 @@ struct PuitsMesh {
         const auto it = table.find(std::string(nom));
         courant = garde(it == table.end() ? nullptr : it->second);
     }
-    // The faces from sansNormale to fin - 1 get their normal, and their smoothing: here, or
-    // on the follower's thread.
+    // The faces from sansNormale to fin - 1 get their normal, and their smoothing: by lots,
+    // the normals one after the other (independent square roots and divisions overlap),
+    // then the smoothing, in order.
     void normalesEnAttente(size_t fin) {
-        if (fin <= sansNormale) return;
-        if (suivi)
-            suivi->confie(sansNormale, fin);
-        else
-            normalesDe(sansNormale, fin);
+        Face* const faces = mesh.faces.data();
+        for (size_t i = sansNormale; i < fin; ++i)
+            faces[i].normale = mesh.normaleFace(faces[i], identite);
+        for (size_t i = sansNormale; i < fin && lissage; ++i) lisse(faces[i], faces[i].groupe);
         sansNormale = fin;
     }
-    // By lots: the normals one after the other (independent square roots and divisions
-    // overlap), then the smoothing, in order.
-    void normalesDe(size_t debut, size_t fin) {
-        Face* const faces = mesh.faces.data();
-        for (size_t i = debut; i < fin; ++i)
-            faces[i].normale = mesh.normaleFace(faces[i], identite);
-        for (size_t i = debut; i < fin && lissage; ++i) lisse(faces[i], faces[i].groupe);
-    }
-    // Another thread gives the faces their normals and smoothing, by larger lots, while this
-    // one reads on (nothing changes if the thread cannot be had).
-    void suisAvec() {
-        try {
-            suivi = std::make_unique<SuiviFaces>([this](size_t a, size_t b) { normalesDe(a, b); });
-            lot = 1024;
-        } catch (const std::system_error&) {
-        }
-    }
     // Once every face is read.
-    void termine() {
-        normalesEnAttente(mesh.faces.size());
-        if (suivi) suivi->attends();
-        suivi.reset();
-    }
+    void termine() { normalesEnAttente(mesh.faces.size()); }
     // calcNormalesLissees walks the groups in increasing order, each group's faces in order:
     // the reading order as long as each group's faces come together, groups increasing.
     TOUJOURS_EN_LIGNE void lisse(Face& f, int groupe) {
