@@ -804,7 +804,7 @@ TEST_F(FichiersTemporaires, LissageEnLisantIdentiqueALaReference) {
             if (i == nbFaces / 2 && cas == FACE_EN_AVANT) texte += "f 1 2 201\n";
             if (i == nbFaces / 2 && cas == NORMALE_AU_MILIEU) texte += "vn 0 0 1\n";
             // Faces kept but reported (a texture index beyond the list), in the last quarter:
-            // read in two halves, the first half is smoothed whole before they come.
+            // the smoothing goes on for many lots of faces before they come.
             if (i > nbFaces * 3 / 4 && i % 100 == 0 && cas == TEXTURES_ABSENTES)
                 texte += "f 1/7 2/7 3/7\n";
             const int coins = cas == GRANDES_FACES ? 3 + static_cast<int>(alea() % 5) : 3;
