@@ -324,6 +324,12 @@ CVecteur Mesh::normaleFace(const Face& f, bool identite) const {
     return normaleDe(sommets, matrice(), identite, f);
 }
 
+void Mesh::poseNormalesFaces(size_t debut, size_t fin, bool identite) {
+    const CMatrice& placement = matrice();
+    for (size_t i = debut; i < fin; ++i)
+        faces[i].normale = normaleDe(sommets, placement, identite, faces[i]);
+}
+
 bool Mesh::placementIdentite() const {
     const float* m = matrice().m;
     for (int i = 0; i < 16; ++i) {

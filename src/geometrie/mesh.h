@@ -205,6 +205,9 @@ public:
     // computing many faces' normals asks once).
     CVecteur normaleFace(const Face& f, bool identite) const;
     bool placementIdentite() const;
+    // Stores normaleFace into faces debut to fin - 1, whose first three vertex indices are
+    // valid, one after the other.
+    void poseNormalesFaces(size_t debut, size_t fin, bool identite);
     // With normalesFacesCalculees, the caller has just stored every face's normaleFace (as
     // the Wavefront reader does while reading): only the checks and the smoothing are left.
     void calcNormalesLissees(bool normalesFacesCalculees = false);

@@ -151,9 +151,8 @@ struct PuitsMesh {
     // the normals one after the other (independent square roots and divisions overlap),
     // then the smoothing, in order.
     void normalesEnAttente(size_t fin) {
+        mesh.poseNormalesFaces(sansNormale, fin, identite);
         Face* const faces = mesh.faces.data();
-        for (size_t i = sansNormale; i < fin; ++i)
-            faces[i].normale = mesh.normaleFace(faces[i], identite);
         for (size_t i = sansNormale; i < fin && lissage; ++i) lisse(faces[i], faces[i].groupe);
         sansNormale = fin;
     }
