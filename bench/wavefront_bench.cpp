@@ -1,13 +1,19 @@
-// Loading a large Wavefront file: our reader against tinyobjloader's LoadObj on the same
-// files, and the memory our load needs at its peak against what the loaded mesh keeps.
-// The files are generated at start-up in a temporary folder and removed at the end.
+// Loading Wavefront files: our reader against tinyobjloader's LoadObj and against merely
+// reading the file's bytes and scanning them for line ends, on the same generated files, and
+// the memory our load needs at its peak against what the loaded mesh keeps. The files are
+// generated at start-up in a temporary folder and removed at the end.
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <tiny_obj_loader.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <map>
 #include <new>
@@ -72,133 +78,250 @@ namespace {
 namespace fs = std::filesystem;
 
 // ---------------------------------------------------------------------------------------
-// Generated files: a torus of U x V quads cut into two triangles each (2 U V triangles),
-// with texture coordinates, with or without normals.
+// Generated files. The torus: U x V quads cut into two triangles each (2 U V triangles),
+// with texture coordinates, with or without normals. Scan-like files: a bumpy sphere of
+// `v x y z` in a few significant digits and `f a b c`, no normals (our reader smooths them).
+// CAD-like files: a faceted sphere with one `vn` per facet and `f a//n b//n c//n`.
 
 constexpr int U = 1000, V = 500;
 
-struct Fichiers {
-    fs::path dossier;
-    std::string avecNormales, sansNormales;
-    Fichiers() {
-        char modele[] = "/tmp/brakmor_bench_wf_XXXXXX";
-        dossier = mkdtemp(modele);
-        avecNormales = (dossier / "tore_normales.obj").string();
-        sansNormales = (dossier / "tore.obj").string();
-        ecrit(avecNormales, true);
-        ecrit(sansNormales, false);
-    }
-    ~Fichiers() { fs::remove_all(dossier); }
+struct Fichier {
+    std::string nom, chemin;
+};
 
-    static void ecrit(const std::string& nom, bool normales) {
-        std::FILE* f = std::fopen(nom.c_str(), "w");
-        if (!f) std::abort();
-        std::fprintf(f, "# tore de %d triangles\n", 2 * U * V);
-        const double R = 10, r = 3, pi = std::acos(-1.0);
+std::FILE* ouvre(const std::string& chemin) {
+    std::FILE* f = std::fopen(chemin.c_str(), "w");
+    if (!f) std::abort();
+    return f;
+}
+
+void ferme(std::FILE* f) {
+    if (std::fclose(f) != 0) std::abort();
+}
+
+void ecritTore(const std::string& nom, bool normales) {
+    std::FILE* f = ouvre(nom);
+    std::fprintf(f, "# tore de %d triangles\n", 2 * U * V);
+    const double R = 10, r = 3, pi = std::acos(-1.0);
+    for (int i = 0; i < U; ++i)
+        for (int j = 0; j < V; ++j) {
+            const double a = 2 * pi * i / U, b = 2 * pi * j / V;
+            std::fprintf(f, "v %.6f %.6f %.6f\n", (R + r * std::cos(b)) * std::cos(a),
+                         (R + r * std::cos(b)) * std::sin(a), r * std::sin(b));
+        }
+    for (int i = 0; i < U; ++i)
+        for (int j = 0; j < V; ++j)
+            std::fprintf(f, "vt %.6f %.6f\n", static_cast<double>(i) / U,
+                         static_cast<double>(j) / V);
+    if (normales)
         for (int i = 0; i < U; ++i)
             for (int j = 0; j < V; ++j) {
                 const double a = 2 * pi * i / U, b = 2 * pi * j / V;
-                std::fprintf(f, "v %.6f %.6f %.6f\n", (R + r * std::cos(b)) * std::cos(a),
-                             (R + r * std::cos(b)) * std::sin(a), r * std::sin(b));
+                std::fprintf(f, "vn %.6f %.6f %.6f\n", std::cos(b) * std::cos(a),
+                             std::cos(b) * std::sin(a), std::sin(b));
             }
-        for (int i = 0; i < U; ++i)
-            for (int j = 0; j < V; ++j)
-                std::fprintf(f, "vt %.6f %.6f\n", static_cast<double>(i) / U,
-                             static_cast<double>(j) / V);
+    auto indice = [](int i, int j) { return (i % U) * V + (j % V) + 1; };
+    auto coin = [&](int k) {
         if (normales)
-            for (int i = 0; i < U; ++i)
-                for (int j = 0; j < V; ++j) {
-                    const double a = 2 * pi * i / U, b = 2 * pi * j / V;
-                    std::fprintf(f, "vn %.6f %.6f %.6f\n", std::cos(b) * std::cos(a),
-                                 std::cos(b) * std::sin(a), std::sin(b));
-                }
-        auto indice = [](int i, int j) { return (i % U) * V + (j % V) + 1; };
-        auto coin = [&](int k) {
-            if (normales)
-                std::fprintf(f, " %d/%d/%d", k, k, k);
-            else
-                std::fprintf(f, " %d/%d", k, k);
-        };
-        for (int i = 0; i < U; ++i)
-            for (int j = 0; j < V; ++j) {
-                const int a = indice(i, j), b = indice(i + 1, j), c = indice(i + 1, j + 1),
-                          d = indice(i, j + 1);
-                std::fputs("f", f);
-                coin(a), coin(b), coin(c);
-                std::fputs("\nf", f);
-                coin(a), coin(c), coin(d);
-                std::fputs("\n", f);
-            }
-        if (std::fclose(f) != 0) std::abort();
+            std::fprintf(f, " %d/%d/%d", k, k, k);
+        else
+            std::fprintf(f, " %d/%d", k, k);
+    };
+    for (int i = 0; i < U; ++i)
+        for (int j = 0; j < V; ++j) {
+            const int a = indice(i, j), b = indice(i + 1, j), c = indice(i + 1, j + 1),
+                      d = indice(i, j + 1);
+            std::fputs("f", f);
+            coin(a), coin(b), coin(c);
+            std::fputs("\nf", f);
+            coin(a), coin(c), coin(d);
+            std::fputs("\n", f);
+        }
+    ferme(f);
+}
+
+// A sphere of about `triangles` triangles (a grid of rings and meridians, the poles
+// included), its points on a radius that varies a little, in millimetres.
+struct Sphere {
+    int anneaux, meridiens;
+    explicit Sphere(int triangles) {
+        meridiens = static_cast<int>(std::sqrt(triangles));
+        anneaux = triangles / (2 * meridiens) + 1;
     }
+    int nbTriangles() const { return 2 * (anneaux - 1) * meridiens; }
+    // Vertex of ring i (0 .. anneaux), meridian j; the poles are rings 0 and anneaux.
+    int indice(int i, int j) const { return 1 + i * meridiens + (j % meridiens); }
+    void point(int i, int j, double p[3]) const {
+        const double pi = std::acos(-1.0), a = pi * i / anneaux, b = 2 * pi * j / meridiens;
+        const double r = 80 + 1.5 * std::sin(7 * a) * std::cos(5 * b) + 0.01 * ((i * 31 + j) % 17);
+        p[0] = r * std::sin(a) * std::cos(b);
+        p[1] = r * std::sin(a) * std::sin(b);
+        p[2] = r * std::cos(a) + 120;
+    }
+    template <class F>
+    void triangles(F&& f) const {
+        for (int i = 0; i + 1 < anneaux; ++i)
+            for (int j = 0; j < meridiens; ++j) {
+                f(indice(i, j), indice(i + 1, j), indice(i + 1, j + 1));
+                f(indice(i, j), indice(i + 1, j + 1), indice(i, j + 1));
+            }
+    }
+};
+
+void ecritScan(const std::string& nom, int triangles, int chiffres) {
+    const Sphere s(triangles);
+    std::FILE* f = ouvre(nom);
+    std::fprintf(f, "# scan, %d triangles\n", s.nbTriangles());
+    for (int i = 0; i < s.anneaux; ++i)
+        for (int j = 0; j < s.meridiens; ++j) {
+            double p[3];
+            s.point(i, j, p);
+            std::fprintf(f, "v %.*g %.*g %.*g\n", chiffres, p[0], chiffres, p[1], chiffres, p[2]);
+        }
+    s.triangles([&](int a, int b, int c) { std::fprintf(f, "f %d %d %d\n", a, b, c); });
+    ferme(f);
+}
+
+void ecritCao(const std::string& nom, int triangles) {
+    const Sphere s(triangles);
+    std::FILE* f = ouvre(nom);
+    std::fprintf(f, "# CAO, %d triangles\ng piece\n", s.nbTriangles());
+    for (int i = 0; i < s.anneaux; ++i)
+        for (int j = 0; j < s.meridiens; ++j) {
+            double p[3];
+            s.point(i, j, p);
+            std::fprintf(f, "v %.6f %.6f %.6f\n", p[0], p[1], p[2]);
+        }
+    // One normal per facet (here the direction of its first vertex, as good as any for the
+    // reading), written before the facets, as exporters do.
+    s.triangles([&](int a, int, int) {
+        const int i = (a - 1) / s.meridiens, j = (a - 1) % s.meridiens;
+        double p[3];
+        s.point(i, j, p);
+        const double n = std::sqrt(p[0] * p[0] + p[1] * p[1] + (p[2] - 120) * (p[2] - 120));
+        std::fprintf(f, "vn %.6f %.6f %.6f\n", p[0] / n, p[1] / n, (p[2] - 120) / n);
+    });
+    int k = 0;
+    s.triangles([&](int a, int b, int c) {
+        ++k;
+        std::fprintf(f, "f %d//%d %d//%d %d//%d\n", a, k, b, k, c, k);
+    });
+    ferme(f);
+}
+
+struct Fichiers {
+    fs::path dossier;
+    std::vector<Fichier> liste;  // torus with normals first, then smoothed
+    Fichiers() {
+        char modele[] = "/tmp/brakmor_bench_wf_XXXXXX";
+        dossier = mkdtemp(modele);
+        auto ajoute = [&](const std::string& nom) {
+            liste.push_back({nom, (dossier / (nom + ".obj")).string()});
+            return liste.back().chemin;
+        };
+        ecritTore(ajoute("tore_normales"), true);
+        ecritTore(ajoute("tore"), false);
+        ecritScan(ajoute("scan_50k_3ch"), 50000, 3);
+        ecritScan(ajoute("scan_120k_4ch"), 120000, 4);
+        ecritScan(ajoute("scan_250k_5ch"), 250000, 5);
+        ecritScan(ajoute("scan_500k_6ch"), 500000, 6);
+        ecritCao(ajoute("cao_60k"), 60000);
+        ecritCao(ajoute("cao_300k"), 300000);
+    }
+    ~Fichiers() { fs::remove_all(dossier); }
 };
 
 Fichiers* fichiers = nullptr;
 
-const std::string& fichier(bool normales) {
-    return normales ? fichiers->avecNormales : fichiers->sansNormales;
+const std::string& fichier(bool normales) { return fichiers->liste[normales ? 0 : 1].chemin; }
+
+// ---------------------------------------------------------------------------------------
+// The three readings of a file. Each returns its face count (triangles for LoadObj).
+
+struct Memoire {
+    long long pic = 0, mesh = 0;
+};
+
+long long litBrakmor(const std::string& chemin, Memoire* memoire) {
+    const long long avant = octetsEnUsage.load();
+    picOctets = avant;
+    TableMateriaux table;
+    std::shared_ptr<Mesh> mesh = wfLecture(chemin.c_str(), table);
+    if (!mesh) return -1;
+    if (memoire) {
+        memoire->pic = picOctets.load() - avant;
+        memoire->mesh = octetsEnUsage.load() - avant;
+    }
+    benchmark::DoNotOptimize(mesh->normales.data());
+    return mesh->nbFaces();
 }
 
+long long litTinyobj(const std::string& chemin) {
+    tinyobj::attrib_t attrib;
+    std::vector<tinyobj::shape_t> formes;
+    std::vector<tinyobj::material_t> materiaux;
+    std::string avertissement, erreur;
+    if (!tinyobj::LoadObj(&attrib, &formes, &materiaux, &avertissement, &erreur, chemin.c_str()))
+        return -1;
+    long long triangles = 0;
+    for (const auto& f : formes) triangles += static_cast<long long>(f.mesh.indices.size() / 3);
+    return triangles;
+}
+
+// What any reader has to do at least: read the file's bytes and scan them once for line
+// ends (the lines counted).
+long long litEtParcourt(const std::string& chemin) {
+    const int fd = open(chemin.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    static std::vector<char> bloc(size_t(1) << 20);
+    long long lignes = 0;
+    ssize_t n;
+    while ((n = read(fd, bloc.data(), bloc.size())) > 0) {
+        const char* p = bloc.data();
+        long long k = 0;
+        for (ssize_t i = 0; i < n; ++i) k += p[i] == '\n';
+        lignes += k;
+    }
+    close(fd);
+    return lignes;
+}
+
+// ---------------------------------------------------------------------------------------
+// Google Benchmark entries for the two tori (the long-standing figures).
+
 void brakmor(benchmark::State& etat, bool normales) {
-    long long pic = 0, taille = 0, faces = 0;
+    Memoire m;
+    long long faces = 0;
     for (auto _ : etat) {
-        const long long avant = octetsEnUsage.load();
-        picOctets = avant;
-        TableMateriaux table;
-        std::shared_ptr<Mesh> mesh = wfLecture(fichier(normales).c_str(), table);
-        if (!mesh) {
+        faces = litBrakmor(fichier(normales), &m);
+        if (faces < 0) {
             etat.SkipWithError("lecture impossible");
             return;
         }
-        pic = picOctets.load() - avant;
-        taille = octetsEnUsage.load() - avant;
-        faces = mesh->nbFaces();
-        benchmark::DoNotOptimize(mesh->normales.data());
-        etat.PauseTiming();
-        mesh.reset();  // the freeing is not part of the load
-        etat.ResumeTiming();
     }
     etat.counters["faces"] = static_cast<double>(faces);
-    etat.counters["pic_Mo"] = static_cast<double>(pic) / 1e6;
-    etat.counters["mesh_Mo"] = static_cast<double>(taille) / 1e6;
-    etat.counters["pic/mesh"] = taille > 0 ? static_cast<double>(pic) / taille : 0;
+    etat.counters["pic_Mo"] = static_cast<double>(m.pic) / 1e6;
+    etat.counters["mesh_Mo"] = static_cast<double>(m.mesh) / 1e6;
+    etat.counters["pic/mesh"] = m.mesh > 0 ? static_cast<double>(m.pic) / m.mesh : 0;
 }
 
 void tinyobj(benchmark::State& etat, bool normales) {
-    long long pic = 0, triangles = 0;
+    long long triangles = 0;
     for (auto _ : etat) {
-        const long long avant = octetsEnUsage.load();
-        picOctets = avant;
-        auto attrib = std::make_unique<tinyobj::attrib_t>();
-        auto formes = std::make_unique<std::vector<tinyobj::shape_t>>();
-        auto materiaux = std::make_unique<std::vector<tinyobj::material_t>>();
-        std::string avertissement, erreur;
-        if (!tinyobj::LoadObj(attrib.get(), formes.get(), materiaux.get(), &avertissement, &erreur,
-                              fichier(normales).c_str())) {
+        triangles = litTinyobj(fichier(normales));
+        if (triangles < 0) {
             etat.SkipWithError("LoadObj a échoué");
             return;
         }
-        pic = picOctets.load() - avant;
-        triangles = 0;
-        for (const auto& f : *formes)
-            triangles += static_cast<long long>(f.mesh.indices.size() / 3);
-        etat.PauseTiming();
-        attrib.reset();
-        formes.reset();
-        materiaux.reset();
-        etat.ResumeTiming();
     }
     etat.counters["faces"] = static_cast<double>(triangles);
-    etat.counters["pic_Mo"] = static_cast<double>(pic) / 1e6;
 }
 
-// Each reading: 5 repetitions of at least a second after half a second of warm-up; the CPU
-// time is the whole process's (our reader counts lines and asks for pages on helper threads).
 void options(benchmark::internal::Benchmark* b) {
     b->Unit(benchmark::kMillisecond)
         ->MinWarmUpTime(0.5)
         ->MinTime(1)
-        ->Repetitions(5)
+        ->Repetitions(3)
         ->MeasureProcessCPUTime();
 }
 BENCHMARK_CAPTURE(brakmor, normales, true)->Apply(options);
@@ -206,19 +329,80 @@ BENCHMARK_CAPTURE(tinyobj, normales, true)->Apply(options);
 BENCHMARK_CAPTURE(brakmor, lissees, false)->Apply(options);
 BENCHMARK_CAPTURE(tinyobj, lissees, false)->Apply(options);
 
-// The console report, plus the median of each benchmark's repetitions kept for the ratios:
-// on this machine a load now and then waits for memory the system hands out slowly, and a
-// median of five runs of a second is steadier than one long mean.
-class Rapport : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, Run> runs;
-    void ReportRuns(const std::vector<Run>& liste) override {
-        for (const Run& r : liste)
-            if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median")
-                runs[r.run_name.function_name + "/" + r.run_name.args + "/"] = r;
-        ConsoleReporter::ReportRuns(liste);
-    }
+// ---------------------------------------------------------------------------------------
+// The summary: the three readings of each file side by side, in rounds whose order
+// rotates, after a warm-up round; medians of the rounds. The CPU time is the process's
+// (any helper thread of a reader included), the wall time what a user waits for.
+
+struct Temps {
+    double reel, cpu;
 };
+
+Temps maintenant() {
+    timespec cpu;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
+    const double reel =
+        std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    return {reel, static_cast<double>(cpu.tv_sec) + static_cast<double>(cpu.tv_nsec) * 1e-9};
+}
+
+double mediane(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+// The size the mesh had when a vertex took 48 bytes, a face 136, a normal 16 (with the
+// smoothing groups' lists, 4 bytes a face), for the "before" column.
+double meshAvantMo(const std::string& chemin) {
+    TableMateriaux table;
+    std::shared_ptr<Mesh> m = wfLecture(chemin.c_str(), table);
+    if (!m) return 0;
+    return (48.0 * m->nbSommets() + 16.0 * m->nbNormales() + 8.0 * m->nbTexCoords() +
+            140.0 * m->nbFaces()) /
+           1e6;
+}
+
+void resume(int tours) {
+    std::printf("\nRésumé : %d tours par fichier, ordre tournant, médianes\n", tours);
+    std::printf("%-15s %7s %8s | %7s %7s | %6s %6s | %7s %7s | %5s %6s %6s\n", "fichier", "Mo",
+                "faces", "cpuTiny", "reelTiny", "cpu/lu", "reel/lu", "ms cpu", "ms reel", "pic/m",
+                "mesh", "avant");
+    constexpr int N = 3;  // ours, LoadObj, reading and scanning
+    for (const Fichier& f : fichiers->liste) {
+        std::vector<double> cpu[N], reel[N];
+        Memoire m;
+        long long faces = 0;
+        for (int tour = -1; tour < tours; ++tour)
+            for (int k = 0; k < N; ++k) {
+                const int qui = (k + (tour < 0 ? 0 : tour)) % N;
+                const Temps a = maintenant();
+                const long long r = qui == 0   ? litBrakmor(f.chemin, &m)
+                                    : qui == 1 ? litTinyobj(f.chemin)
+                                               : litEtParcourt(f.chemin);
+                const Temps b = maintenant();
+                if (r < 0) std::abort();
+                if (qui == 0) faces = r;
+                if (tour < 0) continue;  // warm-up
+                cpu[qui].push_back(b.cpu - a.cpu);
+                reel[qui].push_back(b.reel - a.reel);
+            }
+        double c[N], w[N];
+        for (int k = 0; k < N; ++k) c[k] = mediane(cpu[k]), w[k] = mediane(reel[k]);
+        std::printf(
+            "%-15s %7.1f %8lld | %7.2f %7.2f | %6.2f %6.2f | %7.1f %7.1f | %5.2f %6.1f %6.1f\n",
+            f.nom.c_str(), static_cast<double>(fs::file_size(f.chemin)) / 1e6, faces, c[1] / c[0],
+            w[1] / w[0], c[0] / c[2], w[0] / w[2], c[0] * 1e3, w[0] * 1e3,
+            m.mesh > 0 ? static_cast<double>(m.pic) / static_cast<double>(m.mesh) : 0,
+            static_cast<double>(m.mesh) / 1e6, meshAvantMo(f.chemin));
+        std::fflush(stdout);
+    }
+    std::printf(
+        "cpuTiny, reelTiny: LoadObj / wfLecture (CPU, real time); cpu/lu, reel/lu: wfLecture / "
+        "reading the file and scanning it once for line ends; pic/m: peak of the load / mesh kept; "
+        "mesh, avant: the "
+        "mesh now and in the former layout (MB)\n");
+}
 
 }  // namespace
 
@@ -227,33 +411,13 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     Fichiers f;
     fichiers = &f;
-    std::printf("fichiers : %s (%.1f Mo), %s (%.1f Mo)\n", f.avecNormales.c_str(),
-                static_cast<double>(fs::file_size(f.avecNormales)) / 1e6, f.sansNormales.c_str(),
-                static_cast<double>(fs::file_size(f.sansNormales)) / 1e6);
-    Rapport rapport;
-    benchmark::RunSpecifiedBenchmarks(&rapport);
-    for (const char* cas : {"normales", "lissees"}) {
-        // Keys are "brakmor/normales/" and the like.
-        auto cherche = [&](const std::string& debut) {
-            auto it = rapport.runs.lower_bound(debut);
-            return it != rapport.runs.end() && it->first.compare(0, debut.size(), debut) == 0
-                       ? it
-                       : rapport.runs.end();
-        };
-        auto a = cherche(std::string("tinyobj/") + cas + "/");
-        auto b = cherche(std::string("brakmor/") + cas + "/");
-        if (a == rapport.runs.end() || b == rapport.runs.end()) continue;
-        const auto& ra = a->second;
-        const auto& rb = b->second;
-        std::printf(
-            "%s : LoadObj / wfLecture = %.2f (temps réel), %.2f (temps CPU) ; "
-            "pic de mémoire de wfLecture %.1f Mo pour un mesh de %.1f Mo (rapport %.2f)\n",
-            cas, ra.GetAdjustedRealTime() / rb.GetAdjustedRealTime(),
-            ra.GetAdjustedCPUTime() / rb.GetAdjustedCPUTime(),
-            static_cast<double>(rb.counters.at("pic_Mo")),
-            static_cast<double>(rb.counters.at("mesh_Mo")),
-            static_cast<double>(rb.counters.at("pic/mesh")));
-    }
+    for (const Fichier& x : f.liste)
+        std::printf("%s : %.1f Mo\n", x.chemin.c_str(),
+                    static_cast<double>(fs::file_size(x.chemin)) / 1e6);
+    const char* tours = std::getenv("WF_TOURS");
+    const bool seulResume = std::getenv("WF_RESUME_SEUL") != nullptr;
+    if (!seulResume) benchmark::RunSpecifiedBenchmarks();
+    resume(tours ? std::max(1, std::atoi(tours)) : 16);
     fichiers = nullptr;
     benchmark::Shutdown();
     return 0;

@@ -16,8 +16,9 @@ export LSAN_OPTIONS="suppressions=$racine/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 xvfb-run -a -s "-screen 0 1280x1024x24" \
     ctest --test-dir "$build" -E '^e2e_' --output-on-failure -j2 --timeout 900
-# Data races: the module whose reader uses several threads, under ThreadSanitizer (its
-# tests run from tests/data; those that need a window are skipped without one).
+# Data races: the geometry module, whose meshes compute face normals on two threads, under
+# ThreadSanitizer (its tests run from tests/data; those that need a window are skipped
+# without one).
 tsan="$build-tsan"
 rm -rf "$tsan"
 cmake -S . -B "$tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS="-fsanitize=thread" \

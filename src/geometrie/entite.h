@@ -22,16 +22,24 @@ public:
     RGBA(float r_, float g_, float b_, float a_) : r(r_), g(g_), b(b_), a(a_) {}
     RGBA(const RGBA&) = default;
     RGBA& operator=(const RGBA&) = default;
-    virtual ~RGBA() = default;
-    virtual bool operator==(RGBA c) const { return r == c.r && g == c.g && b == c.b && a == c.a; }
+    bool operator==(RGBA c) const { return r == c.r && g == c.g && b == c.b && a == c.a; }
 };
 
-// A mesh vertex: position first, then a colour that is kept but never drawn.
-class Sommet : public CVecteur, public RGBA {
+// A mesh vertex as the mesh stores it: its position, 12 bytes. Its colour (kept, never
+// drawn) is held beside by the mesh (Mesh::couleurSommet, getSommet).
+class Sommet : public CVecteur {
 public:
     Sommet() : CVecteur(0, 0, 0) {}
-    Sommet(const CVecteur& p, const RGBA& c) : CVecteur(p), RGBA(c) {}
-    using CVecteur::operator==;
+    Sommet(const CVecteur& p) : CVecteur(p) {}
+    Sommet(float x_, float y_, float z_) : CVecteur(x_, y_, z_) {}
+};
+
+// What Mesh::getSommet hands out: a vertex's position and colour, both writable.
+struct RefSommet {
+    float &x, &y, &z;
+    float &r, &g, &b, &a;
+    operator CVecteur() const { return CVecteur(x, y, z); }
+    CVecteur transformePoint(const CMatrice& m) const { return CVecteur(*this).transformePoint(m); }
 };
 
 // Abstract shape definition; the inherited matrix is its own placement. Entities are drawn

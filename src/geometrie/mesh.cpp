@@ -17,30 +17,30 @@
 // Corner index lists
 
 int& ListeIndices::at(size_t i) {
-    if (i >= taille_) throw std::out_of_range("ListeIndices::at: indice invalide");
+    if (i >= size()) throw std::out_of_range("ListeIndices::at: indice invalide");
     return data()[i];
 }
 
 int ListeIndices::at(size_t i) const {
-    if (i >= taille_) throw std::out_of_range("ListeIndices::at: indice invalide");
+    if (i >= size()) throw std::out_of_range("ListeIndices::at: indice invalide");
     return data()[i];
 }
 
 void ListeIndices::agrandit(size_t n) {
-    if (n > UINT32_MAX) throw std::length_error("ListeIndices: trop d'indices");
+    if (n >= SUR_TAS) throw std::length_error("ListeIndices: trop d'indices");
+    n = std::max<size_t>(n, INTERNE + 1);
     int* nouveau = new int[n];
+    const uint32_t taille = static_cast<uint32_t>(size());
     std::copy(begin(), end(), nouveau);
-    const uint32_t taille = taille_;
     libere();
-    tas_ = nouveau;
-    capacite_ = static_cast<uint32_t>(n);
-    taille_ = taille;
+    poseTas(nouveau, n);
+    taille_ |= taille;
 }
 
 void ListeIndices::resize(size_t n, int v) {
     reserve(n);
-    for (size_t i = taille_; i < n; ++i) data()[i] = v;
-    taille_ = static_cast<uint32_t>(n);
+    for (size_t i = size(); i < n; ++i) data()[i] = v;
+    taille_ = (taille_ & SUR_TAS) | static_cast<uint32_t>(n);
 }
 
 void ListeIndices::assign(size_t n, int v) {
@@ -53,11 +53,11 @@ void ListeIndices::assign(const int* debut, const int* fin) {
     clear();
     reserve(n);
     std::copy(debut, fin, data());
-    taille_ = static_cast<uint32_t>(n);
+    taille_ = (taille_ & SUR_TAS) | static_cast<uint32_t>(n);
 }
 
 void ListeIndices::shrink_to_fit() {
-    if (!surLeTas() || taille_ == capacite_) return;
+    if (!surLeTas() || size() == capacity()) return;
     ListeIndices copie(*this);
     *this = std::move(copie);
 }
@@ -94,7 +94,17 @@ int Mesh::ajouteSommet(CVecteur position, const RGBA& couleur) {
             if (position[i] > boiteMax[i]) boiteMax[i] = position[i];
         }
     }
-    sommets.emplace_back(position, couleur);
+    // Colours go to a list of their own only once two differ.
+    if (couleurs_.size() > sommets.size()) couleurs_.resize(sommets.size());
+    if (sommets.empty() && couleurs_.empty())
+        couleurCommune_ = couleur;
+    else if (couleurs_.empty() && !(couleur == couleurCommune_))
+        couleurs_.assign(sommets.size(), couleurCommune_);
+    if (!couleurs_.empty()) {
+        couleurs_.resize(sommets.size(), couleurCommune_);
+        couleurs_.push_back(couleur);
+    }
+    sommets.emplace_back(position);
     return nbSommets() - 1;
 }
 
@@ -148,10 +158,13 @@ Face& Mesh::getFace(int i) {
     return faces[i];
 }
 
-Sommet& Mesh::getSommet(int i) {
+RefSommet Mesh::getSommet(int i) {
     if (!dans(i, sommets.size())) throw std::out_of_range("Mesh::getSommet: indice invalide");
     ++revision_;
-    return sommets[i];
+    if (couleurs_.size() < sommets.size()) couleurs_.resize(sommets.size(), couleurCommune_);
+    Sommet& s = sommets[i];
+    RGBA& c = couleurs_[i];
+    return RefSommet{s.x, s.y, s.z, c.r, c.g, c.b, c.a};
 }
 
 CVecteur& Mesh::getNormale(int i) {
@@ -247,9 +260,13 @@ CVecteur Mesh::calcNormaleFace(int i) {
         throw std::out_of_range("Mesh::calcNormaleFace: face ne contenant que 3 sommets");
     }
     const CMatrice& placement = matrice();
-    const CVecteur p0 = getSommet(f.sommets[0]).transformePoint(placement);
-    const CVecteur p1 = getSommet(f.sommets[1]).transformePoint(placement);
-    const CVecteur p2 = getSommet(f.sommets[2]).transformePoint(placement);
+    auto point = [&](int s) {
+        if (!dans(s, sommets.size())) throw std::out_of_range("Mesh::getSommet: indice invalide");
+        return sommets[s].transformePoint(placement);
+    };
+    const CVecteur p0 = point(f.sommets[0]);
+    const CVecteur p1 = point(f.sommets[1]);
+    const CVecteur p2 = point(f.sommets[2]);
     ++revision_;
     f.normale = (p1 - p0).produitVectoriel(p2 - p1).normalise();
     return f.normale;
@@ -257,17 +274,31 @@ CVecteur Mesh::calcNormaleFace(int i) {
 
 namespace {
 // calcNormaleFace's arithmetic, term for term, for a face whose first three vertices exist.
+// With the identity placement (`identite`) and finite coordinates, m[0] x + m[4] y + m[8] z
+// + m[12] is x itself but for a zero, which becomes +0: that is x + 0, without the matrix
+// (an infinite or NaN coordinate would make 0 y a NaN: those take the full product).
 inline CVecteur normaleDe(const std::vector<Sommet>& sommets, const CMatrice& placement,
-                          const Face& f) {
-    const float* m = placement.m;
-    auto transforme = [m](const Sommet& s) {
-        return CVecteur(m[0] * s.x + m[4] * s.y + m[8] * s.z + m[12],
-                        m[1] * s.x + m[5] * s.y + m[9] * s.z + m[13],
-                        m[2] * s.x + m[6] * s.y + m[10] * s.z + m[14]);
-    };
-    const CVecteur p0 = transforme(sommets[f.sommets[0]]);
-    const CVecteur p1 = transforme(sommets[f.sommets[1]]);
-    const CVecteur p2 = transforme(sommets[f.sommets[2]]);
+                          bool identite, const Face& f) {
+    const Sommet& a = sommets[f.sommets[0]];
+    const Sommet& b = sommets[f.sommets[1]];
+    const Sommet& c = sommets[f.sommets[2]];
+    CVecteur p0, p1, p2;
+    auto fini = [](const Sommet& s) { return std::isfinite(s.x + s.y + s.z); };
+    if (identite && fini(a) && fini(b) && fini(c)) {
+        p0 = CVecteur(a.x + 0.0f, a.y + 0.0f, a.z + 0.0f);
+        p1 = CVecteur(b.x + 0.0f, b.y + 0.0f, b.z + 0.0f);
+        p2 = CVecteur(c.x + 0.0f, c.y + 0.0f, c.z + 0.0f);
+    } else {
+        const float* m = placement.m;
+        auto transforme = [m](const Sommet& s) {
+            return CVecteur(m[0] * s.x + m[4] * s.y + m[8] * s.z + m[12],
+                            m[1] * s.x + m[5] * s.y + m[9] * s.z + m[13],
+                            m[2] * s.x + m[6] * s.y + m[10] * s.z + m[14]);
+        };
+        p0 = transforme(a);
+        p1 = transforme(b);
+        p2 = transforme(c);
+    }
     const float ax = p1.x - p0.x, ay = p1.y - p0.y, az = p1.z - p0.z;
     const float bx = p2.x - p1.x, by = p2.y - p1.y, bz = p2.z - p1.z;
     const float x = ay * bz - az * by, y = az * bx - ax * bz, z = ax * by - ay * bx;
@@ -285,7 +316,28 @@ bool troisPremiersValides(const Face& f, size_t nbSommets) {
 
 void Mesh::calcNormalesFaces() { calcNormalesFaces(nullptr); }
 
-CVecteur Mesh::normaleFace(const Face& f) const { return normaleDe(sommets, matrice(), f); }
+CVecteur Mesh::normaleFace(const Face& f) const {
+    return normaleDe(sommets, matrice(), placementIdentite(), f);
+}
+
+CVecteur Mesh::normaleFace(const Face& f, bool identite) const {
+    return normaleDe(sommets, matrice(), identite, f);
+}
+
+void Mesh::poseNormalesFaces(size_t debut, size_t fin, bool identite) {
+    const CMatrice& placement = matrice();
+    for (size_t i = debut; i < fin; ++i)
+        faces[i].normale = normaleDe(sommets, placement, identite, faces[i]);
+}
+
+bool Mesh::placementIdentite() const {
+    const float* m = matrice().m;
+    for (int i = 0; i < 16; ++i) {
+        const float attendu = i % 5 == 0 ? 1.0f : 0.0f;
+        if (std::memcmp(&m[i], &attendu, sizeof attendu) != 0) return false;
+    }
+    return true;
+}
 
 void Mesh::calcNormalesFaces(bool* coinsValides) {
     ++revision_;
@@ -306,9 +358,10 @@ void Mesh::calcNormalesFaces(bool* coinsValides) {
     }
     if (coinsValides) *coinsValides = tousValides;
     const CMatrice& placement = matrice();
+    const bool identite = placementIdentite();
     auto calcule = [&](size_t debut, size_t fin) {
         for (size_t i = debut; i < fin; ++i)
-            faces[i].normale = normaleDe(sommets, placement, faces[i]);
+            faces[i].normale = normaleDe(sommets, placement, identite, faces[i]);
     };
     // Each face on its own: a large mesh shares them between two threads.
     if (n < 200000 || std::thread::hardware_concurrency() < 2) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <map>
 #include <memory>
@@ -23,6 +24,8 @@ struct Material {
 // A list of corner indices with the interface of std::vector<int> that faces use. Up to
 // four indices are stored inside the object itself, so triangles and quadrilaterals (nearly
 // every face of a real mesh) cost no allocation of their own; longer lists go to the heap.
+// 20 bytes: the count (its high bit set while on the heap) and four words that hold the
+// indices, or the heap block's address and capacity.
 class ListeIndices {
 public:
     using value_type = int;
@@ -52,35 +55,39 @@ public:
         assign(valeurs.begin(), valeurs.end());
         return *this;
     }
-    ~ListeIndices() { libere(); }
+    ~ListeIndices() {
+        if (surLeTas()) delete[] tas();
+    }
 
-    size_t size() const { return taille_; }
-    bool empty() const { return taille_ == 0; }
-    size_t capacity() const { return capacite_; }
-    int* data() { return surLeTas() ? tas_ : interne_; }
-    const int* data() const { return surLeTas() ? tas_ : interne_; }
+    size_t size() const { return taille_ & ~SUR_TAS; }
+    bool empty() const { return size() == 0; }
+    size_t capacity() const { return surLeTas() ? static_cast<uint32_t>(mots_[2]) : INTERNE; }
+    int* data() { return surLeTas() ? tas() : mots_; }
+    const int* data() const { return surLeTas() ? tas() : mots_; }
     int* begin() { return data(); }
-    int* end() { return data() + taille_; }
+    int* end() { return data() + size(); }
     const int* begin() const { return data(); }
-    const int* end() const { return data() + taille_; }
+    const int* end() const { return data() + size(); }
     int& operator[](size_t i) { return data()[i]; }
     int operator[](size_t i) const { return data()[i]; }
     int& at(size_t i);
     int at(size_t i) const;
     int& front() { return data()[0]; }
     int front() const { return data()[0]; }
-    int& back() { return data()[taille_ - 1]; }
-    int back() const { return data()[taille_ - 1]; }
+    int& back() { return data()[size() - 1]; }
+    int back() const { return data()[size() - 1]; }
 
     void reserve(size_t n) {
-        if (n > capacite_) agrandit(n);
+        if (n > capacity()) agrandit(n);
     }
     void push_back(int v) {
-        if (taille_ == capacite_) agrandit(capacite_ * 2);
-        data()[taille_++] = v;
+        const size_t n = size();
+        if (n == capacity()) agrandit(2 * n);
+        data()[n] = v;
+        ++taille_;
     }
     void pop_back() { --taille_; }
-    void clear() { taille_ = 0; }
+    void clear() { taille_ &= SUR_TAS; }
     void resize(size_t n, int v = 0);
     void assign(size_t n, int v);
     void assign(const int* debut, const int* fin);
@@ -91,39 +98,42 @@ public:
     friend bool operator!=(const ListeIndices& a, const ListeIndices& b) { return !(a == b); }
 
 private:
-    static constexpr uint32_t INTERNE = 4;
-    bool surLeTas() const { return capacite_ > INTERNE; }
+    static constexpr uint32_t INTERNE = 4, SUR_TAS = 0x80000000u;
+    bool surLeTas() const { return (taille_ & SUR_TAS) != 0; }
+    int* tas() const {
+        int* p;
+        std::memcpy(&p, mots_, sizeof p);
+        return p;
+    }
+    void poseTas(int* p, size_t capacite) {
+        std::memcpy(mots_, &p, sizeof p);
+        mots_[2] = static_cast<int>(static_cast<uint32_t>(capacite));
+        taille_ |= SUR_TAS;
+    }
     void agrandit(size_t n);
     void libere() {
-        if (surLeTas()) delete[] tas_;
-        capacite_ = INTERNE;
+        if (surLeTas()) delete[] tas();
         taille_ = 0;
     }
     void prend(ListeIndices& autre) noexcept {
         taille_ = autre.taille_;
-        capacite_ = autre.capacite_;
-        if (autre.surLeTas())
-            tas_ = autre.tas_;
-        else
-            for (uint32_t i = 0; i < taille_; ++i) interne_[i] = autre.interne_[i];
-        autre.capacite_ = INTERNE;
+        std::memcpy(mots_, autre.mots_, sizeof mots_);
         autre.taille_ = 0;
     }
 
     uint32_t taille_ = 0;
-    uint32_t capacite_ = INTERNE;
-    union {
-        int interne_[INTERNE];
-        int* tas_;
-    };
+    int mots_[INTERNE];
 };
 
 struct Face {
+    // Each member as initialised below, and nothing else: a face made in place by
+    // faces.emplace_back() is not cleared whole first.
+    Face() {}
+
     ListeIndices sommets;    // vertex indices, drawing order
     ListeIndices normales;   // one normal index per corner, -1 = none
     ListeIndices texCoords;  // one texture-coordinate index per corner, -1 = none
     CVecteur normale{0, 0, 0};
-    RGBA couleur;
     int groupe = 0;
     Material* material = nullptr;  // null = default material
 
@@ -163,7 +173,18 @@ public:
     int nbFaces() const { return static_cast<int>(faces.size()); }
 
     Face& getFace(int i);
-    Sommet& getSommet(int i);
+    // The vertex and its colour, writable (the first call gives the mesh a colour list).
+    RefSommet getSommet(int i);
+    // The colour of vertex i (no check): the one it was added with.
+    RGBA couleurSommet(int i) const {
+        return static_cast<size_t>(i) < couleurs_.size() ? couleurs_[static_cast<size_t>(i)]
+                                                         : couleurCommune_;
+    }
+    // Every vertex, present and to come, has colour c until told otherwise.
+    void couleurDesSommets(const RGBA& c) {
+        couleurs_.clear();
+        couleurCommune_ = c;
+    }
     CVecteur& getNormale(int i);
     std::pair<float, float>& getTexCoord(int i);
     CVecteur getSomCoord(int i) const;
@@ -180,6 +201,13 @@ public:
     // The normal calcNormaleFace would give a face whose first three vertex indices are
     // valid, without checking them nor storing it.
     CVecteur normaleFace(const Face& f) const;
+    // The same, told whether the placement is the identity (placementIdentite, which a caller
+    // computing many faces' normals asks once).
+    CVecteur normaleFace(const Face& f, bool identite) const;
+    bool placementIdentite() const;
+    // Stores normaleFace into faces debut to fin - 1, whose first three vertex indices are
+    // valid, one after the other.
+    void poseNormalesFaces(size_t debut, size_t fin, bool identite);
     // With normalesFacesCalculees, the caller has just stored every face's normaleFace (as
     // the Wavefront reader does while reading): only the checks and the smoothing are left.
     void calcNormalesLissees(bool normalesFacesCalculees = false);
@@ -218,4 +246,8 @@ private:
     void calcNormalesFaces(bool* coinsValides);
 
     uint64_t revision_ = 0;
+    // The vertices' colours: couleurCommune_ for all of them while couleurs_ is empty (the
+    // usual case), else couleurs_[i] (couleurCommune_ past its end).
+    RGBA couleurCommune_;
+    std::vector<RGBA> couleurs_;
 };

@@ -1,4 +1,5 @@
-// Points and directions: three single-precision floats, plus a homogeneous form.
+// Points and directions: three single-precision floats (12 bytes, no virtual table: meshes
+// hold millions of them), plus a homogeneous form.
 #pragma once
 
 class CMatrice;
@@ -12,14 +13,13 @@ public:
     explicit CVecteur(const float v[3]) : x(v[0]), y(v[1]), z(v[2]) {}
     CVecteur(const CVecteur&) = default;
     CVecteur& operator=(const CVecteur&) = default;
-    virtual ~CVecteur() = default;
 
-    virtual float& operator[](int i);
-    virtual float operator[](int i) const;
-    virtual bool operator==(CVecteur v) const;
-    virtual bool operator!=(CVecteur v) const;
-    virtual CVecteur transformeDirection(const CMatrice& a) const;
-    virtual CVecteur transformeDirectionTransposee(const CMatrice& a) const;
+    float& operator[](int i);
+    float operator[](int i) const;
+    bool operator==(CVecteur v) const;
+    bool operator!=(CVecteur v) const;
+    CVecteur transformeDirection(const CMatrice& a) const;
+    CVecteur transformeDirectionTransposee(const CMatrice& a) const;
 
     CVecteur& operator+=(const CVecteur& v);
     CVecteur operator+(const CVecteur& v) const;
@@ -40,10 +40,10 @@ public:
     CHomoVecteur(const CVecteur& v) : CVecteur(v), w(1.0f) {}
     CHomoVecteur(float x_, float y_, float z_, float w_) : CVecteur(x_, y_, z_), w(w_) {}
 
-    float& operator[](int i) override;
+    float& operator[](int i);  // 3 is w
     using CVecteur::operator[];
     using CVecteur::operator==;
     using CVecteur::operator!=;
-    virtual bool operator==(const CHomoVecteur& v) const;
-    virtual bool operator!=(const CHomoVecteur& v) const;
+    bool operator==(const CHomoVecteur& v) const;
+    bool operator!=(const CHomoVecteur& v) const;
 };

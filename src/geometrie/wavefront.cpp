@@ -18,18 +18,15 @@
 // How the speed and the memory are kept: a first pass counts the lines, as the capacities
 // of the mesh's lists; the second pass reads 512 KB blocks, each ending just after a line
 // end, so that a word or a number never straddles two blocks and only the skipping of blanks
-// has to ask for the next block, and writes straight into the mesh. A large file is read in
-// two halves at once, the second into compact lists appended afterwards (litInstructions).
-// Little sits beside the mesh whatever the size of the file: a block per half and the
-// second half's compact lists. A face naming an element not read yet is checked at the end.
-// A file without normals is smoothed as its faces are made, while they are in the cache
-// (LissageSommets, in the order calcNormalesLissees would walk them); the second half's
-// faces get their normals and smoothing on another thread, just behind their appending.
+// has to ask for the next block, and writes straight into the mesh, each corner into its
+// face. Little sits beside the mesh whatever the size of the file: one block. A face naming
+// an element not read yet is checked at the end. A file without normals is smoothed as its
+// faces are made, while they are in the cache (LissageSommets, in the order
+// calcNormalesLissees would walk them).
 //
 // The parsing core is in wavefront_analyse.h, the sink that writes into the mesh in
-// wavefront_puits.h, the first pass in wavefront_capacites.cpp, the second half's reading
-// and appending in wavefront_moitie.cpp, and the final check of the faces, with its report,
-// in wavefront_verification.cpp.
+// wavefront_puits.h, the first pass in wavefront_capacites.cpp, and the final check of the
+// faces, with its report, in wavefront_verification.cpp.
 #include "geometrie/wavefront.h"
 
 #include <sys/stat.h>
@@ -44,7 +41,6 @@
 #include <memory>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "commun/console.h"
@@ -52,7 +48,6 @@
 #include "geometrie/lissage.h"
 #include "geometrie/wavefront_analyse.h"
 #include "geometrie/wavefront_capacites.h"
-#include "geometrie/wavefront_moitie.h"
 #include "geometrie/wavefront_puits.h"
 #include "geometrie/wavefront_verification.h"
 
@@ -74,7 +69,7 @@ struct PuitsContenu {
     void sommet(const float* v) { contenu.sommets.emplace_back(v[0], v[1], v[2]); }
     void normale(const float* v) { contenu.normales.emplace_back(v[0], v[1], v[2]); }
     void texCoord(const float* v) { contenu.texCoords.emplace_back(v[0], v[1]); }
-    void debutFace(int groupe, bool, uint64_t position) {
+    void debutFace(int groupe, uint64_t position) {
         ligne += static_cast<int>(std::count(texte + compte, texte + position, '\n'));
         compte = position;
         FaceLue face;
@@ -131,65 +126,25 @@ bool extensionValide(const std::string& nom) {
     return nom.size() >= 4 && (finitPar(".wf") || finitPar(".obj") || finitPar(".owf"));
 }
 
-// Where a large file is cut in two halves read at once: the first line start past the
-// middle. 0 for a reading in one piece: a file below the size `seuil`, or a single usable
-// processor.
-uint64_t pointDeCoupe(const char* nomFichier, uint64_t taille, uint64_t seuil) {
-    if (taille >= seuil && taille >= 2 && coeursUtilisables() > 1)
-        return debutDeLigneApres(nomFichier, taille / 2);
-    return 0;
+// First pass: the capacities. False when the file cannot be read.
+bool compte(const char* nomFichier, uint64_t taille, Comptes& comptes) {
+    compteLignes(nomFichier, taille, 0, taille, comptes);
+    return !comptes.erreur;
 }
 
-// A thread joined however its scope is left: an exception on the calling side (out of
-// memory while reading the first half, say) must not destroy a running thread.
-struct FilJoint {
-    std::thread fil;
-    ~FilJoint() { attends(); }
-    void attends() {
-        if (fil.joinable()) fil.join();
-    }
-};
-
-// First pass: the capacities, each half counted on its own thread (`seconde` stays empty
-// for a reading in one piece). False when the file cannot be read.
-bool compte(const char* nomFichier, uint64_t taille, uint64_t milieu, Comptes& premiere,
-            Comptes& seconde) {
-    if (milieu > 0) {
-        FilJoint f{
-            std::thread(compteLignes, nomFichier, taille, milieu, taille, std::ref(seconde))};
-        compteLignes(nomFichier, taille, 0, milieu, premiere);
-        f.attends();
-    } else {
-        compteLignes(nomFichier, taille, 0, taille, premiere);
-    }
-    return !premiere.erreur && !seconde.erreur;
-}
-
-// An empty mesh whose lists are reserved for the counted elements.
-std::shared_ptr<Mesh> meshReserve(const Comptes& premiere, const Comptes& seconde) {
+// An empty mesh whose lists are reserved for the counted elements, in large pages where
+// the system offers them.
+std::shared_ptr<Mesh> meshReserve(const Comptes& comptes) {
     const uint64_t plafond = INT_MAX;
-    auto capacite = [&](uint64_t a, uint64_t b) {
-        return static_cast<int>(std::min(a + b, plafond));
-    };
-    return std::make_shared<Mesh>(capacite(premiere.faces, seconde.faces),
-                                  capacite(premiere.sommets, seconde.sommets),
-                                  capacite(premiere.normales, seconde.normales),
-                                  capacite(premiere.texCoords, seconde.texCoords), "");
-}
-
-// The pages of the lists, asked for ahead: all of them for one reading, those that the
-// second half will fill for two (the first half's reader takes its own as it goes).
-void demandePages(PagesEnAvance& pages, Mesh& mesh, const Comptes& premiere, bool deuxMoities) {
-    auto zone = [&](auto& liste, uint64_t premier) {
-        pages.grandesPages(liste.data(), liste.data() + liste.capacity());
-        const size_t debut = std::min<size_t>(liste.capacity(), deuxMoities ? premier : 0);
-        pages.ajoute(liste.data() + debut, liste.data() + liste.capacity());
-    };
-    zone(mesh.sommets, premiere.sommets);
-    zone(mesh.texCoords, premiere.texCoords);
-    zone(mesh.normales, premiere.normales);
-    zone(mesh.faces, premiere.faces);
-    pages.lance();
+    auto capacite = [&](uint64_t a) { return static_cast<int>(std::min(a, plafond)); };
+    auto mesh = std::make_shared<Mesh>(capacite(comptes.faces), capacite(comptes.sommets),
+                                       capacite(comptes.normales), capacite(comptes.texCoords), "");
+    auto zone = [](auto& liste) { grandesPages(liste.data(), liste.data() + liste.capacity()); };
+    zone(mesh->sommets);
+    zone(mesh->texCoords);
+    zone(mesh->normales);
+    zone(mesh->faces);
+    return mesh;
 }
 
 // What "mtllib" does: a library name is tried as written, then beside the geometry file.
@@ -207,47 +162,23 @@ std::function<void(const std::string&)> chargeurBibliotheques(const std::string&
     };
 }
 
-// What the second pass leaves beside the mesh.
-struct Instructions {
-    bool lues = false;                      // false when the file could not be read
-    std::unique_ptr<LectureMoitie> moitie;  // the second half's reading, still to append
-    int groupeFinal = 0;                    // the smoothing group in force at the end
-};
-
-// Second pass: the statements, into the mesh. A file cut at `milieu` has its second half
-// read on another thread meanwhile; the first half stops before the first word of the
-// second. If its last statement ran over into the second half (a face going on on the next
-// line...), or the second half names a library, the second reading is dropped and the first
-// goes on to the end.
-Instructions litInstructions(const char* nomFichier, uint64_t milieu, PuitsMesh& lu,
-                             const std::function<void(const std::string&)>& chargeBibliotheque) {
-    Instructions r;
+// Second pass: the statements, into the mesh. False when the file could not be read.
+bool litInstructions(const char* nomFichier, PuitsMesh& lu,
+                     const std::function<void(const std::string&)>& chargeBibliotheque) {
     // Closed by the guard if the reading throws; by hand otherwise, to check the result.
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> garde(std::fopen(nomFichier, "r"), std::fclose);
     std::FILE* fichier = garde.get();
-    if (!fichier) return r;
+    if (!fichier) return false;
     bool erreur;
     {
-        FilJoint f;
-        if (milieu > 0) {
-            r.moitie = std::make_unique<LectureMoitie>();
-            f.fil = std::thread(litMoitie, nomFichier, milieu, std::ref(*r.moitie));
-        }
         Tampon tampon(fichier, 0);
         CurseurFichier c{nullptr, nullptr, &tampon};
         Analyseur<CurseurFichier, PuitsMesh> a(c, lu, chargeBibliotheque);
-        const bool arrete = a.parcours(milieu > 0 ? milieu : UINT64_MAX);
-        f.attends();
-        const uint64_t arret = arrete ? c.position(a.enAttente.data()) : UINT64_MAX;
-        if (r.moitie && !(r.moitie->valable && arret == r.moitie->premierMot)) {
-            r.moitie.reset();
-            a.reprend();
-        }
-        r.groupeFinal = a.groupe;
+        a.parcours();
+        lu.termine();
         erreur = tampon.erreur();
     }
-    r.lues = std::fclose(garde.release()) == 0 && !erreur;
-    return r;
+    return std::fclose(garde.release()) == 0 && !erreur;
 }
 
 // The faces to leave out (by face, 1) removed, and what was gathered about the faces
@@ -303,8 +234,7 @@ void termineNormales(PuitsMesh& lu, bool facesRetirees) {
 
 }  // namespace
 
-std::shared_ptr<Mesh> wfLecture(const char* nomFichier, TableMateriaux& materiaux,
-                                const OptionsWf& options) {
+std::shared_ptr<Mesh> wfLecture(const char* nomFichier, TableMateriaux& materiaux) {
     if (!nomFichier) throw pointeur_null("wfLecture: nomFichier est un pointeur null");
     materiaux.clear();
     const std::string nom(nomFichier);
@@ -314,27 +244,16 @@ std::shared_ptr<Mesh> wfLecture(const char* nomFichier, TableMateriaux& materiau
     if (stat(nomFichier, &etat) != 0 || !S_ISREG(etat.st_mode)) return nullptr;
     const uint64_t taille = static_cast<uint64_t>(etat.st_size);
 
-    // A large file is read in two halves at once, the second on another thread, without
-    // knowing the group and material in force there (fixed up when it is appended).
-    const uint64_t milieu = pointDeCoupe(nomFichier, taille, options.seuilParallele);
-    Comptes comptes, seconde;
-    if (!compte(nomFichier, taille, milieu, comptes, seconde)) return nullptr;
-    std::shared_ptr<Mesh> mesh = meshReserve(comptes, seconde);
-    PagesEnAvance pages;
-    demandePages(pages, *mesh, comptes, milieu > 0);
+    Comptes comptes;
+    if (!compte(nomFichier, taille, comptes)) return nullptr;
+    std::shared_ptr<Mesh> mesh = meshReserve(comptes);
 
     PuitsMesh lu(*mesh, materiaux);
-    if (comptes.normales + seconde.normales == 0)
+    if (comptes.normales == 0)
         lu.lissage = std::make_unique<LissageSommets>(mesh->sommets.capacity());
-    Instructions instructions =
-        litInstructions(nomFichier, milieu, lu, chargeurBibliotheques(nom, materiaux));
-    if (!instructions.lues) {
+    if (!litInstructions(nomFichier, lu, chargeurBibliotheques(nom, materiaux))) {
         materiaux.clear();  // as if the file had not been read at all
         return nullptr;
-    }
-    if (instructions.moitie) {
-        ajouteMoitie(lu, instructions.moitie->lu, instructions.groupeFinal, materiaux);
-        instructions.moitie.reset();
     }
     lu.poseBoite();
 

@@ -16,19 +16,11 @@
 // Materials of the libraries a geometry file names, by material name.
 using TableMateriaux = std::map<std::string, std::shared_ptr<Material>>;
 
-// How wfLecture goes about a file; the result is the same whatever they are.
-struct OptionsWf {
-    // Size in bytes from which a file is read in two halves at once, on two threads (when
-    // the process may run on two processors or more).
-    uint64_t seuilParallele = uint64_t(8) << 20;
-};
-
 // Reads a mesh. `materiaux` is emptied, then receives the materials of every library the
 // file names; the mesh keeps alive those its faces use. Returns null on a bad extension
 // or a file that cannot be read; throws pointeur_null on a null name. Faces that cannot be
 // drawn (fewer than 3 corners, a bad vertex index) are left out with a red console line.
-std::shared_ptr<Mesh> wfLecture(const char* nomFichier, TableMateriaux& materiaux,
-                                const OptionsWf& options = OptionsWf());
+std::shared_ptr<Mesh> wfLecture(const char* nomFichier, TableMateriaux& materiaux);
 
 // Reads one material library into the table; false when the file cannot be read.
 bool mtlLecture(TableMateriaux& table, const char* nomFichier);

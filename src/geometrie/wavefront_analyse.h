@@ -1,5 +1,5 @@
-// The parsing core of the Wavefront reader, shared by its readings (wavefront.cpp, and
-// wavefront_moitie.cpp for the second half of a large file): character classes, cursors,
+// The parsing core of the Wavefront reader, shared by its readings (the mesh's and the
+// public analyse's, in wavefront.cpp): character classes, cursors,
 // numbers read with glibc's fscanf results, and the token-by-token pass. The corner cases
 // it keeps are listed at the top of wavefront.cpp. Internal to the reader.
 #pragma once
@@ -177,10 +177,56 @@ TOUJOURS_EN_LIGNE bool jetonT(C& c, std::string_view& mot) {
     return true;
 }
 
+// The number of leading decimal digits of the 8 bytes at q (8: all of them), and in *v their
+// value when fewer than 8, eight bytes at a time: the subtraction makes digits 0 to 9 and
+// everything else has its high bit set once 0x76 is added (a carry or borrow only spoils
+// the bytes after the first non-digit). The digits are moved to the top and summed by
+// pairs, fours and eights.
+inline int huitChiffres(const char* q, int* v) {
+    uint64_t x;
+    std::memcpy(&x, q, sizeof x);
+    x -= 0x3030303030303030u;
+    const uint64_t autres = (x | (x + 0x7676767676767676u)) & 0x8080808080808080u;
+    if (!autres) return 8;
+    const int n = __builtin_ctzll(autres) / 8;
+    if (n == 0) return 0;
+    x <<= 8 * (8 - n);
+    x = (x * 10 + (x >> 8)) & 0x00FF00FF00FF00FFu;
+    x = (x * 100 + (x >> 16)) & 0x0000FFFF0000FFFFu;
+    x = (x * 10000 + (x >> 32)) & 0xFFFFFFFFu;
+    *v = static_cast<int>(x);
+    return n;
+}
+
+// Up to 9 digits without a sign, the usual index: exact in an int, nothing to clamp. False
+// (nothing consumed) for any other text.
+template <class C>
+TOUJOURS_EN_LIGNE bool entierCourt(C& c, int& v) {
+    const char* q = c.p;
+    const char* const fin = c.fin;
+    if (fin - q >= 8) {
+        const int n = huitChiffres(q, &v);
+        if (n == 0) return false;
+        if (n < 8) {
+            c.p = q + n;
+            return true;
+        }
+    }
+    if (q == fin || !chiffre(*q)) return false;
+    int valeur = 0;
+    const char* const limite = fin - q > 9 ? q + 9 : fin;
+    for (; q < limite && chiffre(*q); ++q) valeur = valeur * 10 + (*q - '0');
+    if (q < fin && chiffre(*q)) return false;
+    v = valeur;
+    c.p = q;
+    return true;
+}
+
 template <class C>
 TOUJOURS_EN_LIGNE int entierT(C& c, int& v) {
     sauteBlancsT(c);
     if (c.p == c.fin) return -1;
+    if (entierCourt(c, v)) return 1;
     bool negatif = false;
     if (*c.p == '-' || *c.p == '+') {
         negatif = *c.p == '-';
@@ -370,6 +416,40 @@ TOUJOURS_EN_LIGNE Syntaxe premierCoin(std::string_view premier, CoinLu& coin) {
     return s;
 }
 
+// The first corner of a face in its usual forms, read from the text itself instead of as a
+// word: "a", "a/b", "a/b/c" or "a//c", each number of 1 to 9 digits, then a blank. The same
+// syntax, corner and position as premierCoin on the word; false (nothing consumed) for any
+// other text.
+template <class C>
+TOUJOURS_EN_LIGNE bool premierCoinCourt(C& c, Syntaxe& s, CoinLu& coin) {
+    C q = c;
+    int v[3] = {0, 0, 0};
+    if (!entierCourt(q, v[0])) return false;
+    auto suit = [&](char ch) { return q.p < q.fin && *q.p == ch; };
+    if (suit('/')) {
+        ++q.p;
+        if (suit('/')) {
+            ++q.p;
+            if (!entierCourt(q, v[1])) return false;
+            s = Syntaxe::SommetNormale;
+        } else {
+            if (!entierCourt(q, v[1])) return false;
+            s = Syntaxe::SommetTexture;
+            if (suit('/')) {
+                ++q.p;
+                if (!entierCourt(q, v[2])) return false;
+                s = Syntaxe::SommetTextureNormale;
+            }
+        }
+    } else {
+        s = Syntaxe::Sommet;
+    }
+    if (q.p == q.fin || !blanc(*q.p)) return false;
+    coin = coinDe(s, v);
+    c.p = q.p;
+    return true;
+}
+
 // The token-by-token pass, handing what it reads to a sink: sommet / normale (three
 // floats), texCoord (two), debutFace (group, file offset of its "f"), coin, finFace, and
 // usemtl (the material's name) at each "usemtl".
@@ -379,34 +459,14 @@ struct Analyseur {
     Puits& puits;
     const std::function<void(const std::string&)>& chargeBibliotheque;
     int groupe = 0;
-    bool groupeConnu = true;       // false for a pass started in the middle of a file
-    bool bibliothequeLue = false;  // some "mtllib" was met
-    std::string_view enAttente;    // the word the pass stopped before
-    bool attend = false;
 
     Analyseur(C& c_, Puits& p_, const std::function<void(const std::string&)>& charge)
         : c(c_), puits(p_), chargeBibliotheque(charge) {}
 
-    // Reads to the end, or stops before the first word that starts at or after `limite`
-    // (true then, the word kept for reprend).
-    bool parcours(uint64_t limite = UINT64_MAX) {
+    // Reads to the end.
+    void parcours() {
         std::string_view mot;
-        while (jetonT(c, mot)) {
-            if (limite != UINT64_MAX && c.position(mot.data()) >= limite) {
-                enAttente = mot;
-                attend = true;
-                return true;
-            }
-            traite(mot);
-        }
-        return false;
-    }
-    void reprend() {
-        if (attend) {
-            attend = false;
-            traite(enAttente);
-        }
-        parcours();
+        while (jetonT(c, mot)) traite(mot);
     }
 
     TOUJOURS_EN_LIGNE void traite(std::string_view mot) {
@@ -427,18 +487,19 @@ struct Analyseur {
             flottantsT(c, uv, 2);
             puits.texCoord(uv);
         } else if (m0 == 's' && n == 1) {
-            if (entierT(c, groupe) == 1) {
-                groupeConnu = true;
-                sauteBlancsT(c);
-            }
+            if (entierT(c, groupe) == 1) sauteBlancsT(c);
         } else if (m0 == 'f' && n == 1) {
-            puits.debutFace(groupe, groupeConnu, c.position(mot.data()));
+            puits.debutFace(groupe, c.position(mot.data()));
             // `mot` may be overwritten by the next block: at the end of the file the word
             // read again is "f" itself.
-            std::string_view premier;
-            if (!jetonT(c, premier)) premier = "f";
             CoinLu coin;
-            const Syntaxe syntaxe = premierCoin(premier, coin);
+            Syntaxe syntaxe;
+            sauteBlancsT(c);
+            if (!premierCoinCourt(c, syntaxe, coin)) {
+                std::string_view premier;
+                if (!jetonT(c, premier)) premier = "f";
+                syntaxe = premierCoin(premier, coin);
+            }
             puits.coin(coin);
             while (litCoin(c, syntaxe, coin) > 0) puits.coin(coin);
             puits.finFace();
@@ -449,7 +510,6 @@ struct Analyseur {
         } else if (mot == "mtllib") {
             std::string_view nom;
             if (!jetonT(c, nom)) nom = "mtllib";
-            bibliothequeLue = true;
             chargeBibliotheque(std::string(nom));
         } else {
             finDeLigneT(c);

@@ -1,31 +1,19 @@
-// The first pass over a Wavefront file, and the pages of the mesh's lists asked for ahead.
+// The first pass over a Wavefront file, and large pages for the mesh's lists.
 #include "geometrie/wavefront_capacites.h"
 
 #include <fcntl.h>
-#include <sched.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <vector>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
 
-#ifndef MADV_POPULATE_WRITE
-#define MADV_POPULATE_WRITE 23  // Linux 5.14; older kernels refuse it, which costs nothing
-#endif
-
 namespace lectureWf {
 namespace detail {
-
-unsigned coeursUtilisables() {
-    cpu_set_t ensemble;
-    CPU_ZERO(&ensemble);
-    if (sched_getaffinity(0, sizeof ensemble, &ensemble) == 0)
-        return static_cast<unsigned>(CPU_COUNT(&ensemble));
-    return std::thread::hardware_concurrency();
-}
 
 void compteLignes(const char* nomFichier, uint64_t taille, uint64_t debut, uint64_t fin,
                   Comptes& r) {
@@ -75,32 +63,11 @@ void compteLignes(const char* nomFichier, uint64_t taille, uint64_t debut, uint6
     close(fd);
 }
 
-void PagesEnAvance::ajoute(const void* debut, const void* fin) {
-    const uintptr_t page = 4096;
-    const uintptr_t a = (reinterpret_cast<uintptr_t>(debut) + page - 1) & ~(page - 1);
-    const uintptr_t b = reinterpret_cast<uintptr_t>(fin) & ~(page - 1);
-    if (b > a) zones_.emplace_back(a, b);
-}
-
-void PagesEnAvance::grandesPages(const void* debut, const void* fin) {
+void grandesPages(const void* debut, const void* fin) {
     const uintptr_t page = 4096;
     const uintptr_t a = reinterpret_cast<uintptr_t>(debut) & ~(page - 1);
     const uintptr_t b = reinterpret_cast<uintptr_t>(fin);
     if (b > a + (uintptr_t(2) << 20)) madvise(reinterpret_cast<void*>(a), b - a, MADV_HUGEPAGE);
-}
-
-void PagesEnAvance::lance() {
-    size_t total = 0;
-    for (const auto& [a, b] : zones_) total += b - a;
-    if (total < (size_t(8) << 20) || coeursUtilisables() < 2) return;
-    fil_ = std::thread([zones = zones_] {
-        for (const auto& [a, b] : zones)
-            madvise(reinterpret_cast<void*>(a), b - a, MADV_POPULATE_WRITE);
-    });
-}
-
-PagesEnAvance::~PagesEnAvance() {
-    if (fil_.joinable()) fil_.join();
 }
 
 }  // namespace detail

@@ -1,19 +1,12 @@
 // The mesh's lists before a Wavefront file is read: their capacities from a first count of
-// the lines, and their pages asked for ahead. Internal to the reader (wavefront.cpp).
+// the lines, and large pages for them. Internal to the reader (wavefront.cpp).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <thread>
-#include <utility>
-#include <vector>
 
 namespace lectureWf {
 namespace detail {
-
-// The processors this process may run on (its affinity, not only the machine's count):
-// the reader's extra threads are only worth starting when there are two or more.
-unsigned coeursUtilisables();
 
 // Capacities from a line-by-line count: "v " a vertex, "vn" a normal, "vt" a texture
 // coordinate, any line starting with "f" a face.
@@ -32,22 +25,9 @@ struct Comptes {
 void compteLignes(const char* nomFichier, uint64_t taille, uint64_t debut, uint64_t fin,
                   Comptes& r);
 
-// Asks the system for the pages of the given byte ranges, on a thread of its own, while the
-// reader fills them: the zero-filled pages of large new lists are a good part of the cost
-// of their first writes.
-class PagesEnAvance {
-public:
-    void ajoute(const void* debut, const void* fin);
-    // Large pages where the system offers them on request: one fault and one clearing per
-    // 2 MB instead of 512 faults.
-    static void grandesPages(const void* debut, const void* fin);
-    void lance();
-    ~PagesEnAvance();
-
-private:
-    std::vector<std::pair<uintptr_t, uintptr_t>> zones_;
-    std::thread fil_;
-};
+// Large pages for a new list where the system offers them on request: one fault and one
+// clearing per 2 MB instead of 512 faults.
+void grandesPages(const void* debut, const void* fin);
 
 }  // namespace detail
 }  // namespace lectureWf

@@ -1,5 +1,5 @@
 // The sink through which the reader writes a file's statements straight into the mesh, and
-// the faces it has to report. Internal to the reader (wavefront.cpp, wavefront_moitie.cpp).
+// the faces it has to report. Internal to the reader (wavefront.cpp).
 #pragma once
 
 #include <cstddef>
@@ -46,15 +46,13 @@ struct PuitsMesh {
     std::vector<Serie> series;  // runs of faces of one group
     bool triees = true;         // faces in material order so far
     bool normaleManquante = false;
-    // Set while another thread gives the new faces their normals and smoothing (see
-    // ajouteMoitie): ajouteFace then leaves both to it.
-    bool normalesDifferees = false;
     std::vector<const Material*> ordreMateriaux;  // used by some face, in order of first use
     std::set<const Material*> utilises;
     const Material* dernierUtilise = nullptr;
-    std::vector<CoinLu> coins;  // of the face being read
-    uint64_t positionFace = 0;
-    int groupeFace = 0;
+    uint64_t positionFace = 0;                       // of the face being read
+    const bool identite = mesh.placementIdentite();  // the mesh's placement, unchanged here
+    static constexpr size_t LOT = 64;
+    size_t sansNormale = 0;  // the faces from this one on wait for their normal
     float mini[3] = {0, 0, 0}, maxi[3] = {0, 0, 0};
     const RGBA couleurSommet{255, 0, 0, 0};
     // A file without normals is smoothed as its faces come, while they are in the cache: the
@@ -65,7 +63,9 @@ struct PuitsMesh {
     size_t facesLissees = 0;
     int groupeLissage = 0;
 
-    PuitsMesh(Mesh& m, const TableMateriaux& t) : mesh(m), table(t) {}
+    PuitsMesh(Mesh& m, const TableMateriaux& t) : mesh(m), table(t) {
+        mesh.couleurDesSommets(couleurSommet);
+    }
 
     // As ajouteSommet does, box included (the first vertex sets it, strict comparisons).
     TOUJOURS_EN_LIGNE void sommet(const float* v) {
@@ -77,71 +77,69 @@ struct PuitsMesh {
                 if (v[k] > maxi[k]) maxi[k] = v[k];
             }
         }
-        mesh.sommets.emplace_back(CVecteur(v[0], v[1], v[2]), couleurSommet);
+        mesh.sommets.emplace_back(v[0], v[1], v[2]);
     }
     TOUJOURS_EN_LIGNE void normale(const float* v) {
         if (lissage) abandonneLissage();
         mesh.normales.emplace_back(v[0], v[1], v[2]);
     }
     TOUJOURS_EN_LIGNE void texCoord(const float* v) { mesh.texCoords.emplace_back(v[0], v[1]); }
-    TOUJOURS_EN_LIGNE void debutFace(int groupe, bool, uint64_t position) {
+    // The face being read is made in place: its corners go straight into its lists.
+    TOUJOURS_EN_LIGNE void debutFace(int groupe, uint64_t position) {
         positionFace = position;
-        groupeFace = groupe;
-        coins.clear();
+        Face& f = mesh.faces.emplace_back();
+        f.groupe = groupe;
+        f.material = courant;
     }
-    TOUJOURS_EN_LIGNE void coin(const CoinLu& k) { coins.push_back(k); }
+    TOUJOURS_EN_LIGNE void coin(const CoinLu& k) {
+        Face& f = mesh.faces.back();
+        f.sommets.push_back(k.sommet);
+        f.normales.push_back(k.normale);
+        f.texCoords.push_back(k.texCoord);
+    }
     TOUJOURS_EN_LIGNE void finFace() {
-        ajouteFace(groupeFace, courant, coins.data(), coins.size(), positionFace);
-    }
-    // A face of n corners read at `position`, in group `groupe` with material m.
-    TOUJOURS_EN_LIGNE void ajouteFace(int groupe, Material* m, const CoinLu* k, size_t n,
-                                      uint64_t position) {
-        if (n < 3) {
-            signalements.push_back({position, Signalement::AUCUNE});
+        if (mesh.faces.back().nbCoins() < 3) {
+            mesh.faces.pop_back();
+            signalements.push_back({positionFace, Signalement::AUCUNE});
             return;
         }
+        termineFace(positionFace);
+    }
+    // The last face made, of 3 corners or more, read at `position`: checked, given its normal
+    // (and smoothing), and noted in the runs of groups and materials.
+    TOUJOURS_EN_LIGNE void termineFace(uint64_t position) {
+        const uint32_t numero = static_cast<uint32_t>(mesh.faces.size() - 1);
+        Face& f = mesh.faces.back();
         const size_t nbS = mesh.sommets.size(), nbN = mesh.normales.size(),
                      nbT = mesh.texCoords.size();
         auto dans = [](int i, size_t taille) { return i >= 0 && static_cast<size_t>(i) < taille; };
         bool suspecte = false;
-        for (size_t i = 0; i < n; ++i)
-            suspecte |= !dans(k[i].sommet, nbS) ||
-                        (k[i].normale != -1 && !dans(k[i].normale, nbN)) ||
-                        (k[i].texCoord != -1 && !dans(k[i].texCoord, nbT));
-        const uint32_t numero = static_cast<uint32_t>(mesh.faces.size());
-        mesh.faces.emplace_back();
-        Face& f = mesh.faces.back();
-        f.groupe = groupe;
-        f.material = m;
-        if (n > 4) {
-            f.sommets.reserve(n);
-            f.normales.reserve(n);
-            f.texCoords.reserve(n);
+        const int n = f.nbCoins();
+        const int *s = f.sommets.data(), *nn = f.normales.data(), *t = f.texCoords.data();
+        for (int i = 0; i < n; ++i) {
+            suspecte |= !dans(s[i], nbS) || (nn[i] != -1 && !dans(nn[i], nbN)) ||
+                        (t[i] != -1 && !dans(t[i], nbT));
+            normaleManquante |= nn[i] == -1;
         }
-        for (size_t i = 0; i < n; ++i) {
-            f.sommets.push_back(k[i].sommet);
-            f.normales.push_back(k[i].normale);
-            f.texCoords.push_back(k[i].texCoord);
-            normaleManquante |= k[i].normale == -1;
-        }
-        // The normal now, while the face is at hand; a face naming an element not read yet
-        // gets it once checked at the end.
+        // The normal soon, while the face is in the cache; a face naming an element not read
+        // yet gets it once checked at the end.
         if (suspecte) {
+            normalesEnAttente(numero);
+            sansNormale = numero + 1;
             signalements.push_back({position, numero});
-            // (Never touched here while the other thread smooths.)
-            if (!normalesDifferees && lissage) abandonneLissage();
-        } else if (!normalesDifferees) {
-            f.normale = mesh.normaleFace(f);
-            if (lissage) lisse(f, groupe);
+            if (lissage) abandonneLissage();
+        } else if (numero + 1 - sansNormale >= LOT) {
+            normalesEnAttente(numero + 1);
         }
+        const Material* m = f.material;
         if (m != dernierUtilise) {
             dernierUtilise = m;
             if (m && utilises.insert(m).second) ordreMateriaux.push_back(m);
         }
         if (numero > 0 && std::less<const Material*>()(m, mesh.faces[numero - 1].material))
             triees = false;
-        if (series.empty() || series.back().groupe != groupe)
-            series.push_back({groupe, numero, numero + 1});
+        if (series.empty() || series.back().groupe != f.groupe)
+            series.push_back({f.groupe, numero, numero + 1});
         else
             series.back().fin = numero + 1;
     }
@@ -149,6 +147,17 @@ struct PuitsMesh {
         const auto it = table.find(std::string(nom));
         courant = garde(it == table.end() ? nullptr : it->second);
     }
+    // The faces from sansNormale to fin - 1 get their normal, and their smoothing: by lots,
+    // the normals one after the other (independent square roots and divisions overlap),
+    // then the smoothing, in order.
+    void normalesEnAttente(size_t fin) {
+        mesh.poseNormalesFaces(sansNormale, fin, identite);
+        Face* const faces = mesh.faces.data();
+        for (size_t i = sansNormale; i < fin && lissage; ++i) lisse(faces[i], faces[i].groupe);
+        sansNormale = fin;
+    }
+    // Once every face is read.
+    void termine() { normalesEnAttente(mesh.faces.size()); }
     // calcNormalesLissees walks the groups in increasing order, each group's faces in order:
     // the reading order as long as each group's faces come together, groups increasing.
     TOUJOURS_EN_LIGNE void lisse(Face& f, int groupe) {

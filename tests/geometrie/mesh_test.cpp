@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -405,4 +406,61 @@ TEST(Mesh, NormalesLisseesEtNormalesDesFacesCommeLeCalculFaceParFace) {
               std::string::npos);
     EXPECT_EQ(m->faces[0].normale, CVecteur(0, 0, 1));
     EXPECT_EQ(m->faces[2].normale, CVecteur(0, 0, 0));
+}
+
+// With the identity placement the face normals skip the matrix: zeros of either sign,
+// infinities and coordinates whose sum overflows give the bits of the product by it.
+TEST(Mesh, NormalesDesFacesSansPlacementAuBitPresCommeParLaMatrice) {
+    const float valeurs[] = {0.0f, -0.0f, 1.0f,   -2.5f,  7e-3f, INFINITY, -INFINITY,
+                             NAN,  3e38f, -3e38f, 1e-30f, 0.1f,  -0.0f,    2.0f};
+    auto construit = [&] {
+        std::mt19937 alea(11);
+        auto tire = [&] { return valeurs[alea() % std::size(valeurs)]; };
+        auto m = std::make_unique<Mesh>(0, 0, 0, 0, "");
+        for (int i = 0; i < 40; ++i) m->ajouteSommet(CVecteur(tire(), tire(), tire()), rouge);
+        for (int i = 0; i < 400; ++i) {
+            const int f = m->ajouteFace(3, 0, nullptr);
+            for (int k = 0; k < 3; ++k)
+                m->ajouteSommetFace(f, static_cast<int>(alea() % 40), -1, -1);
+        }
+        return m;
+    };
+    auto court = construit(), reference = construit();
+    ASSERT_TRUE(court->placementIdentite());
+    court->calcNormalesFaces();
+    for (int i = 0; i < reference->nbFaces(); ++i) reference->calcNormaleFace(i);
+    // (A NaN's sign and payload follow the order of the operands, which the compiler may
+    // change: any NaN stands for any other.)
+    auto meme = [](float a, float b) {
+        return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0;
+    };
+    for (int i = 0; i < court->nbFaces(); ++i) {
+        const CVecteur &a = court->faces[i].normale, &b = reference->faces[i].normale;
+        EXPECT_TRUE(meme(a.x, b.x) && meme(a.y, b.y) && meme(a.z, b.z))
+            << i << ": " << a.x << " " << a.y << " " << a.z << " / " << b.x << " " << b.y << " "
+            << b.z;
+    }
+    reference->matrice() = CMatrice::rotation(CVecteur(0, 0, 1), 0.1f);
+    EXPECT_FALSE(reference->placementIdentite());
+}
+
+// Vertex colours are kept one by one, whether all vertices share one or they differ, and
+// through the references getSommet hands out.
+TEST(Mesh, CouleursDesSommetsGardeesCommunesOuUneParUne) {
+    const RGBA bleu(0, 0, 1, 1);
+    auto m = mesh({{0, 0, 0}, {1, 0, 0}}, {});
+    EXPECT_EQ(m->couleurSommet(1), rouge);
+    m->ajouteSommet(CVecteur(0, 1, 0), bleu);
+    m->ajouteSommet(CVecteur(0, 0, 1), rouge);
+    EXPECT_EQ(m->couleurSommet(0), rouge);
+    EXPECT_EQ(m->couleurSommet(2), bleu);
+    EXPECT_EQ(m->couleurSommet(3), rouge);
+    m->getSommet(3).g = 0.5f;
+    m->getSommet(3).x = 4;
+    EXPECT_EQ(m->couleurSommet(3), RGBA(rouge.r, 0.5f, rouge.b, rouge.a));
+    EXPECT_EQ(m->getSomCoord(3), CVecteur(4, 0, 1));
+    EXPECT_EQ(m->getSommet(2).b, 1.0f);
+    m->couleurDesSommets(bleu);
+    EXPECT_EQ(m->couleurSommet(0), bleu);
+    EXPECT_EQ(m->couleurSommet(3), bleu);
 }
