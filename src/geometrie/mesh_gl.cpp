@@ -59,6 +59,16 @@ bool memeMaterial(const Material& a, const Material& b) {
            std::memcmp(&a.brillance, &b.brillance, sizeof a.brillance) == 0;
 }
 
+void retientMateriaux(const Mesh& mesh, MateriauxRetenus& materiaux) {
+    materiaux.clear();
+    for (const Face& f : mesh.faces)
+        if (f.material && (materiaux.empty() || materiaux.back().first != f.material)) {
+            const bool connu = std::any_of(materiaux.begin(), materiaux.end(),
+                                           [&](const auto& e) { return e.first == f.material; });
+            if (!connu) materiaux.emplace_back(f.material, *f.material);
+        }
+}
+
 // Set once the program is ending: the context may be gone by the time meshes are destroyed.
 bool finDuProgramme = false;
 
@@ -128,14 +138,7 @@ struct ListeMesh {
 
     // Records the faces again, with the values of the materials they apply.
     void enregistre(const Mesh& mesh, bool smoothshading, bool texturage_) {
-        materiaux.clear();
-        for (const Face& f : mesh.faces)
-            if (f.material && (materiaux.empty() || materiaux.back().first != f.material)) {
-                const bool connu =
-                    std::any_of(materiaux.begin(), materiaux.end(),
-                                [&](const auto& e) { return e.first == f.material; });
-                if (!connu) materiaux.emplace_back(f.material, *f.material);
-            }
+        meshgl::retientMateriaux(mesh, materiaux);
         glNewList(liste, GL_COMPILE);
         dessineFaces(mesh, smoothshading, texturage_);
         glEndList();

@@ -159,23 +159,13 @@ struct TamponsMesh {
         indicesProfondeur.clear();
         maxProfondeur = 0;
         derniereNormaleConnue = false;
-        retientMateriaux(mesh);
+        meshgl::retientMateriaux(mesh, materiaux);
         if (!choisitTexture(mesh, texturage_)) return;
         triangule(mesh);
         fermeLots(mesh);
         formeLesGrappes();
         utilisable = true;
         if (vbo::disponibles() && contexteGLCourant()) envoieTampons();
-    }
-
-    void retientMateriaux(const Mesh& mesh) {
-        for (const Face& f : mesh.faces)
-            if (f.material && (materiaux.empty() || materiaux.back().first != f.material)) {
-                const bool connu =
-                    std::any_of(materiaux.begin(), materiaux.end(),
-                                [&](const auto& e) { return e.first == f.material; });
-                if (!connu) materiaux.emplace_back(f.material, *f.material);
-            }
     }
 
     // Texture coordinates go into the arrays only where a texture shows them; a mesh with
