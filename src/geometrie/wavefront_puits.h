@@ -100,8 +100,6 @@ struct PuitsMesh {
     // A whole face line: made at once, its lists set in place.
     TOUJOURS_EN_LIGNE void faceLigne(int groupe, uint64_t position, const FaceLigne& l) {
         positionFace = position;
-        // The faces a little further on asked for ahead, to be written (prefetchw).
-        __builtin_prefetch(mesh.faces.data() + mesh.faces.size() + 24, 1);
         Face& f = mesh.faces.emplace_back();
         f.groupe = groupe;
         f.material = courant;
