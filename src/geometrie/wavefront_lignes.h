@@ -88,21 +88,13 @@ TOUJOURS_EN_LIGNE const char* nombresLigne(const char* q, float* v, int n) {
     return *q == '\n' ? q + 1 : nullptr;
 }
 
-// 1 to 9 digits without a sign (what entierCourt reads), then 8 readable bytes at least
-// before fin; the value, 0-based as stored (moinsUn).
-TOUJOURS_EN_LIGNE const char* indiceLigne(const char* q, const char* fin, int& v) {
-    if (fin - q < 8) return nullptr;
-    int valeur;
-    const int n = huitChiffres(q, &valeur);
-    if (n == 0) return nullptr;
-    if (n == 8) {
-        valeur = 0;
-        const char* const limite = q + 9;
-        for (; q < limite && chiffre(*q); ++q) valeur = valeur * 10 + (*q - '0');
-        if (chiffre(*q)) return nullptr;
-    } else {
-        q += n;
-    }
+// 1 to 9 digits without a sign (what entierCourt reads); the value, 0-based as stored
+// (moinsUn). Byte by byte, as nombreLigne.
+TOUJOURS_EN_LIGNE const char* indiceLigne(const char* q, int& v) {
+    if (!chiffre(*q)) return nullptr;
+    int valeur = *q++ - '0';
+    for (int i = 1; i < 9 && chiffre(*q); ++i) valeur = valeur * 10 + (*q++ - '0');
+    if (chiffre(*q)) return nullptr;
     v = valeur - 1;
     return q;
 }
@@ -117,20 +109,20 @@ struct FaceLigne {
 };
 
 // One corner of the given form (-1: decided by this, the first corner).
-TOUJOURS_EN_LIGNE const char* coinLigne(const char* q, const char* fin, int& forme, FaceLigne& f) {
+TOUJOURS_EN_LIGNE const char* coinLigne(const char* q, int& forme, FaceLigne& f) {
     const int k = f.n;
-    q = indiceLigne(q, fin, f.sommets[k]);
+    q = indiceLigne(q, f.sommets[k]);
     if (!q) return nullptr;
     int lue = 0;
     if (*q == '/') {
         if (q[1] == '/') {
-            q = indiceLigne(q + 2, fin, f.normales[k]);
+            q = indiceLigne(q + 2, f.normales[k]);
             lue = 3;
         } else {
-            q = indiceLigne(q + 1, fin, f.texCoords[k]);
+            q = indiceLigne(q + 1, f.texCoords[k]);
             lue = 1;
             if (q && *q == '/') {
-                q = indiceLigne(q + 1, fin, f.normales[k]);
+                q = indiceLigne(q + 1, f.normales[k]);
                 lue = 2;
             }
         }
@@ -149,7 +141,7 @@ TOUJOURS_EN_LIGNE const char* faceLigne(const char* q, const char* fin, int& for
     forme = -1;
     while (*q == ' ') {
         if (f.n == 4) return nullptr;
-        q = coinLigne(q + 1, fin, forme, f);
+        q = coinLigne(q + 1, forme, f);
         if (!q) return nullptr;
     }
     if (*q != '\n' || f.n < 3 || ++q >= fin) return nullptr;
