@@ -86,6 +86,11 @@ public:
         data()[n] = v;
         ++taille_;
     }
+    // The n <= 4 values at v (4 readable) into a list just made, which holds them in place.
+    void poseCourte(const int* v, int n) {
+        std::memcpy(mots_, v, sizeof mots_);
+        taille_ = static_cast<uint32_t>(n);
+    }
     void pop_back() { --taille_; }
     void clear() { taille_ &= SUR_TAS; }
     void resize(size_t n, int v = 0);

@@ -80,6 +80,11 @@ struct PuitsContenu {
     }
     void coin(const CoinLu& k) { contenu.faces.back().coins.push_back(k); }
     void finFace() {}
+    void faceLigne(int groupe, uint64_t position, const FaceLigne& l) {
+        debutFace(groupe, position);
+        for (int k = 0; k < l.n; ++k) coin(CoinLu{l.sommets[k], l.texCoords[k], l.normales[k]});
+        finFace();
+    }
     void usemtl(std::string_view nom) {
         const auto it = table.find(std::string(nom));
         materialCourant = it == table.end() ? nullptr : it->second;

@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "geometrie/wavefront.h"
+#include "geometrie/wavefront_lignes.h"
 
 namespace lectureWf {
 namespace detail {
@@ -30,7 +31,6 @@ struct Classes {
 inline constexpr Classes classes;
 
 inline bool blanc(char ch) { return classes.c[static_cast<unsigned char>(ch)] == 1; }
-inline bool chiffre(char ch) { return static_cast<unsigned>(ch - '0') < 10u; }
 inline bool chiffreHexa(char ch) {
     return chiffre(ch) || (ch >= 'a' && ch <= 'f') || (ch >= 'A' && ch <= 'F');
 }
@@ -84,8 +84,6 @@ struct CurseurFichier {
 // Blanks may run over any number of blocks: this is the one place that asks for more text
 // (finDeLigneT too, for safety). Everything else stops at a blank or a line end, which is
 // always inside the block.
-#define TOUJOURS_EN_LIGNE inline __attribute__((always_inline))
-
 template <class C>
 TOUJOURS_EN_LIGNE void sauteBlancsT(C& c) {
     for (;;) {
@@ -109,17 +107,9 @@ bool lettres(C& c, const char* mot) {
 // decimal case goes through from_chars, which rounds the same way.
 bool convertit(const char* debut, const char* fin, bool special, float& v);
 
-// Exact powers of ten of double precision.
-inline constexpr double PUISSANCES_DIX[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
 // The common number, [sign] digits [. digits] with at most 15 significant digits and no
-// exponent, converted without strtof. The mantissa and the power of ten are exact doubles,
-// so their quotient is the exact value correctly rounded to double; rounding that to float
-// gives strtof's result unless the double fell exactly on a float rounding midpoint, which
-// is left to the general conversion. False when the text is not of that form: nothing is
-// consumed then.
+// exponent, converted without strtof (versFlottant). False when the text is not of that
+// form or falls on a rounding midpoint: nothing is consumed then.
 template <class C>
 TOUJOURS_EN_LIGNE bool flottantRapide(C& c, float& v) {
     const char* q = c.p;
@@ -150,12 +140,7 @@ TOUJOURS_EN_LIGNE bool flottantRapide(C& c, float& v) {
     if (chiffres == 0 || chiffres > 15) return false;
     // What scanf would go on reading: an exponent, or the "x" of a hexadecimal number.
     if (q < fin && (minuscule(*q) == 'e' || minuscule(*q) == 'x')) return false;
-    const double d = static_cast<double>(mantisse) / PUISSANCES_DIX[decimales];
-    uint64_t bits;
-    std::memcpy(&bits, &d, sizeof bits);
-    if (mantisse != 0 && (bits & ((uint64_t(1) << 29) - 1)) == (uint64_t(1) << 28)) return false;
-    const float f = static_cast<float>(d);
-    v = negatif ? -f : f;
+    if (!versFlottant(mantisse, decimales, negatif, v)) return false;
     c.p = q;
     return true;
 }
@@ -175,27 +160,6 @@ TOUJOURS_EN_LIGNE bool jetonT(C& c, std::string_view& mot) {
     const char* finMot = nul ? nul : c.p;
     mot = std::string_view(debut, static_cast<size_t>(finMot - debut));
     return true;
-}
-
-// The number of leading decimal digits of the 8 bytes at q (8: all of them), and in *v their
-// value when fewer than 8, eight bytes at a time: the subtraction makes digits 0 to 9 and
-// everything else has its high bit set once 0x76 is added (a carry or borrow only spoils
-// the bytes after the first non-digit). The digits are moved to the top and summed by
-// pairs, fours and eights.
-inline int huitChiffres(const char* q, int* v) {
-    uint64_t x;
-    std::memcpy(&x, q, sizeof x);
-    x -= 0x3030303030303030u;
-    const uint64_t autres = (x | (x + 0x7676767676767676u)) & 0x8080808080808080u;
-    if (!autres) return 8;
-    const int n = __builtin_ctzll(autres) / 8;
-    if (n == 0) return 0;
-    x <<= 8 * (8 - n);
-    x = (x * 10 + (x >> 8)) & 0x00FF00FF00FF00FFu;
-    x = (x * 100 + (x >> 16)) & 0x0000FFFF0000FFFFu;
-    x = (x * 10000 + (x >> 32)) & 0xFFFFFFFFu;
-    *v = static_cast<int>(x);
-    return n;
 }
 
 // Up to 9 digits without a sign, the usual index: exact in an int, nothing to clamp. False
@@ -466,7 +430,45 @@ struct Analyseur {
     // Reads to the end.
     void parcours() {
         std::string_view mot;
-        while (jetonT(c, mot)) traite(mot);
+        for (;;) {
+            sauteBlancsT(c);
+            // A block that ends with a line end lets the usual lines be read whole.
+            if (c.p < c.fin && c.fin[-1] == '\n' && ligneUsuelle()) continue;
+            if (!jetonT(c, mot)) return;
+            traite(mot);
+        }
+    }
+
+    // The usual line at c.p (not a blank), read whole: false, with nothing consumed, for any
+    // other line. The text holds a line end at c.p or after.
+    TOUJOURS_EN_LIGNE bool ligneUsuelle() {
+        const char* p = c.p;
+        if (p[0] == 'f') {
+            FaceLigne f;
+            int forme;
+            const char* q = faceLigne(p + 1, c.fin, forme, f);
+            if (!q) return false;
+            puits.faceLigne(groupe, c.position(p), f);
+            c.p = q;
+            return true;
+        }
+        if (p[0] != 'v') return false;
+        float xyz[3];
+        const char* q;
+        if (p[1] == ' ') {
+            if (!(q = nombresLigne(p + 1, xyz, 3))) return false;
+            puits.sommet(xyz);
+        } else if (p[1] == 'n' && p[2] == ' ') {
+            if (!(q = nombresLigne(p + 2, xyz, 3))) return false;
+            puits.normale(xyz);
+        } else if (p[1] == 't' && p[2] == ' ') {
+            if (!(q = nombresLigne(p + 2, xyz, 2))) return false;
+            puits.texCoord(xyz);
+        } else {
+            return false;
+        }
+        c.p = q;
+        return true;
     }
 
     TOUJOURS_EN_LIGNE void traite(std::string_view mot) {

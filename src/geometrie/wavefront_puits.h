@@ -97,6 +97,17 @@ struct PuitsMesh {
         f.normales.push_back(k.normale);
         f.texCoords.push_back(k.texCoord);
     }
+    // A whole face line: made at once, its lists set in place.
+    TOUJOURS_EN_LIGNE void faceLigne(int groupe, uint64_t position, const FaceLigne& l) {
+        positionFace = position;
+        Face& f = mesh.faces.emplace_back();
+        f.groupe = groupe;
+        f.material = courant;
+        f.sommets.poseCourte(l.sommets, l.n);
+        f.normales.poseCourte(l.normales, l.n);
+        f.texCoords.poseCourte(l.texCoords, l.n);
+        termineFace(position);
+    }
     TOUJOURS_EN_LIGNE void finFace() {
         if (mesh.faces.back().nbCoins() < 3) {
             mesh.faces.pop_back();

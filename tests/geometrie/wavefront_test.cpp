@@ -496,6 +496,62 @@ TEST(LectureWf, AnalyseDonneLesMemesDonneesQueLeLecteurFscanf) {
     }
 }
 
+// Lines of the usual shapes, read whole by the reader, with every variation at their edges:
+// numbers of 0 to 17 digits (float rounding midpoints among them), indices of 1 to 11
+// digits, 2 to 5 corners of one or mixed forms, trailing blanks, CR LF, and what starts the
+// next line (a face goes on over a line end when it starts with a digit or a sign).
+TEST(LectureWf, LignesUsuellesLuesCommeFscanf) {
+    std::mt19937 alea(31);
+    auto chiffres = [&](int n) {
+        std::string r;
+        for (int i = 0; i < n; ++i) r += static_cast<char>('0' + alea() % 10);
+        return r;
+    };
+    const char* milieux[] = {"16777217",         "-16777219", "33554434.0", "+0.500000029802322",
+                             "1.00000005960464", "8388608.5", "0.0000001",  "-0"};
+    auto nombre = [&] {
+        if (alea() % 8 == 0) return std::string(milieux[alea() % std::size(milieux)]);
+        std::string r = alea() % 3 == 0 ? "-" : (alea() % 9 == 0 ? "+" : "");
+        r += chiffres(static_cast<int>(alea() % 9));
+        if (alea() % 4) r += "." + chiffres(static_cast<int>(alea() % 10));
+        return r;
+    };
+    auto indice = [&] {
+        const int n = alea() % 6 == 0 ? 7 + static_cast<int>(alea() % 5) : 1 + alea() % 3;
+        return std::to_string(1 + alea() % 9) + chiffres(n - 1);
+    };
+    const char* formes[] = {"%", "%/%", "%/%/%", "%//%"};
+    const char* debuts[] = {"v", "f", "vn", "vt", "1", "-2", "+3", " f", "	v", "# x", "s 1"};
+    for (int essai = 0; essai < 300; ++essai) {
+        std::string texte;
+        for (int ligne = 0; ligne < 40; ++ligne) {
+            const unsigned choix = alea() % 10;
+            if (choix < 4) {
+                texte += choix == 0 ? "vn" : (choix == 1 ? "vt" : "v");
+                for (int k = choix == 1 ? 2 : 3; k > 0; --k) texte += " " + nombre();
+            } else if (choix < 9) {
+                texte += "f";
+                const int forme = static_cast<int>(alea() % 4);
+                for (int k = 2 + static_cast<int>(alea() % 4); k > 0; --k) {
+                    texte += ' ';
+                    const int f = alea() % 10 == 0 ? static_cast<int>(alea() % 4) : forme;
+                    for (const char* q = formes[f]; *q; ++q)
+                        texte += *q == '%' ? indice() : std::string(1, *q);
+                }
+            } else {
+                texte += debuts[alea() % std::size(debuts)];
+            }
+            const unsigned fin = alea() % 12;
+            texte += fin == 0 ? " \n" : (fin == 1 ? "\r\n" : "\n");
+        }
+        if (alea() % 2) texte.pop_back();
+        ContenuWf lu;
+        analyse(texte.data(), texte.data() + texte.size(), lu, TableMateriaux(),
+                [](const std::string&) {});
+        ASSERT_EQ(resume(lu), resume(lectureParFscanf(texte))) << texte;
+    }
+}
+
 namespace {
 
 // The straightforward reading the fast reader must match: the fscanf stream reader above,
