@@ -119,6 +119,7 @@ struct ListeMesh {
     GLuint liste = 0;
     uint64_t revision = 0;
     bool smooth = false, texturage = false;
+    bool emissive = false;  // some material it applies has an emission
     std::vector<std::pair<const Material*, Material>> materiaux;
 
     ~ListeMesh() {
@@ -139,6 +140,10 @@ struct ListeMesh {
     // Records the faces again, with the values of the materials they apply.
     void enregistre(const Mesh& mesh, bool smoothshading, bool texturage_) {
         meshgl::retientMateriaux(mesh, materiaux);
+        emissive = std::any_of(materiaux.begin(), materiaux.end(), [](const auto& e) {
+            const RGBA& c = e.second.couleur4;
+            return c.r != 0 || c.g != 0 || c.b != 0;
+        });
         glNewList(liste, GL_COMPILE);
         dessineFaces(mesh, smoothshading, texturage_);
         glEndList();
@@ -182,10 +187,12 @@ void dessineFacesParListe(Mesh& mesh, bool smooth, bool texturage) {
         if (liste->liste == 0) liste->liste = glGenLists(1);
         if (liste->liste != 0) liste->enregistre(mesh, smooth, texturage);
     }
-    if (liste->liste != 0)
+    // The list applies its materials' emission as recorded; light 0's pass must not add it
+    // again.
+    if (liste->liste != 0 && !(liste->emissive && passeObjets == PasseObjets::Lumiere0))
         glCallList(liste->liste);
     else
-        dessineFaces(mesh, smooth, texturage);  // no list could be made
+        dessineFaces(mesh, smooth, texturage);  // no list could be made, or see above
 }
 }  // namespace
 

@@ -205,3 +205,18 @@ TEST_F(MeshGL, TamponsIdentiquesAuModeImmediatDansChaquePasse) {
     // No display list was made for a mesh the buffers can draw.
     EXPECT_EQ(listesExistantes(), avant);
 }
+
+// Light 0's pass adds light 0's light alone: a material's emission, already in the base pass,
+// is left out of it whichever way the mesh is drawn (a list records its materials' values).
+TEST_F(MeshGL, PasseDeLaLumiereZeroSansEmissionDeChaqueFacon) {
+    orange->couleur4 = RGBA(0.6f, 0.2f, 0, 1);
+    const std::vector<unsigned char> unique = image(false);  // from its list
+    passeObjets = PasseObjets::Lumiere0;
+    const std::vector<unsigned char> liste = image(false), immediat = image(true);
+    modeMeshes = ModeMeshes::Tampons;
+    const std::vector<unsigned char> tampons = image(false);
+    passeObjets = PasseObjets::Unique;
+    EXPECT_TRUE(liste == immediat);
+    EXPECT_TRUE(tampons == immediat);
+    EXPECT_FALSE(unique == liste);  // the emission shows outside that pass
+}
