@@ -40,15 +40,20 @@ UnitesOmbre prepareOmbresPartagees(CScene& scene) {
     return u;
 }
 
+namespace {
+// A shadow unit handed back: no texture, no generation, its texture matrix popped.
+void relacheUnite(GLenum unite) {
+    extensions::glActiveTextureARB(unite);
+    glDisable(GL_TEXTURE_2D);
+    generationTexture(false);
+    glMatrixMode(GL_TEXTURE);
+    glPopMatrix();
+}
+}  // namespace
+
 void termineOmbresPartagees(const UnitesOmbre& u) {
-    for (GLenum unite : {u.spot, u.ombre}) {
-        if (unite == 0) continue;
-        extensions::glActiveTextureARB(unite);
-        glDisable(GL_TEXTURE_2D);
-        generationTexture(false);
-        glMatrixMode(GL_TEXTURE);
-        glPopMatrix();
-    }
+    for (GLenum unite : {u.spot, u.ombre})
+        if (unite != 0) relacheUnite(unite);
     glMatrixMode(GL_MODELVIEW);
     extensions::glActiveTextureARB(GL_TEXTURE0_ARB);
 }
@@ -69,12 +74,6 @@ void prepareOmbresAnciennes(CScene& scene) {
 void termineOmbresAnciennes() {
     // Generation and texture matrices belong to the shadow pass only, so that textured
     // meshes keep their own coordinates in the other frames.
-    for (GLenum unite : {GL_TEXTURE1_ARB, GL_TEXTURE0_ARB}) {
-        extensions::glActiveTextureARB(unite);
-        glDisable(GL_TEXTURE_2D);
-        generationTexture(false);
-        glMatrixMode(GL_TEXTURE);
-        glPopMatrix();
-    }
+    for (GLenum unite : {GL_TEXTURE1_ARB, GL_TEXTURE0_ARB}) relacheUnite(unite);
     glMatrixMode(GL_MODELVIEW);
 }
