@@ -212,9 +212,13 @@ void ecritCao(const std::string& nom, int triangles) {
 struct Fichiers {
     fs::path dossier;
     std::vector<Fichier> liste;  // torus with normals first, then smoothed
+    bool garde = false;          // WF_DOSSIER: the files stay there, for a profiler
     Fichiers() {
         char modele[] = "/tmp/brakmor_bench_wf_XXXXXX";
-        dossier = mkdtemp(modele);
+        const char* voulu = std::getenv("WF_DOSSIER");
+        garde = voulu != nullptr;
+        dossier = garde ? fs::path(voulu) : fs::path(mkdtemp(modele));
+        if (garde) fs::create_directories(dossier);
         auto ajoute = [&](const std::string& nom) {
             liste.push_back({nom, (dossier / (nom + ".obj")).string()});
             return liste.back().chemin;
@@ -228,7 +232,9 @@ struct Fichiers {
         ecritCao(ajoute("cao_60k"), 60000);
         ecritCao(ajoute("cao_300k"), 300000);
     }
-    ~Fichiers() { fs::remove_all(dossier); }
+    ~Fichiers() {
+        if (!garde) fs::remove_all(dossier);
+    }
 };
 
 Fichiers* fichiers = nullptr;
