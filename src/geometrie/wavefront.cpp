@@ -45,6 +45,7 @@
 
 #include "commun/console.h"
 #include "commun/erreurs.h"
+#include "commun/fichier_projete.h"
 #include "geometrie/lissage.h"
 #include "geometrie/wavefront_analyse.h"
 #include "geometrie/wavefront_capacites.h"
@@ -131,9 +132,14 @@ bool extensionValide(const std::string& nom) {
     return nom.size() >= 4 && (finitPar(".wf") || finitPar(".obj") || finitPar(".owf"));
 }
 
-// First pass: the capacities. False when the file cannot be read.
-bool compte(const char* nomFichier, uint64_t taille, Comptes& comptes) {
-    compteLignes(nomFichier, taille, 0, taille, comptes);
+// First pass: the capacities, from the mapped text when there is one. False when the file
+// cannot be read.
+bool compte(const char* nomFichier, const FichierProjete& projete, uint64_t taille,
+            Comptes& comptes) {
+    if (projete.valide())
+        compteTexte(projete.donnees(), projete.taille(), comptes);
+    else
+        compteLignes(nomFichier, taille, 0, taille, comptes);
     return !comptes.erreur;
 }
 
@@ -167,9 +173,25 @@ std::function<void(const std::string&)> chargeurBibliotheques(const std::string&
     };
 }
 
-// Second pass: the statements, into the mesh. False when the file could not be read.
-bool litInstructions(const char* nomFichier, PuitsMesh& lu,
+// Runs the parse of a file over the cursor given, then ends the sink's work.
+template <class C>
+void analyseFichier(C& c, PuitsMesh& lu,
+                    const std::function<void(const std::string&)>& chargeBibliotheque) {
+    Analyseur<C, PuitsMesh> a(c, lu, chargeBibliotheque);
+    a.parcours();
+    lu.termine();
+}
+
+// Second pass: the statements, into the mesh, from the mapped text when there is one. False
+// when the file could not be read, or changed under the mapping.
+bool litInstructions(const char* nomFichier, const FichierProjete& projete, PuitsMesh& lu,
                      const std::function<void(const std::string&)>& chargeBibliotheque) {
+    if (projete.valide()) {
+        Tampon tampon(projete.donnees(), projete.taille());
+        CurseurFichier c{nullptr, nullptr, &tampon};
+        analyseFichier(c, lu, chargeBibliotheque);
+        return !projete.tronque();
+    }
     // Closed by the guard if the reading throws; by hand otherwise, to check the result.
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> garde(std::fopen(nomFichier, "r"), std::fclose);
     std::FILE* fichier = garde.get();
@@ -178,9 +200,7 @@ bool litInstructions(const char* nomFichier, PuitsMesh& lu,
     {
         Tampon tampon(fichier, 0);
         CurseurFichier c{nullptr, nullptr, &tampon};
-        Analyseur<CurseurFichier, PuitsMesh> a(c, lu, chargeBibliotheque);
-        a.parcours();
-        lu.termine();
+        analyseFichier(c, lu, chargeBibliotheque);
         erreur = tampon.erreur();
     }
     return std::fclose(garde.release()) == 0 && !erreur;
@@ -249,14 +269,16 @@ std::shared_ptr<Mesh> wfLecture(const char* nomFichier, TableMateriaux& materiau
     if (stat(nomFichier, &etat) != 0 || !S_ISREG(etat.st_mode)) return nullptr;
     const uint64_t taille = static_cast<uint64_t>(etat.st_size);
 
+    // The file's bytes where the system keeps them (read by blocks if it cannot be mapped).
+    const FichierProjete projete(nomFichier);
     Comptes comptes;
-    if (!compte(nomFichier, taille, comptes)) return nullptr;
+    if (!compte(nomFichier, projete, taille, comptes)) return nullptr;
     std::shared_ptr<Mesh> mesh = meshReserve(comptes);
 
     PuitsMesh lu(*mesh, materiaux);
     if (comptes.normales == 0)
         lu.lissage = std::make_unique<LissageSommets>(mesh->sommets.capacity());
-    if (!litInstructions(nomFichier, lu, chargeurBibliotheques(nom, materiaux))) {
+    if (!litInstructions(nomFichier, projete, lu, chargeurBibliotheques(nom, materiaux))) {
         materiaux.clear();  // as if the file had not been read at all
         return nullptr;
     }

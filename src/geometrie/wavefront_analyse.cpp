@@ -8,6 +8,7 @@ namespace lectureWf {
 namespace detail {
 
 __attribute__((noinline)) bool Tampon::recharge(const char*& p, const char*& fin) {
+    if (texte_) return rechargeTexte(p, fin);
     // The caller is done with [0, finBloc_): keep only the partial line after it.
     const size_t reste = charges_ - finBloc_;
     if (reste > 0 && finBloc_ > 0) std::memmove(donnees_.get(), donnees_.get() + finBloc_, reste);
@@ -41,9 +42,37 @@ __attribute__((noinline)) bool Tampon::recharge(const char*& p, const char*& fin
             break;
         }
     }
-    p = donnees_.get();
+    p = origine_ = donnees_.get();
     fin = p + finBloc_;
     return finBloc_ > 0;
+}
+
+bool Tampon::rechargeTexte(const char*& p, const char*& fin) {
+    // 1. Up to the last line end, in place.
+    if (etape_ == 0) {
+        etape_ = 1;
+        const void* nl = memrchr(texte_, '\n', tailleTexte_);
+        finTexte_ = nl ? static_cast<size_t>(static_cast<const char*>(nl) - texte_) + 1 : 0;
+        if (finTexte_ > 0) {
+            origine_ = p = texte_;
+            fin = p + finTexte_;
+            return true;
+        }
+    }
+    // 2. The last partial line, copied: readings stop at its end, not at the mapping's.
+    if (etape_ == 1) {
+        etape_ = 2;
+        const size_t reste = static_cast<size_t>(tailleTexte_) - finTexte_;
+        if (reste > 0) {
+            donnees_.reset(new char[reste]);
+            std::memcpy(donnees_.get(), texte_ + finTexte_, reste);
+            origine_ = p = donnees_.get();
+            fin = p + reste;
+            decalage_ = finTexte_;
+            return true;
+        }
+    }
+    return false;
 }
 
 bool convertit(const char* debut, const char* fin, bool special, float& v) {

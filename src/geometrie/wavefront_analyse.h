@@ -52,24 +52,33 @@ struct CurseurFixe {
 };
 
 // A file read block by block into one buffer; each block ends just after its last line end
-// (or at the end of the file), the partial line after it starts the next block.
+// (or at the end of the file), the partial line after it starts the next block. A file in
+// memory (mapped) is handed out in place up to its last line end, then its last partial
+// line from the buffer, so that no reading goes past the mapping.
 class Tampon {
 public:
     Tampon(std::FILE* f, uint64_t debut) : f_(f), decalage_(debut) {
         std::setvbuf(f_, nullptr, _IONBF, 0);  // read straight into our buffer
     }
+    Tampon(const char* texte, uint64_t taille) : texte_(texte), tailleTexte_(taille) {}
     bool recharge(const char*& p, const char*& fin);
     uint64_t position(const char* q) const {
-        return decalage_ + static_cast<uint64_t>(q - donnees_.get());
+        return decalage_ + static_cast<uint64_t>(q - origine_);
     }
     bool erreur() const { return erreur_; }
 
 private:
+    bool rechargeTexte(const char*& p, const char*& fin);
     static constexpr size_t BLOC = size_t(1) << 19;
-    std::FILE* f_;
+    std::FILE* f_ = nullptr;
+    const char* texte_ = nullptr;  // the file in memory, or null
+    uint64_t tailleTexte_ = 0;
+    int etape_ = 0;        // 0: nothing handed out, 1: up to its last line end, 2: all
+    size_t finTexte_ = 0;  // just after its last line end
     std::unique_ptr<char[]> donnees_;
+    const char* origine_ = nullptr;  // start of the current block's storage
     size_t capacite_ = 0, charges_ = 0, finBloc_ = 0;
-    uint64_t decalage_ = 0;  // file offset of donnees_[0]
+    uint64_t decalage_ = 0;  // file offset of origine_
     bool finFichier_ = false, erreur_ = false;
 };
 
@@ -432,6 +441,9 @@ struct Analyseur {
         std::string_view mot;
         for (;;) {
             sauteBlancsT(c);
+            // The text a page ahead: the hardware does not fetch past a page's end (a mapped
+            // file's pages are scattered in memory).
+            __builtin_prefetch(c.p + 4096);
             // A block that ends with a line end lets the usual lines be read whole.
             if (c.p < c.fin && c.fin[-1] == '\n' && ligneUsuelle()) continue;
             if (!jetonT(c, mot)) return;

@@ -25,6 +25,9 @@ struct Comptes {
 void compteLignes(const char* nomFichier, uint64_t taille, uint64_t debut, uint64_t fin,
                   Comptes& r);
 
+// The same for a whole text in memory (a mapped file).
+void compteTexte(const char* texte, uint64_t taille, Comptes& r);
+
 // Large pages for a new list where the system offers them on request: one fault and one
 // clearing per 2 MB instead of 512 faults.
 void grandesPages(const void* debut, const void* fin);

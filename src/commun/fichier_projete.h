@@ -1,0 +1,32 @@
+// A regular file read through a read-only memory mapping: its bytes are read where the
+// system keeps them, without copying them into a buffer of ours. The big geometry files are
+// read this way, twice (a count, then the parse), for the cost of one copy.
+//
+// A file cut short by another program while it is mapped would make reading its lost pages
+// fatal (SIGBUS). While a mapping lives, such a fault is caught: the lost page reads as
+// zeros from then on, and tronque() says the text is not the file's.
+#pragma once
+
+#include <cstddef>
+
+class FichierProjete {
+public:
+    // Maps the file; valide() is false when it is not a regular file, is empty (some report
+    // size 0 and have bytes) or cannot be mapped: the caller reads it another way.
+    explicit FichierProjete(const char* nom);
+    ~FichierProjete();
+    FichierProjete(const FichierProjete&) = delete;
+    FichierProjete& operator=(const FichierProjete&) = delete;
+
+    bool valide() const { return valide_; }
+    const char* donnees() const { return donnees_; }
+    size_t taille() const { return taille_; }
+    // True once a byte of a page the file lost was read (as zero).
+    bool tronque() const;
+
+private:
+    const char* donnees_ = nullptr;
+    size_t taille_ = 0;
+    int zone_ = -1;  // slot of the fault guard, -1 without a mapping
+    bool valide_ = false;
+};
