@@ -90,5 +90,36 @@ void grandesPages(const void* debut, const void* fin) {
     if (b > a + (uintptr_t(2) << 20)) madvise(reinterpret_cast<void*>(a), b - a, MADV_HUGEPAGE);
 }
 
+namespace {
+constexpr size_t PAS = size_t(2) << 20;
+#ifndef MADV_POPULATE_WRITE
+constexpr int MADV_POPULATE_WRITE = 23;
+#endif
+const char* const JAMAIS = reinterpret_cast<const char*>(UINTPTR_MAX);
+}  // namespace
+
+void PagesEnAvance::zone(const void* debut, const void* fin) {
+    const uintptr_t page = 4096;
+    prochain_ = reinterpret_cast<const char*>(reinterpret_cast<uintptr_t>(debut) & ~(page - 1));
+    fin_ = static_cast<const char*>(fin);
+    // Small lists are left to the usual faults.
+    seuil_ = fin_ - prochain_ > static_cast<std::ptrdiff_t>(2 * PAS) ? prochain_ : JAMAIS;
+}
+
+void PagesEnAvance::avance() {
+    const char* suivant = prochain_ + PAS;
+    // Up to the next 2 MB boundary, so that the system can give large pages.
+    suivant = reinterpret_cast<const char*>(reinterpret_cast<uintptr_t>(suivant) & ~(PAS - 1));
+    if (suivant > fin_) suivant = fin_;
+    if (madvise(const_cast<char*>(prochain_), static_cast<size_t>(suivant - prochain_),
+                MADV_POPULATE_WRITE) != 0 ||
+        suivant >= fin_) {
+        seuil_ = JAMAIS;  // refused (an older system) or done: the faults do the rest
+        return;
+    }
+    prochain_ = suivant;
+    seuil_ = prochain_ - PAS / 2;
+}
+
 }  // namespace detail
 }  // namespace lectureWf

@@ -32,5 +32,25 @@ void compteTexte(const char* texte, uint64_t taille, Comptes& r);
 // clearing per 2 MB instead of 512 faults.
 void grandesPages(const void* debut, const void* fin);
 
+// Asks for a list's fresh pages a little ahead of its writes, on the writing thread: the
+// system clears each 2 MB once asked, and the writes that follow find the lines in the cache
+// instead of reading them back from memory.
+class PagesEnAvance {
+public:
+    // The list's reserved storage.
+    void zone(const void* debut, const void* fin);
+    // The list is about to write at p.
+    void ecrit(const void* p) {
+        __builtin_prefetch(static_cast<const char*>(p) + 2048, 1);
+        if (static_cast<const char*>(p) >= seuil_) avance();
+    }
+
+private:
+    void avance();
+    const char* seuil_ = nullptr;  // null: nothing to ask for (ecrit never calls avance)
+    const char* prochain_ = nullptr;
+    const char* fin_ = nullptr;
+};
+
 }  // namespace detail
 }  // namespace lectureWf

@@ -16,6 +16,7 @@
 #include "geometrie/mesh.h"
 #include "geometrie/wavefront.h"
 #include "geometrie/wavefront_analyse.h"
+#include "geometrie/wavefront_capacites.h"
 
 namespace lectureWf {
 namespace detail {
@@ -63,8 +64,11 @@ struct PuitsMesh {
     size_t facesLissees = 0;
     int groupeLissage = 0;
 
+    PagesEnAvance pagesFaces;
+
     PuitsMesh(Mesh& m, const TableMateriaux& t) : mesh(m), table(t) {
         mesh.couleurDesSommets(couleurSommet);
+        pagesFaces.zone(mesh.faces.data(), mesh.faces.data() + mesh.faces.capacity());
     }
 
     // As ajouteSommet does, box included (the first vertex sets it, strict comparisons).
@@ -87,6 +91,7 @@ struct PuitsMesh {
     // The face being read is made in place: its corners go straight into its lists.
     TOUJOURS_EN_LIGNE void debutFace(int groupe, uint64_t position) {
         positionFace = position;
+        pagesFaces.ecrit(mesh.faces.data() + mesh.faces.size());
         Face& f = mesh.faces.emplace_back();
         f.groupe = groupe;
         f.material = courant;
@@ -100,6 +105,7 @@ struct PuitsMesh {
     // A whole face line: made at once, its lists set in place.
     TOUJOURS_EN_LIGNE void faceLigne(int groupe, uint64_t position, const FaceLigne& l) {
         positionFace = position;
+        pagesFaces.ecrit(mesh.faces.data() + mesh.faces.size());
         Face& f = mesh.faces.emplace_back();
         f.groupe = groupe;
         f.material = courant;
