@@ -91,30 +91,26 @@ void grandesPages(const void* debut, const void* fin) {
 }
 
 namespace {
-constexpr size_t PAS = size_t(2) << 20;
+constexpr uintptr_t PAS = uintptr_t(2) << 20;
 #ifndef MADV_POPULATE_WRITE
 constexpr int MADV_POPULATE_WRITE = 23;
 #endif
-const char* const JAMAIS = reinterpret_cast<const char*>(UINTPTR_MAX);
 }  // namespace
 
 void PagesEnAvance::zone(const void* debut, const void* fin) {
-    const uintptr_t page = 4096;
-    prochain_ = reinterpret_cast<const char*>(reinterpret_cast<uintptr_t>(debut) & ~(page - 1));
-    fin_ = static_cast<const char*>(fin);
+    prochain_ = reinterpret_cast<uintptr_t>(debut) & ~uintptr_t(4095);
+    fin_ = reinterpret_cast<uintptr_t>(fin);
     // Small lists are left to the usual faults.
-    seuil_ = fin_ - prochain_ > static_cast<std::ptrdiff_t>(2 * PAS) ? prochain_ : JAMAIS;
+    seuil_ = fin_ > prochain_ + 2 * PAS ? prochain_ : UINTPTR_MAX;
 }
 
 void PagesEnAvance::avance() {
-    const char* suivant = prochain_ + PAS;
     // Up to the next 2 MB boundary, so that the system can give large pages.
-    suivant = reinterpret_cast<const char*>(reinterpret_cast<uintptr_t>(suivant) & ~(PAS - 1));
-    if (suivant > fin_) suivant = fin_;
-    if (madvise(const_cast<char*>(prochain_), static_cast<size_t>(suivant - prochain_),
-                MADV_POPULATE_WRITE) != 0 ||
+    const uintptr_t suivant = std::min((prochain_ + PAS) & ~(PAS - 1), fin_);
+    if (madvise(reinterpret_cast<void*>(prochain_), suivant - prochain_, MADV_POPULATE_WRITE) !=
+            0 ||
         suivant >= fin_) {
-        seuil_ = JAMAIS;  // refused (an older system) or done: the faults do the rest
+        seuil_ = UINTPTR_MAX;  // refused (an older system) or done: the faults do the rest
         return;
     }
     prochain_ = suivant;

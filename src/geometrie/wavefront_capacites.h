@@ -41,15 +41,15 @@ public:
     void zone(const void* debut, const void* fin);
     // The list is about to write at p.
     void ecrit(const void* p) {
-        __builtin_prefetch(static_cast<const char*>(p) + 2048, 1);
-        if (static_cast<const char*>(p) >= seuil_) avance();
+        const uintptr_t a = reinterpret_cast<uintptr_t>(p);
+        __builtin_prefetch(reinterpret_cast<const void*>(a + 2048), 1);
+        if (a >= seuil_) avance();
     }
 
 private:
     void avance();
-    const char* seuil_ = nullptr;  // null: nothing to ask for (ecrit never calls avance)
-    const char* prochain_ = nullptr;
-    const char* fin_ = nullptr;
+    uintptr_t seuil_ = UINTPTR_MAX;  // UINTPTR_MAX: nothing to ask for
+    uintptr_t prochain_ = 0, fin_ = 0;
 };
 
 }  // namespace detail
