@@ -191,6 +191,24 @@ TEST(Mesh, LissageArreteParUnGroupeNommantUneFaceAbsenteLaisseDesIndicesValides)
     EXPECT_EQ(m->normales[f1.normales[2]], CVecteur(0, 1, 0));
 }
 
+// Stopped in a later group, after the faces of the first were walked again: the first
+// group's normals, given up when their vertices got new ones, are averaged once, as are
+// the normals in use when the walk stopped.
+TEST(Mesh, LissageArreteDansUnGroupeSuivantMoyenneChaqueNormaleUneFois) {
+    auto m = mesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, {{0, 1, 2}, {1, 0, 3}});
+    m->groupes[0] = {0, 1};
+    m->groupes[3] = {0, 1, 7};
+    attendMessage([&] { m->calcNormalesLissees(); }, "Mesh::getFace: indice invalide");
+    ASSERT_EQ(m->nbNormales(), 8);
+    for (int debut : {0, 4}) {
+        SCOPED_TRACE(debut);
+        const CVecteur attendues[] = {{0, 0.5f, 0.5f}, {0, 0.5f, 0.5f}, {0, 0, 1}, {0, 1, 0}};
+        for (int i = 0; i < 4; ++i) EXPECT_EQ(m->normales[debut + i], attendues[i]) << i;
+    }
+    EXPECT_EQ(m->faces[0].normales, ListeIndices({4, 5, 6}));
+    EXPECT_EQ(m->faces[1].normales, ListeIndices({5, 4, 7}));
+}
+
 TEST(Mesh, LissageDUneFaceConstruiteALaMainSansListeDeNormales) {
     auto m = mesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {});
     Face f;
