@@ -462,6 +462,37 @@ TEST(Mesh, NormalesDesFacesSansPlacementAuBitPresCommeParLaMatrice) {
     EXPECT_FALSE(reference->placementIdentite());
 }
 
+// A normal's length is compared with 0.0001 in double precision: the float nearest 0.0001
+// is below it (a zero normal), the next one above. Faces by four and a last one alone.
+TEST(Mesh, NormalesDesFacesAuSeuilDeLongueurCommeFaceParFace) {
+    const float seuil = 0.0001f, apres = std::nextafter(seuil, 1.0f);
+    auto construit = [&] {
+        auto m = std::make_unique<Mesh>(0, 0, 0, 0, "");
+        for (int i = 0; i < 9; ++i) {
+            const float cote = i % 3 == 0 ? seuil : i % 3 == 1 ? apres : 1.0f;
+            const int s = m->ajouteSommet(CVecteur(0, 0, 0), rouge);
+            m->ajouteSommet(CVecteur(1, 0, 0), rouge);
+            m->ajouteSommet(CVecteur(1, cote, 0), rouge);
+            const int f = m->ajouteFace(3, 0, nullptr);
+            for (int k = 0; k < 3; ++k) m->ajouteSommetFace(f, s + k, -1, -1);
+        }
+        return m;
+    };
+    auto court = construit(), reference = construit();
+    court->calcNormalesFaces();
+    for (int i = 0; i < reference->nbFaces(); ++i) {
+        reference->calcNormaleFace(i);
+        EXPECT_EQ(
+            std::memcmp(&court->faces[i].normale, &reference->faces[i].normale, sizeof(CVecteur)),
+            0)
+            << i;
+        if (i % 3 == 0)
+            EXPECT_EQ(court->faces[i].normale, CVecteur(0, 0, 0)) << i;
+        else
+            EXPECT_NEAR(court->faces[i].normale.z, 1.0f, 1e-6f) << i;
+    }
+}
+
 // Vertex colours are kept one by one, whether all vertices share one or they differ, and
 // through the references getSommet hands out.
 TEST(Mesh, CouleursDesSommetsGardeesCommunesOuUneParUne) {
