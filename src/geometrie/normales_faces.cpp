@@ -11,6 +11,8 @@ namespace {
 // every operation is the scalar one, lane by lane, so the bits are the same.
 #if defined(__SSE2__) && !defined(__FMA__)
 constexpr bool PAR_QUATRE = true;
+// The float just above 0.0001 (0.0001f, 0x1.a36e2ep-14, is below it).
+constexpr float SEUIL = 0x1.a36e3p-14f;
 
 // With the identity placement; false (nothing stored) when a vertex has a coordinate whose
 // sum is not finite, which the matrix path of normaleDe handles.
@@ -43,16 +45,12 @@ bool normalesDeQuatre(const std::vector<Sommet>& sommets, Face* f) {
     const __m128 z = _mm_sub_ps(_mm_mul_ps(ax, by), _mm_mul_ps(ay, bx));
     const __m128 n =
         _mm_sqrt_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(x, x), _mm_mul_ps(y, y)), _mm_mul_ps(z, z)));
-    // |n| < 0.0001 and 1 / n in double, two lanes at a time, as the scalar code does.
-    const __m128 absN = _mm_andnot_ps(signe, n);
-    const __m128d nBas = _mm_cvtps_pd(absN), nHaut = _mm_cvtps_pd(_mm_movehl_ps(absN, absN));
-    const __m128d seuil = _mm_set1_pd(0.0001), un = _mm_set1_pd(1.0);
-    const __m128 petit =
-        _mm_shuffle_ps(_mm_castpd_ps(_mm_cmplt_pd(nBas, seuil)),
-                       _mm_castpd_ps(_mm_cmplt_pd(nHaut, seuil)), _MM_SHUFFLE(2, 0, 2, 0));
-    const __m128d nnBas = _mm_cvtps_pd(n), nnHaut = _mm_cvtps_pd(_mm_movehl_ps(n, n));
-    const __m128 k =
-        _mm_movelh_ps(_mm_cvtpd_ps(_mm_div_pd(un, nnBas)), _mm_cvtpd_ps(_mm_div_pd(un, nnHaut)));
+    // normaleDe compares |n| with 0.0001 and inverts n in double, then rounds to float. In
+    // float, with the same results for every float n (all of them were checked): no float
+    // lies between 0.0001 and the next float above it, and a double has more than twice a
+    // float's precision, so rounding 1 / n to double first never changes the float.
+    const __m128 petit = _mm_cmplt_ps(_mm_andnot_ps(signe, n), _mm_set1_ps(SEUIL));
+    const __m128 k = _mm_div_ps(_mm_set1_ps(1.0f), n);
     alignas(16) float r[3][4];
     _mm_store_ps(r[0], _mm_andnot_ps(petit, _mm_mul_ps(k, x)));
     _mm_store_ps(r[1], _mm_andnot_ps(petit, _mm_mul_ps(k, y)));
