@@ -232,11 +232,16 @@ void retireFaces(PuitsMesh& lu, const std::vector<char>& ecartee) {
     lu.ordreMateriaux = ordre;
 }
 
-// Smoothing groups: the faces of each group, in creation order, lists sized exactly.
+// Smoothing groups: the faces of each group, in creation order, lists sized exactly (in
+// large pages where offered: a file of one group lists every face).
 void rangeGroupes(Mesh& mesh, const std::vector<PuitsMesh::Serie>& series) {
     std::map<int, size_t> nombres;
     for (const auto& serie : series) nombres[serie.groupe] += serie.fin - serie.debut;
-    for (const auto& [g, n] : nombres) mesh.groupes[g].reserve(n);
+    for (const auto& [g, n] : nombres) {
+        std::vector<int>& liste = mesh.groupes[g];
+        liste.reserve(n);
+        grandesPages(liste.data(), liste.data() + liste.capacity());
+    }
     for (const auto& serie : series) {
         std::vector<int>& liste = mesh.groupes[serie.groupe];
         for (uint32_t k = serie.debut; k < serie.fin; ++k) liste.push_back(static_cast<int>(k));

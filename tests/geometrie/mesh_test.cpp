@@ -191,6 +191,24 @@ TEST(Mesh, LissageArreteParUnGroupeNommantUneFaceAbsenteLaisseDesIndicesValides)
     EXPECT_EQ(m->normales[f1.normales[2]], CVecteur(0, 1, 0));
 }
 
+// Stopped in a later group, after the faces of the first were walked again: the first
+// group's normals, given up when their vertices got new ones, are averaged once, as are
+// the normals in use when the walk stopped.
+TEST(Mesh, LissageArreteDansUnGroupeSuivantMoyenneChaqueNormaleUneFois) {
+    auto m = mesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, {{0, 1, 2}, {1, 0, 3}});
+    m->groupes[0] = {0, 1};
+    m->groupes[3] = {0, 1, 7};
+    attendMessage([&] { m->calcNormalesLissees(); }, "Mesh::getFace: indice invalide");
+    ASSERT_EQ(m->nbNormales(), 8);
+    for (int debut : {0, 4}) {
+        SCOPED_TRACE(debut);
+        const CVecteur attendues[] = {{0, 0.5f, 0.5f}, {0, 0.5f, 0.5f}, {0, 0, 1}, {0, 1, 0}};
+        for (int i = 0; i < 4; ++i) EXPECT_EQ(m->normales[debut + i], attendues[i]) << i;
+    }
+    EXPECT_EQ(m->faces[0].normales, ListeIndices({4, 5, 6}));
+    EXPECT_EQ(m->faces[1].normales, ListeIndices({5, 4, 7}));
+}
+
 TEST(Mesh, LissageDUneFaceConstruiteALaMainSansListeDeNormales) {
     auto m = mesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {});
     Face f;
@@ -442,6 +460,37 @@ TEST(Mesh, NormalesDesFacesSansPlacementAuBitPresCommeParLaMatrice) {
     }
     reference->matrice() = CMatrice::rotation(CVecteur(0, 0, 1), 0.1f);
     EXPECT_FALSE(reference->placementIdentite());
+}
+
+// A normal's length is compared with 0.0001 in double precision: the float nearest 0.0001
+// is below it (a zero normal), the next one above. Faces by four and a last one alone.
+TEST(Mesh, NormalesDesFacesAuSeuilDeLongueurCommeFaceParFace) {
+    const float seuil = 0.0001f, apres = std::nextafter(seuil, 1.0f);
+    auto construit = [&] {
+        auto m = std::make_unique<Mesh>(0, 0, 0, 0, "");
+        for (int i = 0; i < 9; ++i) {
+            const float cote = i % 3 == 0 ? seuil : i % 3 == 1 ? apres : 1.0f;
+            const int s = m->ajouteSommet(CVecteur(0, 0, 0), rouge);
+            m->ajouteSommet(CVecteur(1, 0, 0), rouge);
+            m->ajouteSommet(CVecteur(1, cote, 0), rouge);
+            const int f = m->ajouteFace(3, 0, nullptr);
+            for (int k = 0; k < 3; ++k) m->ajouteSommetFace(f, s + k, -1, -1);
+        }
+        return m;
+    };
+    auto court = construit(), reference = construit();
+    court->calcNormalesFaces();
+    for (int i = 0; i < reference->nbFaces(); ++i) {
+        reference->calcNormaleFace(i);
+        EXPECT_EQ(
+            std::memcmp(&court->faces[i].normale, &reference->faces[i].normale, sizeof(CVecteur)),
+            0)
+            << i;
+        if (i % 3 == 0)
+            EXPECT_EQ(court->faces[i].normale, CVecteur(0, 0, 0)) << i;
+        else
+            EXPECT_NEAR(court->faces[i].normale.z, 1.0f, 1e-6f) << i;
+    }
 }
 
 // Vertex colours are kept one by one, whether all vertices share one or they differ, and
