@@ -441,9 +441,7 @@ struct Analyseur {
         std::string_view mot;
         for (;;) {
             sauteBlancsT(c);
-            // The text a page ahead: the hardware does not fetch past a page's end (a mapped
-            // file's pages are scattered in memory).
-            __builtin_prefetch(c.p + 4096);
+            demandeAvant(c.p);
             // A block that ends with a line end lets the usual lines be read whole.
             if (c.p < c.fin && c.fin[-1] == '\n' && ligneUsuelle()) continue;
             if (!jetonT(c, mot)) return;

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "geometrie/wavefront_lignes.h"
+
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -25,8 +27,7 @@ inline void finsDeLigne(const char* b, const char* bout, F&& f) {
     // Sixteen bytes at a time: lines are short, a call per line would cost more.
     const __m128i nl = _mm_set1_epi8('\n');
     for (; p + 16 <= bout; p += 16) {
-        // A mapped file's next pages asked for ahead: the hardware stops at a page's end.
-        if ((reinterpret_cast<uintptr_t>(p) & 63) < 16) __builtin_prefetch(p + 4096);
+        if ((reinterpret_cast<uintptr_t>(p) & 63) < 16) demandeAvant(p);
         unsigned masque = static_cast<unsigned>(_mm_movemask_epi8(
             _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), nl)));
         for (; masque; masque &= masque - 1) f(p + __builtin_ctz(masque));
