@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "geometrie/wavefront_lignes.h"
@@ -37,14 +39,41 @@ inline void finsDeLigne(const char* b, const char* bout, F&& f) {
         if (*p == '\n') f(p);
 }
 
+// The lines starting in [debut, fin) of a text of `taille` bytes.
+void compteMorceau(const char* texte, uint64_t taille, uint64_t debut, uint64_t fin, Comptes& r) {
+    const char* const bout = texte + taille;
+    auto octet = [&](const char* q) { return q < bout ? *q : '\0'; };
+    if (debut == 0 && fin > 0) r.ajoute(texte[0], octet(texte + 1));
+    // Line ends at offsets [debut - 1, fin - 1) start the lines at [debut, fin).
+    const uint64_t premier = debut > 0 ? debut - 1 : 0;
+    if (fin < premier + 2) return;
+    finsDeLigne(texte + premier, texte + fin - 1,
+                [&](const char* nl) { r.ajoute(octet(nl + 1), octet(nl + 2)); });
+}
+
 }  // namespace
 
 void compteTexte(const char* texte, uint64_t taille, Comptes& r) {
-    if (taille == 0) return;
-    const char* const bout = texte + taille;
-    auto octet = [&](const char* q) { return q < bout ? *q : '\0'; };
-    r.ajoute(texte[0], octet(texte + 1));
-    finsDeLigne(texte, bout, [&](const char* nl) { r.ajoute(octet(nl + 1), octet(nl + 2)); });
+    // A big text's second half is counted on another thread meanwhile: the pass waits on
+    // memory more than it computes, and the mesh cannot be made before it ends.
+    constexpr uint64_t DEUX_MOITIES = uint64_t(4) << 20;
+    if (taille >= DEUX_MOITIES) {
+        const uint64_t milieu = taille / 2;
+        Comptes second;
+        try {
+            std::thread t([&] { compteMorceau(texte, taille, milieu, taille, second); });
+            compteMorceau(texte, taille, 0, milieu, r);
+            t.join();
+            r.faces += second.faces;
+            r.sommets += second.sommets;
+            r.normales += second.normales;
+            r.texCoords += second.texCoords;
+            return;
+        } catch (const std::system_error&) {
+            // No thread to be had: one pass.
+        }
+    }
+    compteMorceau(texte, taille, 0, taille, r);
 }
 
 void compteLignes(const char* nomFichier, uint64_t taille, uint64_t debut, uint64_t fin,

@@ -23,6 +23,7 @@
 
 #include "commun/console.h"
 #include "commun/fichier_projete.h"
+#include "geometrie/wavefront_capacites.h"
 #include "scene/scene.h"
 
 using namespace lectureWf;
@@ -884,5 +885,31 @@ TEST_F(FichiersTemporaires, LissageEnLisantIdentiqueALaReference) {
         if (cas == FACE_EN_AVANT) texte += "v 1 1 1\n";
         if (cas == NORMALE_A_LA_FIN) texte += "vn 0 1 0\n";
         attendMemeLecture(ecrit("lisse" + std::to_string(cas) + ".obj", texte));
+    }
+}
+
+// A big text is counted in two halves: every line counted once whatever falls on the
+// middle (a line end, a line's first or second byte, a line end at the very end or none).
+TEST(LectureWf, ComptesDesDeuxMoitiesCommeLigneParLigne) {
+    std::mt19937 alea(9);
+    const char* lignes[] = {"v 1 2 3\n", "vn 0 0 1\n", "vt 1 0\n", "f 1 2 3\n", "s 1\n",
+                            "v\n",       "f\n",        "\n",       "#v\n",      "vv\n"};
+    std::string base;
+    while (base.size() < (size_t(9) << 19)) base += lignes[alea() % std::size(lignes)];
+    for (int decalage = 0; decalage < 12; ++decalage) {
+        const std::string texte =
+            std::string(static_cast<size_t>(decalage), 'x') + base + (decalage % 2 ? "f" : "");
+        lectureWf::detail::Comptes attendu, lu;
+        for (size_t debut = 0; debut < texte.size();) {
+            attendu.ajoute(texte[debut], debut + 1 < texte.size() ? texte[debut + 1] : '\0');
+            const size_t nl = texte.find('\n', debut);
+            if (nl == std::string::npos) break;
+            debut = nl + 1;
+        }
+        lectureWf::detail::compteTexte(texte.data(), texte.size(), lu);
+        EXPECT_EQ(lu.faces, attendu.faces) << decalage;
+        EXPECT_EQ(lu.sommets, attendu.sommets) << decalage;
+        EXPECT_EQ(lu.normales, attendu.normales) << decalage;
+        EXPECT_EQ(lu.texCoords, attendu.texCoords) << decalage;
     }
 }
