@@ -3,17 +3,17 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdint>
 #include <mutex>
 
 namespace {
 
-// The mappings the fault guard watches. The handler only reads these atomics and makes one
-// system call, both safe in a signal handler.
+// The mappings the fault guard watches. A slot is given back before its range is unmapped,
+// so the system cannot hand the range to another mapping while a slot still claims it.
 struct Zone {
     std::atomic<uintptr_t> debut{0}, fin{0};
     std::atomic<bool> tronquee{false};
@@ -24,30 +24,50 @@ std::mutex mutexZones;  // taking and giving back slots
 struct sigaction actionPrecedente;
 uintptr_t taillePage = 4096;
 
-void surFaute(int signal, siginfo_t* info, void* contexte) {
-    const uintptr_t adresse = reinterpret_cast<uintptr_t>(info->si_addr);
-    for (Zone& z : zones) {
-        const uintptr_t debut = z.debut.load(), fin = z.fin.load();
-        if (debut == 0 || adresse < debut || adresse >= fin) continue;
-        // A page the file lost: zeros in its place, and the reading goes on.
-        void* page = reinterpret_cast<void*>(adresse & ~(taillePage - 1));
-        if (mmap(page, taillePage, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) ==
-            MAP_FAILED)
-            break;
-        z.tronquee.store(true);
-        return;
-    }
-    // Not one of ours: whatever was there before handles it.
+// Whatever handled SIGBUS before the guard, for a signal that is not one of its faults.
+void transmet(int signal, siginfo_t* info, void* contexte) {
     if (actionPrecedente.sa_flags & SA_SIGINFO) {
         actionPrecedente.sa_sigaction(signal, info, contexte);
-    } else if (actionPrecedente.sa_handler == SIG_DFL || actionPrecedente.sa_handler == SIG_IGN) {
-        sigaction(SIGBUS, &actionPrecedente, nullptr);  // the fault comes back, handled so
+    } else if (actionPrecedente.sa_handler == SIG_IGN) {
+        // A signal sent by a process stays ignored; a fault comes back, and the system ends
+        // the program as it would have.
+        if (info->si_code > 0) sigaction(SIGBUS, &actionPrecedente, nullptr);
+    } else if (actionPrecedente.sa_handler == SIG_DFL) {
+        sigaction(SIGBUS, &actionPrecedente, nullptr);
+        raise(SIGBUS);  // delivered on return, with the default action
     } else {
         actionPrecedente.sa_handler(signal);
     }
 }
 
-bool installeGarde() {
+// Runs in a signal handler: atomics, and system calls only (mmap, sigaction, raise; mmap is
+// not on the POSIX list of safe functions, but is a plain system call on Linux).
+void surFaute(int signal, siginfo_t* info, void* contexte) {
+    const int errnoAvant = errno;
+    bool notre = false;
+    // Only faults the system raised (si_code > 0) name an address.
+    if (info->si_code > 0) {
+        const uintptr_t adresse = reinterpret_cast<uintptr_t>(info->si_addr);
+        // Every slot claiming the address is told: a slot given back and taken again while
+        // this reads it may show a mixed range, which can only fail another load.
+        for (Zone& z : zones) {
+            const uintptr_t debut = z.debut.load(), fin = z.fin.load();
+            if (debut == 0 || adresse < debut || adresse >= fin) continue;
+            z.tronquee.store(true);
+            notre = true;
+        }
+        // A page the file lost: zeros in its place, and the reading goes on.
+        void* page = reinterpret_cast<void*>(adresse & ~(taillePage - 1));
+        if (notre && mmap(page, taillePage, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1,
+                          0) == MAP_FAILED)
+            notre = false;
+    }
+    if (!notre) transmet(signal, info, contexte);
+    errno = errnoAvant;
+}
+
+// True while the guard handles SIGBUS (installed once; another handler may take over since).
+bool gardeEnPlace() {
     static const bool installe = [] {
         const long page = sysconf(_SC_PAGESIZE);
         if (page > 0) taillePage = static_cast<uintptr_t>(page);
@@ -57,7 +77,9 @@ bool installeGarde() {
         sigemptyset(&action.sa_mask);
         return sigaction(SIGBUS, &action, &actionPrecedente) == 0;
     }();
-    return installe;
+    struct sigaction actuelle;
+    return installe && sigaction(SIGBUS, nullptr, &actuelle) == 0 &&
+           (actuelle.sa_flags & SA_SIGINFO) && actuelle.sa_sigaction == surFaute;
 }
 
 int prendZone(const char* debut, size_t taille) {
@@ -78,35 +100,46 @@ void rendZone(int i) {
     zones[i].fin.store(0);
 }
 
+bool memesDates(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
 }  // namespace
 
 FichierProjete::FichierProjete(const char* nom) {
-    const int fd = open(nom, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return;
-    struct stat etat;
-    if (fstat(fd, &etat) == 0 && S_ISREG(etat.st_mode)) {
-        taille_ = static_cast<size_t>(etat.st_size);
-        // Size 0 may also be a file whose size the system does not know ahead.
-        if (taille_ > 0 && installeGarde()) {
-            void* p = mmap(nullptr, taille_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-            if (p != MAP_FAILED) {
+    fd_ = open(nom, O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) return;
+    // Size 0 may also be a file whose size the system does not know ahead.
+    if (fstat(fd_, &etat_) == 0 && S_ISREG(etat_.st_mode) && etat_.st_size > 0 && gardeEnPlace()) {
+        taille_ = static_cast<size_t>(etat_.st_size);
+        void* p = mmap(nullptr, taille_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd_, 0);
+        if (p != MAP_FAILED) {
+            zone_ = prendZone(static_cast<const char*>(p), taille_);
+            if (zone_ >= 0)
                 donnees_ = static_cast<const char*>(p);
-                zone_ = prendZone(donnees_, taille_);
-                valide_ = zone_ >= 0;
-                if (!valide_) {
-                    munmap(p, taille_);
-                    donnees_ = nullptr;
-                }
-            }
+            else
+                munmap(p, taille_);
         }
     }
-    close(fd);
+    valide_ = donnees_ != nullptr;
+    if (!valide_) {
+        close(fd_);
+        fd_ = -1;
+    }
 }
 
 FichierProjete::~FichierProjete() {
     if (!donnees_) return;
-    munmap(const_cast<char*>(donnees_), taille_);
     rendZone(zone_);
+    munmap(const_cast<char*>(donnees_), taille_);
+    close(fd_);
 }
 
-bool FichierProjete::tronque() const { return zone_ >= 0 && zones[zone_].tronquee.load(); }
+bool FichierProjete::change() const {
+    if (!valide_) return false;
+    if (zones[zone_].tronquee.load()) return true;
+    struct stat maintenant;
+    return fstat(fd_, &maintenant) != 0 || maintenant.st_size != etat_.st_size ||
+           !memesDates(maintenant.st_mtim, etat_.st_mtim) ||
+           !memesDates(maintenant.st_ctim, etat_.st_ctim);
+}

@@ -9,7 +9,7 @@ namespace {
 // Four faces in the lanes of SSE registers: the square roots and the divisions, slow and
 // each waited for by its face, overlap. Only where nothing can fuse a product with a sum:
 // every operation is the scalar one, lane by lane, so the bits are the same.
-#if defined(__SSE2__) && !defined(__FMA__)
+#if defined(__SSE2__) && !defined(__FMA__) && __FLT_EVAL_METHOD__ == 0
 constexpr bool PAR_QUATRE = true;
 // The float just above 0.0001 (0.0001f, 0x1.a36e2ep-14, is below it).
 constexpr float SEUIL = 0x1.a36e3p-14f;

@@ -39,6 +39,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -183,14 +184,14 @@ void analyseFichier(C& c, PuitsMesh& lu,
 }
 
 // Second pass: the statements, into the mesh, from the mapped text when there is one. False
-// when the file could not be read, or changed under the mapping.
+// when the file could not be read, or changed while it was mapped.
 bool litInstructions(const char* nomFichier, const FichierProjete& projete, PuitsMesh& lu,
                      const std::function<void(const std::string&)>& chargeBibliotheque) {
     if (projete.valide()) {
         Tampon tampon(projete.donnees(), projete.taille());
         CurseurFichier c{nullptr, nullptr, &tampon};
         analyseFichier(c, lu, chargeBibliotheque);
-        return !projete.tronque();
+        return !projete.change();
     }
     // Closed by the guard if the reading throws; by hand otherwise, to check the result.
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> garde(std::fopen(nomFichier, "r"), std::fclose);
@@ -274,19 +275,21 @@ std::shared_ptr<Mesh> wfLecture(const char* nomFichier, TableMateriaux& materiau
     if (stat(nomFichier, &etat) != 0 || !S_ISREG(etat.st_mode)) return nullptr;
     const uint64_t taille = static_cast<uint64_t>(etat.st_size);
 
-    // The file's bytes where the system keeps them (read by blocks if it cannot be mapped).
-    const FichierProjete projete(nomFichier);
+    // The file's bytes where the system keeps them (read by blocks if it cannot be mapped),
+    // until both passes are done.
+    std::optional<FichierProjete> projete(std::in_place, nomFichier);
     Comptes comptes;
-    if (!compte(nomFichier, projete, taille, comptes)) return nullptr;
+    if (!compte(nomFichier, *projete, taille, comptes)) return nullptr;
     std::shared_ptr<Mesh> mesh = meshReserve(comptes);
 
     PuitsMesh lu(*mesh, materiaux);
     if (comptes.normales == 0)
         lu.lissage = std::make_unique<LissageSommets>(mesh->sommets.capacity());
-    if (!litInstructions(nomFichier, projete, lu, chargeurBibliotheques(nom, materiaux))) {
+    if (!litInstructions(nomFichier, *projete, lu, chargeurBibliotheques(nom, materiaux))) {
         materiaux.clear();  // as if the file had not been read at all
         return nullptr;
     }
+    projete.reset();
     lu.poseBoite();
 
     const std::vector<char> ecartee = verifieFaces(nomFichier, lu);
