@@ -52,11 +52,11 @@ void compteUneParUne(const char* texte, uint64_t taille, uint64_t debut, uint64_
 }
 
 #ifdef __SSE2__
-// The same for the lines starting at offsets [debut, fin), 1 <= debut, fin + 17 <= taille, fin
-// - debut a multiple of 16, sixteen positions at a time without a branch per line (a loop per
-// line end mispredicts about once a line): a line starts at i when byte i - 1 is a line end,
-// and bytes i and i + 1 tell its kind. Each kind's matches are summed bytewise, the byte
-// counters emptied every 255 rounds.
+// The same for the lines starting at offsets [debut, fin), where 1 <= debut, fin + 17 <=
+// taille and fin - debut is a multiple of 16: sixteen positions at a time, without a branch
+// per line (a loop over the line ends of each block runs a varying number of times). A line
+// starts at i when byte i - 1 is a line end, and bytes i and i + 1 tell its kind. Each kind's
+// matches are summed bytewise, the byte counters emptied every 255 rounds.
 void compteParSeize(const char* texte, uint64_t debut, uint64_t fin, Comptes& r) {
     auto charge = [](const char* q) {
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
