@@ -30,7 +30,7 @@ int ListeIndices::at(size_t i) const {
 void ListeIndices::agrandit(size_t n) {
     if (n >= SUR_TAS) throw std::length_error("ListeIndices: trop d'indices");
     n = std::max<size_t>(n, INTERNE + 1);
-    int* nouveau = new int[n];
+    int* nouveau = nouveauBloc(n);
     const uint32_t taille = static_cast<uint32_t>(size());
     std::copy(begin(), end(), nouveau);
     libere();

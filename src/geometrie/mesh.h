@@ -1,6 +1,7 @@
 // Polygon meshes: storage, validating accessors, face and smoothed normals.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
@@ -55,8 +56,10 @@ public:
         assign(valeurs.begin(), valeurs.end());
         return *this;
     }
+    // Freeing a mesh's faces need not look at each list while no list in the program is on
+    // the heap (faces of up to four corners): the lists stay out of the cache.
     ~ListeIndices() {
-        if (surLeTas()) delete[] tas();
+        if (blocsSurLeTas_.load(std::memory_order_relaxed) != 0 && surLeTas()) libereBloc(tas());
     }
 
     size_t size() const { return taille_ & ~SUR_TAS; }
@@ -117,9 +120,22 @@ private:
     }
     void agrandit(size_t n);
     void libere() {
-        if (surLeTas()) delete[] tas();
+        if (surLeTas()) libereBloc(tas());
         taille_ = 0;
     }
+    // Every heap block goes through these two, which keep the count of live blocks.
+    static int* nouveauBloc(size_t n) {
+        int* p = new int[n];
+        blocsSurLeTas_.fetch_add(1, std::memory_order_relaxed);
+        return p;
+    }
+    static void libereBloc(int* p) {
+        delete[] p;
+        blocsSurLeTas_.fetch_sub(1, std::memory_order_relaxed);
+    }
+    // A block's count is raised before its list can be handed to another thread and lowered
+    // after its last use, so a list on the heap always sees a count of at least one.
+    static inline std::atomic<long> blocsSurLeTas_{0};
     void prend(ListeIndices& autre) noexcept {
         taille_ = autre.taille_;
         std::memcpy(mots_, autre.mots_, sizeof mots_);
