@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "geometrie/wavefront_capacites.h"
+#include "commun/pages_memoire.h"
 
 namespace {
 // The factor an average of c sums is scaled by. The usual counts' scales are computed
@@ -27,10 +27,10 @@ LissageSommets::LissageSommets(size_t nbSommets) {
     // Large pages where the system offers them: these lists are new memory, first touched
     // here and by the corners.
     table_.reserve(nbSommets);
-    lectureWf::detail::grandesPages(table_.data(), table_.data() + table_.capacity());
+    grandesPagesDe(table_);
     table_.assign(nbSommets, Entree{-1, 0});
     normales_.reserve(nbSommets);
-    lectureWf::detail::grandesPages(normales_.data(), normales_.data() + normales_.capacity());
+    grandesPagesDe(normales_);
 }
 
 void LissageSommets::moyenne(const Entree& e) {

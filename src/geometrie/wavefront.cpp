@@ -47,6 +47,7 @@
 #include "commun/console.h"
 #include "commun/erreurs.h"
 #include "commun/fichier_projete.h"
+#include "commun/pages_memoire.h"
 #include "geometrie/lissage.h"
 #include "geometrie/wavefront_analyse.h"
 #include "geometrie/wavefront_capacites.h"
@@ -151,11 +152,10 @@ std::shared_ptr<Mesh> meshReserve(const Comptes& comptes) {
     auto capacite = [&](uint64_t a) { return static_cast<int>(std::min(a, plafond)); };
     auto mesh = std::make_shared<Mesh>(capacite(comptes.faces), capacite(comptes.sommets),
                                        capacite(comptes.normales), capacite(comptes.texCoords), "");
-    auto zone = [](auto& liste) { grandesPages(liste.data(), liste.data() + liste.capacity()); };
-    zone(mesh->sommets);
-    zone(mesh->texCoords);
-    zone(mesh->normales);
-    zone(mesh->faces);
+    grandesPagesDe(mesh->sommets);
+    grandesPagesDe(mesh->texCoords);
+    grandesPagesDe(mesh->normales);
+    grandesPagesDe(mesh->faces);
     return mesh;
 }
 
@@ -241,7 +241,7 @@ void rangeGroupes(Mesh& mesh, const std::vector<PuitsMesh::Serie>& series) {
     for (const auto& [g, n] : nombres) {
         std::vector<int>& liste = mesh.groupes[g];
         liste.reserve(n);
-        grandesPages(liste.data(), liste.data() + liste.capacity());
+        grandesPagesDe(liste);
     }
     for (const auto& serie : series) {
         std::vector<int>& liste = mesh.groupes[serie.groupe];

@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "commun/pages_memoire.h"
 #include "geometrie/wavefront.h"
 #include "geometrie/wavefront_lignes.h"
 

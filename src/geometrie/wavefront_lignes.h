@@ -14,13 +14,6 @@ namespace detail {
 
 #define TOUJOURS_EN_LIGNE inline __attribute__((always_inline))
 
-// The memory `distance` bytes after p asked for ahead (reading). A file's text runs over
-// pages scattered in memory, and the hardware does not fetch past a page's end.
-constexpr uintptr_t DISTANCE_LECTURE = 16384;
-TOUJOURS_EN_LIGNE void demandeAvant(const void* p, uintptr_t distance = DISTANCE_LECTURE) {
-    __builtin_prefetch(reinterpret_cast<const void*>(reinterpret_cast<uintptr_t>(p) + distance));
-}
-
 inline bool chiffre(char ch) { return static_cast<unsigned>(ch - '0') < 10u; }
 
 // Exact powers of ten of double precision.

@@ -12,11 +12,11 @@
 #include <string_view>
 #include <vector>
 
+#include "commun/pages_memoire.h"
 #include "geometrie/lissage.h"
 #include "geometrie/mesh.h"
 #include "geometrie/wavefront.h"
 #include "geometrie/wavefront_analyse.h"
-#include "geometrie/wavefront_capacites.h"
 
 namespace lectureWf {
 namespace detail {
@@ -88,13 +88,18 @@ struct PuitsMesh {
         mesh.normales.emplace_back(v[0], v[1], v[2]);
     }
     TOUJOURS_EN_LIGNE void texCoord(const float* v) { mesh.texCoords.emplace_back(v[0], v[1]); }
-    // The face being read is made in place: its corners go straight into its lists.
-    TOUJOURS_EN_LIGNE void debutFace(int groupe, uint64_t position) {
+    // A new face at the end of the mesh, read at `position`, its pages asked for ahead.
+    TOUJOURS_EN_LIGNE Face& nouvelleFace(int groupe, uint64_t position) {
         positionFace = position;
         pagesFaces.ecrit(mesh.faces.data() + mesh.faces.size());
         Face& f = mesh.faces.emplace_back();
         f.groupe = groupe;
         f.material = courant;
+        return f;
+    }
+    // The face being read is made in place: its corners go straight into its lists.
+    TOUJOURS_EN_LIGNE void debutFace(int groupe, uint64_t position) {
+        nouvelleFace(groupe, position);
     }
     TOUJOURS_EN_LIGNE void coin(const CoinLu& k) {
         Face& f = mesh.faces.back();
@@ -104,11 +109,7 @@ struct PuitsMesh {
     }
     // A whole face line: made at once, its lists set in place.
     TOUJOURS_EN_LIGNE void faceLigne(int groupe, uint64_t position, const FaceLigne& l) {
-        positionFace = position;
-        pagesFaces.ecrit(mesh.faces.data() + mesh.faces.size());
-        Face& f = mesh.faces.emplace_back();
-        f.groupe = groupe;
-        f.material = courant;
+        Face& f = nouvelleFace(groupe, position);
         f.sommets.poseCourte(l.sommets, l.n);
         f.normales.poseCourte(l.normales, l.n);
         f.texCoords.poseCourte(l.texCoords, l.n);
