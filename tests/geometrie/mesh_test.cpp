@@ -285,6 +285,104 @@ TEST(ListeIndices, GardeQuatreIndicesEnPlacePuisPasseAuTasSansRienPerdre) {
     EXPECT_NE(l, courte);
 }
 
+// A face's three lists against three vectors, through random operations that cross every
+// boundary of the storage: lists of -1 given room by a write, lists growing past the nine
+// in place onto the heap, values taken from the face's own lists, copies and moves.
+TEST(Face, ListesSeComportentCommeTroisVecteursAuFilDesOperations) {
+    std::mt19937 alea(12345);
+    auto tire = [&](int n) { return static_cast<int>(alea() % static_cast<unsigned>(n)); };
+    auto indice = [&] { return tire(3) == 0 ? -1 : tire(50); };
+    for (int essai = 0; essai < 400; ++essai) {
+        std::vector<Face> faces(1);
+        std::vector<std::vector<std::vector<int>>> refs(1, std::vector<std::vector<int>>(3));
+        // Half the faces start as the reader lays them out.
+        if (tire(2) == 0) {
+            const int n = 3 + tire(2);
+            int l[3][4];
+            for (int r = 0; r < 3; ++r)
+                for (int k = 0; k < 4; ++k) l[r][k] = r > 0 && tire(2) == 0 ? -1 : indice();
+            faces[0].poseCoins(l[0], l[1], l[2], n);
+            for (int r = 0; r < 3; ++r) refs[0][static_cast<size_t>(r)].assign(l[r], l[r] + n);
+        }
+        for (int pas = 0; pas < 60; ++pas) {
+            Face& f = faces.back();
+            std::vector<std::vector<int>>& ref = refs.back();
+            const int r = tire(3);
+            auto operation = [&](auto& liste) {
+                std::vector<int>& v = ref[static_cast<size_t>(r)];
+                switch (tire(10)) {
+                    case 0: {
+                        const int i = indice();
+                        liste.push_back(i);
+                        v.push_back(i);
+                        break;
+                    }
+                    case 1:
+                        if (!v.empty()) {
+                            liste.pop_back();
+                            v.pop_back();
+                        }
+                        break;
+                    case 2: {
+                        const size_t m = static_cast<size_t>(tire(14));
+                        const int i = tire(2) ? -1 : indice();
+                        liste.resize(m, i);
+                        v.resize(m, i);
+                        break;
+                    }
+                    case 3: {
+                        std::vector<int> nouvelle(static_cast<size_t>(tire(12)), -1);
+                        if (tire(2)) std::generate(nouvelle.begin(), nouvelle.end(), indice);
+                        liste = nouvelle;
+                        v = nouvelle;
+                        break;
+                    }
+                    case 4: {  // from one of the face's own lists
+                        const int s = tire(3);
+                        if (s == 0) liste = f.sommets;
+                        if (s == 1) liste = f.normales;
+                        if (s == 2) liste = f.texCoords;
+                        v = ref[static_cast<size_t>(s)];
+                        break;
+                    }
+                    case 5:
+                        if (!v.empty()) {
+                            const size_t k = static_cast<size_t>(tire(static_cast<int>(v.size())));
+                            const int i = indice();
+                            liste[k] = i;
+                            v[k] = i;
+                        }
+                        break;
+                    case 6:
+                        liste.clear();
+                        v.clear();
+                        break;
+                    case 7: liste.reserve(static_cast<size_t>(tire(16))); break;
+                    case 8:
+                        faces.push_back(f);  // a copy, the vector moving the others
+                        refs.push_back(refs.back());
+                        break;
+                    default: {
+                        Face deplacee(std::move(faces.back()));
+                        EXPECT_EQ(faces.back().nbCoins(), 0);
+                        faces.back() = std::move(deplacee);
+                    }
+                }
+            };
+            if (r == 0) operation(f.sommets);
+            if (r == 1) operation(f.normales);
+            if (r == 2) operation(f.texCoords);
+            for (size_t i = 0; i < faces.size(); ++i) {
+                const Face& g = faces[i];
+                ASSERT_EQ(std::vector<int>(g.sommets), refs[i][0]) << essai << " " << pas;
+                ASSERT_EQ(std::vector<int>(g.normales), refs[i][1]) << essai << " " << pas;
+                ASSERT_EQ(std::vector<int>(g.texCoords), refs[i][2]) << essai << " " << pas;
+                ASSERT_GE(g.normales.capacity(), g.normales.size());
+            }
+        }
+    }
+}
+
 // Every operation that can change what a mesh draws moves its modification counter, so that
 // a display list made from an earlier state is never drawn again.
 TEST(Mesh, ToutChangementAvanceLeCompteurDeModifications) {
