@@ -31,39 +31,24 @@ std::atomic<long long> octetsEnUsage{0};
 std::atomic<long long> picOctets{0};
 constexpr size_t ENTETE = 16;
 
-// Types aligned beyond the usual (a face is one cache line) get a header of their alignment.
-void* alloue(size_t n, size_t alignement = ENTETE) {
-    void* p =
-        alignement > ENTETE
-            ? std::aligned_alloc(alignement, (n + 2 * alignement - 1) / alignement * alignement)
-            : std::malloc(n + ENTETE);
+void* alloue(size_t n) {
+    void* p = std::malloc(n + ENTETE);
     if (!p) throw std::bad_alloc();
     *static_cast<size_t*>(p) = n;
     const long long courant = octetsEnUsage += static_cast<long long>(n);
     long long pic = picOctets.load();
     while (courant > pic && !picOctets.compare_exchange_weak(pic, courant)) {
     }
-    return static_cast<char*>(p) + std::max(alignement, ENTETE);
+    return static_cast<char*>(p) + ENTETE;
 }
 
-void libere(void* p, size_t alignement = ENTETE) {
+void libere(void* p) {
     if (!p) return;
-    char* bloc = static_cast<char*>(p) - std::max(alignement, ENTETE);
+    char* bloc = static_cast<char*>(p) - ENTETE;
     octetsEnUsage -= static_cast<long long>(*reinterpret_cast<size_t*>(bloc));
     std::free(bloc);
 }
 }  // namespace
-
-void* operator new(size_t n, std::align_val_t a) { return alloue(n, static_cast<size_t>(a)); }
-void* operator new[](size_t n, std::align_val_t a) { return alloue(n, static_cast<size_t>(a)); }
-void operator delete(void* p, std::align_val_t a) noexcept { libere(p, static_cast<size_t>(a)); }
-void operator delete[](void* p, std::align_val_t a) noexcept { libere(p, static_cast<size_t>(a)); }
-void operator delete(void* p, size_t, std::align_val_t a) noexcept {
-    libere(p, static_cast<size_t>(a));
-}
-void operator delete[](void* p, size_t, std::align_val_t a) noexcept {
-    libere(p, static_cast<size_t>(a));
-}
 
 void* operator new(size_t n) { return alloue(n); }
 void* operator new[](size_t n) { return alloue(n); }

@@ -29,9 +29,8 @@ public:
     void ajoute(Face& f) {
         const int nbCoins = f.nbCoins();
         while (f.normales.size() < f.sommets.size()) f.normales.push_back(-1);
-        // The normals' room first: making it may move the face's other lists.
-        int* const normales = f.normales.data();
         const int* const sommets = f.sommets.data();
+        int* const normales = f.normales.data();
         const CVecteur nf = f.normale;
         for (int k = 0; k < nbCoins; ++k) {
             const size_t v = static_cast<size_t>(sommets[k]);

@@ -14,6 +14,59 @@
 #include "geometrie/lissage.h"
 #include "geometrie/normales_faces.h"
 
+// ---------------------------------------------------------------------------------------
+// Corner index lists
+
+int& ListeIndices::at(size_t i) {
+    if (i >= size()) throw std::out_of_range("ListeIndices::at: indice invalide");
+    return data()[i];
+}
+
+int ListeIndices::at(size_t i) const {
+    if (i >= size()) throw std::out_of_range("ListeIndices::at: indice invalide");
+    return data()[i];
+}
+
+void ListeIndices::agrandit(size_t n) {
+    if (n >= SUR_TAS) throw std::length_error("ListeIndices: trop d'indices");
+    n = std::max<size_t>(n, INTERNE + 1);
+    int* nouveau = nouveauBloc(n);
+    const uint32_t taille = static_cast<uint32_t>(size());
+    std::copy(begin(), end(), nouveau);
+    libere();
+    poseTas(nouveau, n);
+    taille_ |= taille;
+}
+
+void ListeIndices::resize(size_t n, int v) {
+    reserve(n);
+    for (size_t i = size(); i < n; ++i) data()[i] = v;
+    taille_ = (taille_ & SUR_TAS) | static_cast<uint32_t>(n);
+}
+
+void ListeIndices::assign(size_t n, int v) {
+    clear();
+    resize(n, v);
+}
+
+void ListeIndices::assign(const int* debut, const int* fin) {
+    const size_t n = static_cast<size_t>(fin - debut);
+    clear();
+    reserve(n);
+    std::copy(debut, fin, data());
+    taille_ = (taille_ & SUR_TAS) | static_cast<uint32_t>(n);
+}
+
+void ListeIndices::shrink_to_fit() {
+    if (!surLeTas() || size() == capacity()) return;
+    ListeIndices copie(*this);
+    *this = std::move(copie);
+}
+
+bool operator==(const ListeIndices& a, const ListeIndices& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin());
+}
+
 Mesh::Mesh(int nbFaces, int nbSommets, int nbNormales, int nbTexCoords, const std::string& nom_) {
     if (nbSommets < 0 || nbNormales < 0 || nbFaces < 0) throw "paramètres incorrects !";
     nom = nom_;

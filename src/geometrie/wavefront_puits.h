@@ -110,8 +110,10 @@ struct PuitsMesh {
     // A whole face line: made at once, its lists set in place.
     TOUJOURS_EN_LIGNE void faceLigne(int groupe, uint64_t position, const FaceLigne& l) {
         Face& f = nouvelleFace(groupe, position);
-        f.poseCoins(l.sommets, l.normales, l.texCoords, l.n);
-        termineFace(position, l.sommets, l.normales, l.texCoords, l.n);
+        f.sommets.poseCourte(l.sommets, l.n);
+        f.normales.poseCourte(l.normales, l.n);
+        f.texCoords.poseCourte(l.texCoords, l.n);
+        termineFace(position);
     }
     TOUJOURS_EN_LIGNE void finFace() {
         if (mesh.faces.back().nbCoins() < 3) {
@@ -119,21 +121,19 @@ struct PuitsMesh {
             signalements.push_back({positionFace, Signalement::AUCUNE});
             return;
         }
-        const Face& f = mesh.faces.back();
-        termineFace(positionFace, f.sommets.data(), f.normales.data(), f.texCoords.data(),
-                    f.nbCoins());
+        termineFace(positionFace);
     }
-    // The last face made, of n >= 3 corners given by s, nn and t, read at `position`:
-    // checked, given its normal (and smoothing), and noted in the runs of groups and
-    // materials.
-    TOUJOURS_EN_LIGNE void termineFace(uint64_t position, const int* s, const int* nn, const int* t,
-                                       int n) {
+    // The last face made, of 3 corners or more, read at `position`: checked, given its normal
+    // (and smoothing), and noted in the runs of groups and materials.
+    TOUJOURS_EN_LIGNE void termineFace(uint64_t position) {
         const uint32_t numero = static_cast<uint32_t>(mesh.faces.size() - 1);
-        const Face& f = mesh.faces.back();
+        Face& f = mesh.faces.back();
         const size_t nbS = mesh.sommets.size(), nbN = mesh.normales.size(),
                      nbT = mesh.texCoords.size();
         auto dans = [](int i, size_t taille) { return i >= 0 && static_cast<size_t>(i) < taille; };
         bool suspecte = false;
+        const int n = f.nbCoins();
+        const int *s = f.sommets.data(), *nn = f.normales.data(), *t = f.texCoords.data();
         for (int i = 0; i < n; ++i) {
             suspecte |= !dans(s[i], nbS) || (nn[i] != -1 && !dans(nn[i], nbN)) ||
                         (t[i] != -1 && !dans(t[i], nbT));

@@ -87,12 +87,11 @@ std::vector<char> verifieFaces(const char* nomFichier, PuitsMesh& lu) {
             continue;
         }
         Face& f = mesh.faces[sig.face];
-        const Face& lue = f;  // read only: a list of -1 keeps taking no room
         bool sommetsValides = true, autresValides = true;
         for (int k = 0; k < f.nbCoins(); ++k) {
             if (!valide(f.sommets[k], nbSommets)) sommetsValides = false;
-            if ((lue.normales[k] != -1 && !valide(lue.normales[k], nbNormales)) ||
-                (lue.texCoords[k] != -1 && !valide(lue.texCoords[k], nbTexCoords)))
+            if ((f.normales[k] != -1 && !valide(f.normales[k], nbNormales)) ||
+                (f.texCoords[k] != -1 && !valide(f.texCoords[k], nbTexCoords)))
                 autresValides = false;
         }
         if (!sommetsValides) {
@@ -104,14 +103,12 @@ std::vector<char> verifieFaces(const char* nomFichier, PuitsMesh& lu) {
         if (!autresValides)
             messages.push_back({"indice de normale ou de coordonnées de texture invalide",
                                 "indice ignoré", sig.position});
-        // Only indices that change are written.
         for (int k = 0; k < f.nbCoins(); ++k) {
-            if (!valide(lue.normales[k], nbNormales)) {
-                if (lue.normales[k] != -1) f.normales[k] = -1;
+            if (!valide(f.normales[k], nbNormales)) {
+                f.normales[k] = -1;
                 lu.normaleManquante = true;
             }
-            if (!valide(lue.texCoords[k], nbTexCoords) && lue.texCoords[k] != -1)
-                f.texCoords[k] = -1;
+            if (!valide(f.texCoords[k], nbTexCoords)) f.texCoords[k] = -1;
         }
         f.normale = mesh.normaleFace(f);
     }
