@@ -79,7 +79,8 @@ namespace fs = std::filesystem;
 
 // ---------------------------------------------------------------------------------------
 // Generated files. The torus: U x V quads cut into two triangles each (2 U V triangles),
-// with texture coordinates, with or without normals. Scan-like files: a bumpy sphere of
+// with texture coordinates, with or without normals; and the same U x V quads left whole with
+// `v/t/n` corners, as modelling tools export them. Scan-like files: a bumpy sphere of
 // `v x y z` in a few significant digits and `f a b c`, no normals (our reader smooths them).
 // CAD-like files: a faceted sphere with one `vn` per facet and `f a//n b//n c//n`.
 
@@ -99,9 +100,12 @@ void ferme(std::FILE* f) {
     if (std::fclose(f) != 0) std::abort();
 }
 
-void ecritTore(const std::string& nom, bool normales) {
+void ecritTore(const std::string& nom, bool normales, bool quadrilateres = false) {
     std::FILE* f = ouvre(nom);
-    std::fprintf(f, "# tore de %d triangles\n", 2 * U * V);
+    if (quadrilateres)
+        std::fprintf(f, "# tore de %d quadrilatères\n", U * V);
+    else
+        std::fprintf(f, "# tore de %d triangles\n", 2 * U * V);
     const double R = 10, r = 3, pi = std::acos(-1.0);
     for (int i = 0; i < U; ++i)
         for (int j = 0; j < V; ++j) {
@@ -132,9 +136,13 @@ void ecritTore(const std::string& nom, bool normales) {
             const int a = indice(i, j), b = indice(i + 1, j), c = indice(i + 1, j + 1),
                       d = indice(i, j + 1);
             std::fputs("f", f);
-            coin(a), coin(b), coin(c);
-            std::fputs("\nf", f);
-            coin(a), coin(c), coin(d);
+            if (quadrilateres) {
+                coin(a), coin(b), coin(c), coin(d);
+            } else {
+                coin(a), coin(b), coin(c);
+                std::fputs("\nf", f);
+                coin(a), coin(c), coin(d);
+            }
             std::fputs("\n", f);
         }
     ferme(f);
@@ -225,6 +233,7 @@ struct Fichiers {
         };
         ecritTore(ajoute("tore_normales"), true);
         ecritTore(ajoute("tore"), false);
+        ecritTore(ajoute("quads_vtn"), true, true);
         ecritScan(ajoute("scan_50k_3ch"), 50000, 3);
         ecritScan(ajoute("scan_120k_4ch"), 120000, 4);
         ecritScan(ajoute("scan_250k_5ch"), 250000, 5);
