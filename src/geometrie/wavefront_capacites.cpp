@@ -108,11 +108,10 @@ void compteMorceau(const char* texte, uint64_t taille, uint64_t debut, uint64_t 
 
 }  // namespace
 
-void compteTexte(const char* texte, uint64_t taille, Comptes& r) {
+void compteTexte(const char* texte, uint64_t taille, Comptes& r, uint64_t deuxMoities) {
     // A big text's second half is counted on another thread meanwhile: the pass waits on
     // memory more than it computes, and the mesh cannot be made before it ends.
-    constexpr uint64_t DEUX_MOITIES = uint64_t(4) << 20;
-    if (taille >= DEUX_MOITIES) {
+    if (taille >= deuxMoities) {
         const uint64_t milieu = taille / 2;
         Comptes second;
         try {

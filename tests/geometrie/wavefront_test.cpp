@@ -906,7 +906,7 @@ TEST(LectureWf, ComptesDesDeuxMoitiesCommeLigneParLigne) {
             if (nl == std::string::npos) break;
             debut = nl + 1;
         }
-        lectureWf::detail::compteTexte(texte.data(), texte.size(), lu);
+        lectureWf::detail::compteTexte(texte.data(), texte.size(), lu, uint64_t(4) << 20);
         EXPECT_EQ(lu.faces, attendu.faces) << decalage;
         EXPECT_EQ(lu.sommets, attendu.sommets) << decalage;
         EXPECT_EQ(lu.normales, attendu.normales) << decalage;
