@@ -14,7 +14,8 @@ cmake --build "$build" -j"$(nproc)"
 export ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1"
 export LSAN_OPTIONS="suppressions=$racine/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-xvfb-run -a -s "-screen 0 1280x1024x24" \
+# -noreset: as in test.sh, no display refused while the server resets.
+xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
     ctest --test-dir "$build" -E '^e2e_' --output-on-failure -j2 --timeout 900
 # Data races: the geometry module, whose meshes compute face normals on two threads, under
 # ThreadSanitizer (its tests run from tests/data; those that need a window are skipped

@@ -6,7 +6,7 @@
 # end, its resident memory at the end is within 5 % of what it was after the first minute,
 # and the dump written at exit holds every object of the scene with finite coordinates.
 #
-#   xvfb-run -a -s "-screen 0 1280x1024x24" bash tests/soak/soak.sh BUILD/brakmor [SOURCE] [SECONDS]
+#   xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash tests/soak/soak.sh BUILD/brakmor [SOURCE] [SECONDS]
 #
 # Not part of the test suite (it takes minutes); the figures go to standard output.
 set -u
