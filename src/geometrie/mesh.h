@@ -89,11 +89,10 @@ public:
         data()[n] = v;
         ++taille_;
     }
-    // The n <= 4 values at v (4 readable) into a list just made, which holds them in place.
-    void poseCourte(const int* v, int n) {
-        std::memcpy(mots_, v, sizeof mots_);
-        taille_ = static_cast<uint32_t>(n);
-    }
+    // A list just made holds up to four values in place: their storage, written by the
+    // caller, then their count (at most 4).
+    int* enPlace() { return mots_; }
+    void fixeTaille(int n) { taille_ = static_cast<uint32_t>(n); }
     void pop_back() { --taille_; }
     void clear() { taille_ &= SUR_TAS; }
     void resize(size_t n, int v = 0);

@@ -69,9 +69,9 @@ struct PuitsContenu {
     int ligne = 1;
     std::shared_ptr<Material> materialCourant;
 
-    void sommet(const float* v) { contenu.sommets.emplace_back(v[0], v[1], v[2]); }
-    void normale(const float* v) { contenu.normales.emplace_back(v[0], v[1], v[2]); }
-    void texCoord(const float* v) { contenu.texCoords.emplace_back(v[0], v[1]); }
+    void sommet(float x, float y, float z) { contenu.sommets.emplace_back(x, y, z); }
+    void normale(float x, float y, float z) { contenu.normales.emplace_back(x, y, z); }
+    void texCoord(float u, float v) { contenu.texCoords.emplace_back(u, v); }
     void debutFace(int groupe, uint64_t position) {
         ligne += static_cast<int>(std::count(texte + compte, texte + position, '\n'));
         compte = position;
@@ -83,11 +83,21 @@ struct PuitsContenu {
     }
     void coin(const CoinLu& k) { contenu.faces.back().coins.push_back(k); }
     void finFace() {}
-    void faceLigne(int groupe, uint64_t position, const FaceLigne& l) {
-        debutFace(groupe, position);
-        for (int k = 0; k < l.n; ++k) coin(CoinLu{l.sommets[k], l.texCoords[k], l.normales[k]});
+    int ligneFace[3][4] = {};
+    int groupeLigne = 0;
+    uint64_t positionLigne = 0;
+    FaceLigne faceEnPlace(int groupe, uint64_t position) {
+        groupeLigne = groupe;
+        positionLigne = position;
+        for (int k = 0; k < 4; ++k) ligneFace[1][k] = ligneFace[2][k] = -1;
+        return FaceLigne{ligneFace[0], ligneFace[1], ligneFace[2]};
+    }
+    void faceLue(int n) {
+        debutFace(groupeLigne, positionLigne);
+        for (int k = 0; k < n; ++k) coin(CoinLu{ligneFace[0][k], ligneFace[1][k], ligneFace[2][k]});
         finFace();
     }
+    void faceRendue() {}
     void usemtl(std::string_view nom) {
         const auto it = table.find(std::string(nom));
         materialCourant = it == table.end() ? nullptr : it->second;

@@ -426,7 +426,9 @@ TOUJOURS_EN_LIGNE bool premierCoinCourt(C& c, Syntaxe& s, CoinLu& coin) {
 
 // The token-by-token pass, handing what it reads to a sink: sommet / normale (three
 // floats), texCoord (two), debutFace (group, file offset of its "f"), coin, finFace, and
-// usemtl (the material's name) at each "usemtl".
+// usemtl (the material's name) at each "usemtl". A usual face line is read into the
+// storage that faceEnPlace gives, then faceLue (its number of corners) or faceRendue (the
+// line is not a usual one: read again the general way).
 template <class C, class Puits>
 struct Analyseur {
     C& c;
@@ -455,26 +457,33 @@ struct Analyseur {
     TOUJOURS_EN_LIGNE bool ligneUsuelle() {
         const char* p = c.p;
         if (p[0] == 'f') {
-            FaceLigne f;
+            FaceLigne f = puits.faceEnPlace(groupe, c.position(p));
             int forme;
             const char* q = faceLigne(p + 1, c.fin, forme, f);
-            if (!q) return false;
-            puits.faceLigne(groupe, c.position(p), f);
+            if (!q) {
+                puits.faceRendue();
+                return false;
+            }
+            puits.faceLue(f.n);
             c.p = q;
             return true;
         }
         if (p[0] != 'v') return false;
-        float xyz[3];
+        // The numbers stay in registers up to the sink: an array written number by number
+        // and read back as a whole would wait for each write to reach the cache.
+        float x, y, z;
         const char* q;
         if (p[1] == ' ') {
-            if (!(q = nombresLigne(p + 1, xyz, 3))) return false;
-            puits.sommet(xyz);
+            if (!(q = finLigne(espaceNombre(espaceNombre(espaceNombre(p + 1, x), y), z))))
+                return false;
+            puits.sommet(x, y, z);
         } else if (p[1] == 'n' && p[2] == ' ') {
-            if (!(q = nombresLigne(p + 2, xyz, 3))) return false;
-            puits.normale(xyz);
+            if (!(q = finLigne(espaceNombre(espaceNombre(espaceNombre(p + 2, x), y), z))))
+                return false;
+            puits.normale(x, y, z);
         } else if (p[1] == 't' && p[2] == ' ') {
-            if (!(q = nombresLigne(p + 2, xyz, 2))) return false;
-            puits.texCoord(xyz);
+            if (!(q = finLigne(espaceNombre(espaceNombre(p + 2, x), y)))) return false;
+            puits.texCoord(x, y);
         } else {
             return false;
         }
@@ -490,15 +499,15 @@ struct Analyseur {
         } else if (m0 == 'v' && n == 1) {
             float xyz[3] = {0, 0, 0};
             flottantsT(c, xyz, 3);
-            puits.sommet(xyz);
+            puits.sommet(xyz[0], xyz[1], xyz[2]);
         } else if (m0 == 'v' && mot[1] == 'n') {
             float xyz[3] = {0, 0, 0};
             flottantsT(c, xyz, 3);
-            puits.normale(xyz);
+            puits.normale(xyz[0], xyz[1], xyz[2]);
         } else if (m0 == 'v' && mot[1] == 't') {
             float uv[2] = {0, 0};
             flottantsT(c, uv, 2);
-            puits.texCoord(uv);
+            puits.texCoord(uv[0], uv[1]);
         } else if (m0 == 's' && n == 1) {
             if (entierT(c, groupe) == 1) sauteBlancsT(c);
         } else if (m0 == 'f' && n == 1) {

@@ -78,15 +78,13 @@ TOUJOURS_EN_LIGNE const char* nombreLigne(const char* q, float& v) {
     return versFlottant(mantisse, decimales, negatif, v) ? q : nullptr;
 }
 
-// n numbers, each after one space, then the line end: the position after it.
-TOUJOURS_EN_LIGNE const char* nombresLigne(const char* q, float* v, int n) {
-    for (int i = 0; i < n; ++i) {
-        if (*q != ' ') return nullptr;
-        q = nombreLigne(q + 1, v[i]);
-        if (!q) return nullptr;
-    }
-    return *q == '\n' ? q + 1 : nullptr;
+// One space and a number (null stays null).
+TOUJOURS_EN_LIGNE const char* espaceNombre(const char* q, float& v) {
+    return q && *q == ' ' ? nombreLigne(q + 1, v) : nullptr;
 }
+
+// The line end after the numbers: the position after it.
+TOUJOURS_EN_LIGNE const char* finLigne(const char* q) { return q && *q == '\n' ? q + 1 : nullptr; }
 
 // 1 to 9 digits without a sign (what entierCourt reads); the value, 0-based as stored
 // (moinsUn). Byte by byte, as nombreLigne.
@@ -99,13 +97,15 @@ TOUJOURS_EN_LIGNE const char* indiceLigne(const char* q, int& v) {
     return q;
 }
 
-// The corners of a face line: their form is that of premierCoinCourt's syntax (0 "a",
-// 1 "a/b", 2 "a/b/c", 3 "a//c"); unread indices are -1.
+// Where the corners of a face line go, four indices each, written as read: the sink's own
+// storage, so that nothing is copied after the reading. Their form is that of
+// premierCoinCourt's syntax (0 "a", 1 "a/b", 2 "a/b/c", 3 "a//c"); the indices not read are
+// left as the sink set them (-1 for the texture coordinates and normals).
 struct FaceLigne {
+    int* sommets;
+    int* texCoords;
+    int* normales;
     int n = 0;
-    int sommets[4] = {-1, -1, -1, -1};
-    int texCoords[4] = {-1, -1, -1, -1};
-    int normales[4] = {-1, -1, -1, -1};
 };
 
 // One corner of the given form (-1: decided by this, the first corner).

@@ -72,7 +72,8 @@ struct PuitsMesh {
     }
 
     // As ajouteSommet does, box included (the first vertex sets it, strict comparisons).
-    TOUJOURS_EN_LIGNE void sommet(const float* v) {
+    TOUJOURS_EN_LIGNE void sommet(float x, float y, float z) {
+        const float v[3] = {x, y, z};
         if (mesh.sommets.empty()) {
             for (int k = 0; k < 3; ++k) mini[k] = maxi[k] = v[k];
         } else {
@@ -81,13 +82,13 @@ struct PuitsMesh {
                 if (v[k] > maxi[k]) maxi[k] = v[k];
             }
         }
-        mesh.sommets.emplace_back(v[0], v[1], v[2]);
+        mesh.sommets.emplace_back(x, y, z);
     }
-    TOUJOURS_EN_LIGNE void normale(const float* v) {
+    TOUJOURS_EN_LIGNE void normale(float x, float y, float z) {
         if (lissage) abandonneLissage();
-        mesh.normales.emplace_back(v[0], v[1], v[2]);
+        mesh.normales.emplace_back(x, y, z);
     }
-    TOUJOURS_EN_LIGNE void texCoord(const float* v) { mesh.texCoords.emplace_back(v[0], v[1]); }
+    TOUJOURS_EN_LIGNE void texCoord(float u, float v) { mesh.texCoords.emplace_back(u, v); }
     // A new face at the end of the mesh, read at `position`, its pages asked for ahead.
     TOUJOURS_EN_LIGNE Face& nouvelleFace(int groupe, uint64_t position) {
         positionFace = position;
@@ -107,14 +108,23 @@ struct PuitsMesh {
         f.normales.push_back(k.normale);
         f.texCoords.push_back(k.texCoord);
     }
-    // A whole face line: made at once, its lists set in place.
-    TOUJOURS_EN_LIGNE void faceLigne(int groupe, uint64_t position, const FaceLigne& l) {
+    // A whole face line is read straight into a new face's lists (held in place: at most
+    // four corners), then counted, or the face is taken back.
+    TOUJOURS_EN_LIGNE FaceLigne faceEnPlace(int groupe, uint64_t position) {
         Face& f = nouvelleFace(groupe, position);
-        f.sommets.poseCourte(l.sommets, l.n);
-        f.normales.poseCourte(l.normales, l.n);
-        f.texCoords.poseCourte(l.texCoords, l.n);
-        termineFace(position);
+        int* const t = f.texCoords.enPlace();
+        int* const n = f.normales.enPlace();
+        for (int k = 0; k < 4; ++k) t[k] = n[k] = -1;
+        return FaceLigne{f.sommets.enPlace(), t, n};
     }
+    TOUJOURS_EN_LIGNE void faceLue(int n) {
+        Face& f = mesh.faces.back();
+        f.sommets.fixeTaille(n);
+        f.normales.fixeTaille(n);
+        f.texCoords.fixeTaille(n);
+        termineFace(positionFace);
+    }
+    void faceRendue() { mesh.faces.pop_back(); }
     TOUJOURS_EN_LIGNE void finFace() {
         if (mesh.faces.back().nbCoins() < 3) {
             mesh.faces.pop_back();
