@@ -474,12 +474,10 @@ struct Analyseur {
         float x, y, z;
         const char* q;
         if (p[1] == ' ') {
-            if (!(q = finLigne(espaceNombre(espaceNombre(espaceNombre(p + 1, x), y), z))))
-                return false;
+            if (!(q = troisNombresLigne(p + 1, x, y, z))) return false;
             puits.sommet(x, y, z);
         } else if (p[1] == 'n' && p[2] == ' ') {
-            if (!(q = finLigne(espaceNombre(espaceNombre(espaceNombre(p + 2, x), y), z))))
-                return false;
+            if (!(q = troisNombresLigne(p + 2, x, y, z))) return false;
             puits.normale(x, y, z);
         } else if (p[1] == 't' && p[2] == ' ') {
             if (!(q = finLigne(espaceNombre(espaceNombre(p + 2, x), y)))) return false;

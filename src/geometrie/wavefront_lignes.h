@@ -86,6 +86,11 @@ TOUJOURS_EN_LIGNE const char* espaceNombre(const char* q, float& v) {
 // The line end after the numbers: the position after it.
 TOUJOURS_EN_LIGNE const char* finLigne(const char* q) { return q && *q == '\n' ? q + 1 : nullptr; }
 
+// Three numbers, each after one space, then the line end: the position after it.
+TOUJOURS_EN_LIGNE const char* troisNombresLigne(const char* q, float& x, float& y, float& z) {
+    return finLigne(espaceNombre(espaceNombre(espaceNombre(q, x), y), z));
+}
+
 // 1 to 9 digits without a sign (what entierCourt reads); the value, 0-based as stored
 // (moinsUn). Byte by byte, as nombreLigne.
 TOUJOURS_EN_LIGNE const char* indiceLigne(const char* q, int& v) {
