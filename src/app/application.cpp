@@ -8,8 +8,9 @@
 
 #include "app/ligne_commande.h"
 #include "commun/console.h"
+#include "dessin/camera_gl.h"
+#include "dessin/extensions_gl.h"
 #include "robot/robot.h"
-#include "scene/extensions_gl.h"
 #include "script/script.h"
 
 CApplication application;
@@ -165,7 +166,7 @@ void CApplication::redimensionne(int w, int h) {
 }
 
 void CApplication::afficheTout() {
-    camera.applique();
+    appliqueCamera(camera);
     affiche();
 }
 

@@ -30,9 +30,9 @@
 #include "app/ligne_commande.h"
 #include "commun/console.h"
 #include "commun/signalement.h"
+#include "dessin/extensions_gl.h"
+#include "dessin/mesh_gl.h"
 #include "geometrie/mesh.h"
-#include "geometrie/mesh_gl.h"
-#include "scene/extensions_gl.h"
 
 int fenetrePrincipale = 0;
 const char* const CREDITS = "les développeurs de Brakmor";

@@ -25,6 +25,7 @@
 #include "app/touches.h"
 #include "commun/console.h"
 #include "commun/signalement.h"
+#include "dessin/camera_gl.h"
 #include "robot/robot.h"
 
 // The application reads modifiers and special keys with its own names for GLUT's values.
@@ -395,7 +396,7 @@ void initialise() {
         int x, y, w, h;
         zoneVue(x, y, w, h);
         glViewport(x, y, w, h);
-        application.camera.applique();
+        appliqueCamera(application.camera);
         return application.selection(px, py);
     };
 }

@@ -1,4 +1,5 @@
-// The viewpoint: a translation in eye space, then two rotations, then Z turned up.
+// The viewpoint: a translation in eye space, then two rotations, then Z turned up (applied
+// to OpenGL by dessin/camera_gl.h).
 #pragma once
 
 #include "geometrie/vecteur.h"
@@ -8,7 +9,6 @@ struct Camera {
     CVecteur position{0, 0, 0};
     float matrice[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
-    void applique();  // camera_gl.cpp; needs a current OpenGL context
     void tourneY(float d);
     void tourneX(float d);
     void inclineX(float d);

@@ -11,8 +11,8 @@
 #include <memory>
 #include <vector>
 
+#include "dessin/scene_gl.h"
 #include "metaball/puits_triangles.h"
-#include "scene/scene_gl.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Drawing the motion aids: the trail as coloured segments fading with age, the ghost gripper
 // in green or red, the workspace as translucent cells in the plane of THETA1.
-#include "robot/aides_gl.h"
+#include "dessin/aides_gl.h"
 
 #include <GL/gl.h>
 

@@ -16,13 +16,14 @@
 #include <string>
 #include <vector>
 
+#include "dessin/camera_gl.h"
+#include "dessin/extensions_gl.h"
+#include "dessin/mesh_gl.h"
+#include "dessin/scene_gl.h"
 #include "geometrie/mesh.h"
-#include "geometrie/mesh_gl.h"
 #include "robot/fabrique_robot.h"
 #include "scene/camera.h"
-#include "scene/extensions_gl.h"
 #include "scene/scene.h"
-#include "scene/scene_gl.h"
 #include "support/fenetre_gl.h"
 
 namespace {
@@ -155,7 +156,7 @@ protected:
 
     // Window point (origin top left, as GLUT gives it) where a world point appears.
     void projette(float x, float y, float z, int& fx, int& fy) {
-        camera.applique();
+        appliqueCamera(camera);
         GLdouble mv[16], pr[16], wx, wy, wz;
         GLint vp[4];
         glGetDoublev(GL_MODELVIEW_MATRIX, mv);
@@ -173,7 +174,7 @@ protected:
     }
 
     void image() {
-        camera.applique();
+        appliqueCamera(camera);
         scene.affiche();
         glFinish();
     }

@@ -1,8 +1,8 @@
 // The texture units of the shadow passes and the one sharing of light 0.
 #include <utility>
 
-#include "scene/extensions_gl.h"
-#include "scene/ombrage_gl.h"
+#include "dessin/extensions_gl.h"
+#include "dessin/ombrage_gl.h"
 #include "scene/scene.h"
 
 PartageLumiere0 partageLumiere0;

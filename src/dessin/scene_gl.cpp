@@ -1,6 +1,6 @@
 // Drawing the scene's objects with OpenGL: each kind of entity and instance by its own
 // drawing, and the texture images and lights installed into OpenGL.
-#include "scene/scene_gl.h"
+#include "dessin/scene_gl.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -8,11 +8,11 @@
 #include <string>
 
 #include "commun/console.h"
-#include "geometrie/mesh_gl.h"
+#include "dessin/mesh_gl.h"
+#include "dessin/metaballzone_gl.h"
+#include "dessin/robot_gl.h"
 #include "metaball/metaballzone.h"
-#include "metaball/metaballzone_gl.h"
 #include "robot/robot.h"
-#include "robot/robot_gl.h"
 #include "scene/scene.h"
 
 void dessineEntite(Entite& e, CScene& scene, int& nomSelection, Instance* instance) {

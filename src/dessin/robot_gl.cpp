@@ -1,10 +1,10 @@
 // Drawing the robot with OpenGL: its eleven links in their joint frames, and on demand the
 // frames themselves and a cross at the wrist point.
-#include "robot/robot_gl.h"
+#include "dessin/robot_gl.h"
 
 #include <GL/gl.h>
 
-#include "geometrie/mesh_gl.h"
+#include "dessin/mesh_gl.h"
 #include "robot/robot.h"
 #include "scene/scene.h"
 

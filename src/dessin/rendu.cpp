@@ -14,12 +14,12 @@
 #include <vector>
 
 #include "commun/console.h"
-#include "geometrie/mesh_gl.h"
-#include "robot/aides_gl.h"
-#include "scene/extensions_gl.h"
-#include "scene/ombrage_gl.h"
+#include "dessin/aides_gl.h"
+#include "dessin/extensions_gl.h"
+#include "dessin/mesh_gl.h"
+#include "dessin/ombrage_gl.h"
+#include "dessin/scene_gl.h"
 #include "scene/scene.h"
-#include "scene/scene_gl.h"
 
 namespace {
 GLint modeRendu() {

@@ -1,5 +1,5 @@
 // Drawing metaball zones: the triangles of a zone drawn from client-side vertex arrays.
-#include "metaball/metaballzone_gl.h"
+#include "dessin/metaballzone_gl.h"
 
 #include <GL/gl.h>
 
@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "geometrie/mesh_gl.h"
+#include "dessin/mesh_gl.h"
 #include "metaball/metaballzone.h"
 #include "scene/scene.h"
 

@@ -1,5 +1,5 @@
 // Drawing meshes with OpenGL: materials, faces, display lists (vertex buffers: tampons_gl.cpp).
-#include "geometrie/mesh_gl.h"
+#include "dessin/mesh_gl.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -11,9 +11,9 @@
 #include <memory>
 #include <vector>
 
-#include "geometrie/commun_mesh_gl.h"
+#include "dessin/commun_mesh_gl.h"
+#include "dessin/tampons_gl.h"
 #include "geometrie/mesh.h"
-#include "geometrie/tampons_gl.h"
 #include "scene/scene.h"
 
 // Last: the X headers define short macro names.

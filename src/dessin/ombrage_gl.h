@@ -8,8 +8,8 @@
 
 #include <vector>
 
-#include "geometrie/mesh_gl.h"
-#include "scene/extensions_gl.h"
+#include "dessin/extensions_gl.h"
+#include "dessin/mesh_gl.h"
 
 class CScene;
 

@@ -2,7 +2,7 @@
 // as immediate mode after every kind of change, one list for every placement, the list freed
 // with the mesh; the depth pass's positions-only buffers give the same depths. Skipped
 // when no X display is reachable (run under xvfb-run to include them).
-#include "geometrie/mesh_gl.h"
+#include "dessin/mesh_gl.h"
 
 #include <GL/freeglut.h>
 #include <GL/gl.h>

@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <iterator>
 
-#include "geometrie/mesh_gl.h"
-#include "scene/extensions_gl.h"
+#include "dessin/extensions_gl.h"
+#include "dessin/mesh_gl.h"
 #include "scene/scene.h"
 
 std::vector<unsigned char> lireSpotTga(const char* chemin) {
