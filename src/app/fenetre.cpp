@@ -39,14 +39,32 @@ const char* const CREDITS = "les développeurs de Brakmor";
 
 namespace {
 LigneCommande options;
+// The number of the signal (SIGINT, SIGTERM) that asked the program to end; 0 before one.
 volatile std::sig_atomic_t arretDemande = 0;
 // The signal handler writes a byte here so that a wait for events wakes up at once.
 int tubeSignal[2] = {-1, -1};
 // When the timer's next tick is due, on GLUT's clock (ms); INT_MAX when none is armed.
 int prochainTic = INT_MAX;
 
+// A run that does not go through the main loop: simulated time, benchmark, capture.
+bool sansBouclePrincipale = false;
+
+// The status of such a run when a signal cut it short: 128 + the signal's number, as a
+// shell reports it.
+int statutInterrompu() {
+    std::fprintf(stderr, "brakmor : interrompu par %s\n",
+                 arretDemande == SIGINT ? "SIGINT" : "SIGTERM");
+    return 128 + arretDemande;
+}
+
+// Such a run ends there, the dump written at exit.
+[[noreturn]] void quitteInterrompu() { std::exit(statutInterrompu()); }
+
+// The window closes on a signal as on "Quitter", with the status 0.
 void quitteSiDemande() {
-    if (arretDemande) std::exit(0);
+    if (!arretDemande) return;
+    if (sansBouclePrincipale) quitteInterrompu();
+    std::exit(0);
 }
 
 void affichage() {
@@ -78,9 +96,9 @@ void minuterie(int valeur) {
         prochainTic = INT_MAX;
 }
 
-void surSignal(int) {
+void surSignal(int numero) {
     const int errnoSauve = errno;
-    arretDemande = 1;
+    arretDemande = numero;
     const char octet = 0;
     // A full pipe needs no more bytes: the wait already wakes up.
     if (tubeSignal[1] >= 0) {
@@ -207,20 +225,33 @@ void captureSiDemandee() {
     }
 }
 
-// Full screen and window size from the command line, before the scene loads.
+// Full screen and window size from the command line, before the scene loads. The size is
+// kept within the screen and the largest viewport OpenGL accepts: beyond them the window
+// system wraps the size and the renderer fails.
 void appliqueOptionsFenetre() {
     if (options.pleinEcran) glutFullScreen();
-    // A zero or negative size (missing or malformed values) would be refused by the window
-    // system: the window keeps its size.
-    if (options.redimensionne && options.largeur > 0 && options.hauteur > 0)
-        glutReshapeWindow(options.largeur, options.hauteur);
+    if (!options.redimensionne) return;
+    GLint vue[2] = {0, 0};
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, vue);
+    const int ecran[2] = {glutGet(GLUT_SCREEN_WIDTH), glutGet(GLUT_SCREEN_HEIGHT)};
+    int taille[2] = {options.largeur, options.hauteur};
+    for (int i = 0; i < 2; ++i) {
+        if (vue[i] > 0) taille[i] = std::min(taille[i], static_cast<int>(vue[i]));
+        if (ecran[i] > 0) taille[i] = std::min(taille[i], ecran[i]);
+    }
+    if (taille[0] != options.largeur || taille[1] != options.hauteur)
+        console << "\033[34m-res " << options.largeur << "x" << options.hauteur
+                << " : fenêtre ramenée à " << taille[0] << "x" << taille[1] << " (écran "
+                << ecran[0] << "x" << ecran[1] << ", vue OpenGL au plus " << vue[0] << "x" << vue[1]
+                << ")\033[0m\n";
+    glutReshapeWindow(taille[0], taille[1]);
 }
 
 void ecritDumpALaSortie() {
     if (!options.fichierDump.empty()) ecritDump(application, options.fichierDump);
 }
 
-// Steps the animation by `secondes` of simulated time in 10 ms steps.
+// Steps the animation by `secondes` of simulated time in 10 ms steps; a signal stops it.
 void simule(float secondes) {
     if (secondes <= 0) return;
     long t = 0;
@@ -228,8 +259,8 @@ void simule(float secondes) {
     application.horloge = [&t] { return t; };
     application.animeDejaAppele = false;
     application.anime();
-    const long fin = static_cast<long>(secondes * 1000.0f);
-    while (t < fin) {
+    const long fin = std::lround(secondes * 1000.0);
+    while (t < fin && !arretDemande) {
         t += 10;
         application.anime();
     }
@@ -249,6 +280,7 @@ int modeVerification(int argc, char** argv) {
     // A box, or an error line printed while the scene loaded, fails the check.
     const bool signale = console.nbBoites() > 0 || !console.diagnostics().empty();
     int statut = application.statutChargement != 0 ? 3 : (signale ? 1 : 0);
+    if (arretDemande) statut = statutInterrompu();
     ecritDumpALaSortie();
     return statut;
 }
@@ -352,10 +384,11 @@ void modeBench(int images) {
     std::vector<double> durees[NB_FACONS];
     for (int fait = 0; fait < images;) {
         const int n = std::min(BLOC, images - fait);
-        for (size_t i = 0; i < NB_FACONS; ++i) {
+        for (size_t i = 0; i < NB_FACONS && !arretDemande; ++i) {
             choisitFacon(FACONS_BENCH[i]);
-            for (int k = 0; k < n; ++k) durees[i].push_back(image());
+            for (int k = 0; k < n && !arretDemande; ++k) durees[i].push_back(image());
         }
+        if (arretDemande) quitteInterrompu();
         fait += n;
     }
     Mesh::modeImmediat = immediatInitial;
@@ -372,6 +405,12 @@ int demarre(int argc, char** argv) {
         afficheUsage();
         return 0;
     }
+    if (!options.erreurs.empty()) {
+        for (const std::string& e : options.erreurs)
+            std::fprintf(stderr, "brakmor : %s\n", e.c_str());
+        std::fprintf(stderr, "brakmor -h donne l'usage\n");
+        return 2;
+    }
     // Everything in immediate mode, for comparisons with the display lists.
     Mesh::modeImmediat = options.immediat;
     // Meshes from display lists rather than vertex buffers, likewise.
@@ -386,6 +425,7 @@ int demarre(int argc, char** argv) {
     std::signal(SIGINT, surSignal);
     std::signal(SIGTERM, surSignal);
     if (options.verification) {
+        sansBouclePrincipale = true;
         int statut = modeVerification(argc, argv);
         options.fichierDump.clear();  // already written
         return statut;
@@ -409,6 +449,7 @@ int demarre(int argc, char** argv) {
     console << "ImGui version " << IMGUI_VERSION << "\n";
 
     const bool interactif = options.fichierCapture.empty() && options.imagesBench <= 0;
+    sansBouclePrincipale = !interactif;
     if (interactif) interface::activeBoiteModale();
     appliqueOptionsFenetre();
     // The panels show the options from the first frame, a box raised while loading included.
@@ -429,6 +470,7 @@ int demarre(int argc, char** argv) {
         glutReshapeWindow(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
         for (int i = 0; i < 5; ++i) glutMainLoopEvent();
         simule(options.simulation);
+        if (arretDemande) quitteInterrompu();
         if (options.imagesBench > 0) modeBench(options.imagesBench);
         if (!options.fichierCapture.empty() && !captureFenetre(options.fichierCapture)) {
             console.erreur("impossible d'écrire la capture " + options.fichierCapture);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct LigneCommande {
     std::string fichier;         // "-f": the scene file (a later one replaces an earlier one)
@@ -25,9 +26,14 @@ struct LigneCommande {
     // "-trace FILE.csv": a CSV row per animation step for the driven robot.
     std::string fichierTrace;
     bool aide = false;  // "-h"
+    // One message per refused value ("-fps : valeur « 2.5 » refusée ..."); the program
+    // prints them and stops with the status 2.
+    std::vector<std::string> erreurs;
 };
 
-// Reads the arguments argv[1..argc-1] joined by blanks, token by token.
+// Reads the arguments argv[1..argc-1] one by one; an argument is never cut. An option's value
+// is the next argument, or is joined to the option: "-f=scene.txt", "-f(scene.txt)". "-res"
+// takes "LxH" or "L H". Numbers are read whole and checked; unknown arguments are skipped.
 LigneCommande analyseLigneCommande(int argc, char** argv);
 
 // Prints the usage on standard output.

@@ -1,5 +1,7 @@
 // The interpreter's reading of the command line: the shadow-map size, then the scene. The
 // window options of the same command line are applied by the program's start-up before.
+// Both read it with analyseLigneCommande; a command line with a refused value never gets
+// here, the start-up stops on it.
 #include "app/ligne_commande.h"
 #include "commun/console.h"
 #include "scene/scene.h"
