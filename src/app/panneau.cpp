@@ -296,6 +296,20 @@ void CApplication::majPanneauRobot() {
     panneau.libelleSaisie = r->objetTenu() ? "LACHE" : "SAISIS";
 }
 
+CibleMouvement Panneau::cible() const {
+    CibleMouvement c;
+    c.T1 = static_cast<float>(cibleTheta1);
+    c.T2 = static_cast<float>(cibleTheta2);
+    c.T3 = static_cast<float>(cibleTheta3);
+    c.T5 = static_cast<float>(cibleTheta5);
+    c.X = ciblePoignetX;
+    c.Y = ciblePoignetY;
+    c.Z = ciblePoignetZ;
+    c.THETA = static_cast<float>(ciblePoignetTheta);
+    c.rectiligne = deplacementRectiligne == 1;
+    return c;
+}
+
 void Panneau::retientCiblePoignet() {
     ciblePoignetValide[0] = ciblePoignetX;
     ciblePoignetValide[1] = ciblePoignetY;
@@ -424,16 +438,8 @@ std::string appuieSaisie(Panneau& p, Robot* r, InstanceEntite* instanceRobot) {
 // "Atteint": queues a move to the target state.
 void envoieVersCible(const Panneau& p, Robot& r, InstanceEntite* instanceRobot) {
     Commande c;
+    static_cast<CibleMouvement&>(c) = p.cible();
     c.instanceRobot = instanceRobot;
-    c.rectiligne = p.deplacementRectiligne == 1;
-    c.T1 = static_cast<float>(p.cibleTheta1);
-    c.T2 = static_cast<float>(p.cibleTheta2);
-    c.T3 = static_cast<float>(p.cibleTheta3);
-    c.T5 = static_cast<float>(p.cibleTheta5);
-    c.X = p.ciblePoignetX;
-    c.Y = p.ciblePoignetY;
-    c.Z = p.ciblePoignetZ;
-    c.THETA = static_cast<float>(p.ciblePoignetTheta);
     r.ajouteCommande(c);
 }
 

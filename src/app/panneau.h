@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "robot/mouvement.h"
+
 // What a control reports to CApplication::controle. Several controls share one id when
 // they are handled together (the four joint spinners, the three grid rows...).
 enum class IdControle {
@@ -164,6 +166,8 @@ struct Panneau {
 
     // Remembers the wrist target as the last one the robot accepted.
     void retientCiblePoignet();
+    // The target fields and the straight-line box as a move's targets.
+    CibleMouvement cible() const;
 
 private:
     void construitPanneauRobot();

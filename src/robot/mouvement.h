@@ -16,13 +16,20 @@ enum class GenreCommande : uint8_t {
     Attente,    // stand still for `secondes`
 };
 
-struct Commande {
+// A move's targets, as the queue, the panel, the taught poses, the ghost gripper and the
+// scripted moves all hold them: the joints, the tool point they put in place, and how the
+// tool point gets there.
+struct CibleMouvement {
+    float T1 = 0, T2 = 0, T3 = 0, T5 = 0;  // joints, degrees
+    float X = 0, Y = 0, Z = 0, THETA = 0;  // tool point and gripper rotation, robot frame
+    bool rectiligne = false;               // move the tool point along a straight line
+};
+
+// One queued command: a move to its targets, or a grip, a release or a wait.
+struct Commande : CibleMouvement {
     Instance* instanceRobot = nullptr;  // the instance carrying the robot: its world origin
     Instance* approche = nullptr;       // if set: first compute the target above this instance
     Instance* cible = nullptr;          // if set: on arrival grip it (or put the held one down)
-    bool rectiligne = false;            // move the tool point along a straight line
-    float T1 = 0, T2 = 0, T3 = 0, T5 = 0;
-    float X = 0, Y = 0, Z = 0, THETA = 0;
     GenreCommande genre = GenreCommande::Mouvement;
     float secondes = 0;     // Attente: simulated seconds still to wait
     bool enOrdre = false;   // a straight line's pieces run before the commands queued after it

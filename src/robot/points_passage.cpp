@@ -28,8 +28,7 @@ Commande action(GenreCommande genre) {
 
 bool PointsPassage::ajoute(const Robot& r) {
     if (points_.size() >= MAX) return false;
-    points_.push_back(PointPassage{r.THETA1, r.THETA2, r.THETA3, r.THETA5, r.X, r.Y, r.Z, r.THETA,
-                                   r.lien != nullptr});
+    points_.push_back(PointPassage{r.pose(), r.lien != nullptr});
     return true;
 }
 
@@ -45,14 +44,7 @@ std::size_t PointsPassage::rejoue(Robot& r, Instance* instanceRobot, bool rectil
     bool tenu = r.lien != nullptr;
     for (const PointPassage& p : points_) {
         Commande c = action(GenreCommande::Mouvement);
-        c.T1 = p.T1;
-        c.T2 = p.T2;
-        c.T3 = p.T3;
-        c.T5 = p.T5;
-        c.X = p.X;
-        c.Y = p.Y;
-        c.Z = p.Z;
-        c.THETA = p.THETA;
+        static_cast<CibleMouvement&>(c) = p;
         c.rectiligne = rectiligne;
         if (!file(c)) break;
         if (p.tenu != tenu && !file(action(p.tenu ? GenreCommande::Saisie : GenreCommande::Lacher)))

@@ -10,10 +10,11 @@
 class Instance;
 class Robot;
 
-struct PointPassage {
-    float T1, T2, T3, T5;  // joints, degrees
-    float X, Y, Z, THETA;  // wrist, robot frame
-    bool tenu;             // an object was held when the pose was stored
+#include "robot/mouvement.h"
+
+// A taught pose (its straight-line flag unused: the replay chooses) and the grip state.
+struct PointPassage : CibleMouvement {
+    bool tenu = false;  // an object was held when the pose was stored
 };
 
 class PointsPassage {
