@@ -27,8 +27,7 @@ std::string genre(mode_t mode) {
 const std::string* protegee(const struct stat& st, const std::vector<std::string>& protegees) {
     for (const std::string& p : protegees) {
         struct stat q;
-        if (::stat(p.c_str(), &q) == 0 && q.st_dev == st.st_dev && q.st_ino == st.st_ino)
-            return &p;
+        if (::stat(p.c_str(), &q) == 0 && q.st_dev == st.st_dev && q.st_ino == st.st_ino) return &p;
     }
     return nullptr;
 }
@@ -95,9 +94,9 @@ public:
         if (::lstat(chemin_.c_str(), &lien) == 0) {
             struct stat st;
             if (::stat(chemin_.c_str(), &st) != 0)
-                return errno == ENOENT ? chemin_ + " est un lien symbolique sans cible"
-                                       : "impossible d'écrire " + chemin_ + " (" +
-                                             systeme(errno) + ")";
+                return errno == ENOENT
+                           ? chemin_ + " est un lien symbolique sans cible"
+                           : "impossible d'écrire " + chemin_ + " (" + systeme(errno) + ")";
             const std::string raison = interdit(chemin_, st, protegees);
             if (!raison.empty()) return raison;
             // A file its owner made read-only stays as it is, though its folder would let

@@ -38,8 +38,8 @@ public:
     // Writes the fragment to `chemin` whole or not at all; an existing file is kept as
     // `chemin`.bak. A folder, a pipe, a device or one of `protegees` (the scene's files) is
     // refused untouched. Returns "" or the reason of the refusal or the failure.
-    std::string enregistre(const std::string& chemin, const std::string& variable,
-                           bool rectiligne, const std::vector<std::string>& protegees) const;
+    std::string enregistre(const std::string& chemin, const std::string& variable, bool rectiligne,
+                           const std::vector<std::string>& protegees) const;
 
 private:
     std::vector<PointPassage> points_;
