@@ -61,6 +61,7 @@ bool ecritTout(int fd, const std::string& s) {
     for (std::size_t fait = 0; fait < s.size();) {
         const ssize_t n = ::write(fd, s.data() + fait, s.size() - fait);
         if (n < 0 && errno == EINTR) continue;
+        if (n == 0) errno = EIO;
         if (n <= 0) return false;
         fait += static_cast<std::size_t>(n);
     }
@@ -127,7 +128,10 @@ public:
             if (fd_ >= 0)
                 temporaire_ = nom;
             else if (errno != EEXIST)
-                return "impossible d'écrire " + chemin_ + " (" + systeme(errno) + ")";
+                // A file there that the folder does not let be replaced needs saying so.
+                return "impossible d'écrire " + chemin_ +
+                       (existant_ ? " : son dossier n'accepte pas de nouveau fichier" : "") + " (" +
+                       systeme(errno) + ")";
         }
         if (fd_ < 0) return "impossible d'écrire " + chemin_ + " (" + systeme(EEXIST) + ")";
         if (existant_) {
@@ -177,9 +181,12 @@ private:
         for (int i = 0; i < ESSAIS; ++i) {
             const std::string lien = candidat(cible_);
             if (::link(cible_.c_str(), lien.c_str()) == 0) {
-                if (::rename(lien.c_str(), bak.c_str()) == 0) return "";
+                const bool garde = ::rename(lien.c_str(), bak.c_str()) == 0;
                 const int code = errno;
+                // Also when NAME.bak was already a link to the same file: rename then leaves
+                // both names.
                 ::unlink(lien.c_str());
+                if (garde) return "";
                 return "impossible de garder l'ancien fichier en " + bak + " (" + systeme(code) +
                        ")";
             }
