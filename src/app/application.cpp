@@ -202,5 +202,11 @@ bool CApplication::initialise(int argc, char** argv, bool avecFenetre) {
 
 void CApplication::ouvreTrace(const std::string& chemin) {
     tempsAnimation = 0;
-    if (!trace.ouvre(chemin)) signale(trace.erreur);
+    if (!trace.ouvre(chemin, fichiersDeLaScene())) signale(trace.erreur);
+}
+
+std::vector<std::string> CApplication::fichiersDeLaScene() const {
+    std::vector<std::string> fichiers = fichiersDeScene(fichierScene);
+    fichiers.insert(fichiers.end(), fichiersCharges.begin(), fichiersCharges.end());
+    return fichiers;
 }

@@ -113,6 +113,10 @@ public:
     // Opens the trace; a file that cannot be written is reported and the program goes on.
     void ouvreTrace(const std::string& chemin);
 
+    // The files the scene was read from and those it reads now (scene file, includes, meshes,
+    // material libraries, textures): what the program writes never replaces them.
+    std::vector<std::string> fichiersDeLaScene() const;
+
     // Set by F12; the main loop takes the screenshot, which needs the window's frame.
     bool captureDemandee = false;
 

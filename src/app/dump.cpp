@@ -4,11 +4,11 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 
 #include "app/application.h"
 #include "commun/console.h"
+#include "commun/ecriture_sure.h"
 #include "commun/texte.h"
 #include "geometrie/mesh.h"
 #include "metaball/metaballzone.h"
@@ -426,9 +426,6 @@ std::string texteDump(const CApplication& app) {
     return o.str();
 }
 
-bool ecritDump(const CApplication& app, const std::string& fichier) {
-    std::ofstream f(fichier, std::ios::out | std::ios::trunc);
-    if (!f) return false;
-    f << texteDump(app);
-    return static_cast<bool>(f);
+std::string ecritDump(const CApplication& app, const std::string& fichier) {
+    return ecriture::ecritFichier(fichier, texteDump(app), app.fichiersDeLaScene());
 }

@@ -29,6 +29,7 @@
 #include "app/interface.h"
 #include "app/ligne_commande.h"
 #include "commun/console.h"
+#include "commun/ecriture_sure.h"
 #include "commun/signalement.h"
 #include "dessin/extensions_gl.h"
 #include "dessin/mesh_gl.h"
@@ -145,7 +146,8 @@ void rechargeSiDemande() {
     });
 }
 
-bool captureFenetre(const std::string& fichier);
+// "" once written, or why not.
+std::string captureFenetre(const std::string& fichier);
 
 // brakmor-AAAAMMJJ-HHMMSS.png in the working directory, the local time of now; a second shot
 // within the same second gets "-2", "-3"... rather than replacing the first.
@@ -169,11 +171,11 @@ void captureSiDemandee() {
     application.captureDemandee = false;
     protegeRappel("capture", [] {
         const std::string nom = nomCaptureDatee();
-        if (captureFenetre(nom))
+        const std::string raison = captureFenetre(nom);
+        if (raison.empty())
             application.informe("capture d'écran enregistrée : " + nom);
         else
-            application.signale("impossible d'écrire " + nom + " dans le dossier courant",
-                                "capture d'écran : ");
+            application.signale(raison, "capture d'écran : ");
         interface::redessine();
     });
 }
@@ -247,9 +249,15 @@ void appliqueOptionsFenetre() {
     glutReshapeWindow(taille[0], taille[1]);
 }
 
-void ecritDumpALaSortie() {
-    if (!options.fichierDump.empty()) ecritDump(application, options.fichierDump);
+// False, said in red, when the dump asked for could not be written.
+bool ecritDumpDemande() {
+    if (options.fichierDump.empty()) return true;
+    const std::string raison = ecritDump(application, options.fichierDump);
+    if (!raison.empty()) console.erreur("dump : " + raison + ", la description n'est pas écrite");
+    return raison.empty();
 }
+
+void ecritDumpALaSortie() { ecritDumpDemande(); }
 
 // Steps the animation by `secondes` of simulated time in 10 ms steps; a signal stops it.
 void simule(float secondes) {
@@ -280,13 +288,18 @@ int modeVerification(int argc, char** argv) {
     // A box, or an error line printed while the scene loaded, fails the check.
     const bool signale = console.nbBoites() > 0 || !console.diagnostics().empty();
     int statut = application.statutChargement != 0 ? 3 : (signale ? 1 : 0);
-    if (arretDemande) statut = statutInterrompu();
-    ecritDumpALaSortie();
+    // The description asked for is missing: that outweighs what the load reported, but not
+    // the signal that cut the run short.
+    const bool dumpEcrit = ecritDumpDemande();
+    if (arretDemande)
+        statut = statutInterrompu();
+    else if (!dumpEcrit)
+        statut = 4;
     return statut;
 }
 
 // Renders one frame into the back buffer and writes it as a PNG.
-bool captureFenetre(const std::string& fichier) {
+std::string captureFenetre(const std::string& fichier) {
     const int w = glutGet(GLUT_WINDOW_WIDTH), h = glutGet(GLUT_WINDOW_HEIGHT);
     // A few frames first, so that what the drawing keeps from one frame to the next (the
     // still casters' depths) is in use in the frame captured.
@@ -302,7 +315,14 @@ bool captureFenetre(const std::string& fichier) {
     for (int y = 0; y < h; ++y)
         std::copy_n(&pixels[static_cast<size_t>(h - 1 - y) * w * 3], static_cast<size_t>(w) * 3,
                     &retournee[static_cast<size_t>(y) * w * 3]);
-    return stbi_write_png(fichier.c_str(), w, h, 3, retournee.data(), w * 3) != 0;
+    std::string png;
+    const auto ajoute = [](void* s, void* octets, int n) {
+        static_cast<std::string*>(s)->append(static_cast<const char*>(octets),
+                                             static_cast<size_t>(n));
+    };
+    if (!stbi_write_png_to_func(ajoute, &png, w, h, 3, retournee.data(), w * 3))
+        return "image impossible à coder en PNG";
+    return ecriture::ecritFichier(fichier, png, application.fichiersDeLaScene());
 }
 
 struct Statistiques {
@@ -472,9 +492,12 @@ int demarre(int argc, char** argv) {
         simule(options.simulation);
         if (arretDemande) quitteInterrompu();
         if (options.imagesBench > 0) modeBench(options.imagesBench);
-        if (!options.fichierCapture.empty() && !captureFenetre(options.fichierCapture)) {
-            console.erreur("impossible d'écrire la capture " + options.fichierCapture);
-            std::exit(1);
+        if (!options.fichierCapture.empty()) {
+            const std::string raison = captureFenetre(options.fichierCapture);
+            if (!raison.empty()) {
+                console.erreur("capture : " + raison);
+                std::exit(1);
+            }
         }
         std::exit(0);
     }

@@ -68,8 +68,8 @@ void CApplication::sauvePoints() {
         signale("aucun fichier donné", "points de passage non enregistrés : ");
         return;
     }
-    const std::string erreur =
-        pointsPassage.enregistre(chemin, variableRobot(), panneau.deplacementRectiligne == 1);
+    const std::string erreur = pointsPassage.enregistre(
+        chemin, variableRobot(), panneau.deplacementRectiligne == 1, fichiersDeLaScene());
     if (!erreur.empty()) {
         signale(erreur, "points de passage non enregistrés : ");
         return;

@@ -1,10 +1,8 @@
 #include "robot/points_passage.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
 
+#include "commun/ecriture_sure.h"
 #include "robot/robot.h"
 
 namespace {
@@ -72,30 +70,7 @@ std::string PointsPassage::fragment(const std::string& v, bool rectiligne) const
 }
 
 std::string PointsPassage::enregistre(const std::string& chemin, const std::string& variable,
-                                      bool rectiligne) const {
-    namespace fs = std::filesystem;
-    std::error_code e;
-    if (fs::is_directory(chemin, e)) return chemin + " est un dossier";
-    const std::string temporaire = chemin + ".tmp";
-    std::FILE* f = std::fopen(temporaire.c_str(), "w");
-    if (!f) return "impossible d'écrire " + temporaire + " (" + std::strerror(errno) + ")";
-    const std::string texte = fragment(variable, rectiligne);
-    const bool ecrit = std::fwrite(texte.data(), 1, texte.size(), f) == texte.size();
-    const int erreurEcriture = errno;
-    if (std::fclose(f) != 0 || !ecrit) {
-        const int code = ecrit ? errno : erreurEcriture;
-        fs::remove(temporaire, e);
-        return "écriture impossible dans " + temporaire + " (" + std::strerror(code) + ")";
-    }
-    if (fs::exists(chemin, e)) {
-        fs::rename(chemin, chemin + ".bak", e);
-        if (e) {
-            fs::remove(temporaire, e);
-            return "impossible de garder l'ancien fichier en " + chemin + ".bak";
-        }
-    }
-    fs::rename(temporaire, chemin, e);
-    if (e)
-        return "impossible de renommer " + temporaire + " en " + chemin + " (" + e.message() + ")";
-    return "";
+                                      bool rectiligne,
+                                      const std::vector<std::string>& protegees) const {
+    return ecriture::ecritFichier(chemin, fragment(variable, rectiligne), protegees);
 }

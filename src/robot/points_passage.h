@@ -36,11 +36,11 @@ public:
     // The same motion as scene-file statements on the robot variable `variable`.
     std::string fragment(const std::string& variable, bool rectiligne) const;
 
-    // Writes the fragment to `chemin` through a temporary file renamed into place, so that a
-    // failure never leaves a half-written file; an existing file is kept as `chemin`.bak.
-    // Returns "" or the reason of the failure.
-    std::string enregistre(const std::string& chemin, const std::string& variable,
-                           bool rectiligne) const;
+    // Writes the fragment to `chemin` whole or not at all; an existing file is kept as
+    // `chemin`.bak. A folder, a pipe, a device or one of `protegees` (the scene's files) is
+    // refused untouched. Returns "" or the reason of the refusal or the failure.
+    std::string enregistre(const std::string& chemin, const std::string& variable, bool rectiligne,
+                           const std::vector<std::string>& protegees) const;
 
 private:
     std::vector<PointPassage> points_;

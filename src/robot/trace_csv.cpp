@@ -2,8 +2,8 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 
+#include "commun/ecriture_sure.h"
 #include "robot/robot.h"
 
 const char* const TraceCsv::ENTETE =
@@ -11,25 +11,14 @@ const char* const TraceCsv::ENTETE =
 
 TraceCsv::~TraceCsv() { ferme(); }
 
-bool TraceCsv::ouvre(const std::string& chemin) {
+bool TraceCsv::ouvre(const std::string& chemin, const std::vector<std::string>& protegees) {
     ferme();
     erreur.clear();
     chemin_ = chemin;
-    std::error_code e;
-    if (std::filesystem::is_directory(chemin, e)) {
-        erreur = "trace : " + chemin + " est un dossier, la trace n'est pas écrite";
-        return false;
-    }
-    fichier_ = std::fopen(chemin.c_str(), "w");
+    std::string raison;
+    fichier_ = ecriture::ouvreFlux(chemin, ENTETE, protegees, raison);
     if (!fichier_) {
-        erreur = "trace : impossible d'écrire " + chemin + " (" + std::strerror(errno) +
-                 "), la trace n'est pas écrite";
-        return false;
-    }
-    if (std::fputs(ENTETE, fichier_) < 0 || std::fflush(fichier_) != 0) {
-        erreur = "trace : écriture impossible dans " + chemin + " (" + std::strerror(errno) +
-                 "), la trace s'arrête";
-        ferme();
+        erreur = "trace : " + raison + ", la trace n'est pas écrite";
         return false;
     }
     return true;

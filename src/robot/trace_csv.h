@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 class Robot;
 
@@ -15,9 +16,10 @@ public:
     TraceCsv& operator=(const TraceCsv&) = delete;
     ~TraceCsv();
 
-    // Creates (or empties) the file and writes the header row. False, with the reason in
-    // `erreur`, when the file cannot be written (a folder, no permission...).
-    bool ouvre(const std::string& chemin);
+    // Creates the file with the header row; a file already there is kept as `chemin`.bak.
+    // False, with the reason in `erreur`, when the file cannot be written (no permission) or
+    // may not be (a folder, a pipe or a device, one of `protegees`: the scene's files).
+    bool ouvre(const std::string& chemin, const std::vector<std::string>& protegees);
     bool ouverte() const { return fichier_ != nullptr; }
     // One row: `temps` in seconds, `objetTenu` the held instance's index or -1. A write that
     // fails (a full disk) closes the trace; the reason is then in `erreur`. Returns false

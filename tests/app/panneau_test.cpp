@@ -3,6 +3,8 @@
 
 #include <GL/glut.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <array>
 #include <cmath>
@@ -470,4 +472,57 @@ TEST_F(PanneauTest, LaToucheWMemoriseLaPoseEtRejouerLaMetEnFile) {
     EXPECT_NE(panneau.ligneEtat.message.find("est un dossier"), std::string::npos);
     EXPECT_TRUE(panneau.ligneEtat.information.empty());
     panneau.cheminPointsPassage = "points_de_passage.txt";
+}
+
+// "Sauver" over a named pipe, a device node or the scene's own file: refused in red, naming
+// the path asked for, and the file left in place (nothing renamed to .bak). A file of the
+// user's named like a temporary one is never touched by a save beside it.
+TEST_F(PanneauTest, SauverRefuseTubePeripheriqueEtSceneSansRienRenommer) {
+    namespace fs = std::filesystem;
+    const fs::path dossier = fs::temp_directory_path() / "brakmor_sauver_speciaux";
+    fs::remove_all(dossier);
+    fs::create_directories(dossier);
+    const std::string tube = (dossier / "tube").string(), noeud = (dossier / "plein").string();
+    ASSERT_EQ(mkfifo(tube.c_str(), 0600), 0);
+    // A node of the "full" device, private to this folder (made as root, as the tests run).
+    const bool peripherique = mknod(noeud.c_str(), S_IFCHR | 0600, makedev(1, 7)) == 0;
+    app.fichierScene = (dossier / "scene.txt").string();
+    std::ofstream(app.fichierScene) << "a = 1;\n";
+    testing::internal::CaptureStdout();
+    app.clavier('w', 0, false);
+    std::vector<std::string> refuses = {tube, app.fichierScene};
+    if (peripherique) refuses.push_back(noeud);
+    for (const std::string& chemin : refuses) {
+        panneau.cheminPointsPassage = chemin;
+        app.controle(IdControle::SauvePoints);
+        const std::string& message = panneau.ligneEtat.message;
+        EXPECT_EQ(message.rfind("points de passage non enregistrés : " + chemin + " est ", 0), 0u)
+            << message;
+        EXPECT_TRUE(panneau.ligneEtat.information.empty()) << chemin;
+        EXPECT_FALSE(fs::exists(chemin + ".bak")) << chemin;
+    }
+    EXPECT_TRUE(fs::is_fifo(tube));
+    if (peripherique) {
+        EXPECT_TRUE(fs::is_character_file(noeud));
+    }
+    EXPECT_EQ(fs::file_size(app.fichierScene), 7u);
+
+    const std::string points = (dossier / "wp.txt").string();
+    std::ofstream(points + ".tmp") << "à moi\n";
+    panneau.cheminPointsPassage = points;
+    app.controle(IdControle::SauvePoints);
+    app.controle(IdControle::SauvePoints);
+    EXPECT_EQ(panneau.ligneEtat.information, "1 point de passage enregistré dans " + points);
+    EXPECT_TRUE(fs::exists(points + ".bak"));
+    std::ifstream autre(points + ".tmp");
+    std::string ligne;
+    EXPECT_TRUE(std::getline(autre, ligne) && ligne == "à moi");
+    EXPECT_FALSE(std::getline(autre, ligne));
+    // Only the files named above: no temporary file left behind.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dossier), fs::directory_iterator()),
+              peripherique ? 6 : 5);
+    testing::internal::GetCapturedStdout();
+    app.fichierScene.clear();
+    panneau.cheminPointsPassage = "points_de_passage.txt";
+    fs::remove_all(dossier);
 }
