@@ -162,12 +162,12 @@ void CApplication::tic(int value) {
 
 void CApplication::redimensionne(int w, int h) {
     if (h == 0) h = w > 1 ? w : 1;
-    setPerspective(static_cast<float>(w) / static_cast<float>(h));
+    dessin.setPerspective(static_cast<float>(w) / static_cast<float>(h));
 }
 
 void CApplication::afficheTout() {
     appliqueCamera(camera);
-    affiche();
+    dessin.affiche();
 }
 
 bool CApplication::initialise(int argc, char** argv, bool avecFenetre) {
@@ -187,16 +187,14 @@ bool CApplication::initialise(int argc, char** argv, bool avecFenetre) {
     const std::map<std::string, SignatureFichier> vues = {
         {fichierScene, signatureDe(fichierScene)}};
     statutChargement = script->lireLigneCommande(argc, argv);
-    if (avecFenetre) initGL();
+    if (avecFenetre) dessin.initGL();
     choisitRobotCourant();
     // Reasons recorded while loading are the scene file's; the status line starts afresh.
     for (int i = 0; i < nbEntites(); ++i)
         if (auto* r = dynamic_cast<Robot*>(getEntite(i))) raisonsVues[r] = r->numeroRaison;
     placeLumiere();
+    retientChargement(etatDe(*this, camera), script->fichiersLus(), vues);
     if (!ligne.fichierTrace.empty()) ouvreTrace(ligne.fichierTrace);
-    retientChargement(
-        etatDe(*this, camera),
-        surveilleFichiers ? fichiersDeScene(fichierScene) : std::vector<std::string>(), vues);
     return true;
 }
 
@@ -206,7 +204,8 @@ void CApplication::ouvreTrace(const std::string& chemin) {
 }
 
 std::vector<std::string> CApplication::fichiersDeLaScene() const {
-    std::vector<std::string> fichiers = fichiersDeScene(fichierScene);
-    fichiers.insert(fichiers.end(), fichiersCharges.begin(), fichiersCharges.end());
+    std::vector<std::string> fichiers = fichiersCharges;
+    if (!fichierScene.empty()) fichiers.push_back(fichierScene);
+    fichiers.insert(fichiers.end(), fichiersRefuses.begin(), fichiersRefuses.end());
     return fichiers;
 }

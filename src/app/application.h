@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/rechargement.h"
+#include "dessin/dessinateur.h"
 #include "robot/points_passage.h"
 #include "robot/trace_csv.h"
 #include "scene/camera.h"
@@ -21,6 +22,8 @@ struct Controle;
 
 class CApplication : public CScene {
 public:
+    // Draws the scene and keeps the drawing state between frames; the motion aids' switches.
+    Dessinateur dessin{*this};
     Script* script = nullptr;  // owned
     Camera camera;
     bool boutonGauche = false, boutonDroit = false, boutonMilieu = false;
@@ -113,8 +116,9 @@ public:
     // Opens the trace; a file that cannot be written is reported and the program goes on.
     void ouvreTrace(const std::string& chemin);
 
-    // The files the scene was read from and those it reads now (scene file, includes, meshes,
-    // material libraries, textures): what the program writes never replaces them.
+    // The files the scene was read from (scene file, includes, meshes, material libraries,
+    // textures), and those of a reload that failed since: what the program writes never
+    // replaces them.
     std::vector<std::string> fichiersDeLaScene() const;
 
     // Set by F12; the main loop takes the screenshot, which needs the window's frame.
@@ -147,8 +151,9 @@ public:
         installeRechargement;
     // The options and camera as the last load left them: what differs now, the user changed.
     EtatCharge etatCharge;
-    // The files of the last load that succeeded; after a failed one, the watch adds its files.
-    std::vector<std::string> fichiersCharges;
+    // The files the last load that succeeded depends on, as its loader recorded them; those
+    // of the failed reload since, if any (the watch adds them).
+    std::vector<std::string> fichiersCharges, fichiersRefuses;
 
 private:
     // The steps of recharge: a failed load reported (its files watched too); the old scene's

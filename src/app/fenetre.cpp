@@ -123,14 +123,14 @@ void installeSceneRechargee(const std::vector<std::shared_ptr<Texture>>& ancienn
     glGetIntegerv(GL_MAX_LIGHTS, &maxLumieres);
     for (int i = application.nbLumieres(); i < std::min<int>(anciennesLumieres, maxLumieres); ++i)
         glDisable(GL_LIGHT0 + static_cast<GLenum>(i));
-    application.setSmoothShading(application.smoothshading);
-    application.setDithering(application.dithering);
-    application.setAntialiasing(application.antialiasing);
-    application.setBackfaceCulling(application.backface_culling);
+    application.dessin.setSmoothShading(application.smoothshading);
+    application.dessin.setDithering(application.dithering);
+    application.dessin.setAntialiasing(application.antialiasing);
+    application.dessin.setBackfaceCulling(application.backface_culling);
     for (int i = 0; i < application.nbLumieres(); ++i)
-        if (application.getLumiere(static_cast<unsigned>(i))) application.installLumiere(i);
+        if (application.getLumiere(static_cast<unsigned>(i))) application.dessin.installLumiere(i);
     for (int i = 0; i < application.nbTextures(); ++i)
-        application.installTexture(static_cast<unsigned>(i));
+        application.dessin.installTexture(static_cast<unsigned>(i));
     if (!activeTextureDisponible()) application.ombrage = false;
 }
 
@@ -358,7 +358,7 @@ void choisitFacon(const FaconBench& f) {
     Mesh::modeImmediat = f.immediat;
     modeMeshes = f.meshes;
     grappesActives = f.omissions;
-    application.garderOmbresFixes = f.omissions;
+    application.dessin.garderOmbresFixes = f.omissions;
 }
 
 void afficheBench(int images, const std::vector<double> (&durees)[NB_FACONS]) {
@@ -387,7 +387,8 @@ void afficheBench(int images, const std::vector<double> (&durees)[NB_FACONS]) {
 void modeBench(int images) {
     const bool immediatInitial = Mesh::modeImmediat;
     const ModeMeshes meshesInitial = modeMeshes;
-    const bool grappesInitiales = grappesActives, gardeInitiale = application.garderOmbresFixes;
+    const bool grappesInitiales = grappesActives,
+               gardeInitiale = application.dessin.garderOmbresFixes;
     auto image = [] {
         const auto debut = std::chrono::steady_clock::now();
         affichage();
@@ -414,7 +415,7 @@ void modeBench(int images) {
     Mesh::modeImmediat = immediatInitial;
     modeMeshes = meshesInitial;
     grappesActives = grappesInitiales;
-    application.garderOmbresFixes = gardeInitiale;
+    application.dessin.garderOmbresFixes = gardeInitiale;
     if (images > 0) afficheBench(images, durees);
 }
 }  // namespace
@@ -438,7 +439,7 @@ int demarre(int argc, char** argv) {
     // Both former ways draw every triangle of every caster in every pass, as before.
     if (options.immediat || options.listes) {
         grappesActives = false;
-        application.garderOmbresFixes = false;
+        application.dessin.garderOmbresFixes = false;
     }
     std::atexit(ecritDumpALaSortie);
     if (pipe2(tubeSignal, O_CLOEXEC | O_NONBLOCK) != 0) tubeSignal[0] = tubeSignal[1] = -1;

@@ -397,7 +397,7 @@ void initialise() {
         zoneVue(x, y, w, h);
         glViewport(x, y, w, h);
         appliqueCamera(application.camera);
-        return application.selection(px, py);
+        return application.dessin.selection(px, py);
     };
 }
 

@@ -134,26 +134,26 @@ void ajouteCoordonnees(std::vector<Controle>& r, const std::string& prime, const
 }
 
 // The display check boxes, in display order, each mirroring one scene option. The four
-// options that change the drawing state at once are set through the scene's setters.
+// options that change the drawing state at once are set through the drawer's setters.
 struct CaseOption {
     const char* libelle;
     IdControle id;
     int Panneau::*caseCochee;
     bool CScene::*option;
-    void (CScene::*regle)(bool);
+    void (Dessinateur::*regle)(bool);
 };
 const CaseOption casesOptions[] = {
     {"Eclairage", IdControle::Eclairage, &Panneau::eclairage, &CScene::eclairage, nullptr},
     {"Texturage", IdControle::Texturage, &Panneau::texturage, &CScene::texturage, nullptr},
     {"Bilineaire", IdControle::Bilineaire, &Panneau::bilineaire, &CScene::bilinear, nullptr},
     {"Backface Culling", IdControle::BackfaceCulling, &Panneau::backfaceCulling,
-     &CScene::backface_culling, &CScene::setBackfaceCulling},
+     &CScene::backface_culling, &Dessinateur::setBackfaceCulling},
     {"Antialiasing", IdControle::Antialiasing, &Panneau::antialiasing, &CScene::antialiasing,
-     &CScene::setAntialiasing},
+     &Dessinateur::setAntialiasing},
     {"Dithering", IdControle::Dithering, &Panneau::dithering, &CScene::dithering,
-     &CScene::setDithering},
+     &Dessinateur::setDithering},
     {"Smooth shading", IdControle::SmoothShading, &Panneau::smoothShading, &CScene::smoothshading,
-     &CScene::setSmoothShading},
+     &Dessinateur::setSmoothShading},
     {"Transparence", IdControle::Transparence, &Panneau::transparence, &CScene::selection_surlignee,
      nullptr},
     {"Boites englobantes", IdControle::BoitesEnglobantes, &Panneau::boitesEnglobantes,
@@ -171,13 +171,18 @@ const CaseOption casesOptions[] = {
 
 // The motion aids, in a rollout of their own: drawn over the robots to show where the tool
 // went, where the target is and what the arm can reach.
-const CaseOption casesAides[] = {
+struct CaseAide {
+    const char* libelle;
+    IdControle id;
+    int Panneau::*caseCochee;
+    bool AidesMouvement::*aide;
+};
+const CaseAide casesAides[] = {
     {"Trajectoire de l'outil", IdControle::TrajectoireOutil, &Panneau::trajectoireOutil,
-     &CScene::afficherTrajectoire, nullptr},
-    {"Cible a atteindre", IdControle::CibleFantome, &Panneau::cibleFantome, &CScene::afficherCible,
-     nullptr},
+     &AidesMouvement::trajectoire},
+    {"Cible a atteindre", IdControle::CibleFantome, &Panneau::cibleFantome, &AidesMouvement::cible},
     {"Espace de travail", IdControle::EspaceTravail, &Panneau::espaceTravail,
-     &CScene::afficherEspaceTravail, nullptr},
+     &AidesMouvement::espaceTravail},
 };
 }  // namespace
 
@@ -258,7 +263,7 @@ void Panneau::construitPanneauOptions() {
     }
     o.push_back(bouton("Quitter", IdControle::Quitter));
     o.push_back(rollout("Aides au mouvement", false));
-    for (const CaseOption& c : casesAides)
+    for (const CaseAide& c : casesAides)
         o.push_back(caseACocher(c.libelle, &(this->*c.caseCochee), c.id));
 }
 
@@ -322,7 +327,7 @@ void CApplication::majPanneau() {
     panneau.fondG = static_cast<int>(couleurfond.g * 255);
     panneau.fondB = static_cast<int>(couleurfond.b * 255);
     for (const CaseOption& c : casesOptions) panneau.*c.caseCochee = this->*c.option;
-    for (const CaseOption& c : casesAides) panneau.*c.caseCochee = this->*c.option;
+    for (const CaseAide& c : casesAides) panneau.*c.caseCochee = dessin.aides.*c.aide;
     panneau.grilleX = grilleX;
     panneau.grilleY = grilleY;
     panneau.grilleZ = grilleZ;
@@ -461,14 +466,17 @@ void changeOptionAffichage(CApplication& app, const Panneau& p, IdControle id) {
     auto applique = [&](const CaseOption& c) {
         const bool coche = p.*c.caseCochee == 1;
         if (c.regle)
-            (app.*c.regle)(coche);
+            (app.dessin.*c.regle)(coche);
         else
             app.*c.option = coche;
     };
     for (const CaseOption& c : casesOptions)
         if (c.id == id) return applique(c);
-    for (const CaseOption& c : casesAides)
-        if (c.id == id) return applique(c);
+    for (const CaseAide& c : casesAides)
+        if (c.id == id) {
+            app.dessin.aides.*c.aide = p.*c.caseCochee == 1;
+            return;
+        }
     switch (id) {
         case IdControle::Grilles:
             app.grilleX = p.grilleX == 1;
@@ -548,14 +556,7 @@ float valeurEnSaisie(const Controle& c) {
 void majCibleFantome(CApplication& app) {
     const Panneau& p = panneau;
     CibleFantome c;
-    c.T1 = static_cast<float>(p.cibleTheta1);
-    c.T2 = static_cast<float>(p.cibleTheta2);
-    c.T3 = static_cast<float>(p.cibleTheta3);
-    c.T5 = static_cast<float>(p.cibleTheta5);
-    c.X = p.ciblePoignetX;
-    c.Y = p.ciblePoignetY;
-    c.Z = p.ciblePoignetZ;
-    c.THETA = static_cast<float>(p.ciblePoignetTheta);
+    static_cast<CibleMouvement&>(c) = p.cible();
     const std::pair<const void*, float*> champs[] = {
         {&p.cibleTheta1, &c.T1},  {&p.cibleTheta2, &c.T2},         {&p.cibleTheta3, &c.T3},
         {&p.cibleTheta5, &c.T5},  {&p.ciblePoignetX, &c.X},        {&p.ciblePoignetY, &c.Y},
@@ -570,8 +571,8 @@ void majCibleFantome(CApplication& app) {
                 (k.id == IdControle::CiblePoignet ? poignet : articulaire) = true;
             }
     }
-    c.parPoignet = poignet || (!articulaire && p.deplacementRectiligne == 1);
-    app.cibleFantome = c;
+    c.parPoignet = poignet || (!articulaire && c.rectiligne);
+    app.dessin.aides.fantome = c;
 }
 }  // namespace
 

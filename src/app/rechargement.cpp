@@ -5,19 +5,14 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <cstring>
-#include <functional>
 #include <memory>
-#include <set>
 
 #include "app/application.h"
 #include "app/panneau.h"
 #include "commun/console.h"
-#include "commun/texte.h"
 #include "robot/robot.h"
-#include "script/chaine_curseur.h"
 #include "script/options.h"
 #include "script/script.h"
 
@@ -97,196 +92,6 @@ long Surveillance::delai(long maintenant) const {
     return std::clamp(prochaine_ - maintenant, 0L, PERIODE_MS);
 }
 
-// ---- the files of a scene ----------------------------------------------------------------
-
-namespace {
-// Larger scene files are watched but not looked into.
-constexpr long long TAILLE_SCENE_MAX = 64LL << 20;
-// Longer strings or words name no file worth watching.
-constexpr std::size_t NOM_MAX = 4096;
-
-bool fichierOrdinaire(const std::string& chemin, long long* taille = nullptr) {
-    struct stat etat;
-    if (chemin.empty() || stat(chemin.c_str(), &etat) != 0 || !S_ISREG(etat.st_mode)) return false;
-    if (taille) *taille = static_cast<long long>(etat.st_size);
-    return true;
-}
-
-// Everything up to and including the last separator, as the loader takes a scene's folder.
-std::string dossierDe(const std::string& chemin, const char* separateurs) {
-    const std::size_t s = chemin.find_last_of(separateurs);
-    return s == std::string::npos ? std::string() : chemin.substr(0, s + 1);
-}
-
-bool geometrie(const std::string& nom) {
-    std::string n = nom;
-    std::transform(n.begin(), n.end(), n.begin(), [](unsigned char c) { return std::tolower(c); });
-    for (const char* ext : {".obj", ".wf", ".owf"}) {
-        const std::size_t l = std::strlen(ext);
-        if (n.size() > l && n.compare(n.size() - l, l, ext) == 0) return true;
-    }
-    return false;
-}
-
-// The statements of a scene text cut as the reader cuts them (strings, "//" comments, ";",
-// a "#" meta-command ending with its line): `meta` receives each meta-command's text and
-// `chaine` each string of the other statements. Stops where a statement would overflow the
-// reader's buffer, which stops it reading.
-void parcoursInstructions(const std::string& texte,
-                          const std::function<void(const std::string&)>& meta,
-                          const std::function<void(const std::string&)>& chaine) {
-    std::string instruction, litteral;
-    bool commentaire = false, dansChaine = false, estMeta = false, blanc = true;
-    auto termine = [&] {
-        if (estMeta) meta(instruction);
-        instruction.clear();
-        estMeta = false;
-        blanc = true;
-    };
-    for (const char ch : texte) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        if (c == '\n' || c == '\r') {
-            commentaire = false;
-            if (estMeta) termine();
-            continue;
-        }
-        if (commentaire) continue;
-        if (instruction.size() >= static_cast<std::size_t>(Script::TAILLE_TAMPON)) return;
-        instruction += ch;
-        if (dansChaine) {
-            if (c != '"') {
-                litteral += ch;
-            } else {
-                dansChaine = false;
-                if (!estMeta) chaine(litteral);
-            }
-            continue;
-        }
-        switch (c) {
-            case '/':
-                if (instruction.size() >= 2 && instruction[instruction.size() - 2] == '/') {
-                    instruction.resize(instruction.size() - 2);
-                    commentaire = true;
-                }
-                continue;
-            case '"':
-                dansChaine = true;
-                litteral.clear();
-                break;
-            case ';':
-                instruction.pop_back();
-                termine();
-                continue;
-            case '#':
-                if (blanc) estMeta = true;
-                break;
-            case ' ':
-            case '\t': continue;
-            default: break;
-        }
-        blanc = false;
-    }
-    if (estMeta) termine();
-}
-
-class Dependances {
-public:
-    explicit Dependances(const std::string& scene) : repertoire_(dossierDe(scene, "/:\\")) {}
-
-    std::vector<std::string> fichiers;
-
-    void ajoute(const std::string& chemin) {
-        if (fichiers.size() < Surveillance::FICHIERS_MAX && vus_.insert(chemin).second)
-            fichiers.push_back(chemin);
-    }
-
-    // A scene file and, through its includes, the files it names.
-    void scene(const std::string& chemin, int profondeur) {
-        ajoute(chemin);
-        long long taille = 0;
-        if (profondeur > Script::PROFONDEUR_INCLUSION_MAX || !scenesLues_.insert(chemin).second ||
-            !fichierOrdinaire(chemin, &taille) || taille > TAILLE_SCENE_MAX)
-            return;
-        std::string texte;
-        if (!litTout(chemin, texte)) return;
-        // As the reader takes the bytes: after a UTF-8 mark, up to a byte 255, as UTF-8.
-        if (texte.compare(0, 3, "\xEF\xBB\xBF") == 0) texte.erase(0, 3);
-        texte = texte::versUtf8(texte.substr(0, texte.find('\xFF')));
-        parcoursInstructions(
-            texte,
-            [&](const std::string& instruction) {
-                ChaineCurseur c(instruction);
-                if (c.jeton(SEPARATEURS, SEPARATEURS) != "#include") return;
-                const std::string nom = c.jeton(SEPARATEURS, SEPARATEURS);
-                if (nom.empty()) return;
-                scene(nom[0] == '/' ? nom : repertoire_ + nom, profondeur + 1);
-            },
-            [&](const std::string& nom) { nomme(nom, repertoire_, true); });
-    }
-
-private:
-    std::string repertoire_;
-    std::set<std::string> vus_, scenesLues_;
-
-    // A name the builtins open as written, then beside `dossier`: each that is a file.
-    void nomme(const std::string& nom, const std::string& dossier, bool bibliotheques) {
-        if (nom.empty() || nom.size() > NOM_MAX) return;
-        std::vector<std::string> candidats{nom};
-        if (nom[0] != '/' && !dossier.empty()) candidats.push_back(dossier + nom);
-        for (const std::string& c : candidats) {
-            if (!fichierOrdinaire(c) || vus_.count(c)) continue;
-            ajoute(c);
-            if (bibliotheques && geometrie(c)) bibliothequesDe(c);
-        }
-    }
-
-    // The material libraries a Wavefront file names: the word after each "mtllib", tried as
-    // written, then beside the geometry file.
-    void bibliothequesDe(const std::string& chemin) {
-        std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(chemin.c_str(), "rb"),
-                                                          std::fclose);
-        if (!f) return;
-        const std::string dossier = dossierDe(chemin, "/");
-        std::string mot;
-        bool apresMtllib = false;
-        auto finMot = [&] {
-            if (mot.empty()) return;
-            if (apresMtllib) nomme(mot, dossier, false);
-            apresMtllib = !apresMtllib && mot == "mtllib";
-            mot.clear();
-        };
-        char bloc[1 << 16];
-        for (std::size_t n; (n = std::fread(bloc, 1, sizeof bloc, f.get())) > 0;)
-            for (std::size_t i = 0; i < n; ++i) {
-                if (std::isspace(static_cast<unsigned char>(bloc[i])))
-                    finMot();
-                else if (mot.size() <= NOM_MAX)
-                    mot += bloc[i];
-            }
-        finMot();
-    }
-
-    static bool litTout(const std::string& chemin, std::string& texte) {
-        std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(chemin.c_str(), "rb"),
-                                                          std::fclose);
-        if (!f) return false;
-        char bloc[1 << 16];
-        for (std::size_t n; (n = std::fread(bloc, 1, sizeof bloc, f.get())) > 0;) {
-            texte.append(bloc, n);
-            if (static_cast<long long>(texte.size()) > TAILLE_SCENE_MAX) return false;
-        }
-        return true;
-    }
-};
-}  // namespace
-
-std::vector<std::string> fichiersDeScene(const std::string& fichierScene) {
-    if (fichierScene.empty()) return {};
-    Dependances d(fichierScene);
-    d.scene(fichierScene, 1);
-    return d.fichiers;
-}
-
 // ---- what a reload keeps -----------------------------------------------------------------
 
 namespace {
@@ -357,6 +162,7 @@ void CApplication::retientChargement(const EtatCharge& etat,
                                      const std::map<std::string, SignatureFichier>& vues) {
     etatCharge = etat;
     fichiersCharges = fichiers;
+    fichiersRefuses.clear();
     if (surveilleFichiers) surveillance.surveille(fichiers, vues);
 }
 
@@ -390,8 +196,7 @@ bool CApplication::recharge() {
     auto nouveauScript = std::make_unique<Script>(nouvelle.get(), &cameraLue);
     const int statut = nouveauScript->charge(fichierScene.c_str());
     const std::size_t fautes = console.diagnostics().size();
-    const std::vector<std::string> fichiers =
-        surveilleFichiers ? fichiersDeScene(fichierScene) : std::vector<std::string>();
+    const std::vector<std::string> fichiers = nouveauScript->fichiersLus();
     if (statut != 0 || fautes > 0) {
         nouveauScript.reset();  // empties the new scene before it goes
         nouvelle.reset();
@@ -438,6 +243,7 @@ void CApplication::refuseRechargement(int statut, std::size_t fautes,
                                       const std::vector<std::string>& fichiers,
                                       const std::map<std::string, SignatureFichier>& vues) {
     // A fix may come in a file that only this attempt named: both loads' files are watched.
+    fichiersRefuses = fichiers;
     if (surveilleFichiers) {
         std::vector<std::string> tous = fichiersCharges;
         for (const std::string& f : fichiers)

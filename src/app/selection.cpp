@@ -23,7 +23,7 @@ void CApplication::decodeModificateurs(int m) {
 }
 
 int CApplication::pick(int x, int y) {
-    return selectionneur ? selectionneur(x, y) : selection(x, y);
+    return selectionneur ? selectionneur(x, y) : dessin.selection(x, y);
 }
 
 void CApplication::appuiGauche(int x, int y, int modifiers) {

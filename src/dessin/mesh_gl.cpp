@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "dessin/commun_mesh_gl.h"
+#include "dessin/dessinateur.h"
 #include "dessin/tampons_gl.h"
 #include "geometrie/mesh.h"
 #include "scene/scene.h"
@@ -196,7 +197,8 @@ void dessineFacesParListe(Mesh& mesh, bool smooth, bool texturage) {
 }
 }  // namespace
 
-void dessineMesh(Mesh& mesh, CScene& scene, int& nomSelection, Instance* instance) {
+void dessineMesh(Mesh& mesh, Dessinateur& dessin, int& nomSelection, Instance* instance) {
+    CScene& scene = dessin.scene;
     Texture* texture = mesh.texture;
     glLoadName(static_cast<GLuint>(nomSelection));
     ++nomSelection;

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "dessin/dessinateur.h"
 #include "dessin/mesh_gl.h"
 #include "metaball/metaballzone.h"
 #include "scene/scene.h"
@@ -61,7 +62,7 @@ void PuitsTrianglesGL::fin() {
     glNormal3fv(dernier + 4);
 }
 
-void dessineMetaballZone(MetaballZone& zone, CScene& scene, int& nomSelection) {
+void dessineMetaballZone(MetaballZone& zone, Dessinateur& dessin, int& nomSelection) {
     glLoadName(static_cast<GLuint>(nomSelection));
     ++nomSelection;
     PuitsTrianglesGL gl;
@@ -83,9 +84,9 @@ void dessineMetaballZone(MetaballZone& zone, CScene& scene, int& nomSelection) {
     }
     gl.debut();
     if (zone.resolution > MetaballZone::RESOLUTION_MAX)
-        scene.signaleUneFois("MetaballZone : résolution " + std::to_string(zone.resolution) +
-                             " supérieure à " + std::to_string(MetaballZone::RESOLUTION_MAX) +
-                             ", la zone n'est pas dessinée");
+        dessin.signaleUneFois("MetaballZone : résolution " + std::to_string(zone.resolution) +
+                              " supérieure à " + std::to_string(MetaballZone::RESOLUTION_MAX) +
+                              ", la zone n'est pas dessinée");
     else
         zone.polygonise(gl);
     if (passeObjets == PasseObjets::Profondeur) {

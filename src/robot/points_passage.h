@@ -1,6 +1,5 @@
-// Teaching by example: poses stored one by one with the grip state, replayed as queued
-// commands, and saved as a scene-file fragment of the scripted motion builtins that replays
-// the same motion when a scene includes it.
+// Teaching by example: poses stored one by one with the grip state and replayed as queued
+// commands (script/fragment_scene.h writes them as a scene-file fragment).
 #pragma once
 
 #include <cstddef>
@@ -32,15 +31,6 @@ public:
     // `rectiligne`), then a grip or a release where the grip state changes. Returns the number
     // of commands queued; stops at the robot's queue limit.
     std::size_t rejoue(Robot& robot, Instance* instanceRobot, bool rectiligne) const;
-
-    // The same motion as scene-file statements on the robot variable `variable`.
-    std::string fragment(const std::string& variable, bool rectiligne) const;
-
-    // Writes the fragment to `chemin` whole or not at all; an existing file is kept as
-    // `chemin`.bak. A folder, a pipe, a device or one of `protegees` (the scene's files) is
-    // refused untouched. Returns "" or the reason of the refusal or the failure.
-    std::string enregistre(const std::string& chemin, const std::string& variable, bool rectiligne,
-                           const std::vector<std::string>& protegees) const;
 
 private:
     std::vector<PointPassage> points_;
