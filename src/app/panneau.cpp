@@ -9,8 +9,6 @@
 #include "app/application.h"
 #include "robot/robot.h"
 
-Panneau panneau;
-
 float Controle::valeur() const {
     if (entier) return static_cast<float>(*entier);
     if (reel) return *reel;
@@ -323,18 +321,18 @@ void Panneau::retientCiblePoignet() {
 }
 
 void CApplication::majPanneau() {
-    panneau.fondR = static_cast<int>(couleurfond.r * 255);
-    panneau.fondG = static_cast<int>(couleurfond.g * 255);
-    panneau.fondB = static_cast<int>(couleurfond.b * 255);
-    for (const CaseOption& c : casesOptions) panneau.*c.caseCochee = this->*c.option;
+    panneau.fondR = static_cast<int>(scene.couleurfond.r * 255);
+    panneau.fondG = static_cast<int>(scene.couleurfond.g * 255);
+    panneau.fondB = static_cast<int>(scene.couleurfond.b * 255);
+    for (const CaseOption& c : casesOptions) panneau.*c.caseCochee = scene.*c.option;
     for (const CaseAide& c : casesAides) panneau.*c.caseCochee = dessin.aides.*c.aide;
-    panneau.grilleX = grilleX;
-    panneau.grilleY = grilleY;
-    panneau.grilleZ = grilleZ;
-    panneau.grillePosX = static_cast<int>(grillePos.x);
-    panneau.grillePosY = static_cast<int>(grillePos.y);
-    panneau.grillePosZ = static_cast<int>(grillePos.z);
-    panneau.modeAffichage = points_seuls ? 0 : (filaire ? 1 : 2);
+    panneau.grilleX = scene.grilleX;
+    panneau.grilleY = scene.grilleY;
+    panneau.grilleZ = scene.grilleZ;
+    panneau.grillePosX = static_cast<int>(scene.grillePos.x);
+    panneau.grillePosY = static_cast<int>(scene.grillePos.y);
+    panneau.grillePosZ = static_cast<int>(scene.grillePos.z);
+    panneau.modeAffichage = scene.points_seuls ? 0 : (scene.filaire ? 1 : 2);
     majPanneauRobot();
     majGrilles();
     controle(IdControle::CibleArticulaire);
@@ -468,7 +466,7 @@ void changeOptionAffichage(CApplication& app, const Panneau& p, IdControle id) {
         if (c.regle)
             (app.dessin.*c.regle)(coche);
         else
-            app.*c.option = coche;
+            app.scene.*c.option = coche;
     };
     for (const CaseOption& c : casesOptions)
         if (c.id == id) return applique(c);
@@ -479,19 +477,19 @@ void changeOptionAffichage(CApplication& app, const Panneau& p, IdControle id) {
         }
     switch (id) {
         case IdControle::Grilles:
-            app.grilleX = p.grilleX == 1;
-            app.grilleY = p.grilleY == 1;
-            app.grilleZ = p.grilleZ == 1;
-            app.grillePos =
+            app.scene.grilleX = p.grilleX == 1;
+            app.scene.grilleY = p.grilleY == 1;
+            app.scene.grilleZ = p.grilleZ == 1;
+            app.scene.grillePos =
                 CVecteur(static_cast<float>(p.grillePosX), static_cast<float>(p.grillePosY),
                          static_cast<float>(p.grillePosZ));
             app.majGrilles();
             return;
-        case IdControle::ModeAffichage: changeModeAffichage(app, p.modeAffichage); return;
+        case IdControle::ModeAffichage: changeModeAffichage(app.scene, p.modeAffichage); return;
         case IdControle::CouleurFond:
             // The window has no alpha buffer: the previous alpha is kept.
-            app.couleurfond =
-                RGBA(p.fondR / 255.0f, p.fondG / 255.0f, p.fondB / 255.0f, app.couleurfond.a);
+            app.scene.couleurfond =
+                RGBA(p.fondR / 255.0f, p.fondG / 255.0f, p.fondB / 255.0f, app.scene.couleurfond.a);
             return;
         default: return;
     }
@@ -499,7 +497,7 @@ void changeOptionAffichage(CApplication& app, const Panneau& p, IdControle id) {
 
 // What a control does; controle then reports what the robot refused.
 void appliqueControle(CApplication& app, IdControle id) {
-    Panneau& p = panneau;
+    Panneau& p = app.panneau;
     Robot* r = app.robotCourant;
     InstanceEntite* instanceRobot = app.instanceRobotCourant;
     switch (id) {
@@ -554,7 +552,7 @@ float valeurEnSaisie(const Controle& c) {
 // them. The wrist decides the pose while one of its fields is edited, or when "Atteint"
 // would move along a straight line; otherwise the joints do.
 void majCibleFantome(CApplication& app) {
-    const Panneau& p = panneau;
+    const Panneau& p = app.panneau;
     CibleFantome c;
     static_cast<CibleMouvement&>(c) = p.cible();
     const std::pair<const void*, float*> champs[] = {

@@ -173,5 +173,3 @@ private:
     void construitPanneauRobot();
     void construitPanneauOptions();
 };
-
-extern Panneau panneau;

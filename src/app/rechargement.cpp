@@ -212,8 +212,8 @@ bool CApplication::recharge() {
     const std::string gardees = prendOptionsEtCamera(lu, cameraLue);
 
     // 4. The registries change hands; OpenGL takes the new lights and textures.
-    echangeRegistre(*nouvelle);
-    pointeRobots(*this);
+    scene.echangeRegistre(*nouvelle);
+    pointeRobots(scene);
     pointeRobots(*nouvelle);
     if (installeRechargement) installeRechargement(nouvelle->textures, nouvelle->nbLumieres());
 
@@ -224,7 +224,7 @@ bool CApplication::recharge() {
         delete script;
     }
     script = nouveauScript.release();
-    script->scene = this;
+    script->scene = &scene;
     script->camera = &camera;
     nouvelle.reset();
 
@@ -264,7 +264,7 @@ void CApplication::refuseRechargement(int statut, std::size_t fautes,
 std::string CApplication::lacheAncienneScene() {
     std::size_t abandonnees = 0;
     bool objetTenu = false;
-    for (const auto& e : entites)
+    for (const auto& e : scene.entites)
         if (auto* r = dynamic_cast<Robot*>(e.get())) {
             abandonnees += r->commandes.size();
             objetTenu = objetTenu || r->objetTenu() != nullptr;
@@ -288,10 +288,10 @@ std::string CApplication::prendOptionsEtCamera(const EtatCharge& lu, const Camer
         const OptionAffichage& o = optionsAffichage[i];
         if (cameraOption(o)) continue;
         if (etatCharge.present &&
-            !memeValeurOption(o.get(*this, &camera), etatCharge.options[static_cast<size_t>(i)]))
+            !memeValeurOption(o.get(scene, &camera), etatCharge.options[static_cast<size_t>(i)]))
             gardees += std::string(gardees.empty() ? "" : ", ") + o.cle;
         else
-            o.set(*this, &camera, lu.options[static_cast<size_t>(i)]);
+            o.set(scene, &camera, lu.options[static_cast<size_t>(i)]);
     }
     if (!etatCharge.present || memeCamera(camera, etatCharge.camera)) {
         camera.position = cameraLue.position;
@@ -306,7 +306,7 @@ std::string CApplication::prendOptionsEtCamera(const EtatCharge& lu, const Camer
 
 void CApplication::redemarreApresRechargement() {
     choisitRobotCourant();
-    for (const auto& e : entites)
+    for (const auto& e : scene.entites)
         if (auto* r = dynamic_cast<Robot*>(e.get())) raisonsVues[r] = r->numeroRaison;
     placeLumiere();
     animeDejaAppele = ticDejaAppele = false;  // the new scene's time starts now

@@ -15,16 +15,18 @@
 // The motion aids drawn over the robots, switched from the panel only (not scene options):
 // the tool trail, the target as a ghost gripper, the reachable region in THETA1's plane.
 struct AidesMouvement {
-    bool trajectoire = false;
-    bool cible = false;
-    bool espaceTravail = false;
-    CibleFantome fantome;  // what the ghost gripper shows
+    bool trajectoire = false;    // the tool's trail
+    bool cible = false;          // the ghost gripper at the panel's target
+    bool espaceTravail = false;  // the reachable region
+    CibleFantome fantome;        // what the ghost gripper shows
 };
 
+// Draws one scene; made with it, it lives no longer than the scene.
 class Dessinateur {
 public:
     // The scene drawn; it outlives the drawer.
     CScene& scene;
+    // The motion aids drawn over the robots.
     AidesMouvement aides;
 
     // Shadow-map state: the depth and spot textures' OpenGL names (0: none).
@@ -32,14 +34,14 @@ public:
     // The depths of the still meshes are kept between frames (ombres_fixes.h); off, every
     // depth pass draws every caster.
     bool garderOmbresFixes = true;
-    OmbresFixes ombresFixes;
+    OmbresFixes ombresFixes;  // which casters' depths are kept
     // Width over height of the 3D view, for the perspective.
     float rapportAspect = 1.0f;
 
     // Draws `scene`; needs no OpenGL context until a drawing method is called.
     explicit Dessinateur(CScene& scene);
     Dessinateur(const Dessinateur&) = delete;
-    Dessinateur& operator=(const Dessinateur&) = delete;
+    Dessinateur& operator=(const Dessinateur&) = delete;  // one drawer per scene
 
     // Installs texture i of the scene (decodes its image, makes its OpenGL texture).
     void installTexture(unsigned i);

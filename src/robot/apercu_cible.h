@@ -5,7 +5,7 @@
 #include "geometrie/matrice.h"
 #include "robot/mouvement.h"
 
-class Robot;
+class Robot;  // robot.h
 
 // The panel's target, which the driven robot's ghost gripper shows (straight-line flag unused).
 struct CibleFantome : CibleMouvement {
@@ -16,6 +16,7 @@ struct CibleFantome : CibleMouvement {
     CibleFantome() { T1 = 90; }
 };
 
+// The ghost gripper's frames at a target and the robot's verdict on it.
 struct ApercuCible {
     CMatrice repere;               // tool frame at the target, robot frame, z axis down
     CMatrice poignet;              // frame of the wrist link at the target, robot frame

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <deque>
 
-class Instance;
+class Instance;  // scene.h
 
 // What a command does when it reaches the front of the queue.
 enum class GenreCommande : uint8_t {
@@ -30,8 +30,8 @@ struct Commande : CibleMouvement {
     Instance* instanceRobot = nullptr;  // the instance carrying the robot: its world origin
     Instance* approche = nullptr;       // if set: first compute the target above this instance
     Instance* cible = nullptr;          // if set: on arrival grip it (or put the held one down)
-    GenreCommande genre = GenreCommande::Mouvement;
-    float secondes = 0;     // Attente: simulated seconds still to wait
+    GenreCommande genre = GenreCommande::Mouvement;  // what the command does
+    float secondes = 0;                              // Attente: simulated seconds still to wait
     bool enOrdre = false;   // a straight line's pieces run before the commands queued after it
     bool surLigne = false;  // a piece (or the end) of a straight line, for the tool trail
 };
@@ -40,6 +40,6 @@ struct Commande : CibleMouvement {
 // kept open so callers can inspect and empty it; push / pop read as a plain queue.
 class FileCommandes : public std::deque<Commande> {
 public:
-    void push(const Commande& c) { push_back(c); }
-    void pop() { pop_front(); }
+    void push(const Commande& c) { push_back(c); }  // queues at the back
+    void pop() { pop_front(); }                     // drops the front command
 };

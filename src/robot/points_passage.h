@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-class Instance;
-class Robot;
+class Instance;  // scene.h
+class Robot;     // robot.h
 
 #include "robot/mouvement.h"
 
@@ -16,6 +16,7 @@ struct PointPassage : CibleMouvement {
     bool tenu = false;  // an object was held when the pose was stored
 };
 
+// The taught poses, in the order they were stored.
 class PointsPassage {
 public:
     // Beyond this many the list refuses more (a held-down key would otherwise grow it
@@ -24,7 +25,8 @@ public:
 
     // Stores the robot's current pose; false when the list is full.
     bool ajoute(const Robot& robot);
-    void vide() { points_.clear(); }
+    void vide() { points_.clear(); }  // forgets every pose
+    // The poses, first stored first.
     const std::vector<PointPassage>& points() const { return points_; }
 
     // Queues the list on the robot: a move to each pose (along a straight line with

@@ -80,16 +80,19 @@ struct DecoupageGrille {
     long long n = -1;
     double pas = 0;
 };
+// The cut of [-taille, taille] with step `pas`, as described above.
 DecoupageGrille decoupeGrille(int taille, int pas);
 
+// What a scene file creates, its display options and gravity.
 class CScene {
 public:
+    // The five lists the loader fills, in the order their objects were handed over.
     std::vector<std::shared_ptr<Entite>> entites;
     std::vector<std::shared_ptr<Instance>> instances;
     std::vector<std::shared_ptr<Lumiere>> lumieres;
     std::vector<std::shared_ptr<Texture>> textures;
     std::vector<std::shared_ptr<Material>> materiaux;
-    int selectionCourante = -1;
+    int selectionCourante = -1;  // the highlighted instance's index, -1 for none
 
     // Display options (their table of keys is in options.h).
     bool texturage = true;
@@ -126,9 +129,12 @@ public:
     // reported of the previous objects.
     unsigned long generation = 0;
 
+    // An empty scene with the default options.
     CScene();
     CScene(const CScene&) = delete;
     CScene& operator=(const CScene&) = delete;
+    // Back to an empty scene with the default options; the lists are emptied before their
+    // elements are released.
     virtual void vider();
     virtual ~CScene();
     // Exchanges the five lists (entities, instances, lights, textures, materials) with
@@ -138,12 +144,14 @@ public:
     // instance list they were built with: the caller points them at their new one.
     void echangeRegistre(CScene& autre);
 
+    // Appends to a list; the index given, or -1 for null (nothing added).
     int ajouteEntite(std::shared_ptr<Entite> e);
     int ajouteLumiere(std::shared_ptr<Lumiere> l);
     int ajouteTexture(std::shared_ptr<Texture> t);
     int ajouteMaterial(std::shared_ptr<Material> m);
     void ajouteInstance(std::shared_ptr<Instance> i);
 
+    // The lists' sizes, and their elements by index (null out of range).
     int nbEntites() const { return static_cast<int>(entites.size()); }
     int nbInstances() const { return static_cast<int>(instances.size()); }
     int nbLumieres() const { return static_cast<int>(lumieres.size()); }
@@ -153,7 +161,9 @@ public:
     Lumiere* getLumiere(unsigned i) const;
     Instance* instanceSelectionnee() const;  // the instance at selectionCourante, or null
 
+    // The index of the instance owning pick name n, or -1.
     int indiceInstanceDuNom(int n) const;
+    // Selects the instance owning pick name n and returns it; null (selection kept) if none.
     Instance* selectionneInstance(int n);
 
     // Gravity (gravite.cpp).
