@@ -100,6 +100,9 @@ public:
 
     // Direct model (robot.cpp).
     static bool verifieLimites(float T1, float T2, float T3, float T5);
+    // Empty within the limits; otherwise the first joint outside, its value and its range:
+    // "THETA2 vaut 200, hors de ses limites (de 0 à 145)".
+    static std::string texteLimites(float T1, float T2, float T3, float T5);
     bool MGD(float T1, float T2, float T3, float T5, float& x, float& y, float& z, float& theta,
              CMatrice& matrice) const;
     // The same pose whatever the limits (the target preview shows joints typed beyond them).
