@@ -32,11 +32,20 @@ const MetaCommande meta_commandes[] = {
 };
 const int nb_meta_commandes = static_cast<int>(std::size(meta_commandes));
 
-// ASCII codes the language does not accept; they are reported and kept.
-bool caractereRefuse(unsigned char c) {
+// Codes up to 255 the language does not accept; they are reported and kept. Above ASCII,
+// 128 to 166 and 192 to 254 are accepted, 167 to 191 (§ to ¿) are not.
+bool caractereRefuse(char32_t c) {
     static const unsigned char refuses[] = {0,  33, 36, 37, 39, 42, 43,  60,  62, 63,
                                             64, 91, 92, 93, 94, 96, 124, 126, 127};
+    if (c >= 167 && c <= 191) return true;
     return std::find(std::begin(refuses), std::end(refuses), c) != std::end(refuses);
+}
+
+// The byte of a Latin-1 (Windows-1252) file that a decoded character came from.
+char32_t octetWindows1252(char32_t c) {
+    for (unsigned char o = 0x80; o < 0xA0; ++o)
+        if (texte::depuisWindows1252(o) == c) return o;
+    return c;
 }
 
 void signaleCaractere(char32_t code) {
@@ -124,7 +133,10 @@ enum class Etape { Suivant, Fin, Erreur };
 // One statement cut out of the stream into the statement buffer, character by character.
 class Decoupe {
 public:
-    Decoupe(char* tampon, int taille) : tampon_(tampon), taille_(taille) {}
+    // latin1: the stream is a Latin-1 file converted, whose characters are judged by the
+    // bytes they came from.
+    Decoupe(char* tampon, int taille, bool latin1)
+        : tampon_(tampon), taille_(taille), latin1_(latin1) {}
     // Stores or drops the character; Fin when the statement is complete (texte()), Erreur
     // when reading must stop (the box is shown).
     Etape lit(unsigned char c);
@@ -138,6 +150,7 @@ private:
 
     char* tampon_;
     int taille_;
+    bool latin1_;
     int n_ = 0;
     bool commentaire_ = false, chaine_ = false, meta_ = false, blanc_ = true;
     CompteurCrochets crochets_;
@@ -206,16 +219,21 @@ Etape Decoupe::horsChaine(unsigned char c) {
     return Etape::Suivant;
 }
 
-// Outside strings the text is UTF-8 and a character beyond ASCII must be a letter: it is
-// reported by its code point once its last byte is in, and a byte that cannot be UTF-8
-// (only a stream that is not a file can hold one) by its own value.
+// Outside strings the text is UTF-8. A character up to 255 is judged by the table of
+// codes; one of a Latin-1 file, by the byte it came from, reported as such; one above 255
+// must be a letter. A character is judged once its last byte is in, and a byte that cannot
+// be UTF-8 (only a stream that is not a file can hold one) is reported by its own value.
 void Decoupe::caractereNonAscii(unsigned char c) {
     switch (decodeur_.ajoute(c)) {
         case texte::DecodeurUtf8::Attente: break;
         case texte::DecodeurUtf8::Invalide: signaleCaractere(c); break;
-        case texte::DecodeurUtf8::Caractere:
-            if (!texte::estLettre(decodeur_.caractere())) signaleCaractere(decodeur_.caractere());
+        case texte::DecodeurUtf8::Caractere: {
+            const char32_t code =
+                latin1_ ? octetWindows1252(decodeur_.caractere()) : decodeur_.caractere();
+            if (code <= 0xFF ? caractereRefuse(code) : !texte::estLettre(code))
+                signaleCaractere(code);
             break;
+        }
     }
 }
 
@@ -339,7 +357,8 @@ bool Script::lit_instruction(std::istream& flux, ChaineCurseur& instruction) {
     instruction.position = 0;
     if (!flux.good()) return false;
 
-    Decoupe decoupe(tampon, TAILLE_TAMPON);
+    Decoupe decoupe(tampon, TAILLE_TAMPON,
+                    dynamic_cast<Windows1252VersUtf8*>(flux.rdbuf()) != nullptr);
     // What reading reports names the statement from the line of its first character that is
     // neither a blank nor part of a comment.
     lieuLecture::Fichier* fichier = lieuLecture::fichierCourant();
