@@ -19,10 +19,10 @@ public:
     // `erreur`, when the file cannot be written (a folder, no permission...).
     bool ouvre(const std::string& chemin);
     bool ouverte() const { return fichier_ != nullptr; }
-    // One row: `temps` in seconds, `objetTenu` the held instance's index or -1. A write that
-    // fails (a full disk) closes the trace; the reason is then in `erreur`. Returns false
-    // when nothing was written.
-    bool ecrit(double temps, const Robot& robot, int objetTenu);
+    // One row: `temps` in seconds, `objetTenu` the held instance's name or empty. A write
+    // that fails (a full disk) closes the trace; the reason is then in `erreur`. Returns
+    // false when nothing was written.
+    bool ecrit(double temps, const Robot& robot, const std::string& objetTenu);
     void ferme();
 
     std::string erreur;
