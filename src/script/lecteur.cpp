@@ -3,6 +3,7 @@
 // buffer limit, the characters a name may hold), running them in order, and the one
 // meta-command, include.
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -15,6 +16,7 @@
 #include "commun/console.h"
 #include "commun/lieu_lecture.h"
 #include "commun/texte.h"
+#include "script/conseils.h"
 #include "script/crochets.h"
 #include "script/script.h"
 
@@ -143,6 +145,10 @@ public:
     std::string texte() const { return std::string(tampon_, static_cast<std::size_t>(n_)); }
     // Nothing but blanks, line ends and comments seen yet.
     bool blanc() const { return blanc_; }
+    bool commentaire() const { return commentaire_; }
+    // The text so far could be a whole statement: something outside strings and brackets
+    // that ends like an expression (a name, a number, a closing bracket or quote).
+    bool finPossible() const;
 
 private:
     Etape horsChaine(unsigned char c);
@@ -182,6 +188,15 @@ Etape Decoupe::lit(unsigned char c) {
     }
     // 6. Outside a string.
     return horsChaine(c);
+}
+
+bool Decoupe::finPossible() const {
+    if (blanc_ || chaine_ || !crochets_.aZero()) return false;
+    int i = n_ - 1;
+    while (i >= 0 && (tampon_[i] == ' ' || tampon_[i] == '\t')) --i;
+    if (i < 0) return false;
+    const auto c = static_cast<unsigned char>(tampon_[i]);
+    return c == ')' || c == '}' || c == '"' || c == '_' || c == '.' || c >= 0x80 || std::isalnum(c);
 }
 
 Etape Decoupe::horsChaine(unsigned char c) {
@@ -321,6 +336,8 @@ void Script::execute_flux(std::istream& flux) {
                 console.avertit("la meta commande '" + nom + "' est inconnue !");
             continue;
         }
+        // An include run by the statement reads others: the hint is this one's.
+        const SansPointVirgule sansPointVirgule = sansPointVirgule_;
         try {
             execute_instruction(instruction);
         } catch (const std::exception& e) {
@@ -336,6 +353,7 @@ void Script::execute_flux(std::istream& flux) {
             console.boiteMessage("L'instruction\n\n\t'" + instruction.texte + "'\n\na échoué.",
                                  "erreur");
         }
+        noteSansPointVirgule(sansPointVirgule);
         pile_param.clear();
     }
 }
@@ -359,6 +377,10 @@ bool Script::lit_instruction(std::istream& flux, ChaineCurseur& instruction) {
 
     Decoupe decoupe(tampon, TAILLE_TAMPON,
                     dynamic_cast<Windows1252VersUtf8*>(flux.rdbuf()) != nullptr);
+    // A line that could have ended the statement, and then the line where a ';' is likely
+    // missing: the statement went on after it with what begins another one (a name).
+    int finPossible = 0;
+    sansPointVirgule_ = {};
     // What reading reports names the statement from the line of its first character that is
     // neither a blank nor part of a comment.
     lieuLecture::Fichier* fichier = lieuLecture::fichierCourant();
@@ -367,20 +389,45 @@ bool Script::lit_instruction(std::istream& flux, ChaineCurseur& instruction) {
     for (;;) {
         int lu = flux.get();
         if (lu == std::char_traits<char>::eof() || lu == 255) break;
+        bool finLigne = false;
         if (fichier) {
             if (decoupe.blanc()) fichier->ligneInstruction = fichier->ligne;
-            if (finDeLigne(lu, flux)) ++fichier->ligne;
+            finLigne = finDeLigne(lu, flux);
+            if (finLigne) ++fichier->ligne;
         }
-        switch (decoupe.lit(static_cast<unsigned char>(lu))) {
+        const Etape etape = decoupe.lit(static_cast<unsigned char>(lu));
+        if (finLigne && finPossible == 0 && decoupe.finPossible())
+            finPossible = fichier->ligne - 1;
+        else if (finPossible != 0 && sansPointVirgule_.ligne == 0 && !decoupe.commentaire() &&
+                 lu != ' ' && lu != '\t' && lu != '\n' && lu != '\r' && lu != '/') {
+            if (std::isalpha(lu) || lu == '_' || lu == '&' || lu >= 0x80)
+                sansPointVirgule_ = {finPossible, fichier->ligne};
+            else
+                finPossible = 0;
+        }
+        switch (etape) {
             case Etape::Suivant: break;
             case Etape::Fin: instruction.texte = decoupe.texte(); return true;
-            case Etape::Erreur: return false;
+            case Etape::Erreur: noteSansPointVirgule(sansPointVirgule_); return false;
         }
     }
     // 7. The end of the stream inside a statement.
-    if (!decoupe.blanc())
+    if (!decoupe.blanc()) {
         console.boiteMessage("Y manquerais pas un point virgule quelque part ?", "erreur");
+        noteSansPointVirgule(sansPointVirgule_);
+    }
     return false;
+}
+
+void Script::noteSansPointVirgule(const SansPointVirgule& s) {
+    lieuLecture::Fichier* fichier = lieuLecture::fichierCourant();
+    if (s.ligne <= 0 || !fichier) return;
+    const int debut = fichier->ligneInstruction;
+    const std::string ou = debut == s.ligne ? "ici" : "ligne " + std::to_string(debut);
+    conseils::note(
+        "il manque sans doute un ';' à la fin de cette ligne : l'instruction commencée " + ou +
+            " continue ligne " + std::to_string(s.suite),
+        s.ligne);
 }
 
 void Script::inclure(ChaineCurseur& instruction) {

@@ -257,6 +257,31 @@ TEST_F(Lecteur, ErreurDeLectureNommeLaLigneOuCommenceLInstruction) {
     EXPECT_EQ(erreurs, "scene.txt:3: [erreur] « b = rgb(1,2,3)) »\nparenthèse ')' en trop\n");
 }
 
+TEST_F(Lecteur, LigneSitueeProposeLeNomProcheEtLePointVirguleOublie) {
+    // The boxes keep their texts; the placed lines on standard error add the likely fix.
+    auto ancien = console.setGestionnaireBoite(nullptr);
+    testing::internal::CaptureStderr();
+    execute(
+        "largeur = 2;\ndeplacePoignee(&r, 1.0, 2.0, 3.0, 0, false);\nx = Largeur;\n"
+        "saisis(&r)\n// puis\nlache(&r);\nb = rgb(1,\n2,\n3));\n");
+    const std::string erreurs = testing::internal::GetCapturedStderr();
+    console.setGestionnaireBoite(std::move(ancien));
+    EXPECT_NE(erreurs.find("\n\tC'est quoi çà :\n\n\t'deplacePoignee'\n\nscene.txt:2: "
+                           "deplacePoignee : vouliez-vous dire deplacePoignet ?\n"),
+              std::string::npos)
+        << erreurs;
+    EXPECT_NE(erreurs.find("scene.txt:3: Largeur : vouliez-vous dire largeur ?\n"),
+              std::string::npos)
+        << erreurs;
+    EXPECT_NE(erreurs.find("scene.txt:4: [erreur] « saisis(&r)lache(&r) »\nparenthèse ')' en "
+                           "trop\nscene.txt:4: il manque sans doute un ';' à la fin de cette "
+                           "ligne : l'instruction commencée ici continue ligne 6\n"),
+              std::string::npos)
+        << erreurs;
+    // A statement cut over lines inside brackets lacks no ';'.
+    EXPECT_EQ(erreurs.find("scene.txt:7: il manque"), std::string::npos) << erreurs;
+}
+
 TEST_F(Lecteur, FichiersUtf8EtLatin1NommentLesMemesVariables) {
     // A Latin-1 file included by a UTF-8 file that starts with a byte-order mark.
     ecrit("latin1.txt",
