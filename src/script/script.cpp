@@ -13,6 +13,7 @@
 #include "commun/console.h"
 #include "geometrie/mesh.h"
 #include "scene/scene.h"
+#include "script/conseils.h"
 #include "script/crochets.h"
 #include "script/fonctions.h"
 #include "script/options.h"
@@ -456,5 +457,16 @@ Valeur Script::evalueNom(ChaineCurseur& c) {
         "Tu te serais pas endormi sur le clavier à tout hazard ?\n\tC'est quoi çà :\n\n\t'" + nom +
             "'\n",
         TITRE_NOM_INCONNU);
+    suggereNom(nom);
     return valeur_nulle;
+}
+
+void Script::suggereNom(const std::string& nom) const {
+    std::vector<std::string> connus = {"true", "false"};
+    for (int i = 0; i < nb_fonctions_predefinies; ++i)
+        connus.emplace_back(fonctions_predefinies[i].nom);
+    for (int i = 0; i < nbOptionsAffichage; ++i) connus.emplace_back(optionsAffichage[i].cle);
+    for (const auto& variable : variables) connus.push_back(variable.first);
+    const std::string proche = conseils::nomProche(nom, connus);
+    if (!proche.empty()) conseils::note(nom + " : vouliez-vous dire " + proche + " ?");
 }
