@@ -68,8 +68,10 @@ void Console::note(const std::string& message) {
     *this << "note : " << message << "\n";
     lieuLecture::Lieu lieu;
     if (lieuLecture::lieuCourant(lieu)) {
-        std::fprintf(stderr, "%s note : %s — %s\n", lieu.prefixe().c_str(), message.c_str(),
-                     lieu.contexte().c_str());
+        // Between statements there is none to quote.
+        const std::string contexte = lieu.debut.empty() ? "" : " — " + lieu.contexte();
+        std::fprintf(stderr, "%s note : %s%s\n", lieu.prefixe().c_str(), message.c_str(),
+                     contexte.c_str());
         std::fflush(stderr);
     }
 }
