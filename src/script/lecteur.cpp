@@ -1,11 +1,12 @@
-// Reading scene files: taking each file in its encoding (UTF-8 or Latin-1) as UTF-8, cutting
-// the text into statements (comments, strings, bracket balance, the ';' terminator, the
+// Reading scene files: taking each file in its encoding (UTF-8, Latin-1 or UTF-16) as UTF-8,
+// cutting the text into statements (comments, strings, bracket balance, the ';' terminator, the
 // buffer limit, the characters a name may hold), running them in order, and the one
 // meta-command, include.
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <optional>
@@ -55,39 +56,49 @@ void signaleCaractere(char32_t code) {
                          "erreur");
 }
 
-// A scene file's bytes as the reader takes them: up to the file's first byte 255 (which
-// ends it, as it always has), converted from Windows-1252 to UTF-8. Line ends are kept as
-// they are, so lines are counted as in the file.
-class Windows1252VersUtf8 : public std::streambuf {
+// A file's bytes converted to UTF-8 a block at a time by `convertit` (the block, whether it
+// is the last one, the output). Line ends are kept as they are, so lines are counted as in
+// the file.
+class VersUtf8 : public std::streambuf {
 public:
-    explicit Windows1252VersUtf8(std::streambuf& fichier) : fichier_(fichier) {}
+    using Conversion = std::function<void(std::string_view, bool, std::string&)>;
+    VersUtf8(std::streambuf& fichier, Conversion convertit)
+        : fichier_(fichier), convertit_(std::move(convertit)) {}
 
 protected:
     int_type underflow() override {
-        if (fin_) return traits_type::eof();
         char brut[4096];
-        const std::streamsize n = fichier_.sgetn(brut, sizeof brut);
-        converti_.clear();
-        for (std::streamsize i = 0; i < n && !fin_; ++i) {
-            const auto o = static_cast<unsigned char>(brut[i]);
-            if (o == 255)
-                fin_ = true;
-            else
-                texte::ajouteUtf8(converti_, texte::depuisWindows1252(o));
-        }
-        if (converti_.empty()) {
-            fin_ = true;
-            return traits_type::eof();
-        }
+        do {
+            if (fin_) return traits_type::eof();
+            const std::streamsize n = fichier_.sgetn(brut, sizeof brut);
+            fin_ = n <= 0;
+            converti_.clear();
+            convertit_(
+                std::string_view(brut, static_cast<std::size_t>(std::max<std::streamsize>(n, 0))),
+                fin_, converti_);
+        } while (converti_.empty());
         setg(converti_.data(), converti_.data(), converti_.data() + converti_.size());
         return traits_type::to_int_type(converti_[0]);
     }
 
 private:
     std::streambuf& fichier_;
+    Conversion convertit_;
     std::string converti_;
     bool fin_ = false;
 };
+
+// Windows-1252 to UTF-8; a byte 255 is passed on as it is, for the reader to end the file
+// there as it always has.
+void depuisWindows1252(std::string_view octets, bool, std::string& sortie) {
+    for (const char c : octets) {
+        const auto o = static_cast<unsigned char>(c);
+        if (o == 255)
+            sortie += c;
+        else
+            texte::ajouteUtf8(sortie, texte::depuisWindows1252(o));
+    }
+}
 
 // Places the file after its UTF-8 byte-order mark, if any, and tells whether what follows,
 // up to the end or the first byte 255, is UTF-8; the file is left at the same place.
@@ -106,6 +117,18 @@ bool sauteMarqueEtEstUtf8(std::streambuf& fichier) {
         }
     fichier.pubseekpos(debut);
     return utf8 && !decodeur.enCours();
+}
+
+// Whether the file is UTF-16, from its first bytes; the file is left after the byte-order
+// mark if it is, at its start otherwise.
+texte::Utf16 sauteMarqueUtf16(std::streambuf& fichier) {
+    char debut[4096];
+    const std::streamsize n = fichier.sgetn(debut, sizeof debut);
+    std::size_t marque = 0;
+    const texte::Utf16 sens = texte::detecteUtf16(
+        std::string_view(debut, static_cast<std::size_t>(std::max<std::streamsize>(n, 0))), marque);
+    fichier.pubseekpos(sens == texte::Utf16::Non ? 0 : static_cast<std::streamoff>(marque));
+    return sens;
 }
 
 // The name under which a file is recognised in the include chain.
@@ -127,6 +150,22 @@ std::string nomAffiche(const std::string& nom, const std::string& repertoire) {
 // Counts the line ends of a file: "\n", "\r\n" and a lone "\r" each end one line.
 bool finDeLigne(int c, std::istream& flux) {
     return c == '\n' || (c == '\r' && flux.peek() != '\n');
+}
+
+// A byte 255 ends a file, as it always has. Text after it is never read, and the author is
+// told where reading stopped; blanks, line ends and more bytes 255 after it are no text.
+void signaleFinParOctet255(std::istream& flux, lieuLecture::Fichier* fichier, bool blanc) {
+    for (int c; (c = flux.get()) != std::char_traits<char>::eof();) {
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == 255) continue;
+        std::string ou;
+        if (fichier) {
+            ou = " de la ligne " + std::to_string(fichier->ligne);
+            if (blanc) fichier->ligneInstruction = fichier->ligne;
+        }
+        console.note("l'octet 255" + ou +
+                     " termine la lecture du fichier : le texte qui le suit est ignoré.");
+        return;
+    }
 }
 
 // What one character does to the statement being cut out.
@@ -306,12 +345,22 @@ bool Script::aux_lit_fichier(const std::string& nomFichier) {
     fichiersEnCours_.push_back(canonique);
     lieuLecture::FichierLu lu(nomAffiche(nomFichier, repertoire));
     // Each file is read in its own encoding, so the interpreter only ever sees UTF-8: a
+    // UTF-16 file (either byte order, with or without a byte-order mark) is converted, a
     // file that is valid UTF-8 (after an optional byte-order mark) is read as it is, any
     // other as Latin-1 (Windows-1252).
-    if (sauteMarqueEtEstUtf8(*flux.rdbuf())) {
+    if (const texte::Utf16 sens = sauteMarqueUtf16(*flux.rdbuf()); sens != texte::Utf16::Non) {
+        texte::DecodeurUtf16 decodeur(sens);
+        VersUtf8 converti(*flux.rdbuf(),
+                          [&decodeur](std::string_view octets, bool fin, std::string& sortie) {
+                              decodeur.ajoute(octets, sortie);
+                              if (fin) decodeur.termine(sortie);
+                          });
+        std::istream entree(&converti);
+        execute_flux(entree);
+    } else if (sauteMarqueEtEstUtf8(*flux.rdbuf())) {
         execute_flux(flux);
     } else {
-        Windows1252VersUtf8 converti(*flux.rdbuf());
+        VersUtf8 converti(*flux.rdbuf(), depuisWindows1252);
         std::istream entree(&converti);
         execute_flux(entree);
     }
@@ -388,7 +437,11 @@ bool Script::lit_instruction(std::istream& flux, ChaineCurseur& instruction) {
     if (fichier) lieu.emplace(*fichier, [&decoupe] { return decoupe.texte(); });
     for (;;) {
         int lu = flux.get();
-        if (lu == std::char_traits<char>::eof() || lu == 255) break;
+        if (lu == std::char_traits<char>::eof()) break;
+        if (lu == 255) {
+            signaleFinParOctet255(flux, fichier, decoupe.blanc());
+            break;
+        }
         bool finLigne = false;
         if (fichier) {
             if (decoupe.blanc()) fichier->ligneInstruction = fichier->ligne;
