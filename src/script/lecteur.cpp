@@ -100,6 +100,14 @@ void depuisWindows1252(std::string_view octets, bool, std::string& sortie) {
     }
 }
 
+// A Latin-1 file's reading: the reader judges the characters of a name by the byte each came
+// from, which it tells by this type.
+class Windows1252VersUtf8 : public VersUtf8 {
+public:
+    explicit Windows1252VersUtf8(std::streambuf& fichier)
+        : VersUtf8(fichier, depuisWindows1252) {}
+};
+
 // Places the file after its UTF-8 byte-order mark, if any, and tells whether what follows,
 // up to the end or the first byte 255, is UTF-8; the file is left at the same place.
 bool sauteMarqueEtEstUtf8(std::streambuf& fichier) {
@@ -360,7 +368,7 @@ bool Script::aux_lit_fichier(const std::string& nomFichier) {
     } else if (sauteMarqueEtEstUtf8(*flux.rdbuf())) {
         execute_flux(flux);
     } else {
-        VersUtf8 converti(*flux.rdbuf(), depuisWindows1252);
+        Windows1252VersUtf8 converti(*flux.rdbuf());
         std::istream entree(&converti);
         execute_flux(entree);
     }
