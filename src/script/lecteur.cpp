@@ -104,8 +104,7 @@ void depuisWindows1252(std::string_view octets, bool, std::string& sortie) {
 // from, which it tells by this type.
 class Windows1252VersUtf8 : public VersUtf8 {
 public:
-    explicit Windows1252VersUtf8(std::streambuf& fichier)
-        : VersUtf8(fichier, depuisWindows1252) {}
+    explicit Windows1252VersUtf8(std::streambuf& fichier) : VersUtf8(fichier, depuisWindows1252) {}
 };
 
 // Places the file after its UTF-8 byte-order mark, if any, and tells whether what follows,
