@@ -299,8 +299,11 @@ RobotURDF lisURDFTexte(const std::string& texte, const std::string& fichier,
         // Point at the element the message names in brackets, when it does.
         int ligne = 0;
         const size_t o = erreurAnalyse.find('['), f = erreurAnalyse.find(']', o + 1);
-        if (o != std::string::npos && f != std::string::npos)
-            ligne = ligneNom(texte, erreurAnalyse.substr(o + 1, f - o - 1));
+        if (o != std::string::npos && f != std::string::npos) {
+            const std::string nom = erreurAnalyse.substr(o + 1, f - o - 1);
+            ligne = ligneNom(texte, nom);
+            if (!ligne) ligne = ligneDe(texte, nom);
+        }
         c.erreur(ligne, "description URDF invalide" +
                             (erreurAnalyse.empty() ? std::string() : " : " + erreurAnalyse));
     }
