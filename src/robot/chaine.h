@@ -14,8 +14,6 @@ enum class TypeArticulation : unsigned char { Rotoide, Continue, Prismatique, Fi
 
 class ChaineCinematique : public ModeleCinematique {
 public:
-    static constexpr int MAX_ARTICULATIONS = 32;  // moving joints
-
     // The chain starts at the base link, whose frame is the chain's frame.
     explicit ChaineCinematique(std::string lienBase = "base");
 

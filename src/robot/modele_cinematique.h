@@ -9,10 +9,13 @@
 #include <Eigen/Geometry>
 #include <string>
 
-using VecteurArticulaire = Eigen::VectorXd;
-// Six rows per joint: the tool point's linear velocity, then the angular velocity, both in
+// At most this many moving joints: joint vectors and Jacobians then live on the stack, which
+// the inverse model's inner loop needs to run without allocating.
+constexpr int MAX_ARTICULATIONS = 32;
+using VecteurArticulaire = Eigen::Matrix<double, Eigen::Dynamic, 1, 0, MAX_ARTICULATIONS, 1>;
+// One column per joint: the tool point's linear velocity, then the angular velocity, both in
 // the base frame.
-using Jacobien = Eigen::Matrix<double, 6, Eigen::Dynamic>;
+using Jacobien = Eigen::Matrix<double, 6, Eigen::Dynamic, 0, 6, MAX_ARTICULATIONS>;
 
 struct LimitesArticulation {
     double min = 0, max = 0;

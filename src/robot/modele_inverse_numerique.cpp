@@ -14,7 +14,8 @@ Eigen::Vector3d ecartRotation(const Eigen::Matrix3d& a, const Eigen::Matrix3d& b
 
 namespace {
 
-using Matrice = Eigen::MatrixXd;
+using Matrice =
+    Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, 0, MAX_ARTICULATIONS, MAX_ARTICULATIONS>;
 
 // The limits of every joint value, continuous joints being free.
 struct Bornes {
@@ -90,7 +91,7 @@ struct Resolveur {
     VecteurArticulaire pas(const Point& p, const Jacobien& j, double lambda) const {
         const int n = static_cast<int>(p.q.size());
         if (mode == Mode::Pose) {
-            Eigen::Matrix<double, 6, Eigen::Dynamic> jw = j;
+            Jacobien jw = j;
             jw.topRows<3>() /= echelle;
             Eigen::Matrix<double, 6, 1> e;
             e << p.ep / echelle, p.eo;
@@ -98,7 +99,8 @@ struct Resolveur {
             a.diagonal().array() += lambda;
             return a.ldlt().solve(jw.transpose() * e);
         }
-        const Eigen::Matrix<double, 3, Eigen::Dynamic> jp = j.topRows<3>() / echelle;
+        const Eigen::Matrix<double, 3, Eigen::Dynamic, 0, 3, MAX_ARTICULATIONS> jp =
+            j.topRows<3>() / echelle;
         const Eigen::Vector3d ep = p.ep / echelle;
         Matrice a = jp.transpose() * jp;
         a.diagonal().array() += lambda;
