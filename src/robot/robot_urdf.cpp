@@ -2,11 +2,13 @@
 
 #include <console_bridge/console.h>
 #include <sys/stat.h>
+#include <tinyxml.h>
 #include <urdf_parser/urdf_parser.h>
 
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <mutex>
 #include <sstream>
 
@@ -226,6 +228,45 @@ void ajouteVisuels(RobotURDF& r, const urdf::ModelInterface& modele, const Conte
     }
 }
 
+// Links with two parents, and cycles of joints, are refused here, before urdfdom sees them:
+// it would report them without a place, and a cycle's links, holding each other, would
+// never be freed.
+void verifieArbre(const Contexte& c) {
+    TiXmlDocument doc;
+    doc.Parse(c.texte.c_str());
+    const TiXmlElement* robot = doc.Error() ? nullptr : doc.FirstChildElement("robot");
+    if (!robot) return;  // urdfdom says what is wrong
+    struct Arete {
+        std::string joint, parent;
+        int ligne;
+    };
+    std::map<std::string, Arete> parentDe;  // by child link
+    for (const TiXmlElement* j = robot->FirstChildElement("joint"); j;
+         j = j->NextSiblingElement("joint")) {
+        const TiXmlElement* p = j->FirstChildElement("parent");
+        const TiXmlElement* e = j->FirstChildElement("child");
+        const char* nom = j->Attribute("name");
+        const char* parent = p ? p->Attribute("link") : nullptr;
+        const char* enfant = e ? e->Attribute("link") : nullptr;
+        if (!nom || !parent || !enfant) continue;  // urdfdom says what is missing
+        const auto [it, nouveau] = parentDe.emplace(enfant, Arete{nom, parent, j->Row()});
+        if (!nouveau)
+            c.erreur(j->Row(), "le lien « " + std::string(enfant) + " » a deux parents (« " +
+                                   it->second.joint + " » et « " + nom + " »)");
+    }
+    for (const auto& depart : parentDe) {
+        std::string lien = depart.first;
+        for (size_t pas = 0; pas <= parentDe.size(); ++pas) {
+            const auto it = parentDe.find(lien);
+            if (it == parentDe.end()) break;
+            lien = it->second.parent;
+            if (lien == depart.first)
+                c.erreur(it->second.ligne, "cycle d'articulations : « " + it->second.joint +
+                                               " » ramène au lien « " + lien + " »");
+        }
+    }
+}
+
 bool monte(const std::string& reste) {
     std::istringstream morceaux(reste);
     std::string m;
@@ -280,6 +321,7 @@ RobotURDF lisURDFTexte(const std::string& texte, const std::string& fichier,
     if (!(options.echelle > 0) || !std::isfinite(options.echelle))
         c.erreur(0, "échelle non positive");
 
+    verifieArbre(c);
     urdf::ModelInterfaceSharedPtr modele;
     std::string erreurAnalyse;
     {

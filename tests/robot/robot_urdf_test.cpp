@@ -150,9 +150,10 @@ protected:
 
 TEST_F(EntreesHostiles, DescriptionsInvalides_ErreurSituee) {
     EXPECT_EQ(erreur(lien("a") + lien("b") + joint("j1", "a", "b") + joint("j2", "b", "a")),
-              "r.urdf: description URDF invalide : Failed to find root link: No root link found. "
-              "The robot xml is not a "
-              "valid tree.");
+              "r.urdf:4: cycle d'articulations : « j1 » ramène au lien « a »");
+    EXPECT_EQ(
+        erreur(lien("a") + lien("b") + lien("c") + joint("j1", "a", "c") + joint("j2", "b", "c")),
+        "r.urdf:6: le lien « c » a deux parents (« j1 » et « j2 »)");
     const std::string type = erreur(lien("a") + lien("b") + joint("j", "a", "b", "hinge"));
     EXPECT_EQ(type.rfind("r.urdf:4: description URDF invalide : ", 0), 0u) << type;
     EXPECT_NE(type.find("hinge"), std::string::npos) << type;
