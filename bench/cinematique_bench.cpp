@@ -1,11 +1,12 @@
 // The numeric inverse model against Orocos KDL's ChainIkSolverPos_LMA on the same chains
-// (the KUKA KR5 and the Barrett WAM of tests/data/urdf-dart), the same 100 targets (the
+// (the KUKA KR5 and the Barrett WAM of tests/urdf-dart), the same 100 targets (the
 // direct model of random joints within limits, fixed seed) and the same acceptance: the
 // pose within 1e-6 m and 1e-5 rad, every joint within its limits. Both restart from random
 // joints within limits, up to 40 starts, until they succeed. Each solve is timed alone; the
 // counters give the median and the count solved. Then the KR5 loaded with its meshes.
 //
-//   cinematique_bench [--benchmark_filter=...]   (run from tests/data, or set BRAKMOR_SOURCE)
+//   cinematique_bench [--benchmark_filter=...]   (run from the source folder, or set
+//   BRAKMOR_SOURCE)
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -24,7 +25,7 @@ namespace {
 
 std::string donnees(const std::string& relatif) {
     const char* source = std::getenv("BRAKMOR_SOURCE");
-    return source ? std::string(source) + "/tests/data/" + relatif : relatif;
+    return (source ? std::string(source) + "/tests/" : std::string("tests/")) + relatif;
 }
 const std::string KR5 = "urdf-dart/KR5/KR5 sixx R650.urdf";
 const std::string WAM = "urdf-dart/wam/wam.urdf";

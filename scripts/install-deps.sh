@@ -37,9 +37,9 @@ fi
 
 # The test robots (a KUKA KR5, a Barrett WAM and malformed descriptions) ship in dart-doc's
 # documentation folder: the package is downloaded, not installed, and only that folder is
-# unpacked, into tests/data/urdf-dart (left out of git).
+# unpacked, into tests/urdf-dart (left out of git).
 RACINE="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-ROBOTS="$RACINE/tests/data/urdf-dart"
+ROBOTS="$RACINE/tests/urdf-dart"
 if [ ! -f "$ROBOTS/KR5/KR5 sixx R650.urdf" ] || [ ! -f "$ROBOTS/wam/wam.urdf" ]; then
   tmp="$(mktemp -d)"
   (cd "$tmp" && apt-get download dart-doc >/dev/null 2>&1 && mkdir extrait &&

@@ -84,28 +84,28 @@ TEST(RobotURDF, KR5EtWAM_MaillagesSTLEtCOLLADA) {
 TEST(RobotURDF, CasMalFormesDeDart_MessagesSituees) {
     ASSERT_TRUE(robotsDeTestPresents());
     try {
-        lisURDF("urdf-dart/test/invalid.urdf");
+        lisURDF("../urdf-dart/test/invalid.urdf");
         ADD_FAILURE() << "invalid.urdf accepté";
     } catch (const ErreurURDF& e) {
         EXPECT_EQ(std::string(e.what()).rfind(
-                      "urdf-dart/test/invalid.urdf: description URDF invalide", 0),
+                      "../urdf-dart/test/invalid.urdf: description URDF invalide", 0),
                   0u)
             << e.what();
     }
-    const RobotURDF manquant = lisURDF("urdf-dart/test/missing_mesh.urdf");
+    const RobotURDF manquant = lisURDF("../urdf-dart/test/missing_mesh.urdf");
     ASSERT_EQ(manquant.avertissements.size(), 1u);
     EXPECT_EQ(manquant.avertissements[0].texte(),
-              "urdf-dart/test/missing_mesh.urdf:6: maillage introuvable : "
-              "urdf-dart/test/this_file_does_not_exist.stl");
+              "../urdf-dart/test/missing_mesh.urdf:6: maillage introuvable : "
+              "../urdf-dart/test/this_file_does_not_exist.stl");
     EXPECT_EQ(manquant.chaine.nbLiens(), 1);
 
-    const RobotURDF paquet = lisURDF("urdf-dart/test/missing_package.urdf");
+    const RobotURDF paquet = lisURDF("../urdf-dart/test/missing_package.urdf");
     ASSERT_EQ(paquet.avertissements.size(), 1u);
     EXPECT_EQ(paquet.avertissements[0].texte(),
-              "urdf-dart/test/missing_package.urdf:6: maillage introuvable (paquet "
+              "../urdf-dart/test/missing_package.urdf:6: maillage introuvable (paquet "
               "« missing_package ») : package://missing_package/foo.stl");
 
-    const RobotURDF primitives = lisURDF("urdf-dart/test/primitive_geometry.urdf");
+    const RobotURDF primitives = lisURDF("../urdf-dart/test/primitive_geometry.urdf");
     EXPECT_TRUE(primitives.avertissements.empty());
     EXPECT_EQ(primitives.visuels.size(), 1u);
 }

@@ -1,4 +1,4 @@
-// The test robots of tests/data/urdf-dart (unpacked by scripts/install-deps.sh) and random
+// The test robots of tests/urdf-dart (unpacked by scripts/install-deps.sh) and random
 // joint vectors within a chain's limits.
 #pragma once
 
@@ -10,8 +10,8 @@
 
 #include "robot/robot_urdf.h"
 
-inline const std::string KR5 = "urdf-dart/KR5/KR5 sixx R650.urdf";
-inline const std::string WAM = "urdf-dart/wam/wam.urdf";
+inline const std::string KR5 = "../urdf-dart/KR5/KR5 sixx R650.urdf";
+inline const std::string WAM = "../urdf-dart/wam/wam.urdf";
 
 // The test data are there (a test needing them fails otherwise, saying why).
 inline ::testing::AssertionResult robotsDeTestPresents() {
@@ -19,7 +19,7 @@ inline ::testing::AssertionResult robotsDeTestPresents() {
     if (stat(KR5.c_str(), &e) == 0 && stat(WAM.c_str(), &e) == 0)
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure()
-           << "robots de test absents de tests/data/urdf-dart : lancez scripts/install-deps.sh";
+           << "robots de test absents de tests/urdf-dart : lancez scripts/install-deps.sh";
 }
 
 inline RobotURDF chargeSansMaillages(const std::string& fichier) {
