@@ -185,7 +185,7 @@ ResultatInverse resousInverse(const ModeleCinematique& modele, const CibleOutil&
                       : n >= 6           ? Mode::Pose
                                          : Mode::PositionPuisOrientation;
     Resolveur s{modele, cible, options, bornes, mode, std::max(portee, 1e-9)};
-    r.q = depart.size() == n ? depart : VecteurArticulaire::Zero(n);
+    r.q = depart.size() == n && depart.allFinite() ? depart : VecteurArticulaire::Zero(n);
     if (!cible.pose.matrix().allFinite()) {
         r.raison = raisonInverse::horsAtteinte;
         return r;

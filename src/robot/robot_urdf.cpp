@@ -192,8 +192,10 @@ std::shared_ptr<Mesh> forme(const urdf::Geometry& g, const Contexte& c,
     const double s = (m.scale.x + m.scale.y + m.scale.z) / 3.0;
     try {
         const float echelle = static_cast<float>(s * c.options.echelle);
-        if (c.options.lecteur) return c.options.lecteur(chemin, echelle);
-        return lisMaillageAssimp(chemin, echelle);
+        std::shared_ptr<Mesh> maillage = c.options.lecteur ? c.options.lecteur(chemin, echelle)
+                                                           : lisMaillageAssimp(chemin, echelle);
+        if (maillage) return maillage;
+        avertissements.push_back(c.diagnostic(ligne, "maillage illisible : " + chemin));
     } catch (const std::exception& e) {
         avertissements.push_back(c.diagnostic(ligne, e.what()));
     } catch (...) {

@@ -44,8 +44,8 @@ struct RobotURDF {
     std::vector<DiagnosticURDF> avertissements;
 };
 
-// Reads the mesh file at the path given, scaled by echelle; throws std::runtime_error with a
-// French message when it cannot.
+// Reads the mesh file at the path given, scaled by echelle; returns null, or throws a
+// std::exception with a French message, when it cannot.
 using LecteurMaillage =
     std::function<std::shared_ptr<Mesh>(const std::string& chemin, float echelle)>;
 

@@ -74,6 +74,21 @@ TEST(RobotURDF, KR5EtWAM_MaillagesSTLEtCOLLADA) {
     EXPECT_GT(largeur, 1.0f);
     EXPECT_LT(largeur, 20.0f);
     EXPECT_GT(wam.visuels[1].maillage->nbFaces(), 100);
+    // The reader a caller plugs in is used; a mesh it cannot give is a warning.
+    OptionsURDF sansLecteur = o;
+    std::vector<std::string> demandes;
+    sansLecteur.lecteur = [&](const std::string& chemin, float echelle) {
+        EXPECT_FLOAT_EQ(echelle, 100.0f);
+        demandes.push_back(chemin);
+        return std::shared_ptr<Mesh>();
+    };
+    const RobotURDF sans = lisURDF(KR5, sansLecteur);
+    EXPECT_EQ(demandes.size(), 7u);
+    EXPECT_TRUE(sans.visuels.empty());
+    ASSERT_EQ(sans.avertissements.size(), 7u);
+    EXPECT_EQ(sans.avertissements[0].texte(),
+              KR5 + ":31: maillage illisible : ../urdf-dart/KR5/meshes/base_link.STL");
+    EXPECT_EQ(sans.chaine.nbArticulations(), 6);
     // The scale reaches the chain: the palm at (42, 19.3, 0.0552) cm.
     EXPECT_LT((kr5.chaine.modeleDirect(VecteurArticulaire::Zero(6)).translation() -
                Eigen::Vector3d(42, 19.3, 0.0552))
