@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "geometrie/maillage_assimp.h"
 #include "robot/robots_urdf.h"
 
 namespace {
@@ -74,6 +75,16 @@ TEST(RobotURDF, KR5EtWAM_MaillagesSTLEtCOLLADA) {
     EXPECT_GT(largeur, 1.0f);
     EXPECT_LT(largeur, 20.0f);
     EXPECT_GT(wam.visuels[1].maillage->nbFaces(), 100);
+    // The COLLADA meshes, their nodes' placements applied, lie where the same links' STL
+    // versions do.
+    for (const std::string lien : {"wam_base", "wam1"}) {
+        const std::string base = "../urdf-dart/wam/meshes/wam/" + lien;
+        const auto dae = lisMaillageAssimp(base + ".dae"), stl = lisMaillageAssimp(base + ".STL");
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_NEAR(dae->boiteMin[i], stl->boiteMin[i], 1e-3) << lien;
+            EXPECT_NEAR(dae->boiteMax[i], stl->boiteMax[i], 1e-3) << lien;
+        }
+    }
     // The reader a caller plugs in is used; a mesh it cannot give is a warning.
     OptionsURDF sansLecteur = o;
     std::vector<std::string> demandes;
