@@ -35,7 +35,8 @@ inline void silence() {
 }
 
 // Makes the scratch folder (in /dev/shm when there is one: inputs are written at every
-// run), links the test data and the demo scene's files into it and moves into it.
+// run), links the test data, the test robots and the demo scene's files into it and moves
+// into it.
 inline void prepare() {
     silence();
     namespace fs = std::filesystem;
@@ -52,6 +53,7 @@ inline void prepare() {
     for (const auto& entree : fs::directory_iterator(source / "tests" / "data", e))
         fs::create_symlink(entree.path(), d / entree.path().filename(), e);
     fs::create_directory_symlink(source / "scenes" / "demo", d / "demo", e);
+    fs::create_directory_symlink(source / "tests" / "urdf-dart", d / "urdf-dart", e);
     fs::create_symlink(source / "scenes" / "spot.tga", d / "spot.tga", e);
     fs::current_path(d);
     dossier() = modele + "/";

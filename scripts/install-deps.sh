@@ -8,6 +8,7 @@ PAQUETS=(
   libgtest-dev libgmock-dev libbenchmark-dev libtinyobjloader-dev
   xvfb xauth xdotool imagemagick python3
   clang libclang-rt-14-dev clang-format-14
+  liburdfdom-dev libassimp-dev libeigen3-dev liborocos-kdl-dev
 )
 manquants=()
 for p in "${PAQUETS[@]}"; do
@@ -31,5 +32,21 @@ if [ ! -f "$SOURCES_IMGUI/imgui_impl_glut.cpp" ] && [ ! -f "$COPIE_IMGUI/imgui_i
   (cd "$tmp" && apt-get download libimgui-dev >/dev/null && dpkg-deb -x libimgui-dev_*.deb extrait)
   mkdir -p "$COPIE_IMGUI"
   cp "$tmp/extrait$SOURCES_IMGUI/"imgui_impl_glut.cpp "$tmp/extrait$SOURCES_IMGUI/"imgui_impl_opengl2.cpp "$COPIE_IMGUI/"
+  rm -rf "$tmp"
+fi
+
+# The test robots (a KUKA KR5, a Barrett WAM and malformed descriptions) ship in dart-doc's
+# documentation folder: the package is downloaded, not installed, and only that folder is
+# unpacked, into tests/urdf-dart (left out of git).
+RACINE="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+ROBOTS="$RACINE/tests/urdf-dart"
+if [ ! -f "$ROBOTS/KR5/KR5 sixx R650.urdf" ] || [ ! -f "$ROBOTS/wam/wam.urdf" ]; then
+  tmp="$(mktemp -d)"
+  (cd "$tmp" && apt-get download dart-doc >/dev/null 2>&1 && mkdir extrait &&
+    dpkg-deb --fsys-tarfile dart-doc_*.deb | tar -x -C extrait ./usr/share/doc/dart/data/urdf/)
+  rm -rf "$ROBOTS.tmp"
+  mv "$tmp/extrait/usr/share/doc/dart/data/urdf" "$ROBOTS.tmp"
+  rm -rf "$ROBOTS"
+  mv "$ROBOTS.tmp" "$ROBOTS"
   rm -rf "$tmp"
 fi

@@ -88,7 +88,7 @@ void CApplication::anime() {
     rapporteRaisons();  // commands dropped or stalled in this step
     // A write that fails (a full disk) closes the trace: said once.
     if (trace.ouverte() && robotCourant &&
-        !trace.ecrit(tempsAnimation, *robotCourant, indiceDe(robotCourant->objetTenu())))
+        !trace.ecrit(tempsAnimation, *robotCourant, nomInstance(robotCourant->objetTenu())))
         signale(trace.erreur);
     for (int i = 0; i < scene.nbInstances(); ++i) {
         Instance* inst = scene.getInstance(i);

@@ -153,7 +153,8 @@ public:
     // Loads fichierScene into a scene of its own. When that load shows no box and prints no
     // error line, the application takes its objects, lights, textures and materials, and its
     // options and camera except those the user changed; the previous scene is released with
-    // its robots' commands and held objects. Otherwise the running scene is kept untouched.
+    // its robots' commands and held objects. Otherwise, and when the file is empty or the
+    // new scene would empty a scene that was not, the running scene is kept untouched.
     // The console says which, and why. True when the scene was replaced.
     bool recharge();
     // Set by F5; the main loop reloads, outside the window's callbacks (a load may show boxes).
@@ -180,8 +181,7 @@ private:
     // commands and held objects dropped, with what was lost in words; the new load's options
     // and camera taken except those the user changed (their keys returned); the start-up
     // choices made again for the new scene.
-    void refuseRechargement(int statut, std::size_t fautes,
-                            const std::vector<std::string>& fichiers,
+    void refuseRechargement(const std::string& raison, const std::vector<std::string>& fichiers,
                             const std::map<std::string, SignatureFichier>& vues);
     std::string lacheAncienneScene();
     std::string prendOptionsEtCamera(const EtatCharge& lu, const Camera& cameraLue);

@@ -275,6 +275,9 @@ void instance(Json& j, const CApplication& app, int i) {
     o << "{";
     j.cle("indice");
     o << i << ',';
+    j.cle("nom");
+    j.chaine(app.nomInstance(inst));
+    o << ',';
     auto* ie = dynamic_cast<InstanceEntite*>(inst);
     j.cle("type");
     j.chaine(ie ? "entite" : "metaball");

@@ -67,6 +67,7 @@ unsigned long nbImages = 0;
 int imagesAFaire = 0;
 constexpr int IMAGES_APRES_EVENEMENT = 3;
 int imagesDepuisTitre = 0;
+bool titreAvecCadence = false;
 auto debutTitre = std::chrono::steady_clock::now();
 
 // The view's size as the projection last took it, so a change of the view's area (the
@@ -103,7 +104,7 @@ void dessineBoite() {
     if (ImGui::BeginPopupModal(id.c_str(), nullptr, ImGuiWindowFlags_AlwaysAutoResize)) {
         dessineSigneAttention();
         ImGui::SameLine();
-        ImGui::TextUnformatted(boite.texte.c_str());
+        ImGui::TextUnformatted(pourPolice(boite.texte).c_str());
         ImGui::Spacing();
         const bool entree = ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Enter)) ||
                             ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_KeyPadEnter));
@@ -117,14 +118,28 @@ void dessineBoite() {
     }
 }
 
+// The frame rate in the title while something moves (the scene, a view dragged with the
+// mouse, a panel button held), measured over each second of it; nothing while all is still,
+// when frames only follow events and a rate would mean nothing.
 void majTitre() {
-    ++imagesDepuisTitre;
     const auto maintenant = std::chrono::steady_clock::now();
+    bool bouge = application().boutonGauche || application().boutonDroit ||
+                 application().boutonMilieu || panneauxActifs();
+    if (!bouge) protegeRappel("animation", [&] { bouge = application().enMouvement(); });
+    if (!bouge) {
+        if (titreAvecCadence) glutSetWindowTitle(titreBase.c_str());
+        titreAvecCadence = false;
+        imagesDepuisTitre = 0;
+        debutTitre = maintenant;
+        return;
+    }
+    ++imagesDepuisTitre;
     const double s = std::chrono::duration<double>(maintenant - debutTitre).count();
     if (s < 1.0) return;
     char t[64];
     std::snprintf(t, sizeof t, " - %.0f images/s", imagesDepuisTitre / s);
     glutSetWindowTitle((titreBase + t).c_str());
+    titreAvecCadence = true;
     imagesDepuisTitre = 0;
     debutTitre = maintenant;
 }
@@ -277,6 +292,10 @@ void surMouvementPassif(int x, int y) {
     if (boite.ouverte || dansPanneaux(x) || ImGui::GetIO().WantCaptureMouse) redessine();
 }
 
+// The boxes of one load shown in the window; the others go to the terminal only, and one
+// more box counts them.
+constexpr int BOITES_PAR_CHARGEMENT = 10;
+
 void boiteModale(const std::string& texte, const std::string& titre) {
     console.copieSurErreurStandard(texte, titre);
     if (boite.ouverte) return;  // a box raised while one is shown only goes to the terminal
@@ -415,5 +434,9 @@ void installeCallbacks() {
     glutPassiveMotionFunc(surMouvementPassif);
 }
 
-void activeBoiteModale() { console.setGestionnaireBoite(boiteModale); }
+void activeBoiteModale() {
+    console.setGestionnaireBoite(boiteModale);
+    // Each box waits for a press: a scene with thousands of faults would take thousands.
+    console.limiteBoitesParChargement(BOITES_PAR_CHARGEMENT);
+}
 }  // namespace interface

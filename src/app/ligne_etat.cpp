@@ -17,6 +17,7 @@ int CApplication::indiceDe(const Instance* i) const {
 std::string CApplication::nomInstance(const Instance* i) const {
     const int k = indiceDe(i);
     if (k < 0) return std::string();
+    if (!i->nom.empty()) return i->nom;
     std::string nom = "#" + std::to_string(k);
     const auto* ie = dynamic_cast<const InstanceEntite*>(i);
     if (ie && ie->entite && !ie->entite->nom.empty()) nom += " " + ie->entite->nom;
@@ -26,7 +27,7 @@ std::string CApplication::nomInstance(const Instance* i) const {
 void CApplication::majLigneEtat() {
     LigneEtat& l = panneau.ligneEtat;
     Robot* r = robotCourant;
-    l.robot = r ? nomInstance(instanceRobotCourant) : std::string();
+    l.robot = !r ? std::string() : r->nom.empty() ? nomInstance(instanceRobotCourant) : r->nom;
     l.commandes = r ? r->commandes.size() : 0;
     l.selection = nomInstance(scene.instanceSelectionnee());
     l.tenu = r ? nomInstance(r->objetTenu()) : std::string();

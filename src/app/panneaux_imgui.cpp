@@ -11,6 +11,7 @@
 #include "app/application.h"
 #include "app/interface.h"
 #include "app/panneau.h"
+#include "commun/texte.h"
 #include "robot/robot.h"
 
 namespace interface {
@@ -184,27 +185,63 @@ void dessineListe(std::vector<Controle>& liste) {
     }
 }
 
+// The status messages take this many lines at most: a longer one scrolls in its own area, so
+// that it never pushes the robot panel's controls out of view.
+constexpr float LIGNES_MESSAGES_MAX = 6;
+
 // The status line under the robot panel; the last thing done in green, the last refusal or
-// stall in red.
-void dessineLigneEtat() {
+// stall in red, both in an area `hauteurMessages` high.
+void dessineLigneEtat(const std::string& information, const std::string& message,
+                      float hauteurMessages) {
     const LigneEtat& l = application().panneau.ligneEtat;
     ImGui::Separator();
     ImGui::Text("Robot : %s", l.robot.empty() ? "aucun" : l.robot.c_str());
     ImGui::Text("Commandes en attente : %zu", l.commandes);
     ImGui::Text("Selection : %s", l.selection.empty() ? "aucune" : l.selection.c_str());
     ImGui::Text("Objet tenu : %s", l.tenu.empty() ? "aucun" : l.tenu.c_str());
-    if (!l.information.empty()) {
+    if (hauteurMessages <= 0) return;
+    ImGui::BeginChild("##messages", ImVec2(0, hauteurMessages));
+    if (!information.empty()) {
         ImGui::PushStyleColor(ImGuiCol_Text, ImVec4(0.55f, 0.9f, 0.55f, 1.0f));
-        ImGui::TextWrapped("%s", l.information.c_str());
+        ImGui::TextWrapped("%s", information.c_str());
         ImGui::PopStyleColor();
     }
-    if (l.message.empty()) return;
-    ImGui::PushStyleColor(ImGuiCol_Text, ImVec4(1.0f, 0.4f, 0.35f, 1.0f));
-    ImGui::TextWrapped("%s", l.message.c_str());
-    ImGui::PopStyleColor();
+    if (!message.empty()) {
+        ImGui::PushStyleColor(ImGuiCol_Text, ImVec4(1.0f, 0.4f, 0.35f, 1.0f));
+        ImGui::TextWrapped("%s", message.c_str());
+        ImGui::PopStyleColor();
+    }
+    ImGui::EndChild();
 }
 
 }  // namespace
+
+std::string pourPolice(const std::string& texte) {
+    std::string r;
+    r.reserve(texte.size());
+    texte::DecodeurUtf8 decodeur;
+    std::size_t debut = 0;  // where the character being decoded begins
+    for (std::size_t i = 0; i < texte.size(); ++i) {
+        switch (decodeur.ajoute(static_cast<unsigned char>(texte[i]))) {
+            case texte::DecodeurUtf8::Attente: continue;
+            case texte::DecodeurUtf8::Invalide: r += '?'; break;
+            case texte::DecodeurUtf8::Caractere:
+                switch (decodeur.caractere()) {
+                    case U'\u2026': r += "..."; break;
+                    case U'\u2013':
+                    case U'\u2014': r += '-'; break;
+                    case U'\u2018':
+                    case U'\u2019': r += '\''; break;
+                    case U'\u201C':
+                    case U'\u201D': r += '"'; break;
+                    default: r.append(texte, debut, i + 1 - debut); break;
+                }
+                break;
+        }
+        debut = i + 1;
+    }
+    return r;
+}
 
 void dessinePanneau(const char* nom, float x, float largeur, std::vector<Controle>& liste) {
     const float h = ImGui::GetIO().DisplaySize.y;
@@ -222,18 +259,22 @@ void dessinePanneau(const char* nom, float x, float largeur, std::vector<Control
     // above it when the open sections need more room than the window has.
     application().majLigneEtat();
     const LigneEtat& l = application().panneau.ligneEtat;
+    const std::string information = pourPolice(l.information), message = pourPolice(l.message);
     const ImGuiStyle& style = ImGui::GetStyle();
     const float ligne = ImGui::GetTextLineHeightWithSpacing();
     const float largeurTexte = ImGui::GetContentRegionAvail().x;
-    float hauteurEtat = 4 * ligne + style.ItemSpacing.y + 1;
-    for (const std::string* m : {&l.information, &l.message})
+    float hauteurMessages = 0;
+    for (const std::string* m : {&information, &message})
         if (!m->empty())
-            hauteurEtat += ImGui::CalcTextSize(m->c_str(), nullptr, false, largeurTexte).y +
-                           style.ItemSpacing.y;
+            hauteurMessages += (hauteurMessages > 0 ? style.ItemSpacing.y : 0) +
+                               ImGui::CalcTextSize(m->c_str(), nullptr, false, largeurTexte).y;
+    hauteurMessages = std::min(hauteurMessages, LIGNES_MESSAGES_MAX * ligne);
+    const float hauteurEtat = 4 * ligne + style.ItemSpacing.y + 1 +
+                              (hauteurMessages > 0 ? hauteurMessages + style.ItemSpacing.y : 0);
     ImGui::BeginChild("##controles", ImVec2(0, -hauteurEtat));
     dessineListe(liste);
     ImGui::EndChild();
-    dessineLigneEtat();
+    dessineLigneEtat(information, message, hauteurMessages);
     ImGui::End();
 }
 

@@ -152,6 +152,17 @@ void pointeRobots(CScene& scene) {
         if (auto* r = dynamic_cast<Robot*>(e.get())) r->listeInstances = &scene.instances;
 }
 
+// An existing file of 0 bytes.
+bool fichierVide(const std::string& chemin) {
+    const SignatureFichier s = signatureDe(chemin);
+    return s.existe && s.taille == 0;
+}
+
+// Nothing to see or drive: no entity, no instance, no light.
+bool sceneVide(const CScene& scene) {
+    return scene.entites.empty() && scene.instances.empty() && scene.lumieres.empty();
+}
+
 std::string pluriel(std::size_t n, const char* mot) {
     return std::to_string(n) + " " + mot + (n > 1 ? "s" : "");
 }
@@ -194,13 +205,32 @@ bool CApplication::recharge() {
     auto nouvelle = std::make_unique<CScene>();
     Camera cameraLue = cameraInitiale();
     auto nouveauScript = std::make_unique<Script>(nouvelle.get(), &cameraLue);
+    const bool videAvant = fichierVide(fichierScene);
     const int statut = nouveauScript->charge(fichierScene.c_str());
     const std::size_t fautes = console.diagnostics().size();
     const std::vector<std::string> fichiers = nouveauScript->fichiersLus();
-    if (statut != 0 || fautes > 0) {
+    std::string raison;
+    if (statut == 3) {
+        raison = fichierScene + " est illisible";
+    } else if (statut != 0) {
+        raison = "mémoire insuffisante pour le lire";
+    } else if (fautes > 0) {
+        const Diagnostic& premier = console.diagnostics().front();
+        raison = pluriel(fautes, "erreur") + " au chargement";
+        if (!premier.fichier.empty())
+            raison += ", la première en " + premier.fichier + ":" + std::to_string(premier.ligne);
+    } else if (videAvant || fichierVide(fichierScene)) {
+        // What an editor leaves while it saves: the scene comes with the rest of the file.
+        raison = fichierScene + " est vide (en cours d'enregistrement ?)";
+    } else if (sceneVide(*nouvelle) && !sceneVide(scene)) {
+        // Most likely a file cut short or in an encoding not recognised; a scene is not
+        // emptied by a reload (restarting the program does it).
+        raison = fichierScene + " ne crée plus aucune entité, instance ni lumière";
+    }
+    if (!raison.empty()) {
         nouveauScript.reset();  // empties the new scene before it goes
         nouvelle.reset();
-        refuseRechargement(statut, fautes, fichiers, vues);
+        refuseRechargement(raison, fichiers, vues);
         return false;
     }
 
@@ -239,7 +269,7 @@ bool CApplication::recharge() {
     return true;
 }
 
-void CApplication::refuseRechargement(int statut, std::size_t fautes,
+void CApplication::refuseRechargement(const std::string& raison,
                                       const std::vector<std::string>& fichiers,
                                       const std::map<std::string, SignatureFichier>& vues) {
     // A fix may come in a file that only this attempt named: both loads' files are watched.
@@ -250,12 +280,6 @@ void CApplication::refuseRechargement(int statut, std::size_t fautes,
             if (std::find(tous.begin(), tous.end(), f) == tous.end()) tous.push_back(f);
         surveillance.surveille(tous, vues);
     }
-    std::string raison = statut == 3   ? fichierScene + " est illisible"
-                         : statut != 0 ? "mémoire insuffisante pour le lire"
-                                       : pluriel(fautes, "erreur") + " au chargement";
-    if (statut == 0 && !console.diagnostics().front().fichier.empty())
-        raison += ", la première en " + console.diagnostics().front().fichier + ":" +
-                  std::to_string(console.diagnostics().front().ligne);
     // The running scene resumes from now rather than jumping by the time the load took.
     animeDejaAppele = ticDejaAppele = false;
     signale("scène non rechargée (" + raison + ") : la scène précédente est conservée.");

@@ -29,13 +29,19 @@ struct SignatureFichier {
 };
 SignatureFichier signatureDe(const std::string& chemin);
 
-// The files of a scene, polled from the main loop. A change is reported once the files have
-// stayed the same for STABILITE_MS, so that a file being written is not read half-way.
+// The files of a scene, polled from the main loop. A change is reported once every watched
+// file has stayed the same for STABILITE_MS, so that a file being written is not read
+// half-way.
 class Surveillance {
 public:
     static constexpr long PERIODE_MS = 500;             // polls while nothing changes
     static constexpr long PERIODE_CHANGEMENT_MS = 100;  // polls while a change settles
-    static constexpr long STABILITE_MS = 300;
+    // Editors save at once, but a program that exports a large mesh, or a copy over a slow
+    // link, writes a file in pieces with pauses between them; pauses of half a second are
+    // common. A wait longer than such a pause plus one poll (100 ms) is the least; a whole
+    // second leaves room for a writer slowed down by a busy machine, and still reloads soon
+    // after a save.
+    static constexpr long STABILITE_MS = 1000;
     static constexpr std::size_t FICHIERS_MAX = 10000;  // bounds memory and the cost of a poll
 
     // Watches these files (the first FICHIERS_MAX) from now on. A file found in `vues` is

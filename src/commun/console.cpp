@@ -64,6 +64,18 @@ void Console::avertit(const std::string& message) {
     signaleLigne(message);
 }
 
+void Console::note(const std::string& message) {
+    *this << "note : " << message << "\n";
+    lieuLecture::Lieu lieu;
+    if (lieuLecture::lieuCourant(lieu)) {
+        // Between statements there is none to quote.
+        const std::string contexte = lieu.debut.empty() ? "" : " — " + lieu.contexte();
+        std::fprintf(stderr, "%s note : %s%s\n", lieu.prefixe().c_str(), message.c_str(),
+                     contexte.c_str());
+        std::fflush(stderr);
+    }
+}
+
 void Console::signaleLigne(const std::string& message) {
     lieuLecture::Lieu lieu;
     if (lieuLecture::lieuCourant(lieu)) {
@@ -86,11 +98,33 @@ void Console::trace(const char* format, ...) {
 void Console::boiteMessage(const std::string& texte, const std::string& titre) {
     ++nbBoites_;
     std::fflush(stdout);
-    if (lieuLecture::chargementEnCours()) diagnostics_.push_back(diagnostic(true, titre, texte));
-    if (gestionnaire_)
+    bool enTrop = false;
+    if (lieuLecture::chargementEnCours()) {
+        diagnostics_.push_back(diagnostic(true, titre, texte));
+        enTrop = boitesMax_ > 0 && boitesChargement_++ >= boitesMax_;
+    }
+    if (gestionnaire_ && !enTrop)
         gestionnaire_(texte, titre);
     else
         copieSurErreurStandard(texte, titre);
+}
+
+void Console::debutChargement() {
+    diagnostics_.clear();
+    boitesChargement_ = 0;
+}
+
+void Console::finChargement() {
+    const long enTrop = boitesMax_ > 0 ? boitesChargement_ - boitesMax_ : 0;
+    boitesChargement_ = 0;
+    if (enTrop <= 0) return;
+    const std::string texte = "... et " + std::to_string(enTrop) +
+                              (enTrop > 1 ? " autres messages, écrits" : " autre message, écrit") +
+                              " seulement sur la sortie d'erreur (avec leur ligne).";
+    if (gestionnaire_)
+        gestionnaire_(texte, "chargement de la scène");
+    else
+        copieSurErreurStandard(texte, "chargement de la scène");
 }
 
 std::string Console::texteSitue(const std::string& texte) const {

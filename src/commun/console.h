@@ -35,6 +35,10 @@ public:
     // A fault reported on a plain console line (the message and a line end, no colour);
     // placed and kept like an error line.
     void avertit(const std::string& message);
+    // Something the author may not expect, though it is no error: "note : " and the message
+    // on a plain console line, placed on standard error like an error line, but neither kept
+    // among the diagnostics nor counted (a check it appears in still passes).
+    void note(const std::string& message);
     void trace(const char* format, ...) __attribute__((format(printf, 2, 3)));
     // The warning box; returns once dismissed.
     void boiteMessage(const std::string& texte, const std::string& titre);
@@ -53,12 +57,22 @@ public:
     const std::vector<Diagnostic>& diagnostics() const { return diagnostics_; }
     void effaceDiagnostics() { diagnostics_.clear(); }
 
+    // At most `n` boxes of one scene load reach the handler (0: no limit). The others are
+    // still counted and kept, and go to standard error only; when the load ends, one more box
+    // says how many there were.
+    void limiteBoitesParChargement(int n) { boitesMax_ = n; }
+    // A scene load begins (the record starts afresh) and ends (the closing box, if due).
+    void debutChargement();
+    void finChargement();
+
 private:
     // Places an error line on standard error and keeps it while a scene loads.
     void signaleLigne(const std::string& message);
 
     GestionnaireBoite gestionnaire_;
     int nbBoites_ = 0;
+    int boitesMax_ = 0;
+    long boitesChargement_ = 0;  // boxes of the load under way
     std::vector<Diagnostic> diagnostics_;
 };
 

@@ -74,10 +74,16 @@ std::string debutInstruction(const std::string& texte, std::size_t max) {
 }
 
 Chargement::Chargement() {
-    if (chargements++ == 0) console.effaceDiagnostics();
+    if (chargements++ == 0) console.debutChargement();
 }
 
-Chargement::~Chargement() { --chargements; }
+Chargement::~Chargement() {
+    if (--chargements > 0) return;
+    try {
+        console.finChargement();
+    } catch (...) {  // a destructor lets nothing out; the boxes went to standard error
+    }
+}
 
 bool chargementEnCours() { return chargements > 0; }
 

@@ -74,7 +74,8 @@ bool lieuCourant(Lieu& lieu);
 std::string debutInstruction(const std::string& texte, std::size_t max = 30);
 
 // A scene is being loaded for the life of the object; the console keeps what it reports
-// then (the record starts afresh with each load).
+// then (the record starts afresh with each load), and its end may close with a box that
+// counts the boxes held back (Console::limiteBoitesParChargement).
 class Chargement {
 public:
     Chargement();

@@ -79,6 +79,76 @@ std::string versUtf8(std::string_view octets) {
     return sortie;
 }
 
+Utf16 detecteUtf16(std::string_view debut, std::size_t& marque) {
+    marque = 0;
+    if (debut.size() >= 2) {
+        const auto a = static_cast<unsigned char>(debut[0]),
+                   b = static_cast<unsigned char>(debut[1]);
+        marque = 2;
+        if (a == 0xFF && b == 0xFE) return Utf16::PetitBoutiste;
+        if (a == 0xFE && b == 0xFF) return Utf16::GrandBoutiste;
+        marque = 0;
+    }
+    // Without a mark: three units in four with a zero byte on the same side and only there.
+    // Nothing else is read so: a zero byte is no character of a scene file, and a run of
+    // zero bytes has them on both sides.
+    std::size_t unites = 0, zeroPair = 0, zeroImpair = 0;
+    for (std::size_t i = 0; i + 1 < debut.size(); i += 2, ++unites) {
+        const bool pair = debut[i] == 0, impair = debut[i + 1] == 0;
+        if (pair && !impair) ++zeroPair;
+        if (impair && !pair) ++zeroImpair;
+    }
+    if (unites == 0) return Utf16::Non;
+    if (zeroImpair * 4 >= unites * 3) return Utf16::PetitBoutiste;
+    if (zeroPair * 4 >= unites * 3) return Utf16::GrandBoutiste;
+    return Utf16::Non;
+}
+
+const char* nomUtf16(Utf16 sens) {
+    return sens == Utf16::GrandBoutiste ? "UTF-16 grand-boutiste" : "UTF-16 petit-boutiste";
+}
+
+void DecodeurUtf16::ajoute(std::string_view octets, std::string& sortie) {
+    for (const char c : octets) {
+        const auto o = static_cast<unsigned char>(c);
+        if (octet_ < 0) {
+            octet_ = o;
+            continue;
+        }
+        const auto unite =
+            static_cast<char16_t>(grandBoutiste_ ? (octet_ << 8) | o : (o << 8) | octet_);
+        octet_ = -1;
+        if (haut_ != 0) {
+            if (unite >= 0xDC00 && unite <= 0xDFFF) {
+                ajouteUtf8(sortie, 0x10000 + ((char32_t(haut_) - 0xD800) << 10) + (unite - 0xDC00));
+                haut_ = 0;
+                continue;
+            }
+            ajouteUtf8(sortie, 0xFFFD);
+            haut_ = 0;
+        }
+        if (unite >= 0xD800 && unite <= 0xDBFF)
+            haut_ = unite;
+        else
+            ajouteUtf8(sortie, unite >= 0xDC00 && unite <= 0xDFFF ? 0xFFFD : unite);
+    }
+}
+
+void DecodeurUtf16::termine(std::string& sortie) {
+    if (haut_ != 0 || octet_ >= 0) ajouteUtf8(sortie, 0xFFFD);
+    haut_ = 0;
+    octet_ = -1;
+}
+
+std::string depuisUtf16(std::string_view octets, Utf16 sens) {
+    std::string sortie;
+    sortie.reserve(octets.size());
+    DecodeurUtf16 decodeur(sens);
+    decodeur.ajoute(octets, sortie);
+    decodeur.termine(sortie);
+    return sortie;
+}
+
 bool estLettre(char32_t c) {
     if (c == 0xAA || c == 0xB5 || c == 0xBA) return true;  // ª µ º
     if (c >= 0xC0 && c <= 0xFF) return c != 0xD7 && c != 0xF7;

@@ -48,6 +48,7 @@
 #include "commun/erreurs.h"
 #include "commun/fichier_projete.h"
 #include "commun/pages_memoire.h"
+#include "commun/texte.h"
 #include "geometrie/lissage.h"
 #include "geometrie/wavefront_analyse.h"
 #include "geometrie/wavefront_capacites.h"
@@ -134,6 +135,24 @@ bool litFichier(const char* nom, std::string& texte) {
     const bool erreur = std::ferror(f) != 0;
     const bool fermeture = std::fclose(f) == 0;
     return fermeture && !erreur;
+}
+
+// A file in UTF-16 would read as nothing, or as faces of zeros: it is refused by name.
+bool refuseUtf16(const char* nomFichier, std::string_view debut) {
+    std::size_t marque = 0;
+    const texte::Utf16 sens = texte::detecteUtf16(debut.substr(0, 4096), marque);
+    if (sens == texte::Utf16::Non) return false;
+    console.erreur(std::string(nomFichier) + " est en " + texte::nomUtf16(sens) +
+                   " : non lu (enregistrez-le en UTF-8 ou en ASCII).");
+    return true;
+}
+
+bool refuseUtf16(const char* nomFichier) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(nomFichier, "rb"), std::fclose);
+    if (!f) return false;
+    char debut[4096];
+    const size_t n = std::fread(debut, 1, sizeof debut, f.get());
+    return refuseUtf16(nomFichier, std::string_view(debut, n));
 }
 
 // First pass: the capacities, from the mapped text when there is one. False when the file
@@ -284,6 +303,7 @@ std::shared_ptr<Mesh> wfLecture(const char* nomFichier, TableMateriaux& materiau
     struct stat etat;
     if (stat(nomFichier, &etat) != 0 || !S_ISREG(etat.st_mode)) return nullptr;
     const uint64_t taille = static_cast<uint64_t>(etat.st_size);
+    if (refuseUtf16(nomFichier)) return nullptr;
 
     // The file's bytes where the system keeps them (read by blocks if it cannot be mapped),
     // until both passes are done.
@@ -317,7 +337,7 @@ std::shared_ptr<Mesh> wfLecture(const char* nomFichier, TableMateriaux& materiau
 bool mtlLecture(TableMateriaux& table, const char* nomFichier) {
     if (!nomFichier) return false;
     std::string texte;
-    if (!litFichier(nomFichier, texte)) return false;
+    if (!litFichier(nomFichier, texte) || refuseUtf16(nomFichier, texte)) return false;
 
     Material courant;  // not reset between materials: each inherits what it does not set
     std::string nom;

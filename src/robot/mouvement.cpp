@@ -11,6 +11,14 @@ namespace {
 
 // Bounds the number of straight-line pieces a single command may produce.
 constexpr int kPointsRectiligneMax = 100000;
+// Bounds the commands one step may go through: each takes time or leaves the queue.
+constexpr int kCommandesParPasMax = 4 * kPointsRectiligneMax;
+
+// How far a joint has to turn to reach its target, the short way across +-180 included.
+float ecartAngle(float angle, float cible) {
+    const float ecart = std::fabs(cible - angle);
+    return angle * cible < 0 && ecart > 180 ? 360 - ecart : ecart;
+}
 
 }  // namespace
 
@@ -77,13 +85,23 @@ bool Robot::avance(float dt) {
     // The trail's clock runs while there is something to do.
     trajectoire.avanceTemps(dt);
     const CVecteur outil(X, Y, Z);
-    const bool bouge = pasCommande(dt);
+    // A command that ends before the step does leaves the rest of the step to the next one:
+    // a move takes the same time whatever the step, and a straight line never stands still
+    // between two of its pieces.
+    float reste = dt;
+    bool bouge = false;
+    for (int n = 0; n < kCommandesParPasMax && !commandes.empty(); ++n) {
+        if (!pasCommande(reste)) break;
+        bouge = true;
+        if (!(reste > 0)) break;
+    }
     historique.ajoute({trajectoire.temps(), THETA1, THETA2, THETA3, THETA5,
                        (CVecteur(X, Y, Z) - outil).norme() / dt});
     return bouge;
 }
 
-bool Robot::pasCommande(float dt) {
+bool Robot::pasCommande(float& reste) {
+    const float dt = reste;
     // A command naming an instance that has left the scene is dropped before any use.
     {
         const Commande& c = commandes.front();
@@ -94,7 +112,7 @@ bool Robot::pasCommande(float dt) {
         }
     }
 
-    if (commandes.front().genre != GenreCommande::Mouvement) return actionEnTete(dt);
+    if (commandes.front().genre != GenreCommande::Mouvement) return actionEnTete(reste);
 
     // 1. Above the object to approach.
     if (commandes.front().approche) {
@@ -116,14 +134,20 @@ bool Robot::pasCommande(float dt) {
             return false;
         }
         commandes.pop_front();
+        const bool enTete = cmd.enOrdre || commandes.empty();
         decoupeRectiligne(cmd);
+        // Its pieces next, at once, when they run first; otherwise this step still turns
+        // toward the end of the line.
+        if (enTete) return true;
         remplacee = true;
     }
 
     // 3. Each joint turns toward its target at its own speed.
     const char* refus = nullptr;
     const CVecteur outil(X, Y, Z);
-    const Pas pas = tourneVers(cmd, dt, refus);
+    float utilise = dt;
+    const Pas pas = tourneVers(cmd, dt, refus, utilise);
+    reste = pas == Pas::Bouge ? dt - utilise : pas == Pas::Arrive ? dt : 0.0f;
     if (pas == Pas::Bouge) {
         sansProgres_ = 0;
         trajectoire.ajoute(outil, CVecteur(X, Y, Z),
@@ -150,6 +174,8 @@ bool Robot::pasCommande(float dt) {
         sansProgres_ = 0;
         return true;
     }
+    // A new attempt waits for the next step.
+    reste = 0;
     sansProgres_ += dt;
     if (sansProgres_ >= 1.0f) {
         commandes.pop_back();
@@ -160,14 +186,20 @@ bool Robot::pasCommande(float dt) {
     return true;
 }
 
-bool Robot::actionEnTete(float dt) {
+bool Robot::actionEnTete(float& reste) {
     sansProgres_ = 0;
     Commande& c = commandes.front();
     switch (c.genre) {
-        case GenreCommande::Attente:
-            c.secondes -= dt;
-            if (!(c.secondes > 0)) commandes.pop_front();
+        case GenreCommande::Attente: {
+            if (c.secondes > reste) {
+                c.secondes -= reste;
+                reste = 0;
+                return true;
+            }
+            if (c.secondes > 0) reste -= c.secondes;
+            commandes.pop_front();
             return true;
+        }
         case GenreCommande::Lacher:
             commandes.pop_front();
             lache();
@@ -255,18 +287,23 @@ void Robot::decoupeRectiligne(const Commande& cmd) {
                      pieces.end());
 }
 
-Robot::Pas Robot::tourneVers(const Commande& cmd, float dt, const char*& raison) {
+Robot::Pas Robot::tourneVers(const Commande& cmd, float dt, const char*& raison, float& utilise) {
     const float avant[4] = {THETA1, THETA2, THETA3, THETA5};
     float angles[4] = {THETA1, THETA2, THETA3, THETA5};
     const float cibles[4] = {cmd.T1, cmd.T2, cmd.T3, cmd.T5};
     const float vitesses[4] = {vitesseTheta1, vitesseTheta2, vitesseTheta3, vitesseTheta5};
     bool aFaire = false, change = false;
+    utilise = 0;
     for (int k = 0; k < 4; ++k)
         if (std::fabs(angles[k] - cibles[k]) > 0.0001f) {
             aFaire = true;
+            const float ecart = ecartAngle(angles[k], cibles[k]);
             avanceAngle(angles[k], cibles[k], dt * vitesses[k]);
             change = change || angles[k] != avant[k];
+            // The slowest joint sets the time the step takes; one still on its way, all of it.
+            utilise = std::max(utilise, angles[k] == cibles[k] ? ecart / vitesses[k] : dt);
         }
+    utilise = std::min(utilise, dt);
     if (!aFaire) return Pas::Arrive;
     // A joint without speed goes nowhere; a refused pose leaves the joints as they were.
     raison = change ? essaiePose(angles[0], angles[1], angles[2], angles[3]) : nullptr;

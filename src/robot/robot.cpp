@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <cmath>
+#include <sstream>
 #include <stdexcept>
 #include <unordered_set>
 
@@ -10,6 +11,25 @@
 #include "scene/scene.h"
 
 namespace {
+
+// Each driven joint's range, degrees, bounds included.
+struct Limites {
+    const char* nom;
+    const char* raison;
+    float min, max;
+};
+constexpr Limites kLimites[4] = {{"THETA1", "THETA1 hors limites", -180, 180},
+                                 {"THETA2", "THETA2 hors limites", 0, 145},
+                                 {"THETA3", "THETA3 hors limites", -135, 0},
+                                 {"THETA5", "THETA5 hors limites", -180, 180}};
+
+// The first joint outside its range (a value that is not a number is), or -1.
+int horsLimites(float T1, float T2, float T3, float T5) {
+    const float t[4] = {T1, T2, T3, T5};
+    for (int k = 0; k < 4; ++k)
+        if (!(t[k] >= kLimites[k].min && t[k] <= kLimites[k].max)) return k;
+    return -1;
+}
 
 // The name of the constructor's number at index i: L0 … L8, the four speeds, the gripping
 // tolerance, the smallest radius.
@@ -99,8 +119,17 @@ void Robot::getBoiteEnglobante(CVecteur& min, CVecteur& max) {
 }
 
 bool Robot::verifieLimites(float T1, float T2, float T3, float T5) {
-    return T1 >= -180 && T1 <= 180 && T2 >= 0 && T2 <= 145 && T3 >= -135 && T3 <= 0 && T5 >= -180 &&
-           T5 <= 180;
+    return horsLimites(T1, T2, T3, T5) < 0;
+}
+
+std::string Robot::texteLimites(float T1, float T2, float T3, float T5) {
+    const int k = horsLimites(T1, T2, T3, T5);
+    if (k < 0) return std::string();
+    const float t[4] = {T1, T2, T3, T5};
+    std::ostringstream o;
+    o << kLimites[k].nom << " vaut " << t[k] << ", hors de ses limites (de " << kLimites[k].min
+      << " à " << kLimites[k].max << ")";
+    return o.str();
 }
 
 bool Robot::MGD(float T1, float T2, float T3, float T5, float& x, float& y, float& z, float& theta,
@@ -141,11 +170,9 @@ CMatrice Robot::repereOutil(float x, float y, float z, float theta) {
     return m;
 }
 
-const char* Robot::raisonLimites(float T1, float T2, float T3, float /*T5*/) {
-    if (!(T1 >= -180 && T1 <= 180)) return "THETA1 hors limites";
-    if (!(T2 >= 0 && T2 <= 145)) return "THETA2 hors limites";
-    if (!(T3 >= -135 && T3 <= 0)) return "THETA3 hors limites";
-    return "THETA5 hors limites";
+const char* Robot::raisonLimites(float T1, float T2, float T3, float T5) {
+    const int k = horsLimites(T1, T2, T3, T5);
+    return kLimites[k < 0 ? 3 : k].raison;
 }
 
 const char* Robot::essaiePose(float T1, float T2, float T3, float T5) {

@@ -100,6 +100,9 @@ public:
 
     // Direct model (robot.cpp).
     static bool verifieLimites(float T1, float T2, float T3, float T5);
+    // Empty within the limits; otherwise the first joint outside, its value and its range:
+    // "THETA2 vaut 200, hors de ses limites (de 0 à 145)".
+    static std::string texteLimites(float T1, float T2, float T3, float T5);
     bool MGD(float T1, float T2, float T3, float T5, float& x, float& y, float& z, float& theta,
              CMatrice& matrice) const;
     // The same pose whatever the limits (the target preview shows joints typed beyond them).
@@ -196,11 +199,13 @@ private:
     // True when e is a robot that has not been destroyed (no dereference involved).
     static bool estVivant(const Entite* e);
 
-    // avance once the queue is known not empty and the step valid: the front command's step.
-    bool pasCommande(float dt);
+    // avance once the queue is known not empty and the step valid: the front command's share
+    // of the step. reste: the seconds of the step still free, then those the command left.
+    bool pasCommande(float& reste);
     // A grip, release or wait at the front of the queue, done in its turn; false when a grip
-    // finds nothing under the gripper (the command is then dropped).
-    bool actionEnTete(float dt);
+    // finds nothing under the gripper (the command is then dropped). A wait takes its time
+    // out of reste.
+    bool actionEnTete(float& reste);
     // The first registered instance carrying this robot, or null.
     Instance* instancePortante() const;
 
@@ -211,10 +216,11 @@ private:
     // Queues the intermediate wrist targets of a straight line to cmd's target, then cmd
     // itself as a joint move.
     void decoupeRectiligne(const Commande& cmd);
-    // Turns each joint toward cmd's target by at most its speed times dt. Bloque: the
-    // step's pose was refused (raison says why) or no joint could turn (raison null).
+    // Turns each joint toward cmd's target by at most its speed times dt; utilise: the
+    // seconds the slowest joint took (less than dt when all arrive). Bloque: the step's pose
+    // was refused (raison says why) or no joint could turn (raison null).
     enum class Pas { Arrive, Bouge, Bloque };
-    Pas tourneVers(const Commande& cmd, float dt, const char*& raison);
+    Pas tourneVers(const Commande& cmd, float dt, const char*& raison, float& utilise);
     // What happens at the end of a command: grip its object (and lift it), release the held
     // one, or approach the object again when it has moved (then true: a new attempt).
     bool arrive(const Commande& cmd);

@@ -24,14 +24,19 @@ bool TraceCsv::ouvre(const std::string& chemin, const std::vector<std::string>& 
     return true;
 }
 
-bool TraceCsv::ecrit(double temps, const Robot& r, int objetTenu) {
+bool TraceCsv::ecrit(double temps, const Robot& r, const std::string& objetTenu) {
     if (!fichier_) return false;
-    char tenu[16] = "";
-    if (objetTenu >= 0) std::snprintf(tenu, sizeof tenu, "%d", objetTenu);
+    // A name with a comma, a quote or a line end is quoted, its quotes doubled.
+    std::string tenu = objetTenu;
+    if (tenu.find_first_of(",\"\r\n") != std::string::npos) {
+        tenu.clear();
+        for (char c : objetTenu) tenu += c == '"' ? std::string("\"\"") : std::string(1, c);
+        tenu = '"' + tenu + '"';
+    }
     // Nine significant digits give back every float exactly.
     const int n = std::fprintf(fichier_, "%.3f,%.9g,%.9g,%.9g,%.9g,%.9g,%.9g,%.9g,%.9g,%s,%zu\n",
                                temps, r.THETA1, r.THETA2, r.THETA3, r.THETA5, r.X, r.Y, r.Z,
-                               r.THETA, tenu, r.commandes.size());
+                               r.THETA, tenu.c_str(), r.commandes.size());
     if (n < 0 || std::fflush(fichier_) != 0) {
         erreur = "trace : écriture impossible dans " + chemin_ + " (" + std::strerror(errno) +
                  "), la trace s'arrête";

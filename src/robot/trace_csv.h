@@ -21,10 +21,10 @@ public:
     // may not be (a folder, a pipe or a device, one of `protegees`: the scene's files).
     bool ouvre(const std::string& chemin, const std::vector<std::string>& protegees);
     bool ouverte() const { return fichier_ != nullptr; }
-    // One row: `temps` in seconds, `objetTenu` the held instance's index or -1. A write that
-    // fails (a full disk) closes the trace; the reason is then in `erreur`. Returns false
-    // when nothing was written.
-    bool ecrit(double temps, const Robot& robot, int objetTenu);
+    // One row: `temps` in seconds, `objetTenu` the held instance's name or empty. A write
+    // that fails (a full disk) closes the trace; the reason is then in `erreur`. Returns
+    // false when nothing was written.
+    bool ecrit(double temps, const Robot& robot, const std::string& objetTenu);
     void ferme();
 
     std::string erreur;

@@ -36,6 +36,7 @@ using FonctionAnimation = void (*)(CMatrice& matrice, const CVecteur& base, floa
 // A placed object; the inherited matrix is its placement.
 class Instance : public CMatrice {
 public:
+    std::string nom;  // the scene variable that held it when loaded; empty when none did
     bool visible = true;
     bool tombe = true;
     int premierNom = -1, dernierNom = -1;  // owns pick names premierNom <= n < dernierNom

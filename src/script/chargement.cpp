@@ -7,6 +7,7 @@
 #include "commun/console.h"
 #include "commun/lieu_lecture.h"
 #include "geometrie/mesh.h"
+#include "robot/robot.h"
 #include "scene/scene.h"
 #include "script/script.h"
 
@@ -42,13 +43,21 @@ struct Remise {
         switch (v.type) {
             case T_INSTANCE:
                 if (auto o = v.objet<Instance>()) {
-                    if (instances.nouveau(o.get())) scene.ajouteInstance(o);
+                    if (instances.nouveau(o.get())) {
+                        // Its name for the user, whatever order gravity gives the list.
+                        if (o->nom.empty()) o->nom = nom;
+                        scene.ajouteInstance(o);
+                    }
                     return true;
                 }
                 return false;
             case T_ENTITE:
                 if (auto o = v.objet<Entite>()) {
-                    if (entites.nouveau(o.get())) scene.ajouteEntite(o);
+                    if (entites.nouveau(o.get())) {
+                        // A robot is named by its variable; a mesh keeps its file's name.
+                        if (o->nom.empty() && dynamic_cast<Robot*>(o.get())) o->nom = nom;
+                        scene.ajouteEntite(o);
+                    }
                     return true;
                 }
                 return false;
@@ -107,7 +116,7 @@ int Script::charge(const char* nomFichier) {
     if (lecture != 0) return lecture;
 
     // 2. Hand the scene objects over, in name order; an object shared by several variables
-    // is registered once. 3. Then the objects only they hold.
+    // is registered once, under the first of their names. 3. Then the objects only they hold.
     if (scene) {
         Remise remise(*scene);
         for (auto it = variables.begin(); it != variables.end();) {

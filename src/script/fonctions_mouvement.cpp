@@ -81,12 +81,7 @@ Valeur Script::deplaceArticulaire(const std::vector<Valeur>& a) {
     c.T5 = t[3];
     CMatrice pince;
     if (!r->MGD(t[0], t[1], t[2], t[3], c.X, c.Y, c.Z, c.THETA, pince)) {
-        // Each joint alone against its limits, the others at a pose within them.
-        int k = 0;
-        while (k < 3 && Robot::verifieLimites(k == 0 ? t[0] : 0, k == 1 ? t[1] : 0,
-                                              k == 2 ? t[2] : 0, k == 3 ? t[3] : 0))
-            ++k;
-        refuse(nom, std::string("mouvement refusé : ") + NOMS_ARTICULATIONS[k] + " hors limites !");
+        refuse(nom, "mouvement refusé : " + Robot::texteLimites(t[0], t[1], t[2], t[3]) + " !");
         return valeur_nulle;
     }
     if (const char* raison = r->refusPosition(c.X, c.Y, c.Z)) {

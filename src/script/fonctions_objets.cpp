@@ -135,9 +135,16 @@ Valeur Script::setRobotReperes(const std::vector<Valeur>& a) {
 }
 
 Valeur Script::setRobotCoordArticulaires(const std::vector<Valeur>& a) {
-    entiteDe<Robot>(a[0])->setCoordArticulaires(
-        static_cast<float>(a[1].scalaire.i), static_cast<float>(a[2].scalaire.i),
-        static_cast<float>(a[3].scalaire.i), static_cast<float>(a[4].scalaire.i));
+    auto r = entiteDe<Robot>(a[0]);
+    float t[4];
+    for (int k = 0; k < 4; ++k) t[k] = static_cast<float>(a[1 + k].scalaire.i);
+    // A refused pose leaves the arm where it was: said, so that the scene is corrected.
+    if (!r->setCoordArticulaires(t[0], t[1], t[2], t[3])) {
+        std::string raison = Robot::texteLimites(t[0], t[1], t[2], t[3]);
+        if (raison.empty()) raison = r->derniereRaison;
+        console.boiteMessage("pose refusée : " + raison + " !",
+                             "fonction 'setRobotCoordArticulaires'");
+    }
     return valeur_nulle;
 }
 

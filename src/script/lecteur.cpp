@@ -1,10 +1,12 @@
-// Reading scene files: taking each file in its encoding (UTF-8 or Latin-1) as UTF-8, cutting
-// the text into statements (comments, strings, bracket balance, the ';' terminator, the
+// Reading scene files: taking each file in its encoding (UTF-8, Latin-1 or UTF-16) as UTF-8,
+// cutting the text into statements (comments, strings, bracket balance, the ';' terminator, the
 // buffer limit, the characters a name may hold), running them in order, and the one
 // meta-command, include.
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <optional>
@@ -15,6 +17,7 @@
 #include "commun/console.h"
 #include "commun/lieu_lecture.h"
 #include "commun/texte.h"
+#include "script/conseils.h"
 #include "script/crochets.h"
 #include "script/script.h"
 
@@ -32,11 +35,20 @@ const MetaCommande meta_commandes[] = {
 };
 const int nb_meta_commandes = static_cast<int>(std::size(meta_commandes));
 
-// ASCII codes the language does not accept; they are reported and kept.
-bool caractereRefuse(unsigned char c) {
+// Codes up to 255 the language does not accept; they are reported and kept. Above ASCII,
+// 128 to 166 and 192 to 254 are accepted, 167 to 191 (§ to ¿) are not.
+bool caractereRefuse(char32_t c) {
     static const unsigned char refuses[] = {0,  33, 36, 37, 39, 42, 43,  60,  62, 63,
                                             64, 91, 92, 93, 94, 96, 124, 126, 127};
+    if (c >= 167 && c <= 191) return true;
     return std::find(std::begin(refuses), std::end(refuses), c) != std::end(refuses);
+}
+
+// The byte of a Latin-1 (Windows-1252) file that a decoded character came from.
+char32_t octetWindows1252(char32_t c) {
+    for (unsigned char o = 0x80; o < 0xA0; ++o)
+        if (texte::depuisWindows1252(o) == c) return o;
+    return c;
 }
 
 void signaleCaractere(char32_t code) {
@@ -44,38 +56,55 @@ void signaleCaractere(char32_t code) {
                          "erreur");
 }
 
-// A scene file's bytes as the reader takes them: up to the file's first byte 255 (which
-// ends it, as it always has), converted from Windows-1252 to UTF-8. Line ends are kept as
-// they are, so lines are counted as in the file.
-class Windows1252VersUtf8 : public std::streambuf {
+// A file's bytes converted to UTF-8 a block at a time by `convertit` (the block, whether it
+// is the last one, the output). Line ends are kept as they are, so lines are counted as in
+// the file.
+class VersUtf8 : public std::streambuf {
 public:
-    explicit Windows1252VersUtf8(std::streambuf& fichier) : fichier_(fichier) {}
+    using Conversion = std::function<void(std::string_view, bool, std::string&)>;
+    VersUtf8(std::streambuf& fichier, Conversion convertit)
+        : fichier_(fichier), convertit_(std::move(convertit)) {}
 
 protected:
     int_type underflow() override {
-        if (fin_) return traits_type::eof();
         char brut[4096];
-        const std::streamsize n = fichier_.sgetn(brut, sizeof brut);
-        converti_.clear();
-        for (std::streamsize i = 0; i < n && !fin_; ++i) {
-            const auto o = static_cast<unsigned char>(brut[i]);
-            if (o == 255)
-                fin_ = true;
-            else
-                texte::ajouteUtf8(converti_, texte::depuisWindows1252(o));
-        }
-        if (converti_.empty()) {
-            fin_ = true;
-            return traits_type::eof();
-        }
+        do {
+            if (fin_) return traits_type::eof();
+            const std::streamsize n = fichier_.sgetn(brut, sizeof brut);
+            fin_ = n <= 0;
+            converti_.clear();
+            convertit_(
+                std::string_view(brut, static_cast<std::size_t>(std::max<std::streamsize>(n, 0))),
+                fin_, converti_);
+        } while (converti_.empty());
         setg(converti_.data(), converti_.data(), converti_.data() + converti_.size());
         return traits_type::to_int_type(converti_[0]);
     }
 
 private:
     std::streambuf& fichier_;
+    Conversion convertit_;
     std::string converti_;
     bool fin_ = false;
+};
+
+// Windows-1252 to UTF-8; a byte 255 is passed on as it is, for the reader to end the file
+// there as it always has.
+void depuisWindows1252(std::string_view octets, bool, std::string& sortie) {
+    for (const char c : octets) {
+        const auto o = static_cast<unsigned char>(c);
+        if (o == 255)
+            sortie += c;
+        else
+            texte::ajouteUtf8(sortie, texte::depuisWindows1252(o));
+    }
+}
+
+// A Latin-1 file's reading: the reader judges the characters of a name by the byte each came
+// from, which it tells by this type.
+class Windows1252VersUtf8 : public VersUtf8 {
+public:
+    explicit Windows1252VersUtf8(std::streambuf& fichier) : VersUtf8(fichier, depuisWindows1252) {}
 };
 
 // Places the file after its UTF-8 byte-order mark, if any, and tells whether what follows,
@@ -95,6 +124,18 @@ bool sauteMarqueEtEstUtf8(std::streambuf& fichier) {
         }
     fichier.pubseekpos(debut);
     return utf8 && !decodeur.enCours();
+}
+
+// Whether the file is UTF-16, from its first bytes; the file is left after the byte-order
+// mark if it is, at its start otherwise.
+texte::Utf16 sauteMarqueUtf16(std::streambuf& fichier) {
+    char debut[4096];
+    const std::streamsize n = fichier.sgetn(debut, sizeof debut);
+    std::size_t marque = 0;
+    const texte::Utf16 sens = texte::detecteUtf16(
+        std::string_view(debut, static_cast<std::size_t>(std::max<std::streamsize>(n, 0))), marque);
+    fichier.pubseekpos(sens == texte::Utf16::Non ? 0 : static_cast<std::streamoff>(marque));
+    return sens;
 }
 
 // The name under which a file is recognised in the include chain.
@@ -118,19 +159,42 @@ bool finDeLigne(int c, std::istream& flux) {
     return c == '\n' || (c == '\r' && flux.peek() != '\n');
 }
 
+// A byte 255 ends a file, as it always has. Text after it is never read, and the author is
+// told where reading stopped; blanks, line ends and more bytes 255 after it are no text.
+void signaleFinParOctet255(std::istream& flux, lieuLecture::Fichier* fichier, bool blanc) {
+    for (int c; (c = flux.get()) != std::char_traits<char>::eof();) {
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == 255) continue;
+        std::string ou;
+        if (fichier) {
+            ou = " de la ligne " + std::to_string(fichier->ligne);
+            if (blanc) fichier->ligneInstruction = fichier->ligne;
+        }
+        console.note("l'octet 255" + ou +
+                     " termine la lecture du fichier : le texte qui le suit est ignoré.");
+        return;
+    }
+}
+
 // What one character does to the statement being cut out.
 enum class Etape { Suivant, Fin, Erreur };
 
 // One statement cut out of the stream into the statement buffer, character by character.
 class Decoupe {
 public:
-    Decoupe(char* tampon, int taille) : tampon_(tampon), taille_(taille) {}
+    // latin1: the stream is a Latin-1 file converted, whose characters are judged by the
+    // bytes they came from.
+    Decoupe(char* tampon, int taille, bool latin1)
+        : tampon_(tampon), taille_(taille), latin1_(latin1) {}
     // Stores or drops the character; Fin when the statement is complete (texte()), Erreur
     // when reading must stop (the box is shown).
     Etape lit(unsigned char c);
     std::string texte() const { return std::string(tampon_, static_cast<std::size_t>(n_)); }
     // Nothing but blanks, line ends and comments seen yet.
     bool blanc() const { return blanc_; }
+    bool commentaire() const { return commentaire_; }
+    // The text so far could be a whole statement: something outside strings and brackets
+    // that ends like an expression (a name, a number, a closing bracket or quote).
+    bool finPossible() const;
 
 private:
     Etape horsChaine(unsigned char c);
@@ -138,6 +202,7 @@ private:
 
     char* tampon_;
     int taille_;
+    bool latin1_;
     int n_ = 0;
     bool commentaire_ = false, chaine_ = false, meta_ = false, blanc_ = true;
     CompteurCrochets crochets_;
@@ -169,6 +234,15 @@ Etape Decoupe::lit(unsigned char c) {
     }
     // 6. Outside a string.
     return horsChaine(c);
+}
+
+bool Decoupe::finPossible() const {
+    if (blanc_ || chaine_ || !crochets_.aZero()) return false;
+    int i = n_ - 1;
+    while (i >= 0 && (tampon_[i] == ' ' || tampon_[i] == '\t')) --i;
+    if (i < 0) return false;
+    const auto c = static_cast<unsigned char>(tampon_[i]);
+    return c == ')' || c == '}' || c == '"' || c == '_' || c == '.' || c >= 0x80 || std::isalnum(c);
 }
 
 Etape Decoupe::horsChaine(unsigned char c) {
@@ -206,16 +280,21 @@ Etape Decoupe::horsChaine(unsigned char c) {
     return Etape::Suivant;
 }
 
-// Outside strings the text is UTF-8 and a character beyond ASCII must be a letter: it is
-// reported by its code point once its last byte is in, and a byte that cannot be UTF-8
-// (only a stream that is not a file can hold one) by its own value.
+// Outside strings the text is UTF-8. A character up to 255 is judged by the table of
+// codes; one of a Latin-1 file, by the byte it came from, reported as such; one above 255
+// must be a letter. A character is judged once its last byte is in, and a byte that cannot
+// be UTF-8 (only a stream that is not a file can hold one) is reported by its own value.
 void Decoupe::caractereNonAscii(unsigned char c) {
     switch (decodeur_.ajoute(c)) {
         case texte::DecodeurUtf8::Attente: break;
         case texte::DecodeurUtf8::Invalide: signaleCaractere(c); break;
-        case texte::DecodeurUtf8::Caractere:
-            if (!texte::estLettre(decodeur_.caractere())) signaleCaractere(decodeur_.caractere());
+        case texte::DecodeurUtf8::Caractere: {
+            const char32_t code =
+                latin1_ ? octetWindows1252(decodeur_.caractere()) : decodeur_.caractere();
+            if (code <= 0xFF ? caractereRefuse(code) : !texte::estLettre(code))
+                signaleCaractere(code);
             break;
+        }
     }
 }
 
@@ -275,9 +354,19 @@ bool Script::aux_lit_fichier(const std::string& nomFichier) {
     fichiersEnCours_.push_back(canonique);
     lieuLecture::FichierLu lu(nomAffiche(nomFichier, repertoire));
     // Each file is read in its own encoding, so the interpreter only ever sees UTF-8: a
+    // UTF-16 file (either byte order, with or without a byte-order mark) is converted, a
     // file that is valid UTF-8 (after an optional byte-order mark) is read as it is, any
     // other as Latin-1 (Windows-1252).
-    if (sauteMarqueEtEstUtf8(*flux.rdbuf())) {
+    if (const texte::Utf16 sens = sauteMarqueUtf16(*flux.rdbuf()); sens != texte::Utf16::Non) {
+        texte::DecodeurUtf16 decodeur(sens);
+        VersUtf8 converti(*flux.rdbuf(),
+                          [&decodeur](std::string_view octets, bool fin, std::string& sortie) {
+                              decodeur.ajoute(octets, sortie);
+                              if (fin) decodeur.termine(sortie);
+                          });
+        std::istream entree(&converti);
+        execute_flux(entree);
+    } else if (sauteMarqueEtEstUtf8(*flux.rdbuf())) {
         execute_flux(flux);
     } else {
         Windows1252VersUtf8 converti(*flux.rdbuf());
@@ -305,6 +394,8 @@ void Script::execute_flux(std::istream& flux) {
                 console.avertit("la meta commande '" + nom + "' est inconnue !");
             continue;
         }
+        // An include run by the statement reads others: the hint is this one's.
+        const SansPointVirgule sansPointVirgule = sansPointVirgule_;
         try {
             execute_instruction(instruction);
         } catch (const std::exception& e) {
@@ -320,6 +411,7 @@ void Script::execute_flux(std::istream& flux) {
             console.boiteMessage("L'instruction\n\n\t'" + instruction.texte + "'\n\na échoué.",
                                  "erreur");
         }
+        noteSansPointVirgule(sansPointVirgule);
         pile_param.clear();
     }
 }
@@ -341,7 +433,12 @@ bool Script::lit_instruction(std::istream& flux, ChaineCurseur& instruction) {
     instruction.position = 0;
     if (!flux.good()) return false;
 
-    Decoupe decoupe(tampon, TAILLE_TAMPON);
+    Decoupe decoupe(tampon, TAILLE_TAMPON,
+                    dynamic_cast<Windows1252VersUtf8*>(flux.rdbuf()) != nullptr);
+    // A line that could have ended the statement, and then the line where a ';' is likely
+    // missing: the statement went on after it with what begins another one (a name).
+    int finPossible = 0;
+    sansPointVirgule_ = {};
     // What reading reports names the statement from the line of its first character that is
     // neither a blank nor part of a comment.
     lieuLecture::Fichier* fichier = lieuLecture::fichierCourant();
@@ -349,21 +446,50 @@ bool Script::lit_instruction(std::istream& flux, ChaineCurseur& instruction) {
     if (fichier) lieu.emplace(*fichier, [&decoupe] { return decoupe.texte(); });
     for (;;) {
         int lu = flux.get();
-        if (lu == std::char_traits<char>::eof() || lu == 255) break;
+        if (lu == std::char_traits<char>::eof()) break;
+        if (lu == 255) {
+            signaleFinParOctet255(flux, fichier, decoupe.blanc());
+            break;
+        }
+        bool finLigne = false;
         if (fichier) {
             if (decoupe.blanc()) fichier->ligneInstruction = fichier->ligne;
-            if (finDeLigne(lu, flux)) ++fichier->ligne;
+            finLigne = finDeLigne(lu, flux);
+            if (finLigne) ++fichier->ligne;
         }
-        switch (decoupe.lit(static_cast<unsigned char>(lu))) {
+        const Etape etape = decoupe.lit(static_cast<unsigned char>(lu));
+        if (finLigne && finPossible == 0 && decoupe.finPossible())
+            finPossible = fichier->ligne - 1;
+        else if (finPossible != 0 && sansPointVirgule_.ligne == 0 && !decoupe.commentaire() &&
+                 lu != ' ' && lu != '\t' && lu != '\n' && lu != '\r' && lu != '/') {
+            if (std::isalpha(lu) || lu == '_' || lu == '&' || lu >= 0x80)
+                sansPointVirgule_ = {finPossible, fichier->ligne};
+            else
+                finPossible = 0;
+        }
+        switch (etape) {
             case Etape::Suivant: break;
             case Etape::Fin: instruction.texte = decoupe.texte(); return true;
-            case Etape::Erreur: return false;
+            case Etape::Erreur: noteSansPointVirgule(sansPointVirgule_); return false;
         }
     }
     // 7. The end of the stream inside a statement.
-    if (!decoupe.blanc())
+    if (!decoupe.blanc()) {
         console.boiteMessage("Y manquerais pas un point virgule quelque part ?", "erreur");
+        noteSansPointVirgule(sansPointVirgule_);
+    }
     return false;
+}
+
+void Script::noteSansPointVirgule(const SansPointVirgule& s) {
+    lieuLecture::Fichier* fichier = lieuLecture::fichierCourant();
+    if (s.ligne <= 0 || !fichier) return;
+    const int debut = fichier->ligneInstruction;
+    const std::string ou = debut == s.ligne ? "ici" : "ligne " + std::to_string(debut);
+    conseils::note(
+        "il manque sans doute un ';' à la fin de cette ligne : l'instruction commencée " + ou +
+            " continue ligne " + std::to_string(s.suite),
+        s.ligne);
 }
 
 void Script::inclure(ChaineCurseur& instruction) {

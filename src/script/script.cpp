@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <new>
 #include <stdexcept>
@@ -13,6 +14,7 @@
 #include "commun/console.h"
 #include "geometrie/mesh.h"
 #include "scene/scene.h"
+#include "script/conseils.h"
 #include "script/crochets.h"
 #include "script/fonctions.h"
 #include "script/options.h"
@@ -29,11 +31,32 @@ const char* const TITRE_INATTENTION = "(erreur) tu fais vraiment pas attention !
 const char* const TITRE_NOM_INCONNU = "pfff... encore une erreur";
 const char* const TITRE_OBJET = "Je peux plus rien pour toi !";
 
+// A number literal is read as far as it is a number, as it always has been: "1e3" is 1,
+// "5abc" is 5. What that drops is told in a note (the value is seldom the one meant); the
+// comma that may end a number of a point list is no loss.
+void noteNombreTronque(const std::string& litteral, std::size_t lus, const std::string& valeur) {
+    const std::string reste = litteral.substr(lus);
+    if (reste.empty() || reste == ",") return;
+    console.note("« " + litteral + " » est lu comme le nombre " + valeur + " : « " + reste +
+                 " » est ignoré.");
+}
+
 int32_t entierDe(const std::string& texte) {
-    long v = std::strtol(texte.c_str(), nullptr, 10);
-    if (v > INT32_MAX) return INT32_MAX;
-    if (v < INT32_MIN) return INT32_MIN;
+    char* fin = nullptr;
+    long v = std::strtol(texte.c_str(), &fin, 10);
+    if (v > INT32_MAX) v = INT32_MAX;
+    if (v < INT32_MIN) v = INT32_MIN;
+    noteNombreTronque(texte, static_cast<std::size_t>(fin - texte.c_str()), std::to_string(v));
     return static_cast<int32_t>(v);
+}
+
+float reelDe(const std::string& texte) {
+    char* fin = nullptr;
+    const auto v = static_cast<float>(std::strtod(texte.c_str(), &fin));
+    char valeur[32];
+    std::snprintf(valeur, sizeof valeur, "%g", static_cast<double>(v));
+    noteNombreTronque(texte, static_cast<std::size_t>(fin - texte.c_str()), valeur);
+    return v;
 }
 
 // Restores a depth counter when an evaluation level ends.
@@ -166,8 +189,7 @@ Valeur Script::evalue(ChaineCurseur& c) {
     }
     if ((ch >= '0' && ch <= '9') || ch == '.' || ch == '-') {
         std::string nombre = c.jeton(SEPARATEURS, SEPARATEURS);
-        if (nombre.find('.') != std::string::npos)
-            return Valeur::reel(static_cast<float>(std::atof(nombre.c_str())));
+        if (nombre.find('.') != std::string::npos) return Valeur::reel(reelDe(nombre));
         return Valeur::entier(entierDe(nombre));
     }
     if (ch == '(' || ch == '{') return evalueLitteral(c);
@@ -336,7 +358,7 @@ Valeur Script::evalueLitteral(ChaineCurseur& c) {
     int n = 0;
     for (std::string jeton = c.jeton(" \t\n", "} \t\n"); !jeton.empty();
          jeton = c.jeton(" \t\n", "} \t\n")) {
-        xyz[n++] = static_cast<float>(std::atof(jeton.c_str()));
+        xyz[n++] = reelDe(jeton);
         if (n == 3) {
             liste->push_back(CHomoVecteur(xyz[0], xyz[1], xyz[2], 1.0f));
             n = 0;
@@ -456,5 +478,16 @@ Valeur Script::evalueNom(ChaineCurseur& c) {
         "Tu te serais pas endormi sur le clavier à tout hazard ?\n\tC'est quoi çà :\n\n\t'" + nom +
             "'\n",
         TITRE_NOM_INCONNU);
+    suggereNom(nom);
     return valeur_nulle;
+}
+
+void Script::suggereNom(const std::string& nom) const {
+    std::vector<std::string> connus = {"true", "false"};
+    for (int i = 0; i < nb_fonctions_predefinies; ++i)
+        connus.emplace_back(fonctions_predefinies[i].nom);
+    for (int i = 0; i < nbOptionsAffichage; ++i) connus.emplace_back(optionsAffichage[i].cle);
+    for (const auto& variable : variables) connus.push_back(variable.first);
+    const std::string proche = conseils::nomProche(nom, connus);
+    if (!proche.empty()) conseils::note(nom + " : vouliez-vous dire " + proche + " ?");
 }

@@ -66,6 +66,13 @@ public:
     bool aux_lit_fichier(const std::string& nomFichier);
     void execute_flux(std::istream& flux);
     bool lit_instruction(std::istream& flux, ChaineCurseur& instruction);
+    // Where a statement likely lacks its ';': the line that could have ended it and the
+    // line where it went on with what begins another statement; 0 when it does not.
+    struct SansPointVirgule {
+        int ligne = 0, suite = 0;
+    };
+    // The placed hint that a ';' is likely missing (none when s.ligne is 0).
+    static void noteSansPointVirgule(const SansPointVirgule& s);
     void inclure(ChaineCurseur& instruction);
 
     // Evaluation.
@@ -131,6 +138,7 @@ private:
     int profondeurExpression_ = 0;
     bool abandon_ = false;  // the statement went too deep: the rest of it is skipped
     int compteurMetaball_ = 0;
+    SansPointVirgule sansPointVirgule_;  // of the statement just read
 
     // Runs the scene file with a statement buffer made for it: 0, 2 when the buffer
     // cannot be had, 3 when the file cannot be read (the variables are then released).
@@ -142,6 +150,8 @@ private:
     Valeur evalueLitteral(ChaineCurseur& c);
     Valeur evalueObjet(const std::vector<std::string>& textes);
     Valeur evalueNom(ChaineCurseur& c);
+    // After the box of an unknown name: the known name nearest to it, if one is near.
+    void suggereNom(const std::string& nom) const;
     void signaleExpressionVide();
     // Pops a call's arguments, last first, into a vector in argument order.
     std::vector<Valeur> depileArguments(int nb);

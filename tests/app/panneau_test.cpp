@@ -14,6 +14,7 @@
 #include <string>
 
 #include "app/application.h"
+#include "app/panneaux_imgui.h"
 #include "robot/robot.h"
 
 namespace {
@@ -525,4 +526,12 @@ TEST_F(PanneauTest, SauverRefuseTubePeripheriqueEtSceneSansRienRenommer) {
     app.fichierScene.clear();
     app.panneau.cheminPointsPassage = "points_de_passage.txt";
     fs::remove_all(dossier);
+}
+
+// The panels' font has the characters of Latin-1 only: the others our messages use are
+// spelled with those, instead of showing as '?'.
+TEST(PolicePanneaux, EllipseEtGuillemetsAnglaisEcritsAvecLesCaracteresDeLaPolice) {
+    EXPECT_EQ(interface::pourPolice("scène.txt:3: « a = rgb(1, 2) … » — l’objet “x”"),
+              "scène.txt:3: « a = rgb(1, 2) ... » - l'objet \"x\"");
+    EXPECT_EQ(interface::pourPolice("flèche → ici"), "flèche → ici");  // none: ImGui's '?'
 }

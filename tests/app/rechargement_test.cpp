@@ -111,12 +111,21 @@ TEST_F(RechargementTest, LaSurveillanceAttendQuUnChangementSoitStable) {
     s.surveille(attendus);
     EXPECT_FALSE(s.verifie(0));
     EXPECT_EQ(s.delai(0), Surveillance::PERIODE_MS);
-    ecrit("inclus.txt", "a = 1;\nb");  // being written
-    EXPECT_FALSE(s.verifie(500));
+    // A program writes the included file in pieces half a second apart, polled as the main
+    // loop polls while a change settles: no reload while it writes.
+    std::string texte = "a = 1;\n";
+    long t = Surveillance::PERIODE_MS;
+    for (int morceau = 0; morceau < 4; ++morceau) {
+        texte += "b" + std::to_string(morceau) + " = 2;\n";
+        ecrit("inclus.txt", texte);
+        for (const long fin = t + 500; t < fin; t += Surveillance::PERIODE_CHANGEMENT_MS)
+            EXPECT_FALSE(s.verifie(t)) << "rechargé à " << t << " ms, pendant l'écriture";
+    }
     EXPECT_EQ(s.modifie(), dossier + "/inclus.txt");
-    ecrit("inclus.txt", "a = 1;\nb = 2;\n");  // still being written 200 ms later
-    EXPECT_FALSE(s.verifie(700));
-    EXPECT_FALSE(s.verifie(900));  // unchanged for 200 ms only
-    EXPECT_TRUE(s.verifie(1000));  // unchanged for 300 ms: reload
-    EXPECT_FALSE(s.verifie(1500));
+    // The last piece was seen at t - 500: reloaded once it has stayed so for STABILITE_MS.
+    const long vu = t - 500;
+    for (; t < vu + Surveillance::STABILITE_MS; t += Surveillance::PERIODE_CHANGEMENT_MS)
+        EXPECT_FALSE(s.verifie(t)) << t;
+    EXPECT_TRUE(s.verifie(t));
+    EXPECT_FALSE(s.verifie(t + Surveillance::PERIODE_MS));
 }

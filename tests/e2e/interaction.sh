@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Driving the robot as a user does: keys, a click on an object, the space bar, and the
-# warning box dismissed with Enter.
+# warning boxes dismissed with Enter (ten at most for one load).
 source "$(dirname "$0")/commun.inc"
 
 lance() {  # scene, dump file
@@ -51,4 +51,25 @@ sleep 1.5
 grep -q "entité(s) lue(s)" sortie.txt || echec "Entrée n'a pas fermé la boîte"
 kill -0 "$PID" || echec "le programme s'est arrêté"
 arrete
+
+# Thirty faults in one load: ten boxes, then one that counts the twenty others, which only
+# the terminal gets; then the scene runs (F12 takes a screenshot only when no box is open).
+for i in $(seq 1 30); do echo "x$i = rgb(1, 2);"; done > fautes.txt
+lance fautes.txt fautes.json
+for _ in $(seq 1 11); do
+    xdotool key Return
+    sleep 0.4
+done
+xdotool key F12
+sleep 1.5
+grep -q "et 20 autres messages" erreurs.txt || echec "pas de boîte qui compte les messages en trop"
+[ "$(grep -c "Tu fournis 2 paramètre(s)" erreurs.txt)" = 30 ] ||
+    echec "les 30 messages ne sont pas tous sur la sortie d'erreur"
+grep -q "capture d'écran enregistrée" sortie.txt || echec "une douzième boîte est restée ouverte"
+arrete
+# The headless check still reports every one, and fails.
+"$BRAKMOR" -check -f fautes.txt > sortie.txt 2> erreurs.txt
+statut=$?
+[ "$statut" -eq 1 ] || echec "-check sur 30 fautes : statut $statut au lieu de 1"
+[ "$(grep -c "Tu fournis 2 paramètre(s)" erreurs.txt)" = 30 ] || echec "-check ne donne pas les 30 fautes"
 echo "interaction : OK"

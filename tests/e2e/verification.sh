@@ -44,6 +44,40 @@ assert d == [{"fichier": "include.txt", "ligne": 2, "genre": "console", "titre":
               "message": "(Script::aux_lit_fichier) impossible d'ouvrir le fichier absente.txt"}], d
 PY
 
+# A joint beyond its limits in a scene file is refused aloud, placed, and fails the check.
+variante limites.txt 'setRobotCoordArticulaires(&brakmor, 90, 200, -70, 0);'
+ligne=$(wc -l < limites.txt)
+"$BRAKMOR" -check -f limites.txt -dump limites.json > sortie.txt 2> erreurs.txt
+statut=$?
+[ "$statut" -eq 1 ] || echec "une articulation hors limites doit donner le statut 1 (statut $statut)"
+grep -q "^limites.txt:$ligne: " erreurs.txt || { cat erreurs.txt; echec "refus de la pose non situé"; }
+grep -q "THETA2 vaut 200, hors de ses limites (de 0 à 145)" erreurs.txt ||
+    { cat erreurs.txt; echec "le refus doit nommer l'articulation, sa valeur et ses limites"; }
+python3 - <<'PY' || echec "la pose refusée ne doit pas changer le robot"
+import json
+robot = [e for e in json.load(open("limites.json"))["entites"] if e["type"] == "robot"][0]
+assert robot["THETA2"] == 40 and robot["THETA3"] == -70, robot
+PY
+
+# What the number grammar and the byte 255 drop is told in placed notes, which fail nothing.
+printf 'a = 1e308;\nb = 2.5x;\nc = 3;\n\377\nd = 4;\n' > notes.txt
+"$BRAKMOR" -check -f notes.txt -dump notes.json > sortie.txt 2> erreurs.txt
+statut=$?
+[ "$statut" -eq 0 ] || { cat erreurs.txt; echec "des notes seules doivent donner le statut 0 (statut $statut)"; }
+grep -q "^notes.txt:1: note : « 1e308 » est lu comme le nombre 1 : « e308 » est ignoré" erreurs.txt ||
+    { cat erreurs.txt; echec "note du nombre tronqué absente"; }
+grep -q "^notes.txt:2: note : « 2.5x » est lu comme le nombre 2.5" erreurs.txt ||
+    echec "note du réel tronqué absente"
+grep -q "^notes.txt:4: note : l'octet 255 de la ligne 4 termine la lecture du fichier" erreurs.txt ||
+    echec "note de l'octet 255 absente"
+grep -q "note : « 1e308 »" sortie.txt || echec "la note n'est pas sur la console"
+python3 - <<'PY' || echec "dump des notes"
+import json
+d = json.load(open("notes.json"))
+assert d["diagnostics"] == [], d["diagnostics"]
+assert d["variables"]["a"]["valeur"] == 1 and "d" not in d["variables"], d["variables"]
+PY
+
 # Simulated time lets the dropped cube come to rest on its pillar.
 "$BRAKMOR" -check -f demo.txt -simule 3 -dump apres.json > /dev/null 2>&1 || echec "simulation"
 python3 - <<'PY' || echec "le cube lâché devrait reposer sur le pilier"

@@ -189,10 +189,42 @@ TEST_F(MouvementTest, Rectiligne_Longueur10DonneNeufPointsPuisLaFin) {
     }
     EXPECT_EQ(robot->commandes.back().Y, c.Y);
     EXPECT_FALSE(robot->commandes.back().rectiligne);
-    // The first step already turned toward the end of the line.
+    // The first step already turned along the line.
     EXPECT_GT(robot->THETA1, 0);
     executeTout();
     EXPECT_NEAR(robot->Y, c.Y, 1e-3);
+}
+
+TEST_F(MouvementTest, Rectiligne_MemeDureeAToutPasSansArret) {
+    // The same line stepped as headless (10 ms) and as a window at 30 and 60 images per
+    // second: the tool moves on every step until it arrives, and arrives at the same time
+    // within one step.
+    double fins[3] = {0, 0, 0};
+    const float pas[3] = {0.01f, 1.0f / 30, 1.0f / 60};
+    for (int k = 0; k < 3; ++k) {
+        robot->videCommandes();
+        ASSERT_TRUE(robot->setCoordArticulaires(0, 30, -60, 0));
+        Commande c;
+        c.instanceRobot = instanceRobot.get();
+        c.rectiligne = true;
+        c.X = robot->X - 40;
+        c.Y = robot->Y + 60;
+        c.Z = robot->Z + 20;
+        ASSERT_TRUE(robot->MGI(c.X, c.Y, c.Z, 0, c.T1, c.T2, c.T3, c.T5));
+        robot->commandes.push(c);
+        int n = 0;
+        while (!robot->commandes.empty() && n < 100000) {
+            const CVecteur avant(robot->X, robot->Y, robot->Z);
+            robot->avance(pas[k]);
+            ++n;
+            ASSERT_GT((CVecteur(robot->X, robot->Y, robot->Z) - avant).norme(), 0)
+                << "arrêt au pas " << n << " de " << pas[k] << " s";
+        }
+        EXPECT_NEAR(robot->Y, c.Y, 1e-3);
+        fins[k] = n * static_cast<double>(pas[k]);
+    }
+    EXPECT_NEAR(fins[1], fins[0], 1.0 / 30) << "à 30 images par seconde";
+    EXPECT_NEAR(fins[2], fins[0], 1.0 / 60) << "à 60 images par seconde";
 }
 
 TEST_F(MouvementTest, Rectiligne_CourteLigneSansPointIntermediaire) {
@@ -287,7 +319,8 @@ TEST_F(MouvementTest, Saisie_SansRienDAutreDansLaFileLeveDeTroisUnites) {
     Commande c = commandeArticulaire(robot->THETA1, robot->THETA2, robot->THETA3, robot->THETA5);
     c.cible = objet.get();
     robot->commandes.push(c);
-    EXPECT_TRUE(robot->avance(0.1f));  // arrival: grip, then queue the lift
+    // Arrival: grip, then queue the lift, which the rest of this short step only begins.
+    EXPECT_TRUE(robot->avance(0.001f));
     ASSERT_EQ(robot->objetTenu(), objet.get());
     ASSERT_EQ(robot->commandes.size(), 1u);
     EXPECT_NEAR(robot->commandes.front().Z, c.Z + 3, 1e-3);

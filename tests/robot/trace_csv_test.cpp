@@ -20,7 +20,7 @@ TEST(TraceCsv, EnteteEtValeursDUneLigne) {
     {
         TraceCsv trace;
         ASSERT_TRUE(trace.ouvre(chemin, {})) << trace.erreur;
-        EXPECT_TRUE(trace.ecrit(0.25, *robot, 3));
+        EXPECT_TRUE(trace.ecrit(0.25, *robot, "cube_rouge"));
         // Written as it goes: the row is in the file before the trace is closed.
         std::ifstream f(chemin);
         std::string entete, ligne;
@@ -30,7 +30,7 @@ TEST(TraceCsv, EnteteEtValeursDUneLigne) {
         std::ostringstream attendu;
         attendu.precision(9);
         attendu << "0.250,30,10,-20,5," << robot->X << ',' << robot->Y << ',' << robot->Z << ','
-                << robot->THETA << ",3,1";
+                << robot->THETA << ",cube_rouge,1";
         EXPECT_EQ(ligne, attendu.str());
     }
     std::filesystem::remove(chemin);
@@ -42,7 +42,7 @@ TEST(TraceCsv, FichierImpossibleSignaleSansArreter) {
     TraceCsv trace;
     EXPECT_FALSE(trace.ouvre(std::filesystem::temp_directory_path().string(), {}));
     EXPECT_NE(trace.erreur.find("est un dossier"), std::string::npos) << trace.erreur;
-    EXPECT_FALSE(trace.ecrit(0, *robot, -1));
+    EXPECT_FALSE(trace.ecrit(0, *robot, ""));
     EXPECT_FALSE(trace.ouverte());
 }
 

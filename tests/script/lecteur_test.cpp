@@ -257,6 +257,31 @@ TEST_F(Lecteur, ErreurDeLectureNommeLaLigneOuCommenceLInstruction) {
     EXPECT_EQ(erreurs, "scene.txt:3: [erreur] « b = rgb(1,2,3)) »\nparenthèse ')' en trop\n");
 }
 
+TEST_F(Lecteur, LigneSitueeProposeLeNomProcheEtLePointVirguleOublie) {
+    // The boxes keep their texts; the placed lines on standard error add the likely fix.
+    auto ancien = console.setGestionnaireBoite(nullptr);
+    testing::internal::CaptureStderr();
+    execute(
+        "largeur = 2;\ndeplacePoignee(&r, 1.0, 2.0, 3.0, 0, false);\nx = Largeur;\n"
+        "saisis(&r)\n// puis\nlache(&r);\nb = rgb(1,\n2,\n3));\n");
+    const std::string erreurs = testing::internal::GetCapturedStderr();
+    console.setGestionnaireBoite(std::move(ancien));
+    EXPECT_NE(erreurs.find("\n\tC'est quoi çà :\n\n\t'deplacePoignee'\n\nscene.txt:2: "
+                           "deplacePoignee : vouliez-vous dire deplacePoignet ?\n"),
+              std::string::npos)
+        << erreurs;
+    EXPECT_NE(erreurs.find("scene.txt:3: Largeur : vouliez-vous dire largeur ?\n"),
+              std::string::npos)
+        << erreurs;
+    EXPECT_NE(erreurs.find("scene.txt:4: [erreur] « saisis(&r)lache(&r) »\nparenthèse ')' en "
+                           "trop\nscene.txt:4: il manque sans doute un ';' à la fin de cette "
+                           "ligne : l'instruction commencée ici continue ligne 6\n"),
+              std::string::npos)
+        << erreurs;
+    // A statement cut over lines inside brackets lacks no ';'.
+    EXPECT_EQ(erreurs.find("scene.txt:7: il manque"), std::string::npos) << erreurs;
+}
+
 TEST_F(Lecteur, FichiersUtf8EtLatin1NommentLesMemesVariables) {
     // A Latin-1 file included by a UTF-8 file that starts with a byte-order mark.
     ecrit("latin1.txt",
@@ -266,19 +291,33 @@ TEST_F(Lecteur, FichiersUtf8EtLatin1NommentLesMemesVariables) {
     auto ancien = console.setGestionnaireBoite([&](const std::string& texte, const std::string&) {
         textes.push_back(console.texteSitue(texte));
     });
-    execute("\xEF\xBB\xBF#include latin1.txt\nv = vitesse_élevée;\ns = \"Noël\";\ny = a×b;\n");
+    execute("\xEF\xBB\xBF#include latin1.txt\nv = vitesse_élevée;\ns = \"Noël\";\ny = a§b;\n");
     console.setGestionnaireBoite(std::move(ancien));
     ASSERT_TRUE(existe("v"));
     EXPECT_EQ(var("v").type, T_FLOAT);
     EXPECT_FLOAT_EQ(var("v").scalaire.f, 2.0f);
     EXPECT_EQ(chaineDe(var("nom")), "été €");
     EXPECT_EQ(chaineDe(var("s")), "Noël");
-    // Lines are those of the file; names are quoted in UTF-8; × is no letter (reported as
-    // soon as it is read).
+    // Lines are those of the file; names are quoted in UTF-8; § has no place in a name
+    // (reported as soon as it is read).
     ASSERT_EQ(textes.size(), 3u);
     EXPECT_EQ(textes[0],
               "latin1.txt:4: « x = inconnue_é », inclus depuis scene.txt:1\nTu te serais pas "
               "endormi sur le clavier à tout hazard ?\n\tC'est quoi çà :\n\n\t'inconnue_é'\n");
     EXPECT_EQ(textes[1],
-              "scene.txt:4: « y = a× »\nExplique moi qu'est-ce que ce caractère fait là :215");
+              "scene.txt:4: « y = a§ »\nExplique moi qu'est-ce que ce caractère fait là :167");
+}
+
+TEST_F(Lecteur, CaracteresDesNomsSelonLaTableDesCodes) {
+    // In a Latin-1 file, bytes 128 to 166 and 192 to 254 are accepted and 167 to 191 refused,
+    // each reported by the byte's own code; a UTF-8 file follows the same table up to 255 and
+    // takes the letters beyond.
+    ecrit("latin1.txt", "a\x80\x8a\x96\xa6\xc0\xd7\xfe = 1;\nb\xa7\xaa\xb5\xba\xbf = 2;\n");
+    execute("#include latin1.txt\nc€ = 3;\ndŝ¦À×þ = 4;\neªµ = 5;\n");
+    std::vector<std::string> codes;
+    for (const auto& b : boites.boites()) codes.push_back(b.texte.substr(b.texte.rfind(':') + 1));
+    EXPECT_EQ(codes,
+              (std::vector<std::string>{"167", "170", "181", "186", "191", "8364", "170", "181"}))
+        << toutesLesBoites();
+    EXPECT_TRUE(existe("b\u00a7\u00aa\u00b5\u00ba\u00bf"));  // kept and run all the same
 }
