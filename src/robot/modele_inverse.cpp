@@ -85,8 +85,8 @@ const char* Robot::resoutMGI(float x, float y, float z, float theta, float T[4],
     const float A = k * L3 + L2;
     const float B = -std::sqrt(1 - k * k) * L3;
 
-    const float t1 = enDegres(std::atan2(y, x));
-    const float t2 = enDegres(std::atan2(A * f - B * e, A * e + B * f));
+    const float t1 = enDegresModeleInverse(std::atan2(y, x));
+    const float t2 = enDegresModeleInverse(std::atan2(A * f - B * e, A * e + B * f));
     const float t3 = enDegres(-std::acos(k));
     T[0] = borneDans(t1, -180, 180);
     T[1] = borneDans(t2, 0, 145);
