@@ -64,10 +64,10 @@ public:
     // The projection for this aspect ratio (kept in rapportAspect).
     void setPerspective(float aspect);
     // The four options that change OpenGL's state at once: the scene's option and the state.
-    void setSmoothShading(bool b);
-    void setDithering(bool b);
-    void setAntialiasing(bool b);
-    void setBackfaceCulling(bool b);
+    void setSmoothShading(bool b);    // smooth or flat shading
+    void setDithering(bool b);        // dithering
+    void setAntialiasing(bool b);     // smoothed lines
+    void setBackfaceCulling(bool b);  // back faces left out
     // Makes the depth and spot textures; false when OpenGL refuses them.
     bool creeTexturesOmbrage();
     // Renders light 0's depth map.

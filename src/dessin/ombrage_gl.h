@@ -23,10 +23,13 @@ void generationTexture(bool active);
 struct UnitesOmbre {
     GLenum spot = 0, ombre = 0;
 };
+// Sets up the default look's units for a frame and returns them.
 UnitesOmbre prepareOmbresPartagees(Dessinateur& dessin);
+// Puts back what prepareOmbresPartagees changed.
 void termineOmbresPartagees(const UnitesOmbre& unites);
 // The original look: the spot image on unit 1 and the depth map on unit 0.
 void prepareOmbresAnciennes(Dessinateur& dessin);
+// Puts back what prepareOmbresAnciennes changed.
 void termineOmbresAnciennes();
 
 inline void texture2D(bool active) {
