@@ -58,18 +58,14 @@ void Robot::avanceAngle(float& angle, float cible, float pasMax) {
         angle = std::max(angle - pasMax, cible);
 }
 
-const char* Robot::cibleVers(float x, float y, float z, float theta, Commande& c, bool exacte) {
+const char* Robot::cibleVers(float x, float y, float z, float theta, CibleMouvement& c,
+                             bool exacte) {
     Pose p;
     const char* arret = nullptr;
     if (const char* raison = poseVers(x, y, z, theta, exacte, p, arret)) return raison;
-    c.T1 = p.T1;
-    c.T2 = p.T2;
-    c.T3 = p.T3;
-    c.T5 = p.T5;
-    c.X = p.x;
-    c.Y = p.y;
-    c.Z = p.z;
-    c.THETA = p.theta;
+    const bool rectiligne = c.rectiligne;  // how to get there is the caller's
+    c = p;
+    c.rectiligne = rectiligne;
     return nullptr;
 }
 
