@@ -4,7 +4,11 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#include <exception>
+#include <stdexcept>
 
+#include "commun/console.h"
+#include "geometrie/maillage_assimp.h"
 #include "geometrie/wavefront.h"
 
 FormatMaillage formatMaillage(const std::string& nom) {
@@ -14,6 +18,10 @@ FormatMaillage formatMaillage(const std::string& nom) {
     };
     if (nom.size() >= 4 && (finitPar(".wf") || finitPar(".obj") || finitPar(".owf")))
         return FormatMaillage::Wavefront;
+    if (extensionAssimp(nom)) {
+        const char c = static_cast<char>(nom[nom.size() - 3] | 0x20);
+        return c == 's' ? FormatMaillage::Stl : FormatMaillage::Collada;
+    }
     return FormatMaillage::Inconnu;
 }
 
@@ -26,7 +34,33 @@ std::shared_ptr<Mesh> lisMaillage(const std::string& nom, TableMateriaux& materi
     if (lus && stat(nom.c_str(), &etat) == 0 && S_ISREG(etat.st_mode)) lus->push_back(nom);
     switch (format) {
         case FormatMaillage::Wavefront: return wfLecture(nom.c_str(), materiaux, lus);
+        case FormatMaillage::Stl:
+        case FormatMaillage::Collada: try { return lisMaillageAssimp(nom);
+            } catch (const std::exception& e) {
+                console.erreur(e.what());
+            }
+            break;
         case FormatMaillage::Inconnu: break;
     }
     return nullptr;
+}
+
+std::shared_ptr<Mesh> lisMaillageMisAEchelle(const std::string& nom, float echelle) {
+    switch (formatMaillage(nom)) {
+        case FormatMaillage::Stl:
+        case FormatMaillage::Collada: return lisMaillageAssimp(nom, echelle);
+        case FormatMaillage::Wavefront: {
+            TableMateriaux materiaux;
+            std::shared_ptr<Mesh> mesh = wfLecture(nom.c_str(), materiaux);
+            if (!mesh) throw std::runtime_error("maillage illisible : " + nom);
+            // A uniform scale keeps the normals as they are.
+            for (Sommet& s : mesh->sommets) static_cast<CVecteur&>(s) = echelle * s;
+            mesh->boiteMin = echelle * mesh->boiteMin;
+            mesh->boiteMax = echelle * mesh->boiteMax;
+            return mesh;
+        }
+        case FormatMaillage::Inconnu: break;
+    }
+    throw std::runtime_error("format de maillage inconnu (ni .obj, .wf, .owf, ni .stl, .dae) : " +
+                             nom);
 }

@@ -12,7 +12,7 @@
 #include <mutex>
 #include <sstream>
 
-#include "geometrie/maillage_assimp.h"
+#include "geometrie/formats_maillage.h"
 #include "geometrie/solides.h"
 
 std::string DiagnosticURDF::texte() const {
@@ -192,8 +192,9 @@ std::shared_ptr<Mesh> forme(const urdf::Geometry& g, const Contexte& c,
     const double s = (m.scale.x + m.scale.y + m.scale.z) / 3.0;
     try {
         const float echelle = static_cast<float>(s * c.options.echelle);
-        std::shared_ptr<Mesh> maillage = c.options.lecteur ? c.options.lecteur(chemin, echelle)
-                                                           : lisMaillageAssimp(chemin, echelle);
+        std::shared_ptr<Mesh> maillage = c.options.lecteur
+                                             ? c.options.lecteur(chemin, echelle)
+                                             : lisMaillageMisAEchelle(chemin, echelle);
         if (maillage) return maillage;
         avertissements.push_back(c.diagnostic(ligne, "maillage illisible : " + chemin));
     } catch (const std::exception& e) {

@@ -52,7 +52,7 @@ using LecteurMaillage =
 struct OptionsURDF {
     double echelle = 1.0;     // description units (metres) to the caller's
     std::string lienOutil;    // empty: the tip of the only branch
-    LecteurMaillage lecteur;  // empty: STL and COLLADA through Assimp
+    LecteurMaillage lecteur;  // empty: the reader of the file's format (lisMaillageMisAEchelle)
     bool maillages = true;    // false: chain only, no visual read
 };
 

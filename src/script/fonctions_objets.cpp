@@ -51,9 +51,11 @@ Valeur Script::chargeWaveFront(const std::vector<Valeur>& a) {
 
     TableMateriaux materiaux;
     std::vector<std::string> lus;
-    std::shared_ptr<Mesh> mesh = lisMaillage(nom, materiaux, &lus);
+    // This builtin reads Wavefront files only: another extension loads nothing.
+    const bool wavefront = formatMaillage(nom) == FormatMaillage::Wavefront;
+    std::shared_ptr<Mesh> mesh = wavefront ? lisMaillage(nom, materiaux, &lus) : nullptr;
     // A relative name not found from the working directory is looked for beside the scene.
-    if (!mesh && !repertoire.empty() && !nom.empty() && nom[0] != '/')
+    if (!mesh && wavefront && !repertoire.empty() && nom[0] != '/')
         mesh = lisMaillage(repertoire + nom, materiaux, &lus);
     for (const std::string& f : lus) noteFichier(f);
     if (!mesh) {

@@ -916,3 +916,23 @@ TEST(LectureWf, ComptesDesDeuxMoitiesCommeLigneParLigne) {
         EXPECT_EQ(lu.texCoords, attendu.texCoords) << decalage;
     }
 }
+
+// The one chooser of a mesh's reader: an STL file (any case) goes to Assimp, a Wavefront file
+// read for a robot description is scaled, an unknown extension is named in the error.
+TEST(FormatsMaillage, ChoisitLeLecteurParLExtension) {
+    EXPECT_EQ(formatMaillage("a.STL"), FormatMaillage::Stl);
+    EXPECT_EQ(formatMaillage("a.dae"), FormatMaillage::Collada);
+    EXPECT_EQ(formatMaillage("a.OBJ"), FormatMaillage::Inconnu);
+    const std::shared_ptr<Mesh> stl = lis("../urdf-dart/KR5/meshes/base_link.STL");
+    ASSERT_NE(stl, nullptr);
+    EXPECT_GT(stl->faces.size(), 0u);
+
+    TableMateriaux table;
+    const std::shared_ptr<Mesh> un = lisMaillage("wf_cube.obj", table);
+    const std::shared_ptr<Mesh> dix = lisMaillageMisAEchelle("wf_cube.obj", 10.0f);
+    ASSERT_NE(un, nullptr);
+    ASSERT_EQ(dix->nbSommets(), un->nbSommets());
+    EXPECT_FLOAT_EQ(dix->sommets[1].x, 10.0f * un->sommets[1].x);
+    EXPECT_FLOAT_EQ(dix->boiteMax.z, 10.0f * un->boiteMax.z);
+    EXPECT_THROW(lisMaillageMisAEchelle("a.ply", 1.0f), std::runtime_error);
+}
