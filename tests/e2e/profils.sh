@@ -3,7 +3,8 @@
 # figures a student can work out by hand for a trapezoid (THETA1 90 -> 150 at 60 °/s and
 # 120 °/s²; a move too short for full speed; two joints synchronised), a quintic move, a
 # straight line that speeds up and stops at rest on the line, and the refusals of
-# setRobotProfil, placed on their line.
+# setRobotProfil, placed on their line. The lessons on profiles and singularities run, and
+# the dump gives the Jacobian with its measures.
 source "$(dirname "$0")/commun.inc"
 
 # trace nom secondes instructions...: runs the demo with the instructions appended.
@@ -117,4 +118,30 @@ for mauvais in '"sinus", 120' '"trapeze", 0' '"quintique", -5' '"trapeze", 10000
     grep -q "refus.txt:$ligne" refus.err && grep -q "profil refusé" refus.err ||
         { cat refus.err; echec "setRobotProfil($mauvais) : message non placé sur sa ligne"; }
 done
+# The two lessons load and run without a box; the dump gives the Jacobian and its measures,
+# the pose near singular at the end of the second one.
+cp "$SOURCE/scenes/lecon_profils.txt" "$SOURCE/scenes/lecon_singularites.txt" .
+"$BRAKMOR" -check -simule 15 -f lecon_profils.txt -dump profils.json > /dev/null 2> lecon.err ||
+    { cat lecon.err; echec "lecon_profils.txt devrait se charger et tourner sans boîte"; }
+"$BRAKMOR" -check -f lecon_singularites.txt -dump depart.json > /dev/null 2> lecon.err ||
+    { cat lecon.err; echec "lecon_singularites.txt devrait se charger sans boîte"; }
+"$BRAKMOR" -check -simule 20 -f lecon_singularites.txt -dump fin.json > /dev/null 2> lecon.err ||
+    { cat lecon.err; echec "lecon_singularites.txt devrait tourner sans boîte"; }
+python3 - <<'PY' || echec "le dump devrait donner le jacobien, la manipulabilité et le conditionnement"
+import json
+def robot(nom):
+    return [e for e in json.load(open(nom))["entites"] if e["type"] == "robot"][0]
+assert robot("profils.json")["commandes"] == 0
+depart, fin = robot("depart.json"), robot("fin.json")
+for r in (depart, fin):
+    j = r["jacobien"]
+    assert len(j) == 3 and all(len(ligne) == 4 for ligne in j), j
+    # THETA1 turns the tool point about the vertical: (dX, dY) = (-Y, X) per radian.
+    assert abs(j[0][0] + r["Y"]) < 1e-3 and abs(j[1][0] - r["X"]) < 1e-3, (j, r["X"], r["Y"])
+    assert r["manipulabilite"] > 0
+assert depart["conditionnement"] > 0.1, depart["conditionnement"]
+assert fin["commandes"] == 0 and abs(fin["THETA3"] + 2) < 1e-6, fin
+assert fin["conditionnement"] < 0.02, fin["conditionnement"]
+assert fin["manipulabilite"] < depart["manipulabilite"] / 10
+PY
 echo "profils : OK"
