@@ -8,11 +8,10 @@
 
 #include "app/ligne_commande.h"
 #include "commun/console.h"
+#include "dessin/camera_gl.h"
+#include "dessin/extensions_gl.h"
 #include "robot/robot.h"
-#include "scene/extensions_gl.h"
 #include "script/script.h"
-
-CApplication application;
 
 namespace {
 long millisecondesDepuisDemarrage() {
@@ -50,8 +49,8 @@ CApplication::~CApplication() {
 void CApplication::choisitRobotCourant() {
     robotCourant = nullptr;
     instanceRobotCourant = nullptr;
-    for (int i = 0; i < nbInstances(); ++i) {
-        auto* ie = dynamic_cast<InstanceEntite*>(getInstance(i));
+    for (int i = 0; i < scene.nbInstances(); ++i) {
+        auto* ie = dynamic_cast<InstanceEntite*>(scene.getInstance(i));
         if (!ie) continue;
         auto* robot = dynamic_cast<Robot*>(ie->entite.get());
         if (!robot) continue;
@@ -64,7 +63,7 @@ void CApplication::choisitRobotCourant() {
 }
 
 void CApplication::placeLumiere() {
-    Lumiere* l = getLumiere(0);
+    Lumiere* l = scene.getLumiere(0);
     if (!l) return;
     const CMatrice r = CMatrice::rotation(CVecteur(0, 1, 0), elevationLumiere) *
                        CMatrice::rotation(CVecteur(0, 0, 1), azimutLumiere);
@@ -81,9 +80,9 @@ void CApplication::anime() {
     const float dt = secondesEcoulees(maintenant, animeDejaAppele, precedentAnime);
     tempsAnimation += dt;
 
-    appliqueGravite(dt);
-    for (int i = 0; i < nbEntites(); ++i) {
-        auto* robot = dynamic_cast<Robot*>(getEntite(i));
+    scene.appliqueGravite(dt);
+    for (int i = 0; i < scene.nbEntites(); ++i) {
+        auto* robot = dynamic_cast<Robot*>(scene.getEntite(i));
         if (robot && robot->avance(dt) && robot == robotCourant) majPanneauRobot();
     }
     rapporteRaisons();  // commands dropped or stalled in this step
@@ -91,8 +90,8 @@ void CApplication::anime() {
     if (trace.ouverte() && robotCourant &&
         !trace.ecrit(tempsAnimation, *robotCourant, nomInstance(robotCourant->objetTenu())))
         signale(trace.erreur);
-    for (int i = 0; i < nbInstances(); ++i) {
-        Instance* inst = getInstance(i);
+    for (int i = 0; i < scene.nbInstances(); ++i) {
+        Instance* inst = scene.getInstance(i);
         if (inst->animation && !inst->tombe)
             inst->animation(inst->matrice(), inst->vecteurAnimation, static_cast<float>(maintenant),
                             inst->donneesAnimation);
@@ -109,33 +108,33 @@ float sommetBoite(Instance& i) {
 }  // namespace
 
 bool CApplication::enMouvement() const {
-    if (rotation_lumiere) return true;
-    for (int i = 0; i < nbEntites(); ++i) {
-        const auto* robot = dynamic_cast<const Robot*>(getEntite(i));
+    if (scene.rotation_lumiere) return true;
+    for (int i = 0; i < scene.nbEntites(); ++i) {
+        const auto* robot = dynamic_cast<const Robot*>(scene.getEntite(i));
         if (robot && !robot->commandes.empty()) return true;
     }
     // A falling instance rests only with no speed and, gravity acting, on an instance that
     // gravity tests first (a lower top) and touches: the test appliqueGravite makes.
-    const int n = nbInstances();
+    const int n = scene.nbInstances();
     std::vector<float> sommets(static_cast<size_t>(n), 0.0f);
     bool sommetsCalcules = false;
     for (int i = 0; i < n; ++i) {
-        Instance* p = getInstance(i);
+        Instance* p = scene.getInstance(i);
         if (!p) continue;
         if (p->animation && !p->tombe) return true;
         if (!p->tombe) continue;
         if (p->vitesse.x != 0 || p->vitesse.y != 0 || p->vitesse.z != 0) return true;
-        if (gravite == 0) continue;
+        if (scene.gravite == 0) continue;
         if (!sommetsCalcules) {
             for (int k = 0; k < n; ++k)
-                if (Instance* q = getInstance(k)) sommets[k] = sommetBoite(*q);
+                if (Instance* q = scene.getInstance(k)) sommets[k] = sommetBoite(*q);
             sommetsCalcules = true;
         }
         CVecteur min, max;
         p->getBoiteEnglobante(min, max);
         bool pose = false;
         for (int k = 0; k < n && !pose; ++k) {
-            Instance* q = getInstance(k);
+            Instance* q = scene.getInstance(k);
             if (!q || k == i) continue;
             if (sommets[k] > sommets[i] || (sommets[k] == sommets[i] && k > i)) continue;
             CVecteur minQ, maxQ;
@@ -150,8 +149,8 @@ bool CApplication::enMouvement() const {
 void CApplication::tic(int value) {
     if (value != 1) return;
     const float dt = secondesEcoulees(horloge(), ticDejaAppele, precedentTic);
-    if (rotation_lumiere) {
-        const float a = azimutLumiere + dt * vitesse_rotation_lumiere;
+    if (scene.rotation_lumiere) {
+        const float a = azimutLumiere + dt * scene.vitesse_rotation_lumiere;
         azimutLumiere = std::fmod(a, 360.0f);
         if (a < 0) azimutLumiere += 360.0f;
         placeLumiere();
@@ -161,12 +160,12 @@ void CApplication::tic(int value) {
 
 void CApplication::redimensionne(int w, int h) {
     if (h == 0) h = w > 1 ? w : 1;
-    setPerspective(static_cast<float>(w) / static_cast<float>(h));
+    dessin.setPerspective(static_cast<float>(w) / static_cast<float>(h));
 }
 
 void CApplication::afficheTout() {
-    camera.applique();
-    affiche();
+    appliqueCamera(camera);
+    dessin.affiche();
 }
 
 bool CApplication::initialise(int argc, char** argv, bool avecFenetre) {
@@ -177,7 +176,7 @@ bool CApplication::initialise(int argc, char** argv, bool avecFenetre) {
     elevationLumiere = 45;
     distanceLumiere = 150;
     delete script;
-    script = new Script(this, &camera);
+    script = new Script(&scene, &camera);
     if (avecFenetre) verifieExtensions();
     // What a reload needs: the scene file, and whether its files are watched (with a window).
     const LigneCommande ligne = analyseLigneCommande(argc, argv);
@@ -186,16 +185,14 @@ bool CApplication::initialise(int argc, char** argv, bool avecFenetre) {
     const std::map<std::string, SignatureFichier> vues = {
         {fichierScene, signatureDe(fichierScene)}};
     statutChargement = script->lireLigneCommande(argc, argv);
-    if (avecFenetre) initGL();
+    if (avecFenetre) dessin.initGL();
     choisitRobotCourant();
     // Reasons recorded while loading are the scene file's; the status line starts afresh.
-    for (int i = 0; i < nbEntites(); ++i)
-        if (auto* r = dynamic_cast<Robot*>(getEntite(i))) raisonsVues[r] = r->numeroRaison;
+    for (int i = 0; i < scene.nbEntites(); ++i)
+        if (auto* r = dynamic_cast<Robot*>(scene.getEntite(i))) raisonsVues[r] = r->numeroRaison;
     placeLumiere();
+    retientChargement(etatDe(scene, camera), script->fichiersLus(), vues);
     if (!ligne.fichierTrace.empty()) ouvreTrace(ligne.fichierTrace);
-    retientChargement(
-        etatDe(*this, camera),
-        surveilleFichiers ? fichiersDeScene(fichierScene) : std::vector<std::string>(), vues);
     return true;
 }
 
@@ -205,7 +202,8 @@ void CApplication::ouvreTrace(const std::string& chemin) {
 }
 
 std::vector<std::string> CApplication::fichiersDeLaScene() const {
-    std::vector<std::string> fichiers = fichiersDeScene(fichierScene);
-    fichiers.insert(fichiers.end(), fichiersCharges.begin(), fichiersCharges.end());
+    std::vector<std::string> fichiers = fichiersCharges;
+    if (!fichierScene.empty()) fichiers.push_back(fichierScene);
+    fichiers.insert(fichiers.end(), fichiersRefuses.begin(), fichiersRefuses.end());
     return fichiers;
 }

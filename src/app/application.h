@@ -1,5 +1,6 @@
-// The application object: the scene plus the camera, the mouse state, the orbit of light 0
-// and the current robot; the animation step, the light orbit and the program's start-up.
+// The application object: it owns the scene, its drawer, the panel model and the interpreter,
+// and holds the camera, the mouse state, the orbit of light 0 and the current robot; the
+// animation step, the light orbit and the program's start-up.
 #pragma once
 
 #include <functional>
@@ -7,7 +8,9 @@
 #include <memory>
 #include <string>
 
+#include "app/panneau.h"
 #include "app/rechargement.h"
+#include "dessin/dessinateur.h"
 #include "robot/points_passage.h"
 #include "robot/trace_csv.h"
 #include "scene/camera.h"
@@ -15,29 +18,42 @@
 
 class Script;
 class Robot;
-enum class IdControle;  // panneau.h
-enum class EvenementSaisie;
-struct Controle;
 
-class CApplication : public CScene {
+class CApplication {
 public:
-    Script* script = nullptr;  // owned
+    // What the scene file created: entities, instances, lights, textures, options.
+    CScene scene;
+    // Draws the scene and keeps the drawing state between frames; the motion aids' switches.
+    Dessinateur dessin{scene};
+    // The panels' model: their controls and the values they show.
+    Panneau panneau;
+    // The interpreter that loaded the scene (owned); its variables outlive the load.
+    Script* script = nullptr;
+    // The viewpoint of the 3D view.
     Camera camera;
+    // Mouse buttons held and modifier keys, as the last event left them.
     bool boutonGauche = false, boutonDroit = false, boutonMilieu = false;
     bool toucheCtrl = false, toucheAlt = false, toucheShift = false;
+    // The mouse's last position in the window.
     float sourisX = 0, sourisY = 0;
+    // Light 0's orbit: degrees around and above, distance from the origin.
     float azimutLumiere = 0, elevationLumiere = 0, distanceLumiere = 0;
     // The instance the last left click picked; null after a click on the background. What
     // is selected (highlighted) is the scene's own selection, instanceSelectionnee().
     Instance* instanceCliquee = nullptr;
+    // The robot the panel drives (the first of the scene), and the instance carrying it.
     Robot* robotCourant = nullptr;
     InstanceEntite* instanceRobotCourant = nullptr;
 
     // Milliseconds of real time since start; tests replace it to step time exactly.
     std::function<long()> horloge;
 
+    // An empty scene, the camera before a scene file sets it, the real clock.
     CApplication();
-    ~CApplication() override;
+    CApplication(const CApplication&) = delete;
+    CApplication& operator=(const CApplication&) = delete;
+    // Releases the interpreter, then the scene with what it holds.
+    ~CApplication();
 
     // With `avecFenetre` false (headless check), OpenGL is never touched.
     bool initialise(int argc, char** argv, bool avecFenetre = true);
@@ -45,19 +61,26 @@ public:
     // The parts of initialise that follow loading: current robot, light 0 placement.
     void choisitRobotCourant();
     void placeLumiere();
+    // One animation step: gravity, each robot's motion, the animations, light 0's orbit.
     void anime();
     // True while anime would change what is shown: a robot command queued, an instance
     // falling or about to, light 0 turning, an animated instance. The window waits for
     // events otherwise.
     bool enMouvement() const;
+    // The timer_interval tick.
     void tic(int value);
+    // Draws the 3D view: camera, then the scene through the drawer.
     void afficheTout();
+    // The 3D view's new size: viewport and perspective.
     void redimensionne(int w, int h);
 
-    // Control panel (panneau.cpp) and keyboard (clavier.cpp).
+    // Control panel (panneau.cpp) and keyboard (clavier.cpp): what a control does.
     void controle(IdControle id);
+    // The panels show the scene's options, the aids' switches and the robot's state.
     void majPanneau();
+    // The robot panel shows the driven robot's joints, wrist and grip.
     void majPanneauRobot();
+    // The grid controls show the scene's grid options.
     void majGrilles();
     // A value typed or stepped into a spinner: reported through controle once committed.
     void saisie(Controle& c, float v, EvenementSaisie e);
@@ -113,8 +136,9 @@ public:
     // Opens the trace; a file that cannot be written is reported and the program goes on.
     void ouvreTrace(const std::string& chemin);
 
-    // The files the scene was read from and those it reads now (scene file, includes, meshes,
-    // material libraries, textures): what the program writes never replaces them.
+    // The files the scene was read from (scene file, includes, meshes, material libraries,
+    // textures), and those of a reload that failed since: what the program writes never
+    // replaces them.
     std::vector<std::string> fichiersDeLaScene() const;
 
     // Set by F12; the main loop takes the screenshot, which needs the window's frame.
@@ -148,8 +172,9 @@ public:
         installeRechargement;
     // The options and camera as the last load left them: what differs now, the user changed.
     EtatCharge etatCharge;
-    // The files of the last load that succeeded; after a failed one, the watch adds its files.
-    std::vector<std::string> fichiersCharges;
+    // The files the last load that succeeded depends on, as its loader recorded them; those
+    // of the failed reload since, if any (the watch adds them).
+    std::vector<std::string> fichiersCharges, fichiersRefuses;
 
 private:
     // The steps of recharge: a failed load reported (its files watched too); the old scene's
@@ -169,7 +194,9 @@ private:
 // The camera before a scene file sets it.
 Camera cameraInitiale();
 
-extern CApplication application;
+// The application the window's callbacks and panels act on: the one demarre runs, reached
+// through the one pointer set at start-up (fenetre.cpp).
+CApplication& application();
 
 // Runs the whole program; returns the process status.
 int demarre(int argc, char** argv);

@@ -9,7 +9,7 @@
 namespace {
 // Steps one spinner of the robot state through its limits, then reports its group.
 void pas(CApplication& app, void* variable, float increment, IdControle id) {
-    Controle* c = panneau.controleDe(variable);
+    Controle* c = app.panneau.controleDe(variable);
     if (!c) return;
     c->fixeValeur(c->valeur() + increment);
     app.controle(id);

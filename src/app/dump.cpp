@@ -229,7 +229,7 @@ void detailsRobot(Json& j, const CApplication& app, Robot& r) {
     j.booleen(r.selectionne);
     o << ',';
     j.cle("objetTenu");
-    indiceOuNull(j, indiceInstance(app, r.getLien()));
+    indiceOuNull(j, indiceInstance(app.scene, r.getLien()));
     // The Jacobian at the current pose, row by row, and how far from singular it is.
     const Manipulabilite m = manipulabilite(r);
     o << ',';
@@ -269,7 +269,7 @@ void detailsZone(Json& j, const MetaballZone& z) {
 
 void entite(Json& j, const CApplication& app, int i) {
     auto& o = j.o;
-    Entite* e = app.getEntite(i);
+    Entite* e = app.scene.getEntite(i);
     o << "{";
     j.cle("indice");
     o << i << ',';
@@ -291,7 +291,7 @@ void entite(Json& j, const CApplication& app, int i) {
 
 void instance(Json& j, const CApplication& app, int i) {
     auto& o = j.o;
-    Instance* inst = app.getInstance(i);
+    Instance* inst = app.scene.getInstance(i);
     o << "{";
     j.cle("indice");
     o << i << ',';
@@ -303,7 +303,7 @@ void instance(Json& j, const CApplication& app, int i) {
     j.chaine(ie ? "entite" : "metaball");
     o << ',';
     j.cle("entite");
-    indiceOuNull(j, ie ? indiceDe(app, ie->entite.get()) : -1);
+    indiceOuNull(j, ie ? indiceDe(app.scene, ie->entite.get()) : -1);
     o << ',';
     matriceEtBoite(j, *inst);
     j.cle("visible");
@@ -313,7 +313,7 @@ void instance(Json& j, const CApplication& app, int i) {
     j.booleen(inst->tombe);
     o << ',';
     j.cle("tenuPar");
-    indiceOuNull(j, indiceDe(app, inst->getLien()));
+    indiceOuNull(j, indiceDe(app.scene, inst->getLien()));
     o << ',';
     j.cle("vitesse");
     j.vecteur(inst->vitesse);
@@ -370,7 +370,7 @@ void optionsEtVariables(Json& j, const CApplication& app) {
     for (int i = 0; i < nbOptionsAffichage; ++i) {
         if (i) o << ",\n";
         j.cle(optionsAffichage[i].cle);
-        j.valeur(optionsAffichage[i].get(app, &app.camera));
+        j.valeur(optionsAffichage[i].get(app.scene, &app.camera));
     }
     o << "},\n";
 
@@ -429,18 +429,19 @@ std::string texteDump(const CApplication& app) {
     Json j;
     auto& o = j.o;
     o << "{\n";
-    tableau(j, "entites", "[\n", app.nbEntites(), ",\n", [&](int i) { entite(j, app, i); });
-    tableau(j, "instances", "[\n", app.nbInstances(), ",\n", [&](int i) { instance(j, app, i); });
-    tableau(j, "lumieres", "[", app.nbLumieres(), ",",
-            [&](int i) { lumiere(j, *app.getLumiere(i)); });
-    tableau(j, "textures", "[", static_cast<int>(app.textures.size()), ",",
-            [&](int i) { texture(j, *app.textures[i]); });
-    tableau(j, "materiaux", "[", static_cast<int>(app.materiaux.size()), ",",
-            [&](int i) { j.material(*app.materiaux[i]); });
+    tableau(j, "entites", "[\n", app.scene.nbEntites(), ",\n", [&](int i) { entite(j, app, i); });
+    tableau(j, "instances", "[\n", app.scene.nbInstances(), ",\n",
+            [&](int i) { instance(j, app, i); });
+    tableau(j, "lumieres", "[", app.scene.nbLumieres(), ",",
+            [&](int i) { lumiere(j, *app.scene.getLumiere(i)); });
+    tableau(j, "textures", "[", static_cast<int>(app.scene.textures.size()), ",",
+            [&](int i) { texture(j, *app.scene.textures[i]); });
+    tableau(j, "materiaux", "[", static_cast<int>(app.scene.materiaux.size()), ",",
+            [&](int i) { j.material(*app.scene.materiaux[i]); });
     j.cle("selectionCourante");
-    o << app.selectionCourante << ",\n";
+    o << app.scene.selectionCourante << ",\n";
     j.cle("robotCourant");
-    indiceOuNull(j, indiceDe(app, app.robotCourant));
+    indiceOuNull(j, indiceDe(app.scene, app.robotCourant));
     o << ",\n";
     optionsEtVariables(j, app);
     o << ",\n";

@@ -31,11 +31,18 @@
 #include "commun/console.h"
 #include "commun/ecriture_sure.h"
 #include "commun/signalement.h"
+#include "dessin/extensions_gl.h"
+#include "dessin/mesh_gl.h"
 #include "geometrie/mesh.h"
-#include "geometrie/mesh_gl.h"
-#include "scene/extensions_gl.h"
 
 int fenetrePrincipale = 0;
+
+namespace {
+// The application the callbacks act on, set once by demarre.
+CApplication* applicationCourante = nullptr;
+}  // namespace
+
+CApplication& application() { return *applicationCourante; }
 const char* const CREDITS = "les développeurs de Brakmor";
 
 namespace {
@@ -76,7 +83,7 @@ void affichage() {
 // One animation step and the frame that shows it.
 void imageAnimee() {
     glutSetWindow(fenetrePrincipale);
-    protegeRappel("animation", [] { application.anime(); });
+    protegeRappel("animation", [] { application().anime(); });
     glutPostRedisplay();
 }
 
@@ -90,9 +97,9 @@ void arme(int delai) {
 
 void minuterie(int valeur) {
     quitteSiDemande();
-    protegeRappel("minuterie", [&] { application.tic(valeur); });
+    protegeRappel("minuterie", [&] { application().tic(valeur); });
     if (valeur == 1)
-        arme(std::max(application.timer_interval, 1));
+        arme(std::max(application().scene.timer_interval, 1));
     else
         prochainTic = INT_MAX;
 }
@@ -121,17 +128,19 @@ void installeSceneRechargee(const std::vector<std::shared_ptr<Texture>>& ancienn
         }
     GLint maxLumieres = 0;
     glGetIntegerv(GL_MAX_LIGHTS, &maxLumieres);
-    for (int i = application.nbLumieres(); i < std::min<int>(anciennesLumieres, maxLumieres); ++i)
+    for (int i = application().scene.nbLumieres();
+         i < std::min<int>(anciennesLumieres, maxLumieres); ++i)
         glDisable(GL_LIGHT0 + static_cast<GLenum>(i));
-    application.setSmoothShading(application.smoothshading);
-    application.setDithering(application.dithering);
-    application.setAntialiasing(application.antialiasing);
-    application.setBackfaceCulling(application.backface_culling);
-    for (int i = 0; i < application.nbLumieres(); ++i)
-        if (application.getLumiere(static_cast<unsigned>(i))) application.installLumiere(i);
-    for (int i = 0; i < application.nbTextures(); ++i)
-        application.installTexture(static_cast<unsigned>(i));
-    if (!activeTextureDisponible()) application.ombrage = false;
+    application().dessin.setSmoothShading(application().scene.smoothshading);
+    application().dessin.setDithering(application().scene.dithering);
+    application().dessin.setAntialiasing(application().scene.antialiasing);
+    application().dessin.setBackfaceCulling(application().scene.backface_culling);
+    for (int i = 0; i < application().scene.nbLumieres(); ++i)
+        if (application().scene.getLumiere(static_cast<unsigned>(i)))
+            application().dessin.installLumiere(i);
+    for (int i = 0; i < application().scene.nbTextures(); ++i)
+        application().dessin.installTexture(static_cast<unsigned>(i));
+    if (!activeTextureDisponible()) application().scene.ombrage = false;
 }
 
 // A reload asked for by F5 or by a settled change of the scene's files (-surveille). It runs
@@ -139,9 +148,9 @@ void installeSceneRechargee(const std::vector<std::shared_ptr<Texture>>& ancienn
 // a box holds the program in its own loop until closed, so no reload starts while one is open.
 void rechargeSiDemande() {
     protegeRappel("rechargement", [] {
-        application.surveilleScene();
-        if (!application.rechargementDemande) return;
-        application.recharge();
+        application().surveilleScene();
+        if (!application().rechargementDemande) return;
+        application().recharge();
         interface::redessine();
     });
 }
@@ -167,15 +176,15 @@ std::string nomCaptureDatee() {
 // F12: the window as it shows now, written as a PNG; the status line and the console say
 // where, or why not.
 void captureSiDemandee() {
-    if (!application.captureDemandee) return;
-    application.captureDemandee = false;
+    if (!application().captureDemandee) return;
+    application().captureDemandee = false;
     protegeRappel("capture", [] {
         const std::string nom = nomCaptureDatee();
         const std::string raison = captureFenetre(nom);
         if (raison.empty())
-            application.informe("capture d'écran enregistrée : " + nom);
+            application().informe("capture d'écran enregistrée : " + nom);
         else
-            application.signale(raison, "capture d'écran : ");
+            application().signale(raison, "capture d'écran : ");
         interface::redessine();
     });
 }
@@ -197,14 +206,14 @@ void captureSiDemandee() {
         rechargeSiDemande();
         captureSiDemandee();
         bool bouge = true;
-        protegeRappel("animation", [&] { bouge = application.enMouvement(); });
+        protegeRappel("animation", [&] { bouge = application().enMouvement(); });
         bouge = bouge || interface::panneauxActifs();
         int delai = -1;
         if (bouge) {
             const auto maintenant = Horloge::now();
             if (maintenant >= prochaineImage) {
                 // Motion starting from rest counts its time from now, not from the last tick.
-                if (!bougeait) application.animeDejaAppele = false;
+                if (!bougeait) application().animeDejaAppele = false;
                 // A frame late by more than a period starts the schedule again.
                 prochaineImage = maintenant - prochaineImage < periode ? prochaineImage + periode
                                                                        : maintenant + periode;
@@ -217,8 +226,8 @@ void captureSiDemandee() {
         }
         bougeait = bouge;
         // The watch of the scene's files wakes the loop when its next poll is due.
-        const long surveillance = application.surveilleFichiers
-                                      ? application.surveillance.delai(application.horloge())
+        const long surveillance = application().surveilleFichiers
+                                      ? application().surveillance.delai(application().horloge())
                                       : -1;
         if (surveillance >= 0)
             delai = delai < 0 ? static_cast<int>(surveillance)
@@ -252,7 +261,7 @@ void appliqueOptionsFenetre() {
 // False, said in red, when the dump asked for could not be written.
 bool ecritDumpDemande() {
     if (options.fichierDump.empty()) return true;
-    const std::string raison = ecritDump(application, options.fichierDump);
+    const std::string raison = ecritDump(application(), options.fichierDump);
     if (!raison.empty()) console.erreur("dump : " + raison + ", la description n'est pas écrite");
     return raison.empty();
 }
@@ -263,17 +272,17 @@ void ecritDumpALaSortie() { ecritDumpDemande(); }
 void simule(float secondes) {
     if (secondes <= 0) return;
     long t = 0;
-    auto ancienne = application.horloge;
-    application.horloge = [&t] { return t; };
-    application.animeDejaAppele = false;
-    application.anime();
+    auto ancienne = application().horloge;
+    application().horloge = [&t] { return t; };
+    application().animeDejaAppele = false;
+    application().anime();
     const long fin = std::lround(secondes * 1000.0);
     while (t < fin && !arretDemande) {
         t += 10;
-        application.anime();
+        application().anime();
     }
-    application.horloge = ancienne;
-    application.animeDejaAppele = false;
+    application().horloge = ancienne;
+    application().animeDejaAppele = false;
 }
 
 void afficheBanniere() {
@@ -283,11 +292,11 @@ void afficheBanniere() {
 }
 
 int modeVerification(int argc, char** argv) {
-    application.initialise(argc, argv, false);
+    application().initialise(argc, argv, false);
     simule(options.simulation);
     // A box, or an error line printed while the scene loaded, fails the check.
     const bool signale = console.nbBoites() > 0 || !console.diagnostics().empty();
-    int statut = application.statutChargement != 0 ? 3 : (signale ? 1 : 0);
+    int statut = application().statutChargement != 0 ? 3 : (signale ? 1 : 0);
     // The description asked for is missing: that outweighs what the load reported, but not
     // the signal that cut the run short.
     const bool dumpEcrit = ecritDumpDemande();
@@ -322,7 +331,7 @@ std::string captureFenetre(const std::string& fichier) {
     };
     if (!stbi_write_png_to_func(ajoute, &png, w, h, 3, retournee.data(), w * 3))
         return "image impossible à coder en PNG";
-    return ecriture::ecritFichier(fichier, png, application.fichiersDeLaScene());
+    return ecriture::ecritFichier(fichier, png, application().fichiersDeLaScene());
 }
 
 struct Statistiques {
@@ -358,7 +367,7 @@ void choisitFacon(const FaconBench& f) {
     Mesh::modeImmediat = f.immediat;
     modeMeshes = f.meshes;
     grappesActives = f.omissions;
-    application.garderOmbresFixes = f.omissions;
+    application().dessin.garderOmbresFixes = f.omissions;
 }
 
 void afficheBench(int images, const std::vector<double> (&durees)[NB_FACONS]) {
@@ -387,7 +396,8 @@ void afficheBench(int images, const std::vector<double> (&durees)[NB_FACONS]) {
 void modeBench(int images) {
     const bool immediatInitial = Mesh::modeImmediat;
     const ModeMeshes meshesInitial = modeMeshes;
-    const bool grappesInitiales = grappesActives, gardeInitiale = application.garderOmbresFixes;
+    const bool grappesInitiales = grappesActives,
+               gardeInitiale = application().dessin.garderOmbresFixes;
     auto image = [] {
         const auto debut = std::chrono::steady_clock::now();
         affichage();
@@ -414,12 +424,15 @@ void modeBench(int images) {
     Mesh::modeImmediat = immediatInitial;
     modeMeshes = meshesInitial;
     grappesActives = grappesInitiales;
-    application.garderOmbresFixes = gardeInitiale;
+    application().dessin.garderOmbresFixes = gardeInitiale;
     if (images > 0) afficheBench(images, durees);
 }
 }  // namespace
 
 int demarre(int argc, char** argv) {
+    // Lives until the process ends (the exits of the program's modes run its destructor).
+    static CApplication applicationDuProgramme;
+    applicationCourante = &applicationDuProgramme;
     options = analyseLigneCommande(argc, argv);
     if (options.aide) {
         afficheUsage();
@@ -438,7 +451,7 @@ int demarre(int argc, char** argv) {
     // Both former ways draw every triangle of every caster in every pass, as before.
     if (options.immediat || options.listes) {
         grappesActives = false;
-        application.garderOmbresFixes = false;
+        application().dessin.garderOmbresFixes = false;
     }
     std::atexit(ecritDumpALaSortie);
     if (pipe2(tubeSignal, O_CLOEXEC | O_NONBLOCK) != 0) tubeSignal[0] = tubeSignal[1] = -1;
@@ -473,14 +486,14 @@ int demarre(int argc, char** argv) {
     if (interactif) interface::activeBoiteModale();
     appliqueOptionsFenetre();
     // The panels show the options from the first frame, a box raised while loading included.
-    application.majPanneau();
-    application.installeRechargement = installeSceneRechargee;
-    if (!application.initialise(argc, argv)) {
+    application().majPanneau();
+    application().installeRechargement = installeSceneRechargee;
+    if (!application().initialise(argc, argv)) {
         console << "Erreur d'initialisation !\n";
         return 0;
     }
     interface::chargementEnCours = false;
-    application.majPanneau();
+    application().majPanneau();
     interface::redessine();
     arme(0);
 

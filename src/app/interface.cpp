@@ -25,6 +25,7 @@
 #include "app/touches.h"
 #include "commun/console.h"
 #include "commun/signalement.h"
+#include "dessin/camera_gl.h"
 #include "robot/robot.h"
 
 // The application reads modifiers and special keys with its own names for GLUT's values.
@@ -74,7 +75,7 @@ auto debutTitre = std::chrono::steady_clock::now();
 int largeurProjection = 0, hauteurProjection = 0;
 
 bool dansPanneaux(int x) {
-    if (panneau.panneauxMasques) return false;
+    if (application().panneau.panneauxMasques) return false;
     const int w = glutGet(GLUT_WINDOW_WIDTH);
     return x < LARGEUR_GAUCHE || x >= w - LARGEUR_DROITE;
 }
@@ -122,9 +123,9 @@ void dessineBoite() {
 // when frames only follow events and a rate would mean nothing.
 void majTitre() {
     const auto maintenant = std::chrono::steady_clock::now();
-    bool bouge = application.boutonGauche || application.boutonDroit || application.boutonMilieu ||
-                 panneauxActifs();
-    if (!bouge) protegeRappel("animation", [&] { bouge = application.enMouvement(); });
+    bool bouge = application().boutonGauche || application().boutonDroit ||
+                 application().boutonMilieu || panneauxActifs();
+    if (!bouge) protegeRappel("animation", [&] { bouge = application().enMouvement(); });
     if (!bouge) {
         if (titreAvecCadence) glutSetWindowTitle(titreBase.c_str());
         titreAvecCadence = false;
@@ -161,7 +162,7 @@ void surRedimensionnement(int w, int h) {
     zoneVue(x, y, vw, vh);
     protegeRappel("redimensionnement", [&] {
         glViewport(x, y, vw, vh);
-        application.redimensionne(vw, vh);
+        application().redimensionne(vw, vh);
         largeurProjection = vw;
         hauteurProjection = vh;
     });
@@ -202,7 +203,7 @@ void surTouche(Touche touche, bool speciale, VersPanneau versPanneau) {
         redessine();
         return;
     }
-    protegeRappel("clavier", [&] { application.clavier(touche, m, speciale); });
+    protegeRappel("clavier", [&] { application().clavier(touche, m, speciale); });
     redessine();
 }
 
@@ -241,8 +242,8 @@ void surSouris(int bouton, int etat, int x, int y) {
     if (bouton < 0 || bouton > 4) return;
     redessine();
     // A click anywhere closes the help, and does nothing else.
-    if (etat == GLUT_DOWN && panneau.aideAffichee && !boite.ouverte) {
-        panneau.aideAffichee = false;
+    if (etat == GLUT_DOWN && application().panneau.aideAffichee && !boite.ouverte) {
+        application().panneau.aideAffichee = false;
         pressionPanneau[bouton] = true;  // its release goes to the panels, which ignore it
         return;
     }
@@ -263,15 +264,16 @@ void surSouris(int bouton, int etat, int x, int y) {
     if (etat == GLUT_DOWN && ImGui::GetIO().WantTextInput) finSaisieDemandee = true;
     protegeRappel("souris", [&] {
         if (bouton == GLUT_LEFT_BUTTON)
-            etat == GLUT_DOWN ? application.appuiGauche(x, y, m)
-                              : application.relacheGauche(x, y, m);
+            etat == GLUT_DOWN ? application().appuiGauche(x, y, m)
+                              : application().relacheGauche(x, y, m);
         else if (bouton == GLUT_RIGHT_BUTTON)
-            etat == GLUT_DOWN ? application.appuiDroit(x, y, m) : application.relacheDroit(x, y, m);
+            etat == GLUT_DOWN ? application().appuiDroit(x, y, m)
+                              : application().relacheDroit(x, y, m);
         else if (bouton == GLUT_MIDDLE_BUTTON)
-            etat == GLUT_DOWN ? application.appuiMilieu(x, y, m)
-                              : application.relacheMilieu(x, y, m);
+            etat == GLUT_DOWN ? application().appuiMilieu(x, y, m)
+                              : application().relacheMilieu(x, y, m);
         else if (bouton >= 3 && etat == GLUT_DOWN)
-            application.camera.position.z += bouton == 3 ? 5.0f : -5.0f;  // the wheel dollies
+            application().camera.position.z += bouton == 3 ? 5.0f : -5.0f;  // the wheel dollies
     });
 }
 
@@ -279,8 +281,8 @@ void surMouvement(int x, int y) {
     ImGui_ImplGLUT_MotionFunc(x, y);
     redessine();
     if (boite.ouverte) return;
-    if (application.boutonGauche || application.boutonDroit || application.boutonMilieu)
-        protegeRappel("souris", [&] { application.deplaceSouris(x, y); });
+    if (application().boutonGauche || application().boutonDroit || application().boutonMilieu)
+        protegeRappel("souris", [&] { application().deplaceSouris(x, y); });
 }
 
 // Hovering changes only the panels (or the box): the view is not redrawn for it, except
@@ -298,7 +300,7 @@ void boiteModale(const std::string& texte, const std::string& titre) {
     console.copieSurErreurStandard(texte, titre);
     if (boite.ouverte) return;  // a box raised while one is shown only goes to the terminal
     // Behind a box raised while the scene loads, the panels show the options read so far.
-    if (chargementEnCours) protegeRappel("panneau", [] { application.majPanneau(); });
+    if (chargementEnCours) protegeRappel("panneau", [] { application().majPanneau(); });
     boite.texte = console.texteSitue(texte);
     boite.titre = titre;
     boite.ouverte = true;
@@ -329,7 +331,7 @@ void boiteModale(const std::string& texte, const std::string& titre) {
 
 void zoneVue(int& x, int& y, int& w, int& h) {
     const int lw = glutGet(GLUT_WINDOW_WIDTH), lh = glutGet(GLUT_WINDOW_HEIGHT);
-    const bool masques = panneau.panneauxMasques;
+    const bool masques = application().panneau.panneauxMasques;
     x = masques ? 0 : LARGEUR_GAUCHE;
     y = 0;
     w = masques ? lw : lw - LARGEUR_GAUCHE - LARGEUR_DROITE;
@@ -359,9 +361,10 @@ void dessineImage() {
     }
     const float largeur = ImGui::GetIO().DisplaySize.x;
     protegeRappel("panneau", [&] {
-        if (!panneau.panneauxMasques) {
-            dessinePanneau("options", 0, LARGEUR_GAUCHE, panneau.panneauOptions);
-            dessinePanneau("robot", largeur - LARGEUR_DROITE, LARGEUR_DROITE, panneau.panneauRobot);
+        if (!application().panneau.panneauxMasques) {
+            dessinePanneau("options", 0, LARGEUR_GAUCHE, application().panneau.panneauOptions);
+            dessinePanneau("robot", largeur - LARGEUR_DROITE, LARGEUR_DROITE,
+                           application().panneau.panneauRobot);
         }
         dessineAide();
         dessineBoite();
@@ -372,16 +375,16 @@ void dessineImage() {
     zoneVue(x, y, w, h);
     glViewport(x, y, w, h);
     if (w != largeurProjection || h != hauteurProjection) {
-        protegeRappel("redimensionnement", [&] { application.redimensionne(w, h); });
+        protegeRappel("redimensionnement", [&] { application().redimensionne(w, h); });
         largeurProjection = w;
         hauteurProjection = h;
     }
     if (chargementEnCours) {
-        glClearColor(application.couleurfond.r, application.couleurfond.g,
-                     application.couleurfond.b, 1);
+        glClearColor(application().scene.couleurfond.r, application().scene.couleurfond.g,
+                     application().scene.couleurfond.b, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     } else {
-        protegeRappel("affichage", [] { application.afficheTout(); });
+        protegeRappel("affichage", [] { application().afficheTout(); });
     }
     glViewport(0, 0, static_cast<int>(ImGui::GetIO().DisplaySize.x),
                static_cast<int>(ImGui::GetIO().DisplaySize.y));
@@ -410,12 +413,12 @@ void initialise() {
     ImGui_ImplOpenGL2_Init();
     ImGui_ImplGLUT_ReshapeFunc(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
     titreBase = std::string("Brakmor - Tavrin - ") + CREDITS;
-    application.selectionneur = [](int px, int py) {
+    application().selectionneur = [](int px, int py) {
         int x, y, w, h;
         zoneVue(x, y, w, h);
         glViewport(x, y, w, h);
-        application.camera.applique();
-        return application.selection(px, py);
+        appliqueCamera(application().camera);
+        return application().dessin.selection(px, py);
     };
 }
 

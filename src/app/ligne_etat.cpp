@@ -9,8 +9,8 @@
 
 int CApplication::indiceDe(const Instance* i) const {
     if (!i) return -1;
-    for (int k = 0; k < nbInstances(); ++k)
-        if (getInstance(k) == i) return k;
+    for (int k = 0; k < scene.nbInstances(); ++k)
+        if (scene.getInstance(k) == i) return k;
     return -1;
 }
 
@@ -29,7 +29,7 @@ void CApplication::majLigneEtat() {
     Robot* r = robotCourant;
     l.robot = !r ? std::string() : r->nom.empty() ? nomInstance(instanceRobotCourant) : r->nom;
     l.commandes = r ? r->commandes.size() : 0;
-    l.selection = nomInstance(instanceSelectionnee());
+    l.selection = nomInstance(scene.instanceSelectionnee());
     l.tenu = r ? nomInstance(r->objetTenu()) : std::string();
 }
 
@@ -47,8 +47,8 @@ void CApplication::informe(const std::string& texte) {
 }
 
 void CApplication::rapporteRaisons() {
-    for (int i = 0; i < nbEntites(); ++i) {
-        auto* r = dynamic_cast<Robot*>(getEntite(i));
+    for (int i = 0; i < scene.nbEntites(); ++i) {
+        auto* r = dynamic_cast<Robot*>(scene.getEntite(i));
         if (!r) continue;
         unsigned long& vu = raisonsVues[r];
         if (vu == r->numeroRaison) continue;

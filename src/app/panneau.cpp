@@ -9,8 +9,6 @@
 #include "app/application.h"
 #include "robot/robot.h"
 
-Panneau panneau;
-
 float Controle::valeur() const {
     if (entier) return static_cast<float>(*entier);
     if (reel) return *reel;
@@ -134,26 +132,26 @@ void ajouteCoordonnees(std::vector<Controle>& r, const std::string& prime, const
 }
 
 // The display check boxes, in display order, each mirroring one scene option. The four
-// options that change the drawing state at once are set through the scene's setters.
+// options that change the drawing state at once are set through the drawer's setters.
 struct CaseOption {
     const char* libelle;
     IdControle id;
     int Panneau::*caseCochee;
     bool CScene::*option;
-    void (CScene::*regle)(bool);
+    void (Dessinateur::*regle)(bool);
 };
 const CaseOption casesOptions[] = {
     {"Eclairage", IdControle::Eclairage, &Panneau::eclairage, &CScene::eclairage, nullptr},
     {"Texturage", IdControle::Texturage, &Panneau::texturage, &CScene::texturage, nullptr},
     {"Bilineaire", IdControle::Bilineaire, &Panneau::bilineaire, &CScene::bilinear, nullptr},
     {"Backface Culling", IdControle::BackfaceCulling, &Panneau::backfaceCulling,
-     &CScene::backface_culling, &CScene::setBackfaceCulling},
+     &CScene::backface_culling, &Dessinateur::setBackfaceCulling},
     {"Antialiasing", IdControle::Antialiasing, &Panneau::antialiasing, &CScene::antialiasing,
-     &CScene::setAntialiasing},
+     &Dessinateur::setAntialiasing},
     {"Dithering", IdControle::Dithering, &Panneau::dithering, &CScene::dithering,
-     &CScene::setDithering},
+     &Dessinateur::setDithering},
     {"Smooth shading", IdControle::SmoothShading, &Panneau::smoothShading, &CScene::smoothshading,
-     &CScene::setSmoothShading},
+     &Dessinateur::setSmoothShading},
     {"Transparence", IdControle::Transparence, &Panneau::transparence, &CScene::selection_surlignee,
      nullptr},
     {"Boites englobantes", IdControle::BoitesEnglobantes, &Panneau::boitesEnglobantes,
@@ -171,13 +169,18 @@ const CaseOption casesOptions[] = {
 
 // The motion aids, in a rollout of their own: drawn over the robots to show where the tool
 // went, where the target is and what the arm can reach.
-const CaseOption casesAides[] = {
+struct CaseAide {
+    const char* libelle;
+    IdControle id;
+    int Panneau::*caseCochee;
+    bool AidesMouvement::*aide;
+};
+const CaseAide casesAides[] = {
     {"Trajectoire de l'outil", IdControle::TrajectoireOutil, &Panneau::trajectoireOutil,
-     &CScene::afficherTrajectoire, nullptr},
-    {"Cible a atteindre", IdControle::CibleFantome, &Panneau::cibleFantome, &CScene::afficherCible,
-     nullptr},
+     &AidesMouvement::trajectoire},
+    {"Cible a atteindre", IdControle::CibleFantome, &Panneau::cibleFantome, &AidesMouvement::cible},
     {"Espace de travail", IdControle::EspaceTravail, &Panneau::espaceTravail,
-     &CScene::afficherEspaceTravail, nullptr},
+     &AidesMouvement::espaceTravail},
 };
 }  // namespace
 
@@ -258,7 +261,7 @@ void Panneau::construitPanneauOptions() {
     }
     o.push_back(bouton("Quitter", IdControle::Quitter));
     o.push_back(rollout("Aides au mouvement", false));
-    for (const CaseOption& c : casesAides)
+    for (const CaseAide& c : casesAides)
         o.push_back(caseACocher(c.libelle, &(this->*c.caseCochee), c.id));
 }
 
@@ -296,6 +299,20 @@ void CApplication::majPanneauRobot() {
     panneau.libelleSaisie = r->objetTenu() ? "LACHE" : "SAISIS";
 }
 
+CibleMouvement Panneau::cible() const {
+    CibleMouvement c;
+    c.T1 = static_cast<float>(cibleTheta1);
+    c.T2 = static_cast<float>(cibleTheta2);
+    c.T3 = static_cast<float>(cibleTheta3);
+    c.T5 = static_cast<float>(cibleTheta5);
+    c.X = ciblePoignetX;
+    c.Y = ciblePoignetY;
+    c.Z = ciblePoignetZ;
+    c.THETA = static_cast<float>(ciblePoignetTheta);
+    c.rectiligne = deplacementRectiligne == 1;
+    return c;
+}
+
 void Panneau::retientCiblePoignet() {
     ciblePoignetValide[0] = ciblePoignetX;
     ciblePoignetValide[1] = ciblePoignetY;
@@ -304,18 +321,18 @@ void Panneau::retientCiblePoignet() {
 }
 
 void CApplication::majPanneau() {
-    panneau.fondR = static_cast<int>(couleurfond.r * 255);
-    panneau.fondG = static_cast<int>(couleurfond.g * 255);
-    panneau.fondB = static_cast<int>(couleurfond.b * 255);
-    for (const CaseOption& c : casesOptions) panneau.*c.caseCochee = this->*c.option;
-    for (const CaseOption& c : casesAides) panneau.*c.caseCochee = this->*c.option;
-    panneau.grilleX = grilleX;
-    panneau.grilleY = grilleY;
-    panneau.grilleZ = grilleZ;
-    panneau.grillePosX = static_cast<int>(grillePos.x);
-    panneau.grillePosY = static_cast<int>(grillePos.y);
-    panneau.grillePosZ = static_cast<int>(grillePos.z);
-    panneau.modeAffichage = points_seuls ? 0 : (filaire ? 1 : 2);
+    panneau.fondR = static_cast<int>(scene.couleurfond.r * 255);
+    panneau.fondG = static_cast<int>(scene.couleurfond.g * 255);
+    panneau.fondB = static_cast<int>(scene.couleurfond.b * 255);
+    for (const CaseOption& c : casesOptions) panneau.*c.caseCochee = scene.*c.option;
+    for (const CaseAide& c : casesAides) panneau.*c.caseCochee = dessin.aides.*c.aide;
+    panneau.grilleX = scene.grilleX;
+    panneau.grilleY = scene.grilleY;
+    panneau.grilleZ = scene.grilleZ;
+    panneau.grillePosX = static_cast<int>(scene.grillePos.x);
+    panneau.grillePosY = static_cast<int>(scene.grillePos.y);
+    panneau.grillePosZ = static_cast<int>(scene.grillePos.z);
+    panneau.modeAffichage = scene.points_seuls ? 0 : (scene.filaire ? 1 : 2);
     majPanneauRobot();
     majGrilles();
     controle(IdControle::CibleArticulaire);
@@ -424,16 +441,8 @@ std::string appuieSaisie(Panneau& p, Robot* r, InstanceEntite* instanceRobot) {
 // "Atteint": queues a move to the target state.
 void envoieVersCible(const Panneau& p, Robot& r, InstanceEntite* instanceRobot) {
     Commande c;
+    static_cast<CibleMouvement&>(c) = p.cible();
     c.instanceRobot = instanceRobot;
-    c.rectiligne = p.deplacementRectiligne == 1;
-    c.T1 = static_cast<float>(p.cibleTheta1);
-    c.T2 = static_cast<float>(p.cibleTheta2);
-    c.T3 = static_cast<float>(p.cibleTheta3);
-    c.T5 = static_cast<float>(p.cibleTheta5);
-    c.X = p.ciblePoignetX;
-    c.Y = p.ciblePoignetY;
-    c.Z = p.ciblePoignetZ;
-    c.THETA = static_cast<float>(p.ciblePoignetTheta);
     r.ajouteCommande(c);
 }
 
@@ -455,29 +464,32 @@ void changeOptionAffichage(CApplication& app, const Panneau& p, IdControle id) {
     auto applique = [&](const CaseOption& c) {
         const bool coche = p.*c.caseCochee == 1;
         if (c.regle)
-            (app.*c.regle)(coche);
+            (app.dessin.*c.regle)(coche);
         else
-            app.*c.option = coche;
+            app.scene.*c.option = coche;
     };
     for (const CaseOption& c : casesOptions)
         if (c.id == id) return applique(c);
-    for (const CaseOption& c : casesAides)
-        if (c.id == id) return applique(c);
+    for (const CaseAide& c : casesAides)
+        if (c.id == id) {
+            app.dessin.aides.*c.aide = p.*c.caseCochee == 1;
+            return;
+        }
     switch (id) {
         case IdControle::Grilles:
-            app.grilleX = p.grilleX == 1;
-            app.grilleY = p.grilleY == 1;
-            app.grilleZ = p.grilleZ == 1;
-            app.grillePos =
+            app.scene.grilleX = p.grilleX == 1;
+            app.scene.grilleY = p.grilleY == 1;
+            app.scene.grilleZ = p.grilleZ == 1;
+            app.scene.grillePos =
                 CVecteur(static_cast<float>(p.grillePosX), static_cast<float>(p.grillePosY),
                          static_cast<float>(p.grillePosZ));
             app.majGrilles();
             return;
-        case IdControle::ModeAffichage: changeModeAffichage(app, p.modeAffichage); return;
+        case IdControle::ModeAffichage: changeModeAffichage(app.scene, p.modeAffichage); return;
         case IdControle::CouleurFond:
             // The window has no alpha buffer: the previous alpha is kept.
-            app.couleurfond =
-                RGBA(p.fondR / 255.0f, p.fondG / 255.0f, p.fondB / 255.0f, app.couleurfond.a);
+            app.scene.couleurfond =
+                RGBA(p.fondR / 255.0f, p.fondG / 255.0f, p.fondB / 255.0f, app.scene.couleurfond.a);
             return;
         default: return;
     }
@@ -485,7 +497,7 @@ void changeOptionAffichage(CApplication& app, const Panneau& p, IdControle id) {
 
 // What a control does; controle then reports what the robot refused.
 void appliqueControle(CApplication& app, IdControle id) {
-    Panneau& p = panneau;
+    Panneau& p = app.panneau;
     Robot* r = app.robotCourant;
     InstanceEntite* instanceRobot = app.instanceRobotCourant;
     switch (id) {
@@ -540,16 +552,9 @@ float valeurEnSaisie(const Controle& c) {
 // them. The wrist decides the pose while one of its fields is edited, or when "Atteint"
 // would move along a straight line; otherwise the joints do.
 void majCibleFantome(CApplication& app) {
-    const Panneau& p = panneau;
+    const Panneau& p = app.panneau;
     CibleFantome c;
-    c.T1 = static_cast<float>(p.cibleTheta1);
-    c.T2 = static_cast<float>(p.cibleTheta2);
-    c.T3 = static_cast<float>(p.cibleTheta3);
-    c.T5 = static_cast<float>(p.cibleTheta5);
-    c.X = p.ciblePoignetX;
-    c.Y = p.ciblePoignetY;
-    c.Z = p.ciblePoignetZ;
-    c.THETA = static_cast<float>(p.ciblePoignetTheta);
+    static_cast<CibleMouvement&>(c) = p.cible();
     const std::pair<const void*, float*> champs[] = {
         {&p.cibleTheta1, &c.T1},  {&p.cibleTheta2, &c.T2},         {&p.cibleTheta3, &c.T3},
         {&p.cibleTheta5, &c.T5},  {&p.ciblePoignetX, &c.X},        {&p.ciblePoignetY, &c.Y},
@@ -564,8 +569,8 @@ void majCibleFantome(CApplication& app) {
                 (k.id == IdControle::CiblePoignet ? poignet : articulaire) = true;
             }
     }
-    c.parPoignet = poignet || (!articulaire && p.deplacementRectiligne == 1);
-    app.cibleFantome = c;
+    c.parPoignet = poignet || (!articulaire && c.rectiligne);
+    app.dessin.aides.fantome = c;
 }
 }  // namespace
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "robot/mouvement.h"
+
 // What a control reports to CApplication::controle. Several controls share one id when
 // they are handled together (the four joint spinners, the three grid rows...).
 enum class IdControle {
@@ -53,6 +55,7 @@ enum class IdControle {
     Aide,  // shows the keys and mouse actions over the view
 };
 
+// The kinds of controls the panels are made of.
 enum class GenreControle {
     Rollout,        // a titled, collapsible group
     Groupe,         // a (possibly titled) panel inside a rollout
@@ -62,30 +65,32 @@ enum class GenreControle {
     SpinnerEntier,  // int live variable
     SpinnerReel,    // float live variable
     Radio,          // radio group, int live variable; libelles of the buttons in `options`
-    Bouton,
-    ChampTexte,   // one-line text field, `texte` live variable; libelle shown on hover
-    Courbes,      // the driven robot's joints and tool speed over the last seconds
-    ListePoints,  // the stored waypoints, scrollable
+    Bouton,         // a push button
+    ChampTexte,     // one-line text field, `texte` live variable; libelle shown on hover
+    Courbes,        // the driven robot's joints and tool speed over the last seconds
+    ListePoints,    // the stored waypoints, scrollable
 };
 
+// What a spinner does at its bounds: nothing, wrap around, or stop.
 enum class Limite { Aucune, Boucle, Borne };
 
 // What happens in a spinner's field: a keystroke only holds the typed value; leaving the
 // field (Enter, Tab or a click elsewhere) commits it; a step button commits at once.
 enum class EvenementSaisie { Frappe, Sortie, Pas };
 
+// One control of a panel, bound to the live variable it shows and edits.
 struct Controle {
-    IdControle id = IdControle::Aucun;
-    std::string libelle;
-    GenreControle genre = GenreControle::Texte;
-    int* entier = nullptr;
-    float* reel = nullptr;
-    Limite limite = Limite::Aucune;
-    float min = 0, max = 0;
-    float vitesse = 1;
-    bool actif = true;
+    IdControle id = IdControle::Aucun;           // what controle is told when it changes
+    std::string libelle;                         // its label
+    GenreControle genre = GenreControle::Texte;  // its kind
+    int* entier = nullptr;                       // the int live variable, or null
+    float* reel = nullptr;                       // the float live variable, or null
+    Limite limite = Limite::Aucune;              // what it does at min and max
+    float min = 0, max = 0;                      // its bounds
+    float vitesse = 1;                           // a step's size
+    bool actif = true;                           // false: shown greyed, not editable
     int niveau = 0;  // nesting: 0 for rollouts, 1 inside a rollout, 2 inside a group
-    std::vector<std::string> options;
+    std::vector<std::string> options;  // radio groups: the buttons' labels
     int decimales = 2;  // float spinners: digits shown after the point; 0 keeps whole numbers
     std::string* texte = nullptr;  // text fields
     bool ouvert = true;            // rollouts: open at start
@@ -93,7 +98,7 @@ struct Controle {
     float largeur = 90;
     // A value typed into the field and not committed yet.
     bool saisieEnCours = false;
-    float saisie = 0;
+    float saisie = 0;  // the value typed
 
     // The spinner's value as a float.
     float valeur() const;
@@ -118,13 +123,14 @@ struct LigneEtat {
     std::string information;    // the last thing done that the user asked for, in words
 };
 
+// The panels' model: the live variables the controls show, and the controls themselves.
 struct Panneau {
-    // Robot state.
+    // Robot state: frames shown, gripper collision, current joints and wrist.
     int afficherReperes = 0, collisionPrehenseur = 0;
     int theta1 = 90, theta2 = 0, theta3 = 0, theta5 = 0;
     float poignetX = 0, poignetY = 0, poignetZ = 0;
     int poignetTheta = 0;
-    // Robot target.
+    // Robot target: joints, wrist, straight-line box, and the last targets the robot accepted.
     int cibleTheta1 = 90, cibleTheta2 = 0, cibleTheta3 = 0, cibleTheta5 = 0;
     float ciblePoignetX = 0, ciblePoignetY = 0, ciblePoignetZ = 0;
     int ciblePoignetTheta = 0;
@@ -136,24 +142,25 @@ struct Panneau {
     int eclairage = 0, texturage = 0, bilineaire = 0, backfaceCulling = 0, antialiasing = 0,
         dithering = 0, smoothShading = 0, transparence = 0, boitesEnglobantes = 0, ombrage = 0,
         ombresOrigine = 0, afficherSol = 0, afficherLumieres = 0, lumiereTournante = 0;
-    int grilleX = 0, grilleY = 0, grilleZ = 0;
-    int grillePosX = 0, grillePosY = 0, grillePosZ = 0;
-    int modeAffichage = 0;  // 0 "Sommets seuls", 1 "Fil de fer", 2 "Normal"
-    int fondR = 0, fondG = 0, fondB = 0;
+    int grilleX = 0, grilleY = 0, grilleZ = 0;           // grids shown
+    int grillePosX = 0, grillePosY = 0, grillePosZ = 0;  // grids' position
+    int modeAffichage = 0;                // 0 "Sommets seuls", 1 "Fil de fer", 2 "Normal"
+    int fondR = 0, fondG = 0, fondB = 0;  // background colour, 0 to 255
     // Motion aids: tool trail, target ghost, workspace.
     int trajectoireOutil = 0, cibleFantome = 0, espaceTravail = 0;
 
-    std::string libelleSaisie = "SAISIS";
+    std::string libelleSaisie = "SAISIS";  // the grip button's label
     // Where "Sauver" writes the waypoints, relative to the working directory.
     std::string cheminPointsPassage = "points_de_passage.txt";
     // `h`: the view takes the whole window. F1 or "?": the keys and mouse actions over the view.
     bool panneauxMasques = false;
     bool aideAffichee = false;
-    LigneEtat ligneEtat;
+    LigneEtat ligneEtat;  // the status line
 
     std::vector<Controle> panneauRobot;    // right
     std::vector<Controle> panneauOptions;  // left
 
+    // Both panels' controls, bound to this model's variables (hence not copied).
     Panneau();
     Panneau(const Panneau&) = delete;
     Panneau& operator=(const Panneau&) = delete;
@@ -164,10 +171,10 @@ struct Panneau {
 
     // Remembers the wrist target as the last one the robot accepted.
     void retientCiblePoignet();
+    // The target fields and the straight-line box as a move's targets.
+    CibleMouvement cible() const;
 
 private:
     void construitPanneauRobot();
     void construitPanneauOptions();
 };
-
-extern Panneau panneau;

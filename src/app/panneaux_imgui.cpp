@@ -34,15 +34,15 @@ void dessineSpinner(Controle& c, const char* id, float largeur) {
         std::snprintf(format, sizeof format, "%%.%df", c.decimales);
         frappe = ImGui::InputFloat(champ.c_str(), &v, 0, 0, format);
     }
-    if (frappe) application.saisie(c, v, EvenementSaisie::Frappe);
-    if (ImGui::IsItemDeactivated()) application.saisie(c, v, EvenementSaisie::Sortie);
+    if (frappe) application().saisie(c, v, EvenementSaisie::Frappe);
+    if (ImGui::IsItemDeactivated()) application().saisie(c, v, EvenementSaisie::Sortie);
     const float pas = ImGui::GetIO().KeyCtrl ? c.vitesse : 1.0f;
     ImGui::PushButtonRepeat(true);
     for (const char* signe : {"-", "+"}) {
         ImGui::SameLine(0, style.ItemInnerSpacing.x);
         if (ImGui::Button((signe + std::string(id)).c_str(), ImVec2(bouton, bouton)))
-            application.saisie(c, c.valeurAffichee() + (*signe == '-' ? -pas : pas),
-                               EvenementSaisie::Pas);
+            application().saisie(c, c.valeurAffichee() + (*signe == '-' ? -pas : pas),
+                                 EvenementSaisie::Pas);
     }
     ImGui::PopButtonRepeat();
 }
@@ -51,7 +51,7 @@ void dessineSpinner(Controle& c, const char* id, float largeur) {
 // tool trail, which stops while the robot has no command), one plot each, scaled to what it
 // shows (joints over 10° at least) with the current value and the range.
 void dessineCourbes() {
-    const Robot* r = application.robotCourant;
+    const Robot* r = application().robotCourant;
     if (!r || r->historique.taille() == 0) {
         ImGui::TextDisabled("pas encore de mouvement");
         return;
@@ -87,7 +87,7 @@ void dessineCourbes() {
 // The stored waypoints, one line each with the grip state, the wrist on hover; only the
 // visible lines are laid out, so thousands stay cheap. A new point scrolls to the end.
 void dessineListePoints() {
-    const std::vector<PointPassage>& points = application.pointsPassage.points();
+    const std::vector<PointPassage>& points = application().pointsPassage.points();
     ImGui::Text("%zu point(s) de passage", points.size());
     static std::size_t dejaVus = 0;
     ImGui::BeginChild("##points", ImVec2(0, 110), true);
@@ -126,7 +126,7 @@ void dessineControle(Controle& c, int indice) {
             bool b = *c.entier != 0;
             if (ImGui::Checkbox(etiquette.c_str(), &b)) {
                 *c.entier = b ? 1 : 0;
-                application.controle(c.id);
+                application().controle(c.id);
             }
             break;
         }
@@ -143,15 +143,15 @@ void dessineControle(Controle& c, int indice) {
             for (size_t i = 0; i < c.options.size(); ++i) {
                 std::string l = c.options[i] + id + std::to_string(i);
                 if (ImGui::RadioButton(l.c_str(), c.entier, static_cast<int>(i)))
-                    application.controle(c.id);
+                    application().controle(c.id);
             }
             break;
         }
         case GenreControle::Bouton: {
             const std::string& texte =
-                c.id == IdControle::Saisie ? panneau.libelleSaisie : c.libelle;
+                c.id == IdControle::Saisie ? application().panneau.libelleSaisie : c.libelle;
             if (ImGui::Button((texte + id).c_str(), ImVec2(c.largeur, 0)))
-                application.controle(c.id);
+                application().controle(c.id);
             break;
         }
         case GenreControle::ChampTexte: {
@@ -193,7 +193,7 @@ constexpr float LIGNES_MESSAGES_MAX = 6;
 // stall in red, both in an area `hauteurMessages` high.
 void dessineLigneEtat(const std::string& information, const std::string& message,
                       float hauteurMessages) {
-    const LigneEtat& l = panneau.ligneEtat;
+    const LigneEtat& l = application().panneau.ligneEtat;
     ImGui::Separator();
     ImGui::Text("Robot : %s", l.robot.empty() ? "aucun" : l.robot.c_str());
     ImGui::Text("Commandes en attente : %zu", l.commandes);
@@ -250,15 +250,15 @@ void dessinePanneau(const char* nom, float x, float largeur, std::vector<Control
     ImGui::Begin(nom, nullptr,
                  ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove |
                      ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoBringToFrontOnFocus);
-    if (&liste != &panneau.panneauRobot) {
+    if (&liste != &application().panneau.panneauRobot) {
         dessineListe(liste);
         ImGui::End();
         return;
     }
     // The robot panel keeps its status line at the bottom, under the controls, which scroll
     // above it when the open sections need more room than the window has.
-    application.majLigneEtat();
-    const LigneEtat& l = panneau.ligneEtat;
+    application().majLigneEtat();
+    const LigneEtat& l = application().panneau.ligneEtat;
     const std::string information = pourPolice(l.information), message = pourPolice(l.message);
     const ImGuiStyle& style = ImGui::GetStyle();
     const float ligne = ImGui::GetTextLineHeightWithSpacing();
@@ -298,7 +298,7 @@ void tableAide(const char* id, const LigneAide* lignes, int n) {
 
 // The keys and mouse actions over the 3D view, centred on it; F1, Escape or a click closes it.
 void dessineAide() {
-    if (!panneau.aideAffichee) return;
+    if (!application().panneau.aideAffichee) return;
     int x, y, w, h;
     zoneVue(x, y, w, h);
     const ImVec2 fenetre = ImGui::GetIO().DisplaySize;

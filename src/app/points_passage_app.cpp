@@ -6,6 +6,7 @@
 #include "app/application.h"
 #include "app/panneau.h"
 #include "robot/robot.h"
+#include "script/fragment_scene.h"
 #include "script/script.h"
 
 namespace {
@@ -68,8 +69,9 @@ void CApplication::sauvePoints() {
         signale("aucun fichier donné", "points de passage non enregistrés : ");
         return;
     }
-    const std::string erreur = pointsPassage.enregistre(
-        chemin, variableRobot(), panneau.deplacementRectiligne == 1, fichiersDeLaScene());
+    const std::string erreur =
+        enregistrePoints(pointsPassage, chemin, variableRobot(), panneau.deplacementRectiligne == 1,
+                         fichiersDeLaScene());
     if (!erreur.empty()) {
         signale(erreur, "points de passage non enregistrés : ");
         return;

@@ -5,19 +5,14 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <cstring>
-#include <functional>
 #include <memory>
-#include <set>
 
 #include "app/application.h"
 #include "app/panneau.h"
 #include "commun/console.h"
-#include "commun/texte.h"
 #include "robot/robot.h"
-#include "script/chaine_curseur.h"
 #include "script/options.h"
 #include "script/script.h"
 
@@ -95,203 +90,6 @@ bool Surveillance::verifie(long maintenant) {
 long Surveillance::delai(long maintenant) const {
     if (chemins_.empty()) return -1;
     return std::clamp(prochaine_ - maintenant, 0L, PERIODE_MS);
-}
-
-// ---- the files of a scene ----------------------------------------------------------------
-
-namespace {
-// Larger scene files are watched but not looked into.
-constexpr long long TAILLE_SCENE_MAX = 64LL << 20;
-// Longer strings or words name no file worth watching.
-constexpr std::size_t NOM_MAX = 4096;
-
-bool fichierOrdinaire(const std::string& chemin, long long* taille = nullptr) {
-    struct stat etat;
-    if (chemin.empty() || stat(chemin.c_str(), &etat) != 0 || !S_ISREG(etat.st_mode)) return false;
-    if (taille) *taille = static_cast<long long>(etat.st_size);
-    return true;
-}
-
-// Everything up to and including the last separator, as the loader takes a scene's folder.
-std::string dossierDe(const std::string& chemin, const char* separateurs) {
-    const std::size_t s = chemin.find_last_of(separateurs);
-    return s == std::string::npos ? std::string() : chemin.substr(0, s + 1);
-}
-
-bool geometrie(const std::string& nom) {
-    std::string n = nom;
-    std::transform(n.begin(), n.end(), n.begin(), [](unsigned char c) { return std::tolower(c); });
-    for (const char* ext : {".obj", ".wf", ".owf"}) {
-        const std::size_t l = std::strlen(ext);
-        if (n.size() > l && n.compare(n.size() - l, l, ext) == 0) return true;
-    }
-    return false;
-}
-
-// The statements of a scene text cut as the reader cuts them (strings, "//" comments, ";",
-// a "#" meta-command ending with its line): `meta` receives each meta-command's text and
-// `chaine` each string of the other statements. Stops where a statement would overflow the
-// reader's buffer, which stops it reading.
-void parcoursInstructions(const std::string& texte,
-                          const std::function<void(const std::string&)>& meta,
-                          const std::function<void(const std::string&)>& chaine) {
-    std::string instruction, litteral;
-    bool commentaire = false, dansChaine = false, estMeta = false, blanc = true;
-    auto termine = [&] {
-        if (estMeta) meta(instruction);
-        instruction.clear();
-        estMeta = false;
-        blanc = true;
-    };
-    for (const char ch : texte) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        if (c == '\n' || c == '\r') {
-            commentaire = false;
-            if (estMeta) termine();
-            continue;
-        }
-        if (commentaire) continue;
-        if (instruction.size() >= static_cast<std::size_t>(Script::TAILLE_TAMPON)) return;
-        instruction += ch;
-        if (dansChaine) {
-            if (c != '"') {
-                litteral += ch;
-            } else {
-                dansChaine = false;
-                if (!estMeta) chaine(litteral);
-            }
-            continue;
-        }
-        switch (c) {
-            case '/':
-                if (instruction.size() >= 2 && instruction[instruction.size() - 2] == '/') {
-                    instruction.resize(instruction.size() - 2);
-                    commentaire = true;
-                }
-                continue;
-            case '"':
-                dansChaine = true;
-                litteral.clear();
-                break;
-            case ';':
-                instruction.pop_back();
-                termine();
-                continue;
-            case '#':
-                if (blanc) estMeta = true;
-                break;
-            case ' ':
-            case '\t': continue;
-            default: break;
-        }
-        blanc = false;
-    }
-    if (estMeta) termine();
-}
-
-class Dependances {
-public:
-    explicit Dependances(const std::string& scene) : repertoire_(dossierDe(scene, "/:\\")) {}
-
-    std::vector<std::string> fichiers;
-
-    void ajoute(const std::string& chemin) {
-        if (fichiers.size() < Surveillance::FICHIERS_MAX && vus_.insert(chemin).second)
-            fichiers.push_back(chemin);
-    }
-
-    // A scene file and, through its includes, the files it names.
-    void scene(const std::string& chemin, int profondeur) {
-        ajoute(chemin);
-        long long taille = 0;
-        if (profondeur > Script::PROFONDEUR_INCLUSION_MAX || !scenesLues_.insert(chemin).second ||
-            !fichierOrdinaire(chemin, &taille) || taille > TAILLE_SCENE_MAX)
-            return;
-        std::string texte;
-        if (!litTout(chemin, texte)) return;
-        // As the reader takes the bytes: UTF-16 converted; otherwise after a UTF-8 mark, up
-        // to a byte 255, as UTF-8.
-        std::size_t marque = 0;
-        if (const texte::Utf16 sens = texte::detecteUtf16(texte.substr(0, 4096), marque);
-            sens != texte::Utf16::Non) {
-            texte = texte::depuisUtf16(std::string_view(texte).substr(marque), sens);
-        } else {
-            if (texte.compare(0, 3, "\xEF\xBB\xBF") == 0) texte.erase(0, 3);
-            texte = texte::versUtf8(texte.substr(0, texte.find('\xFF')));
-        }
-        parcoursInstructions(
-            texte,
-            [&](const std::string& instruction) {
-                ChaineCurseur c(instruction);
-                if (c.jeton(SEPARATEURS, SEPARATEURS) != "#include") return;
-                const std::string nom = c.jeton(SEPARATEURS, SEPARATEURS);
-                if (nom.empty()) return;
-                scene(nom[0] == '/' ? nom : repertoire_ + nom, profondeur + 1);
-            },
-            [&](const std::string& nom) { nomme(nom, repertoire_, true); });
-    }
-
-private:
-    std::string repertoire_;
-    std::set<std::string> vus_, scenesLues_;
-
-    // A name the builtins open as written, then beside `dossier`: each that is a file.
-    void nomme(const std::string& nom, const std::string& dossier, bool bibliotheques) {
-        if (nom.empty() || nom.size() > NOM_MAX) return;
-        std::vector<std::string> candidats{nom};
-        if (nom[0] != '/' && !dossier.empty()) candidats.push_back(dossier + nom);
-        for (const std::string& c : candidats) {
-            if (!fichierOrdinaire(c) || vus_.count(c)) continue;
-            ajoute(c);
-            if (bibliotheques && geometrie(c)) bibliothequesDe(c);
-        }
-    }
-
-    // The material libraries a Wavefront file names: the word after each "mtllib", tried as
-    // written, then beside the geometry file.
-    void bibliothequesDe(const std::string& chemin) {
-        std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(chemin.c_str(), "rb"),
-                                                          std::fclose);
-        if (!f) return;
-        const std::string dossier = dossierDe(chemin, "/");
-        std::string mot;
-        bool apresMtllib = false;
-        auto finMot = [&] {
-            if (mot.empty()) return;
-            if (apresMtllib) nomme(mot, dossier, false);
-            apresMtllib = !apresMtllib && mot == "mtllib";
-            mot.clear();
-        };
-        char bloc[1 << 16];
-        for (std::size_t n; (n = std::fread(bloc, 1, sizeof bloc, f.get())) > 0;)
-            for (std::size_t i = 0; i < n; ++i) {
-                if (std::isspace(static_cast<unsigned char>(bloc[i])))
-                    finMot();
-                else if (mot.size() <= NOM_MAX)
-                    mot += bloc[i];
-            }
-        finMot();
-    }
-
-    static bool litTout(const std::string& chemin, std::string& texte) {
-        std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(chemin.c_str(), "rb"),
-                                                          std::fclose);
-        if (!f) return false;
-        char bloc[1 << 16];
-        for (std::size_t n; (n = std::fread(bloc, 1, sizeof bloc, f.get())) > 0;) {
-            texte.append(bloc, n);
-            if (static_cast<long long>(texte.size()) > TAILLE_SCENE_MAX) return false;
-        }
-        return true;
-    }
-};
-}  // namespace
-
-std::vector<std::string> fichiersDeScene(const std::string& fichierScene) {
-    if (fichierScene.empty()) return {};
-    Dependances d(fichierScene);
-    d.scene(fichierScene, 1);
-    return d.fichiers;
 }
 
 // ---- what a reload keeps -----------------------------------------------------------------
@@ -375,6 +173,7 @@ void CApplication::retientChargement(const EtatCharge& etat,
                                      const std::map<std::string, SignatureFichier>& vues) {
     etatCharge = etat;
     fichiersCharges = fichiers;
+    fichiersRefuses.clear();
     if (surveilleFichiers) surveillance.surveille(fichiers, vues);
 }
 
@@ -409,8 +208,7 @@ bool CApplication::recharge() {
     const bool videAvant = fichierVide(fichierScene);
     const int statut = nouveauScript->charge(fichierScene.c_str());
     const std::size_t fautes = console.diagnostics().size();
-    const std::vector<std::string> fichiers =
-        surveilleFichiers ? fichiersDeScene(fichierScene) : std::vector<std::string>();
+    const std::vector<std::string> fichiers = nouveauScript->fichiersLus();
     std::string raison;
     if (statut == 3) {
         raison = fichierScene + " est illisible";
@@ -424,7 +222,7 @@ bool CApplication::recharge() {
     } else if (videAvant || fichierVide(fichierScene)) {
         // What an editor leaves while it saves: the scene comes with the rest of the file.
         raison = fichierScene + " est vide (en cours d'enregistrement ?)";
-    } else if (sceneVide(*nouvelle) && !sceneVide(*this)) {
+    } else if (sceneVide(*nouvelle) && !sceneVide(scene)) {
         // Most likely a file cut short or in an encoding not recognised; a scene is not
         // emptied by a reload (restarting the program does it).
         raison = fichierScene + " ne crée plus aucune entité, instance ni lumière";
@@ -444,8 +242,8 @@ bool CApplication::recharge() {
     const std::string gardees = prendOptionsEtCamera(lu, cameraLue);
 
     // 4. The registries change hands; OpenGL takes the new lights and textures.
-    echangeRegistre(*nouvelle);
-    pointeRobots(*this);
+    scene.echangeRegistre(*nouvelle);
+    pointeRobots(scene);
     pointeRobots(*nouvelle);
     if (installeRechargement) installeRechargement(nouvelle->textures, nouvelle->nbLumieres());
 
@@ -456,7 +254,7 @@ bool CApplication::recharge() {
         delete script;
     }
     script = nouveauScript.release();
-    script->scene = this;
+    script->scene = &scene;
     script->camera = &camera;
     nouvelle.reset();
 
@@ -475,6 +273,7 @@ void CApplication::refuseRechargement(const std::string& raison,
                                       const std::vector<std::string>& fichiers,
                                       const std::map<std::string, SignatureFichier>& vues) {
     // A fix may come in a file that only this attempt named: both loads' files are watched.
+    fichiersRefuses = fichiers;
     if (surveilleFichiers) {
         std::vector<std::string> tous = fichiersCharges;
         for (const std::string& f : fichiers)
@@ -489,7 +288,7 @@ void CApplication::refuseRechargement(const std::string& raison,
 std::string CApplication::lacheAncienneScene() {
     std::size_t abandonnees = 0;
     bool objetTenu = false;
-    for (const auto& e : entites)
+    for (const auto& e : scene.entites)
         if (auto* r = dynamic_cast<Robot*>(e.get())) {
             abandonnees += r->commandes.size();
             objetTenu = objetTenu || r->objetTenu() != nullptr;
@@ -513,10 +312,10 @@ std::string CApplication::prendOptionsEtCamera(const EtatCharge& lu, const Camer
         const OptionAffichage& o = optionsAffichage[i];
         if (cameraOption(o)) continue;
         if (etatCharge.present &&
-            !memeValeurOption(o.get(*this, &camera), etatCharge.options[static_cast<size_t>(i)]))
+            !memeValeurOption(o.get(scene, &camera), etatCharge.options[static_cast<size_t>(i)]))
             gardees += std::string(gardees.empty() ? "" : ", ") + o.cle;
         else
-            o.set(*this, &camera, lu.options[static_cast<size_t>(i)]);
+            o.set(scene, &camera, lu.options[static_cast<size_t>(i)]);
     }
     if (!etatCharge.present || memeCamera(camera, etatCharge.camera)) {
         camera.position = cameraLue.position;
@@ -531,7 +330,7 @@ std::string CApplication::prendOptionsEtCamera(const EtatCharge& lu, const Camer
 
 void CApplication::redemarreApresRechargement() {
     choisitRobotCourant();
-    for (const auto& e : entites)
+    for (const auto& e : scene.entites)
         if (auto* r = dynamic_cast<Robot*>(e.get())) raisonsVues[r] = r->numeroRaison;
     placeLumiere();
     animeDejaAppele = ticDejaAppele = false;  // the new scene's time starts now

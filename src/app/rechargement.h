@@ -71,13 +71,6 @@ private:
     std::string modifie_;
 };
 
-// Every file a load of this scene file may read: the scene file, the files it includes (as
-// the reader cuts statements and resolves includes: beside the scene unless absolute), the
-// existing files its strings name as written or beside the scene (meshes, textures), and the
-// material libraries that those meshes name. A superset is harmless: a change of a file that
-// was not read only reloads the same scene.
-std::vector<std::string> fichiersDeScene(const std::string& fichierScene);
-
 // The display options and the camera as a load left them. An option whose value is no longer
 // the one the file gave was changed by the user (panel or keys) and a reload keeps it; the
 // others take the new file's values. The same holds for the camera as a whole.

@@ -23,7 +23,7 @@ void CApplication::decodeModificateurs(int m) {
 }
 
 int CApplication::pick(int x, int y) {
-    return selectionneur ? selectionneur(x, y) : selection(x, y);
+    return selectionneur ? selectionneur(x, y) : dessin.selection(x, y);
 }
 
 void CApplication::appuiGauche(int x, int y, int modifiers) {
@@ -40,7 +40,7 @@ void CApplication::appuiGauche(int x, int y, int modifiers) {
     }
     // The picked instance becomes the scene's selection; a robot is only highlighted, any
     // other instance is fetched by the current robot.
-    Instance* inst = selectionneInstance(nom);
+    Instance* inst = scene.selectionneInstance(nom);
     instanceCliquee = inst;
     if (!inst || robotDe(inst)) return;
     if (!robotCourant) return;
@@ -66,9 +66,9 @@ void CApplication::appuiDroit(int x, int y, int modifiers) {
     boutonDroit = true;
     const int nom = pick(x, y);
     if (nom < 0) return;
-    const int i = indiceInstanceDuNom(nom);
+    const int i = scene.indiceInstanceDuNom(nom);
     if (i < 0) return;
-    Instance* inst = getInstance(i);
+    Instance* inst = scene.getInstance(i);
     Robot* r = robotDe(inst);
     if (!r) return;
     if (robotCourant) robotCourant->selectionne = false;

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "geometrie/angles.h"
+
 CMatrice::CMatrice() {
     std::memset(m, 0, sizeof m);
     m[0] = m[5] = m[10] = m[15] = 1.0f;
@@ -40,7 +42,7 @@ CMatrice CMatrice::echelle(float sx, float sy, float sz) {
 }
 
 CMatrice CMatrice::rotation(CVecteur axe, float angle) {
-    const float theta = angle * 3.1415927f * 0.0055555557f;
+    const float theta = enRadians(angle);
     const float cs = std::cos(theta);
     const float sn = std::sin(theta);
     const CVecteur a = axe.normalise();

@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <map>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -21,6 +22,9 @@ struct Material {
     RGBA couleur4{0.0f, 0.0f, 0.0f, 1.0f};
     float brillance = 100.0f;
 };
+
+// Materials of the libraries a mesh file names, by material name.
+using TableMateriaux = std::map<std::string, std::shared_ptr<Material>>;
 
 // A list of corner indices with the interface of std::vector<int> that faces use. Up to
 // four indices are stored inside the object itself, so triangles and quadrilaterals (nearly

@@ -155,14 +155,6 @@ bool refuseUtf16(const char* nomFichier) {
     return refuseUtf16(nomFichier, std::string_view(debut, n));
 }
 
-bool extensionValide(const std::string& nom) {
-    auto finitPar = [&](const char* ext) {
-        const size_t n = std::strlen(ext);
-        return nom.size() >= n && nom.compare(nom.size() - n, n, ext) == 0;
-    };
-    return nom.size() >= 4 && (finitPar(".wf") || finitPar(".obj") || finitPar(".owf"));
-}
-
 // First pass: the capacities, from the mapped text when there is one. False when the file
 // cannot be read.
 bool compte(const char* nomFichier, const FichierProjete& projete, uint64_t taille,
@@ -189,14 +181,22 @@ std::shared_ptr<Mesh> meshReserve(const Comptes& comptes) {
 }
 
 // What "mtllib" does: a library name is tried as written, then beside the geometry file.
+// Each library read is added to `lues` when given.
 std::function<void(const std::string&)> chargeurBibliotheques(const std::string& nom,
-                                                              TableMateriaux& materiaux) {
+                                                              TableMateriaux& materiaux,
+                                                              std::vector<std::string>* lues) {
     const size_t barre = nom.rfind('/');
     std::string repertoire = barre == std::string::npos ? "" : nom.substr(0, barre + 1);
-    return [repertoire = std::move(repertoire), nom, &materiaux](const std::string& bibliotheque) {
-        if (mtlLecture(materiaux, bibliotheque.c_str())) return;
+    return [repertoire = std::move(repertoire), nom, &materiaux,
+            lues](const std::string& bibliotheque) {
+        auto lit = [&](const std::string& chemin) {
+            if (!mtlLecture(materiaux, chemin.c_str())) return false;
+            if (lues) lues->push_back(chemin);
+            return true;
+        };
+        if (lit(bibliotheque)) return;
         if (!repertoire.empty() && !bibliotheque.empty() && bibliotheque[0] != '/' &&
-            mtlLecture(materiaux, (repertoire + bibliotheque).c_str()))
+            lit(repertoire + bibliotheque))
             return;
         // The faces keep the default material; the author should know why.
         console.erreur("bibliothèque de matériaux illisible : " + bibliotheque + " (" + nom + ")");
@@ -294,11 +294,11 @@ void termineNormales(PuitsMesh& lu, bool facesRetirees) {
 
 }  // namespace
 
-std::shared_ptr<Mesh> wfLecture(const char* nomFichier, TableMateriaux& materiaux) {
+std::shared_ptr<Mesh> wfLecture(const char* nomFichier, TableMateriaux& materiaux,
+                                std::vector<std::string>* bibliotheques) {
     if (!nomFichier) throw pointeur_null("wfLecture: nomFichier est un pointeur null");
     materiaux.clear();
     const std::string nom(nomFichier);
-    if (!extensionValide(nom)) return nullptr;
     // Only regular files: a device such as /dev/zero never ends and a FIFO may block forever.
     struct stat etat;
     if (stat(nomFichier, &etat) != 0 || !S_ISREG(etat.st_mode)) return nullptr;
@@ -315,7 +315,8 @@ std::shared_ptr<Mesh> wfLecture(const char* nomFichier, TableMateriaux& materiau
     PuitsMesh lu(*mesh, materiaux);
     if (comptes.normales == 0)
         lu.lissage = std::make_unique<LissageSommets>(mesh->sommets.capacity());
-    if (!litInstructions(nomFichier, *projete, lu, chargeurBibliotheques(nom, materiaux))) {
+    if (!litInstructions(nomFichier, *projete, lu,
+                         chargeurBibliotheques(nom, materiaux, bibliotheques))) {
         materiaux.clear();  // as if the file had not been read at all
         return nullptr;
     }

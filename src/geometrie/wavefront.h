@@ -13,14 +13,14 @@
 #include "commun/erreurs.h"
 #include "geometrie/mesh.h"
 
-// Materials of the libraries a geometry file names, by material name.
-using TableMateriaux = std::map<std::string, std::shared_ptr<Material>>;
-
-// Reads a mesh. `materiaux` is emptied, then receives the materials of every library the
-// file names; the mesh keeps alive those its faces use. Returns null on a bad extension
-// or a file that cannot be read; throws pointeur_null on a null name. Faces that cannot be
-// drawn (fewer than 3 corners, a bad vertex index) are left out with a red console line.
-std::shared_ptr<Mesh> wfLecture(const char* nomFichier, TableMateriaux& materiaux);
+// Reads a Wavefront mesh, whatever the file's name (formats_maillage.h chooses the reader).
+// `materiaux` is emptied, then receives the materials of every library the file names; the
+// mesh keeps alive those its faces use; `bibliotheques`, when given, receives the path of
+// each library read. Returns null for a file that cannot be read; throws pointeur_null on a
+// null name. Faces that cannot be drawn (fewer than 3 corners, a bad vertex index) are left
+// out with a red console line.
+std::shared_ptr<Mesh> wfLecture(const char* nomFichier, TableMateriaux& materiaux,
+                                std::vector<std::string>* bibliotheques = nullptr);
 
 // Reads one material library into the table; false when the file cannot be read.
 bool mtlLecture(TableMateriaux& table, const char* nomFichier);

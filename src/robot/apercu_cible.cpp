@@ -3,12 +3,11 @@
 
 #include <cmath>
 
+#include "geometrie/angles.h"
 #include "robot/robot.h"
 #include "scene/scene.h"
 
 namespace {
-
-float enRadians(float degres) { return degres * 3.1415927f * 0.0055555557f; }
 
 // The wrist link's frame: level, facing THETA1, its axis D above and L1 short of the tool
 // point (the arm's drawing places the gripper from it).
@@ -38,7 +37,7 @@ ApercuCible apercuCible(Robot& robot, const CibleFantome& cible) {
         a.raison = robot.cibleVers(cible.X, cible.Y, cible.Z, cible.THETA, c, true);
         a.repere = Robot::repereOutil(cible.X, cible.Y, cible.Z, cible.THETA);
         // The base turns toward the point, as the inverse model has it.
-        const float theta1 = std::atan2(cible.Y, cible.X) * 180.0f / 3.1415927f;
+        const float theta1 = enDegres(std::atan2(cible.Y, cible.X));
         a.poignet = reperePoignet(robot, cible.X, cible.Y, cible.Z, theta1);
         return a;
     }

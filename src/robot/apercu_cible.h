@@ -3,10 +3,20 @@
 #pragma once
 
 #include "geometrie/matrice.h"
+#include "robot/mouvement.h"
 
-class Robot;
-struct CibleFantome;
+class Robot;  // robot.h
 
+// The panel's target, which the driven robot's ghost gripper shows (straight-line flag unused).
+struct CibleFantome : CibleMouvement {
+    // The wrist decides the pose (a wrist field being edited, or a straight-line move);
+    // otherwise the joints do.
+    bool parPoignet = false;
+    // As the panel starts: the base turned to 90 degrees.
+    CibleFantome() { T1 = 90; }
+};
+
+// The ghost gripper's frames at a target and the robot's verdict on it.
 struct ApercuCible {
     CMatrice repere;               // tool frame at the target, robot frame, z axis down
     CMatrice poignet;              // frame of the wrist link at the target, robot frame

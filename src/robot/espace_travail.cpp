@@ -4,12 +4,11 @@
 #include <cmath>
 #include <cstring>
 
+#include "geometrie/angles.h"
 #include "robot/robot.h"
 #include "scene/scene.h"
 
 namespace {
-
-float enRadians(float degres) { return degres * 3.1415927f / 180.0f; }
 
 EtatCellule etatDe(const char* raison) {
     if (!raison) return EtatCellule::Atteinte;

@@ -2,12 +2,11 @@
 // always bent to the negative side, out-of-range angles clamped) and wrist placement.
 #include <cmath>
 
+#include "geometrie/angles.h"
 #include "robot/robot.h"
 #include "scene/scene.h"
 
 namespace {
-
-float enDegres(float radians) { return radians * (1.0f / 3.1415927f) * 180.0f; }
 
 float borneDans(float v, float bas, float haut) { return v < bas ? bas : (v > haut ? haut : v); }
 
@@ -86,9 +85,9 @@ const char* Robot::resoutMGI(float x, float y, float z, float theta, float T[4],
     const float A = k * L3 + L2;
     const float B = -std::sqrt(1 - k * k) * L3;
 
-    const float t1 = enDegres(std::atan2(y, x));
-    const float t2 = enDegres(std::atan2(A * f - B * e, A * e + B * f));
-    const float t3 = -std::acos(k) * 180.0f / 3.1415927f;
+    const float t1 = enDegresModeleInverse(std::atan2(y, x));
+    const float t2 = enDegresModeleInverse(std::atan2(A * f - B * e, A * e + B * f));
+    const float t3 = enDegres(-std::acos(k));
     T[0] = borneDans(t1, -180, 180);
     T[1] = borneDans(t2, 0, 145);
     T[2] = borneDans(t3, -135, 0);
@@ -109,7 +108,7 @@ const char* Robot::poseVers(float x, float y, float z, float theta, bool exacte,
     bool derriere;
     if (const char* raison = resoutMGI(x, y, z, theta, T, borne, derriere)) return raison;
     Pose q;
-    if (!MGD(T[0], T[1], T[2], T[3], q.x, q.y, q.z, q.theta, q.pince))
+    if (!MGD(T[0], T[1], T[2], T[3], q.X, q.Y, q.Z, q.THETA, q.pince))
         return raisonLimites(T[0], T[1], T[2], T[3]);
     q.T1 = T[0];
     q.T2 = T[1];
@@ -117,7 +116,7 @@ const char* Robot::poseVers(float x, float y, float z, float theta, bool exacte,
     q.T5 = T[3];
 
     // A clamp that moves the tool point by no more than float rounding is no miss.
-    const float dx = q.x - x, dy = q.y - y, dz = q.z - z;
+    const float dx = q.X - x, dy = q.Y - y, dz = q.Z - z;
     const bool loin = std::sqrt(dx * dx + dy * dy + dz * dz) >
                       1e-4f * (1 + std::fabs(L0 + L1) + std::fabs(L2) + std::fabs(L3));
     // Through the base axis the joints land on the mirrored point, never the target.
@@ -127,7 +126,7 @@ const char* Robot::poseVers(float x, float y, float z, float theta, bool exacte,
         arret = borne == 1 ? "THETA2 hors limites" : "THETA3 hors limites";
         if (exacte) return arret;
         // Stopped short by a joint limit: the pose reached must itself be acceptable.
-        if (const char* raison = refusPosition(q.x, q.y, q.z)) return raison;
+        if (const char* raison = refusPosition(q.X, q.Y, q.Z)) return raison;
     }
     p = q;
     return nullptr;
@@ -143,7 +142,7 @@ bool Robot::setCoordPoignet(float x, float y, float z, float theta) {
     if (arret) {
         // The wrist shows where the arm went; its rotation is as asked, since no clamp acts
         // on THETA1 or THETA5. The limit that stopped it short is worth a word.
-        adoptePose(p.T1, p.T2, p.T3, p.T5, p.x, p.y, p.z, theta, p.pince);
+        adoptePose(p.T1, p.T2, p.T3, p.T5, p.X, p.Y, p.Z, theta, p.pince);
         signale(arret);
         return true;
     }

@@ -79,18 +79,14 @@ void Robot::avanceAngle(float& angle, float cible, float pasMax) {
         angle = std::max(angle - pasMax, cible);
 }
 
-const char* Robot::cibleVers(float x, float y, float z, float theta, Commande& c, bool exacte) {
+const char* Robot::cibleVers(float x, float y, float z, float theta, CibleMouvement& c,
+                             bool exacte) {
     Pose p;
     const char* arret = nullptr;
     if (const char* raison = poseVers(x, y, z, theta, exacte, p, arret)) return raison;
-    c.T1 = p.T1;
-    c.T2 = p.T2;
-    c.T3 = p.T3;
-    c.T5 = p.T5;
-    c.X = p.x;
-    c.Y = p.y;
-    c.Z = p.z;
-    c.THETA = p.theta;
+    const bool rectiligne = c.rectiligne;  // how to get there is the caller's
+    c = p;
+    c.rectiligne = rectiligne;
     return nullptr;
 }
 
@@ -449,7 +445,7 @@ bool Robot::pointLigne(const Commande& c, double s, float q[4]) {
     const double y = c.depart[1] + s * (c.Y - c.depart[1]);
     const double z = c.depart[2] + s * (c.Z - c.depart[2]);
     const float theta = ramene(c.depart[3] + s * ecartSigne(c.depart[3], c.THETA));
-    Commande point;
+    CibleMouvement point;
     if (cibleVers(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z), theta, point,
                   true))
         return false;

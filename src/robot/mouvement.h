@@ -8,7 +8,7 @@
 
 #include "robot/profil.h"
 
-class Instance;
+class Instance;  // scene.h
 
 // What a command does when it reaches the front of the queue.
 enum class GenreCommande : uint8_t {
@@ -18,15 +18,22 @@ enum class GenreCommande : uint8_t {
     Attente,    // stand still for `secondes`
 };
 
-struct Commande {
+// A move's targets, as the queue, the panel, the taught poses, the ghost gripper and the
+// scripted moves all hold them: the joints, the tool point they put in place, and how the
+// tool point gets there.
+struct CibleMouvement {
+    float T1 = 0, T2 = 0, T3 = 0, T5 = 0;  // joints, degrees
+    float X = 0, Y = 0, Z = 0, THETA = 0;  // tool point and gripper rotation, robot frame
+    bool rectiligne = false;               // move the tool point along a straight line
+};
+
+// One queued command: a move to its targets, or a grip, a release or a wait.
+struct Commande : CibleMouvement {
     Instance* instanceRobot = nullptr;  // the instance carrying the robot: its world origin
     Instance* approche = nullptr;       // if set: first compute the target above this instance
     Instance* cible = nullptr;          // if set: on arrival grip it (or put the held one down)
-    bool rectiligne = false;            // move the tool point along a straight line
-    float T1 = 0, T2 = 0, T3 = 0, T5 = 0;
-    float X = 0, Y = 0, Z = 0, THETA = 0;
-    GenreCommande genre = GenreCommande::Mouvement;
-    float secondes = 0;     // Attente: simulated seconds still to wait
+    GenreCommande genre = GenreCommande::Mouvement;  // what the command does
+    float secondes = 0;                              // Attente: simulated seconds still to wait
     bool enOrdre = false;   // a straight line's pieces run before the commands queued after it
     bool surLigne = false;  // a piece (or the end) of a straight line, for the tool trail
     Profil profil;          // how the joints, or the tool along a line, speed up and slow down
@@ -44,6 +51,6 @@ struct Commande {
 // kept open so callers can inspect and empty it; push / pop read as a plain queue.
 class FileCommandes : public std::deque<Commande> {
 public:
-    void push(const Commande& c) { push_back(c); }
-    void pop() { pop_front(); }
+    void push(const Commande& c) { push_back(c); }  // queues at the back
+    void pop() { pop_front(); }                     // drops the front command
 };

@@ -1,20 +1,10 @@
 #include "robot/points_passage.h"
 
-#include <cstdio>
-
-#include "commun/ecriture_sure.h"
 #include "robot/robot.h"
 
 namespace {
 // Queue limit shared with the scripted commands.
 constexpr std::size_t COMMANDES_MAX = 10000;
-
-// Fixed notation: the scene language reads it back whatever the magnitude.
-std::string nombre(float v) {
-    char t[64];
-    std::snprintf(t, sizeof t, "%.4f", static_cast<double>(v));
-    return t;
-}
 
 Commande action(GenreCommande genre) {
     Commande c;
@@ -26,8 +16,7 @@ Commande action(GenreCommande genre) {
 
 bool PointsPassage::ajoute(const Robot& r) {
     if (points_.size() >= MAX) return false;
-    points_.push_back(PointPassage{r.THETA1, r.THETA2, r.THETA3, r.THETA5, r.X, r.Y, r.Z, r.THETA,
-                                   r.lien != nullptr});
+    points_.push_back(PointPassage{r.pose(), r.lien != nullptr});
     return true;
 }
 
@@ -43,14 +32,7 @@ std::size_t PointsPassage::rejoue(Robot& r, Instance* instanceRobot, bool rectil
     bool tenu = r.lien != nullptr;
     for (const PointPassage& p : points_) {
         Commande c = action(GenreCommande::Mouvement);
-        c.T1 = p.T1;
-        c.T2 = p.T2;
-        c.T3 = p.T3;
-        c.T5 = p.T5;
-        c.X = p.X;
-        c.Y = p.Y;
-        c.Z = p.Z;
-        c.THETA = p.THETA;
+        static_cast<CibleMouvement&>(c) = p;
         c.rectiligne = rectiligne;
         if (!file(c)) break;
         if (p.tenu != tenu && !file(action(p.tenu ? GenreCommande::Saisie : GenreCommande::Lacher)))
@@ -58,27 +40,4 @@ std::size_t PointsPassage::rejoue(Robot& r, Instance* instanceRobot, bool rectil
         tenu = p.tenu;
     }
     return n;
-}
-
-std::string PointsPassage::fragment(const std::string& v, bool rectiligne) const {
-    std::string s =
-        "// Points de passage enregistrés par Brakmor (" + std::to_string(points_.size()) + ")\n";
-    bool tenu = false;
-    for (const PointPassage& p : points_) {
-        if (rectiligne)
-            s += "deplacePoignet(&" + v + ", " + nombre(p.X) + ", " + nombre(p.Y) + ", " +
-                 nombre(p.Z) + ", " + nombre(p.THETA) + ", true);\n";
-        else
-            s += "deplaceArticulaire(&" + v + ", " + nombre(p.T1) + ", " + nombre(p.T2) + ", " +
-                 nombre(p.T3) + ", " + nombre(p.T5) + ");\n";
-        if (p.tenu != tenu) s += (p.tenu ? "saisis(&" : "lache(&") + v + ");\n";
-        tenu = p.tenu;
-    }
-    return s;
-}
-
-std::string PointsPassage::enregistre(const std::string& chemin, const std::string& variable,
-                                      bool rectiligne,
-                                      const std::vector<std::string>& protegees) const {
-    return ecriture::ecritFichier(chemin, fragment(variable, rectiligne), protegees);
 }

@@ -7,14 +7,10 @@
 #include <stdexcept>
 #include <unordered_set>
 
+#include "geometrie/angles.h"
 #include "scene/scene.h"
 
 namespace {
-
-// Degrees to radians with single-precision pi and 1/180.
-float enRadians(float degres) { return degres * 3.1415927f * 0.0055555557f; }
-
-float enDegres(float radians) { return radians * 180.0f / 3.1415927f; }
 
 // Each driven joint's range, degrees, bounds included.
 struct Limites {
@@ -247,6 +243,19 @@ int Robot::arrondi(float v) {
     if (v >= static_cast<float>(INT_MAX)) return INT_MAX;
     if (v <= static_cast<float>(INT_MIN)) return INT_MIN;
     return static_cast<int>(std::lround(v));
+}
+
+CibleMouvement Robot::pose() const {
+    CibleMouvement c;
+    c.T1 = THETA1;
+    c.T2 = THETA2;
+    c.T3 = THETA3;
+    c.T5 = THETA5;
+    c.X = X;
+    c.Y = Y;
+    c.Z = Z;
+    c.THETA = THETA;
+    return c;
 }
 
 void Robot::lireCoordArticulaires(int& t1, int& t2, int& t3, int& t5) const {

@@ -153,8 +153,11 @@ public:
     // Why a tool point is refused, or null when the arm may go there.
     const char* refusPosition(float x, float y, float z);
     // Writes into c's targets the joints that bring the wrist to (x, y, z, theta) and the
-    // pose they reach (see poseVers for exacte); the reason (c untouched) when refused.
-    const char* cibleVers(float x, float y, float z, float theta, Commande& c, bool exacte);
+    // pose they reach (see poseVers for exacte), leaving c.rectiligne as it was; the reason
+    // (c untouched) when refused.
+    const char* cibleVers(float x, float y, float z, float theta, CibleMouvement& c, bool exacte);
+    // The current joints and wrist as a move's targets (not along a straight line).
+    CibleMouvement pose() const;
 
     // Panel reads: joints and THETA to the nearest integer, halves away from zero.
     static int arrondi(float v);
@@ -169,9 +172,7 @@ private:
     float sansProgres_ = 0;
 
     // Joints and the wrist pose they reach.
-    struct Pose {
-        float T1 = 0, T2 = 0, T3 = 0, T5 = 0;
-        float x = 0, y = 0, z = 0, theta = 0;
+    struct Pose : CibleMouvement {
         CMatrice pince;
     };
 

@@ -4,6 +4,9 @@
 
 #include <stb/stb_image.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
 #include <string>
 #include <utility>
 
@@ -69,8 +72,7 @@ void CScene::optionsParDefaut() {
 
 void CScene::vider() {
     optionsParDefaut();
-    erreursSignalees.oublie();
-    etatGrilleSignale = 0;
+    ++generation;
     // The lists are emptied before their elements are released, so that a destructor
     // that looks at the scene finds it already empty.
     {
@@ -102,8 +104,8 @@ void CScene::echangeRegistre(CScene& autre) {
     textures.swap(autre.textures);
     materiaux.swap(autre.materiaux);
     selectionCourante = autre.selectionCourante = -1;
-    erreursSignalees.oublie();
-    etatGrilleSignale = 0;
+    ++generation;
+    ++autre.generation;
 }
 
 namespace {
@@ -150,7 +152,41 @@ Instance* CScene::selectionneInstance(int n) {
     return instances[static_cast<size_t>(i)].get();
 }
 
-void CScene::signaleUneFois(const std::string& message) { erreursSignalees.signale(message); }
+// --- Floor and grids -----------------------------------------------------------------
+
+DecoupageGrille decoupeGrille(int taille, int pas) {
+    DecoupageGrille d;
+    if (pas <= 0) return d;
+    d.valide = true;
+    d.pas = pas;
+    const long long t = taille;
+    if (t < 0) return d;  // n = -1: the loops run zero times
+    d.n = (2 * t) / pas;
+    if (d.n > SUBDIVISIONS_GRILLE_MAX) {
+        d.n = SUBDIVISIONS_GRILLE_MAX;
+        d.pas = 2.0 * static_cast<double>(t) / static_cast<double>(SUBDIVISIONS_GRILLE_MAX);
+        d.elargi = true;
+    }
+    return d;
+}
+
+// --- Spot image ----------------------------------------------------------------------
+
+std::vector<unsigned char> lireSpotTga(const char* chemin) {
+    const size_t taille = static_cast<size_t>(TAILLE_SPOT) * TAILLE_SPOT * 3;
+    // White wherever the file has nothing to say: the lit area stays untinted.
+    std::vector<unsigned char> image(taille, 255);
+    if (!chemin) return image;
+    std::FILE* f = std::fopen(chemin, "rb");
+    if (!f) return image;
+    if (std::fseek(f, 18, SEEK_SET) == 0) {
+        const size_t lus = std::fread(image.data(), 1, taille, f);
+        // Whatever a short file lacks stays white.
+        std::fill(image.begin() + static_cast<std::ptrdiff_t>(lus), image.end(), 255);
+    }
+    std::fclose(f);
+    return image;
+}
 
 // --- Textures --------------------------------------------------------------------------
 

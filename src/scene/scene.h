@@ -1,5 +1,5 @@
 // The scene registry: every entity, instance, light, texture and material of the loaded
-// scene, the display options, and the rendering / shadow / gravity operations on them.
+// scene, its display options and gravity. Drawing it is dessin/dessinateur.h's.
 #pragma once
 
 #include <cstdint>
@@ -10,13 +10,11 @@
 #include <vector>
 
 #include "commun/erreurs.h"
-#include "commun/signalement.h"
 #include "geometrie/entite.h"
 #include "geometrie/matrice.h"
 #include "geometrie/mesh.h"
 #include "geometrie/texture.h"
 #include "geometrie/vecteur.h"
-#include "scene/ombres_fixes.h"
 
 struct Lumiere {
     bool fixeObservateur = false;
@@ -83,25 +81,19 @@ struct DecoupageGrille {
     long long n = -1;
     double pas = 0;
 };
+// The cut of [-taille, taille] with step `pas`, as described above.
 DecoupageGrille decoupeGrille(int taille, int pas);
 
-// The panel's target state, which the driven robot's ghost gripper shows.
-struct CibleFantome {
-    float T1 = 90, T2 = 0, T3 = 0, T5 = 0;  // target joints, degrees
-    float X = 0, Y = 0, Z = 0, THETA = 0;   // target wrist, robot frame
-    // The wrist decides the pose (a wrist field being edited, or a straight-line move);
-    // otherwise the joints do.
-    bool parPoignet = false;
-};
-
+// What a scene file creates, its display options and gravity.
 class CScene {
 public:
+    // The five lists the loader fills, in the order their objects were handed over.
     std::vector<std::shared_ptr<Entite>> entites;
     std::vector<std::shared_ptr<Instance>> instances;
     std::vector<std::shared_ptr<Lumiere>> lumieres;
     std::vector<std::shared_ptr<Texture>> textures;
     std::vector<std::shared_ptr<Material>> materiaux;
-    int selectionCourante = -1;
+    int selectionCourante = -1;  // the highlighted instance's index, -1 for none
 
     // Display options (their table of keys is in options.h).
     bool texturage = true;
@@ -131,26 +123,19 @@ public:
     bool rotation_lumiere = false;
     float vitesse_rotation_lumiere = 50.0f;
 
-    // Motion aids drawn over the robots, switched from the panel only (not scene options):
-    // the tool trail, the target as a ghost gripper, the reachable region in THETA1's plane.
-    bool afficherTrajectoire = false;
-    bool afficherCible = false;
-    bool afficherEspaceTravail = false;
-    CibleFantome cibleFantome;
-
-    // Shadow-map state.
-    unsigned texOmbre = 0, texSpot = 0;
+    // The shadow map's size in texels (a power of two), from the command line.
     int tailleCarteOmbre = 512;
-    // The depths of the still meshes are kept between frames (ombres_fixes.h); off, every
-    // depth pass draws every caster.
-    bool garderOmbresFixes = true;
-    OmbresFixes ombresFixes;
 
-    float rapportAspect = 1.0f;
+    // Counts the times the registry was emptied or exchanged: a drawer forgets then what it
+    // reported of the previous objects.
+    unsigned long generation = 0;
 
+    // An empty scene with the default options.
     CScene();
     CScene(const CScene&) = delete;
     CScene& operator=(const CScene&) = delete;
+    // Back to an empty scene with the default options; the lists are emptied before their
+    // elements are released.
     virtual void vider();
     virtual ~CScene();
     // Exchanges the five lists (entities, instances, lights, textures, materials) with
@@ -160,12 +145,14 @@ public:
     // instance list they were built with: the caller points them at their new one.
     void echangeRegistre(CScene& autre);
 
+    // Appends to a list; the index given, or -1 for null (nothing added).
     int ajouteEntite(std::shared_ptr<Entite> e);
     int ajouteLumiere(std::shared_ptr<Lumiere> l);
     int ajouteTexture(std::shared_ptr<Texture> t);
     int ajouteMaterial(std::shared_ptr<Material> m);
     void ajouteInstance(std::shared_ptr<Instance> i);
 
+    // The lists' sizes, and their elements by index (null out of range).
     int nbEntites() const { return static_cast<int>(entites.size()); }
     int nbInstances() const { return static_cast<int>(instances.size()); }
     int nbLumieres() const { return static_cast<int>(lumieres.size()); }
@@ -175,51 +162,16 @@ public:
     Lumiere* getLumiere(unsigned i) const;
     Instance* instanceSelectionnee() const;  // the instance at selectionCourante, or null
 
+    // The index of the instance owning pick name n, or -1.
     int indiceInstanceDuNom(int n) const;
+    // Selects the instance owning pick name n and returns it; null (selection kept) if none.
     Instance* selectionneInstance(int n);
 
     // Gravity (gravite.cpp).
     bool appliqueGravite(float dt);
 
-    // Rendering (rendu.cpp), shadows (ombrage.cpp), textures and lights (scene_gl.cpp):
-    // the scene's drawing half, in the drawing library; needs a current OpenGL context.
-    void installTexture(unsigned i);
-    void installLumiere(int i);
-    void initGL();
-    void affiche();
-    void afficheObjets();
-    void afficheGrilles();
-    void afficheLumieres();
-    void dessineBoite(Instance& instance);
-    int selection(int x, int y);
-    void setPerspective(float aspect);
-    void setSmoothShading(bool b);
-    void setDithering(bool b);
-    void setAntialiasing(bool b);
-    void setBackfaceCulling(bool b);
-    bool creeTexturesOmbrage();
-    void rendCarteOmbre();
-    void activeProjectionOmbre();
-
-    // Reports a drawing problem on the console the first time this text is seen.
-    void signaleUneFois(const std::string& message);
-
 private:
     void optionsParDefaut();
-    void dessineSol();
-    void dessineInstanceProtegee(Instance& instance, int& compteur);
-    // The grid cut for the current options; reports an unusable or widened step once.
-    DecoupageGrille decoupageGrille();
-
-    SignaleurUneFois erreursSignalees;
-    int etatGrilleSignale = 0;   // 0 usable, 1 step not positive, 2 step widened
-    int tailleTextureOmbre = 0;  // size the depth texture was created with
-    int tailleCarteRendue = 0;   // size of the last depth pass (at most the texture's)
-    // What the depth pass draws of the casters: all, the kept ones, or the others.
-    enum class PartieProfondeur { Tout, Fixes, Mobiles } partieProfondeur = PartieProfondeur::Tout;
-    std::vector<uint32_t> profondeursFixes;  // the kept depths, bottom row first
-    void dessineProfondeurs(int x, int y, int s);
-    std::vector<double> cleCarteOmbre(int x, int y, int s) const;
 };
 
 // The spot image of the shadow projector: 256 x 256 RGB after an 18-byte header. A missing

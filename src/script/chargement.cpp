@@ -102,6 +102,8 @@ int Script::charge(const char* nomFichier) {
     // The console keeps what this load reports (the headless check and the dump read it).
     lieuLecture::Chargement chargement;
     const std::string nom = nomFichier;
+    fichiersLus_.clear();
+    fichiersNotes_.clear();
     console << "\033[34m"
             << "lecture du fichier " << nom << "\033[49m"
             << "\n";
@@ -133,6 +135,10 @@ int Script::charge(const char* nomFichier) {
     }
     console << "\033[0m";
     return 0;
+}
+
+void Script::noteFichier(const std::string& chemin) {
+    if (fichiersNotes_.insert(chemin).second) fichiersLus_.push_back(chemin);
 }
 
 int Script::litAvecTampon(const std::string& nom) {

@@ -3,9 +3,9 @@
 #include <array>
 
 #include "commun/console.h"
+#include "geometrie/formats_maillage.h"
 #include "geometrie/mesh.h"
 #include "geometrie/texture.h"
-#include "geometrie/wavefront.h"
 #include "metaball/metaballzone.h"
 #include "robot/robot.h"
 #include "scene/scene.h"
@@ -50,12 +50,12 @@ Valeur Script::chargeWaveFront(const std::vector<Valeur>& a) {
     const std::string nom = *a[0].objet<std::string>();
 
     TableMateriaux materiaux;
-    std::shared_ptr<Mesh> mesh = wfLecture(nom.c_str(), materiaux);
+    std::vector<std::string> lus;
+    std::shared_ptr<Mesh> mesh = lisMaillage(nom, materiaux, &lus);
     // A relative name not found from the working directory is looked for beside the scene.
-    if (!mesh && !repertoire.empty() && !nom.empty() && nom[0] != '/') {
-        materiaux.clear();
-        mesh = wfLecture((repertoire + nom).c_str(), materiaux);
-    }
+    if (!mesh && !repertoire.empty() && !nom.empty() && nom[0] != '/')
+        mesh = lisMaillage(repertoire + nom, materiaux, &lus);
+    for (const std::string& f : lus) noteFichier(f);
     if (!mesh) {
         console.boiteMessage("impossible de charger le fichier " + nom + ".",
                              "lecture de fichier wavefront");
@@ -70,6 +70,7 @@ Valeur Script::chargeWaveFront(const std::vector<Valeur>& a) {
 Valeur Script::chargeTexture(const std::vector<Valeur>& a) {
     // Shows its own box when the file cannot be opened here or beside the scene.
     auto texture = ::chargeTexture(*a[0].objet<std::string>(), repertoire);
+    if (texture) noteFichier(texture->chemin);
     return Valeur::objetDe<Texture>(T_TEXTURE, texture);
 }
 

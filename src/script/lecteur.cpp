@@ -305,6 +305,8 @@ bool Script::aux_lit_fichier(const std::string& nomFichier) {
         console.erreur("(Script::aux_lit_fichier) nom de fichier vide !");
         return false;
     }
+    // A file that cannot be read yet is recorded too: it may come to fix the scene.
+    noteFichier(nomFichier);
     // Only regular files: a folder cannot be read, a device such as /dev/zero never ends and
     // opening a FIFO may block forever.
     std::error_code erreur;

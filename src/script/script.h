@@ -7,6 +7,7 @@
 #include <deque>
 #include <istream>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,12 @@ public:
     int charge(const char* nomFichier);
     // Reads the program's command line and loads the scene it names (0, or 3 on failure).
     int lireLigneCommande(int argc, char** argv);
+    // The files the last load depends on, each once, in the order it met them: the scene
+    // file, the files it includes (read or not), the mesh files and the material libraries
+    // read, the texture files found. What a reload watches and what no output may replace.
+    const std::vector<std::string>& fichiersLus() const { return fichiersLus_; }
+    // Records a file the load depends on (nothing when already recorded).
+    void noteFichier(const std::string& chemin);
 
     // Resets the scene and releases every variable.
     void vide();
@@ -126,6 +133,8 @@ public:
     Valeur setRobotProfil(const std::vector<Valeur>& a);
 
 private:
+    std::vector<std::string> fichiersLus_;
+    std::set<std::string> fichiersNotes_;       // fichiersLus_, for the look-up
     std::vector<std::string> fichiersEnCours_;  // include chain, canonical names
     std::string instructionCourante_;           // for messages about empty expressions
     int profondeurExpression_ = 0;

@@ -32,10 +32,10 @@ protected:
 
 TEST_F(ApplicationTest, LumiereZeroPlaceeSurSonOrbite) {
     app.placeLumiere();  // no light: nothing happens
-    app.ajouteLumiere(std::make_shared<Lumiere>());
-    app.getLumiere(0)->porteOmbre = false;
+    app.scene.ajouteLumiere(std::make_shared<Lumiere>());
+    app.scene.getLumiere(0)->porteOmbre = false;
     app.placeLumiere();
-    Lumiere* l = app.getLumiere(0);
+    Lumiere* l = app.scene.getLumiere(0);
     EXPECT_NEAR(l->position.x, -106.066f, 1e-3);
     EXPECT_NEAR(l->position.y, 0.0f, 1e-3);
     EXPECT_NEAR(l->position.z, 106.066f, 1e-3);
@@ -48,8 +48,8 @@ TEST_F(ApplicationTest, LumiereZeroPlaceeSurSonOrbite) {
 }
 
 TEST_F(ApplicationTest, TicTourneLaLumiereSelonLeTempsReel) {
-    app.ajouteLumiere(std::make_shared<Lumiere>());
-    app.rotation_lumiere = true;
+    app.scene.ajouteLumiere(std::make_shared<Lumiere>());
+    app.scene.rotation_lumiere = true;
     app.tic(1);  // first tick: dt = 0
     EXPECT_FLOAT_EQ(app.azimutLumiere, 0);
     maintenant = 1000;
@@ -58,7 +58,7 @@ TEST_F(ApplicationTest, TicTourneLaLumiereSelonLeTempsReel) {
     maintenant = 8000;  // 7 s more: 400 degrees wrap to 40
     app.tic(1);
     EXPECT_NEAR(app.azimutLumiere, 40, 1e-3);
-    app.vitesse_rotation_lumiere = -50;
+    app.scene.vitesse_rotation_lumiere = -50;
     maintenant = 9000;
     app.tic(1);
     EXPECT_NEAR(app.azimutLumiere, 350, 1e-3);
@@ -69,14 +69,14 @@ TEST_F(ApplicationTest, TicTourneLaLumiereSelonLeTempsReel) {
 
 TEST_F(ApplicationTest, AnimeFaitTomberPuisAnimeLesPrimitives) {
     auto m = cube();
-    app.ajouteEntite(m);
+    app.scene.ajouteEntite(m);
     auto chute = std::make_shared<InstanceEntite>(m);
     chute->m[14] = 10;
-    app.ajouteInstance(chute);
+    app.scene.ajouteInstance(chute);
 
     auto zone = std::make_shared<MetaballZone>(4.0f, 4, 1.0f);
     auto primitive = zone->ajoutePrimitive("sphere", 1.0f, "sinY", CVecteur(1, 0, 0), 2.0f);
-    app.ajouteInstance(primitive);
+    app.scene.ajouteInstance(primitive);
 
     app.anime();  // first step: dt = 0, nothing falls
     EXPECT_FLOAT_EQ(chute->m[14], 10);
@@ -103,21 +103,22 @@ TEST_F(ApplicationTest, AnimeFaitTomberPuisAnimeLesPrimitives) {
 TEST_F(ApplicationTest, EnMouvementTantQueQuelqueChoseBouge) {
     EXPECT_FALSE(app.enMouvement());
     auto m = cube();
-    app.ajouteEntite(m);
+    app.scene.ajouteEntite(m);
     auto socle = std::make_shared<InstanceEntite>(m);
     socle->tombe = false;
-    app.ajouteInstance(socle);
+    app.scene.ajouteInstance(socle);
     auto dessus = std::make_shared<InstanceEntite>(m);
     dessus->m[14] = 5;  // released in the air, no speed yet
-    app.ajouteInstance(dessus);
+    app.scene.ajouteInstance(dessus);
     EXPECT_TRUE(app.enMouvement());
     dessus->m[14] = 1;  // resting on the other one's top
     EXPECT_FALSE(app.enMouvement());
-    app.rotation_lumiere = true;
+    app.scene.rotation_lumiere = true;
     EXPECT_TRUE(app.enMouvement());
-    app.rotation_lumiere = false;
+    app.scene.rotation_lumiere = false;
     auto zone = std::make_shared<MetaballZone>(4.0f, 4, 1.0f);
-    app.ajouteInstance(zone->ajoutePrimitive("sphere", 1.0f, "sinY", CVecteur(1, 0, 0), 2.0f));
+    app.scene.ajouteInstance(
+        zone->ajoutePrimitive("sphere", 1.0f, "sinY", CVecteur(1, 0, 0), 2.0f));
     EXPECT_TRUE(app.enMouvement());
 }
 

@@ -11,7 +11,7 @@
 
 TEST(Dump, ChaineEnLatin1EcriteEnUtf8) {
     CApplication app;
-    app.script = new Script(&app, &app.camera);
+    app.script = new Script(&app.scene, &app.camera);
     app.script->variables.emplace(
         "s", Valeur::objetDe(T_STRING, std::make_shared<std::string>("caf\xe9")));
     const std::string d = texteDump(app);

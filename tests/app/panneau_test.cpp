@@ -47,25 +47,25 @@ protected:
         liens[7] = boite(CVecteur(-1, -1, -2), CVecteur(1, 1, 1));  // poignet
         liens[8] = boite(CVecteur(-1, -1, -5), CVecteur(1, 1, 0));  // pince: D = 7
         std::array<float, 15> nombres = {2, 3, 20, 20, -3, 3, 3, 4, 5, 90, 90, 90, 90, 1, 5};
-        auto r = std::make_shared<Robot>(nombres, liens, &app.instances);
+        auto r = std::make_shared<Robot>(nombres, liens, &app.scene.instances);
         robot = r.get();
-        app.ajouteEntite(r);
+        app.scene.ajouteEntite(r);
         instanceRobot = std::make_shared<InstanceEntite>(r);
         instanceRobot->tombe = false;
-        app.ajouteInstance(instanceRobot);
+        app.scene.ajouteInstance(instanceRobot);
         auto cube = boite(CVecteur(-1, -1, 0), CVecteur(1, 1, 2));
-        app.ajouteEntite(cube);
+        app.scene.ajouteEntite(cube);
         objet = std::make_shared<InstanceEntite>(cube);
         objet->m[12] = 30;
-        app.ajouteInstance(objet);
+        app.scene.ajouteInstance(objet);
         app.choisitRobotCourant();
         ASSERT_TRUE(robot->setCoordArticulaires(90, 0, 0, 0));
         remetPanneau();
         app.majPanneau();
     }
 
-    static void remetPanneau() {
-        Panneau& p = panneau;
+    void remetPanneau() {
+        Panneau& p = app.panneau;
         p.cibleTheta1 = 90;
         p.cibleTheta2 = p.cibleTheta3 = p.cibleTheta5 = 0;
         p.cibleArticulaireValide[0] = 90;
@@ -77,7 +77,7 @@ protected:
 }  // namespace
 
 TEST_F(PanneauTest, MajPanneauRemplitLaCibleDuPoignetEnNombresEntiers) {
-    Panneau& p = panneau;
+    Panneau& p = app.panneau;
     EXPECT_EQ(p.theta1, 90);
     EXPECT_FLOAT_EQ(p.ciblePoignetX, 0.0f);
     EXPECT_FLOAT_EQ(p.ciblePoignetY, 45.0f);  // L0 + L1 + L2 + L3
@@ -88,19 +88,19 @@ TEST_F(PanneauTest, MajPanneauRemplitLaCibleDuPoignetEnNombresEntiers) {
 }
 
 TEST_F(PanneauTest, ArticulationRefuseeRevientALaValeurDuRobot) {
-    panneau.theta2 = 150;
+    app.panneau.theta2 = 150;
     app.controle(IdControle::Articulations);
-    EXPECT_EQ(panneau.theta2, 0);
+    EXPECT_EQ(app.panneau.theta2, 0);
     EXPECT_FLOAT_EQ(robot->THETA2, 0);
     // The same through the keyboard: 's' raises THETA2 by 7 within the limits.
     app.clavier('s', 0, false);
-    EXPECT_EQ(panneau.theta2, 7);
+    EXPECT_EQ(app.panneau.theta2, 7);
     EXPECT_FLOAT_EQ(robot->THETA2, 7);
-    EXPECT_FLOAT_EQ(panneau.poignetZ, robot->Z);
+    EXPECT_FLOAT_EQ(app.panneau.poignetZ, robot->Z);
 }
 
 TEST_F(PanneauTest, CibleRefuseeRestaureLaDerniereAcceptee) {
-    Panneau& p = panneau;
+    Panneau& p = app.panneau;
     p.cibleTheta2 = 30;
     app.controle(IdControle::CibleArticulaire);
     EXPECT_EQ(p.cibleArticulaireValide[1], 30);
@@ -129,26 +129,26 @@ TEST_F(PanneauTest, AtteintDeuxFoisPuisPVideLaFile) {
 
 TEST_F(PanneauTest, SaisieSansObjetSousLaPinceGardeSaisis) {
     app.controle(IdControle::Saisie);
-    EXPECT_EQ(panneau.libelleSaisie, "SAISIS");
-    panneau.libelleSaisie = "LACHE";
+    EXPECT_EQ(app.panneau.libelleSaisie, "SAISIS");
+    app.panneau.libelleSaisie = "LACHE";
     app.clavier(' ', 0, false);
-    EXPECT_EQ(panneau.libelleSaisie, "SAISIS");
+    EXPECT_EQ(app.panneau.libelleSaisie, "SAISIS");
 }
 
 TEST_F(PanneauTest, CouleurBorneeEtAnglesBouclent) {
-    Controle* r = panneau.controleDe(&panneau.fondR);
+    Controle* r = app.panneau.controleDe(&app.panneau.fondR);
     ASSERT_NE(r, nullptr);
     r->fixeValeur(300);
-    EXPECT_EQ(panneau.fondR, 255);
+    EXPECT_EQ(app.panneau.fondR, 255);
     r->fixeValeur(-4);
-    EXPECT_EQ(panneau.fondR, 0);
+    EXPECT_EQ(app.panneau.fondR, 0);
     app.controle(IdControle::CouleurFond);
-    EXPECT_FLOAT_EQ(app.couleurfond.r, 0.0f);
-    Controle* t1 = panneau.controleDe(&panneau.theta1);
+    EXPECT_FLOAT_EQ(app.scene.couleurfond.r, 0.0f);
+    Controle* t1 = app.panneau.controleDe(&app.panneau.theta1);
     t1->fixeValeur(186);
-    EXPECT_EQ(panneau.theta1, -174);
+    EXPECT_EQ(app.panneau.theta1, -174);
     t1->fixeValeur(-181);
-    EXPECT_EQ(panneau.theta1, 179);
+    EXPECT_EQ(app.panneau.theta1, 179);
 }
 
 TEST_F(PanneauTest, ToucheEtPasAvecShift) {
@@ -170,35 +170,35 @@ TEST_F(PanneauTest, ToucheEtPasAvecShift) {
     // Below the floor is refused: the wrist spinner shows the robot's Z again.
     for (int i = 0; i < 5; ++i) app.clavier(GLUT_KEY_PAGE_DOWN, GLUT_ACTIVE_SHIFT, true);
     EXPECT_GE(robot->Z, 0.0f);
-    EXPECT_FLOAT_EQ(panneau.poignetZ, robot->Z);
-    EXPECT_EQ(panneau.theta1, 90);
+    EXPECT_FLOAT_EQ(app.panneau.poignetZ, robot->Z);
+    EXPECT_EQ(app.panneau.theta1, 90);
 }
 
 TEST_F(PanneauTest, GrillesDesactiveesQuandLaCaseEstVide) {
-    panneau.grilleX = 0;
-    panneau.grilleZ = 1;
+    app.panneau.grilleX = 0;
+    app.panneau.grilleZ = 1;
     app.controle(IdControle::Grilles);
-    EXPECT_FALSE(panneau.spinnerGrille(0)->actif);
-    EXPECT_TRUE(panneau.spinnerGrille(2)->actif);
-    panneau.grilleX = 1;
-    panneau.grillePosX = 7;
+    EXPECT_FALSE(app.panneau.spinnerGrille(0)->actif);
+    EXPECT_TRUE(app.panneau.spinnerGrille(2)->actif);
+    app.panneau.grilleX = 1;
+    app.panneau.grillePosX = 7;
     app.controle(IdControle::Grilles);
-    EXPECT_TRUE(panneau.spinnerGrille(0)->actif);
-    EXPECT_TRUE(app.grilleX);
-    EXPECT_FLOAT_EQ(app.grillePos.x, 7);
+    EXPECT_TRUE(app.panneau.spinnerGrille(0)->actif);
+    EXPECT_TRUE(app.scene.grilleX);
+    EXPECT_FLOAT_EQ(app.scene.grillePos.x, 7);
 }
 
 TEST_F(PanneauTest, ModeAffichageParLeGroupeRadio) {
-    panneau.modeAffichage = 1;
+    app.panneau.modeAffichage = 1;
     app.controle(IdControle::ModeAffichage);
-    EXPECT_TRUE(app.filaire);
-    EXPECT_FALSE(app.points_seuls);
-    panneau.modeAffichage = 0;
+    EXPECT_TRUE(app.scene.filaire);
+    EXPECT_FALSE(app.scene.points_seuls);
+    app.panneau.modeAffichage = 0;
     app.controle(IdControle::ModeAffichage);
-    EXPECT_TRUE(app.points_seuls);
-    panneau.modeAffichage = 7;
+    EXPECT_TRUE(app.scene.points_seuls);
+    app.panneau.modeAffichage = 7;
     app.controle(IdControle::ModeAffichage);
-    EXPECT_TRUE(app.points_seuls);
+    EXPECT_TRUE(app.scene.points_seuls);
 }
 
 TEST_F(PanneauTest, ClicGaucheSurObjetEnvoieLeRobotLeChercher) {
@@ -209,18 +209,18 @@ TEST_F(PanneauTest, ClicGaucheSurObjetEnvoieLeRobotLeChercher) {
     int nom = -1;
     app.selectionneur = [&nom](int, int) { return nom; };
     nom = 11;
-    panneau.deplacementRectiligne = 1;
+    app.panneau.deplacementRectiligne = 1;
     app.appuiGauche(10, 10, 0);
     EXPECT_EQ(app.instanceCliquee, objet.get());
     ASSERT_EQ(robot->commandes.size(), 1u);
     EXPECT_EQ(robot->commandes.front().cible, objet.get());
     EXPECT_TRUE(robot->commandes.front().rectiligne);
     // Background: no selection, highlight kept, no command.
-    const int surligne = app.selectionCourante;
+    const int surligne = app.scene.selectionCourante;
     nom = -1;
     app.appuiGauche(10, 10, 0);
     EXPECT_EQ(app.instanceCliquee, nullptr);
-    EXPECT_EQ(app.selectionCourante, surligne);
+    EXPECT_EQ(app.scene.selectionCourante, surligne);
     // A robot is only highlighted.
     nom = 3;
     app.appuiGauche(10, 10, 0);
@@ -241,16 +241,16 @@ TEST_F(PanneauTest, ClicDansLeVideGardeLInstanceSurlignee) {
     int nom = -1;
     app.selectionneur = [&nom](int, int) { return nom; };
     app.appuiGauche(10, 10, 0);  // nothing highlighted yet, nothing picked
-    EXPECT_EQ(app.instanceSelectionnee(), nullptr);
+    EXPECT_EQ(app.scene.instanceSelectionnee(), nullptr);
     nom = 11;
     app.appuiGauche(10, 10, 0);
-    ASSERT_EQ(app.instanceSelectionnee(), objet.get());
+    ASSERT_EQ(app.scene.instanceSelectionnee(), objet.get());
     robot->videCommandes();
     // The background: the scene's selection, which the drawing highlights, is still the
     // object; the click picked nothing and sends the robot nowhere.
     nom = -1;
     app.appuiGauche(10, 10, 0);
-    EXPECT_EQ(app.instanceSelectionnee(), objet.get());
+    EXPECT_EQ(app.scene.instanceSelectionnee(), objet.get());
     EXPECT_EQ(app.instanceCliquee, nullptr);
     EXPECT_TRUE(robot->commandes.empty());
 }
@@ -327,7 +327,7 @@ TEST_F(PanneauTest, GlissementsEtLeursBornes) {
 }
 
 TEST_F(PanneauTest, ValeurTapeeValideeEnQuittantLeChamp) {
-    Panneau& p = panneau;
+    Panneau& p = app.panneau;
     Controle* t2 = p.controleDe(&p.cibleTheta2);
     ASSERT_NE(t2, nullptr);
     // Keystrokes are held: "3", then "30".
@@ -354,7 +354,7 @@ TEST_F(PanneauTest, ValeurTapeeValideeEnQuittantLeChamp) {
 }
 
 TEST_F(PanneauTest, CiblePoignetBorneeRefuseeAvecSaRaison) {
-    Panneau& p = panneau;
+    Panneau& p = app.panneau;
     // Folded this close to the shoulder, THETA3 would have to pass its -135 limit: the arm
     // would stop elsewhere, so the target goes back to the last accepted one.
     p.ciblePoignetX = 0;
@@ -390,7 +390,7 @@ TEST_F(PanneauTest, ClicSurObjetHorsDAtteinteRefuseAvecSaRaison) {
               std::string::npos);
     EXPECT_TRUE(robot->commandes.empty());
     app.majLigneEtat();
-    const LigneEtat& l = panneau.ligneEtat;
+    const LigneEtat& l = app.panneau.ligneEtat;
     EXPECT_EQ(l.message, "#1 cube : position hors d'atteinte");
     EXPECT_EQ(l.robot, "#0");
     EXPECT_EQ(l.selection, "#1 cube");
@@ -443,7 +443,7 @@ TEST_F(PanneauTest, LaTraceEcritUneLigneParPasDAnimation) {
     app.ouvreTrace(std::filesystem::temp_directory_path().string());
     testing::internal::GetCapturedStdout();
     EXPECT_FALSE(app.trace.ouverte());
-    EXPECT_NE(panneau.ligneEtat.message.find("est un dossier"), std::string::npos);
+    EXPECT_NE(app.panneau.ligneEtat.message.find("est un dossier"), std::string::npos);
 }
 
 // `w` stores the pose with its grip state, "Rejouer" queues a move to each stored pose, and
@@ -458,7 +458,7 @@ TEST_F(PanneauTest, LaToucheWMemoriseLaPoseEtRejouerLaMetEnFile) {
     EXPECT_FLOAT_EQ(points[0].T1, 90);
     EXPECT_FLOAT_EQ(points[1].T1, 97);
     EXPECT_FALSE(points[1].tenu);
-    EXPECT_EQ(panneau.ligneEtat.information, "point de passage 2 mémorisé");
+    EXPECT_EQ(app.panneau.ligneEtat.information, "point de passage 2 mémorisé");
 
     app.controle(IdControle::RejouePoints);
     ASSERT_EQ(robot->commandes.size(), 2u);
@@ -467,12 +467,12 @@ TEST_F(PanneauTest, LaToucheWMemoriseLaPoseEtRejouerLaMetEnFile) {
     EXPECT_FLOAT_EQ(robot->commandes[1].T1, 97);
     EXPECT_EQ(robot->commandes[1].instanceRobot, instanceRobot.get());
 
-    panneau.cheminPointsPassage = std::filesystem::temp_directory_path().string();
+    app.panneau.cheminPointsPassage = std::filesystem::temp_directory_path().string();
     app.controle(IdControle::SauvePoints);
     testing::internal::GetCapturedStdout();
-    EXPECT_NE(panneau.ligneEtat.message.find("est un dossier"), std::string::npos);
-    EXPECT_TRUE(panneau.ligneEtat.information.empty());
-    panneau.cheminPointsPassage = "points_de_passage.txt";
+    EXPECT_NE(app.panneau.ligneEtat.message.find("est un dossier"), std::string::npos);
+    EXPECT_TRUE(app.panneau.ligneEtat.information.empty());
+    app.panneau.cheminPointsPassage = "points_de_passage.txt";
 }
 
 // "Sauver" over a named pipe, a device node or the scene's own file: refused in red, naming
@@ -494,12 +494,12 @@ TEST_F(PanneauTest, SauverRefuseTubePeripheriqueEtSceneSansRienRenommer) {
     std::vector<std::string> refuses = {tube, app.fichierScene};
     if (peripherique) refuses.push_back(noeud);
     for (const std::string& chemin : refuses) {
-        panneau.cheminPointsPassage = chemin;
+        app.panneau.cheminPointsPassage = chemin;
         app.controle(IdControle::SauvePoints);
-        const std::string& message = panneau.ligneEtat.message;
+        const std::string& message = app.panneau.ligneEtat.message;
         EXPECT_EQ(message.rfind("points de passage non enregistrés : " + chemin + " est ", 0), 0u)
             << message;
-        EXPECT_TRUE(panneau.ligneEtat.information.empty()) << chemin;
+        EXPECT_TRUE(app.panneau.ligneEtat.information.empty()) << chemin;
         EXPECT_FALSE(fs::exists(chemin + ".bak")) << chemin;
     }
     EXPECT_TRUE(fs::is_fifo(tube));
@@ -510,10 +510,10 @@ TEST_F(PanneauTest, SauverRefuseTubePeripheriqueEtSceneSansRienRenommer) {
 
     const std::string points = (dossier / "wp.txt").string();
     std::ofstream(points + ".tmp") << "à moi\n";
-    panneau.cheminPointsPassage = points;
+    app.panneau.cheminPointsPassage = points;
     app.controle(IdControle::SauvePoints);
     app.controle(IdControle::SauvePoints);
-    EXPECT_EQ(panneau.ligneEtat.information, "1 point de passage enregistré dans " + points);
+    EXPECT_EQ(app.panneau.ligneEtat.information, "1 point de passage enregistré dans " + points);
     EXPECT_TRUE(fs::exists(points + ".bak"));
     std::ifstream autre(points + ".tmp");
     std::string ligne;
@@ -524,7 +524,7 @@ TEST_F(PanneauTest, SauverRefuseTubePeripheriqueEtSceneSansRienRenommer) {
               peripherique ? 6 : 5);
     testing::internal::GetCapturedStdout();
     app.fichierScene.clear();
-    panneau.cheminPointsPassage = "points_de_passage.txt";
+    app.panneau.cheminPointsPassage = "points_de_passage.txt";
     fs::remove_all(dossier);
 }
 

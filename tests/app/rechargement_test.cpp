@@ -53,9 +53,9 @@ const char* const SCENE_A =
 TEST_F(RechargementTest, UnChargementFautifGardeLaSceneEnCours) {
     ecrit("scene.txt", SCENE_A);
     demarre();
-    ASSERT_EQ(app.nbInstances(), 1);
-    Instance* avant = app.getInstance(0);
-    Entite* cube = app.getEntite(0);
+    ASSERT_EQ(app.scene.nbInstances(), 1);
+    Instance* avant = app.scene.getInstance(0);
+    Entite* cube = app.scene.getEntite(0);
 
     ecrit("scene.txt", std::string(SCENE_A) +
                            "b = instancieEntite(&cube);\ngrilleTaille = 300;\nx = rgb(1, 2);\n");
@@ -63,35 +63,35 @@ TEST_F(RechargementTest, UnChargementFautifGardeLaSceneEnCours) {
     EXPECT_FALSE(app.recharge());
     EXPECT_EQ(boites.boites().size(), 1u);
     EXPECT_EQ(console.diagnostics().size(), 1u);
-    EXPECT_NE(panneau.ligneEtat.message.find("non rechargée"), std::string::npos);
+    EXPECT_NE(app.panneau.ligneEtat.message.find("non rechargée"), std::string::npos);
     // Nothing of the faulty load reached the running scene.
-    ASSERT_EQ(app.nbInstances(), 1);
-    EXPECT_EQ(app.getInstance(0), avant);
-    EXPECT_EQ(app.getEntite(0), cube);
-    EXPECT_EQ(app.grilleTaille, 100);
+    ASSERT_EQ(app.scene.nbInstances(), 1);
+    EXPECT_EQ(app.scene.getInstance(0), avant);
+    EXPECT_EQ(app.scene.getEntite(0), cube);
+    EXPECT_EQ(app.scene.grilleTaille, 100);
 }
 
 TEST_F(RechargementTest, UnChargementPropreRemplaceLaSceneEtGardeLesChoixDeLUtilisateur) {
     ecrit("scene.txt", SCENE_A);
     demarre();
     // The user switches to wire frame in the panel; the camera is left as the file set it.
-    panneau.modeAffichage = 1;
+    app.panneau.modeAffichage = 1;
     app.controle(IdControle::ModeAffichage);
-    ASSERT_TRUE(app.filaire);
+    ASSERT_TRUE(app.scene.filaire);
 
     ecrit("scene.txt", std::string(SCENE_A) +
                            "b = instancieEntite(&cube);\ngrilleTaille = 300;\n"
                            "cameraPos = (1.0, 2.0, 3.0);\n");
     EXPECT_TRUE(app.recharge());
     EXPECT_TRUE(console.diagnostics().empty());
-    EXPECT_EQ(app.nbInstances(), 2);
-    EXPECT_EQ(app.grilleTaille, 300);  // the file's new value
-    EXPECT_TRUE(app.filaire);          // the user's, though the file sets it
-    EXPECT_EQ(panneau.modeAffichage, 1);
+    EXPECT_EQ(app.scene.nbInstances(), 2);
+    EXPECT_EQ(app.scene.grilleTaille, 300);  // the file's new value
+    EXPECT_TRUE(app.scene.filaire);          // the user's, though the file sets it
+    EXPECT_EQ(app.panneau.modeAffichage, 1);
     EXPECT_FLOAT_EQ(app.camera.position.z, 3.0f);  // the camera the user did not move follows
     // The interpreter of the new load now belongs to the application.
     ASSERT_NE(app.script, nullptr);
-    EXPECT_EQ(app.script->scene, &app);
+    EXPECT_EQ(app.script->scene, &app.scene);
 }
 
 TEST_F(RechargementTest, LaSurveillanceAttendQuUnChangementSoitStable) {
@@ -99,7 +99,13 @@ TEST_F(RechargementTest, LaSurveillanceAttendQuUnChangementSoitStable) {
     ecrit("inclus.txt", "a = 1;\n");
     const std::vector<std::string> attendus = {scene, dossier + "/inclus.txt", "sc_cube.obj",
                                                "sc_cube.mtl"};
-    EXPECT_EQ(fichiersDeScene(scene), attendus);
+    {
+        // The loader records them as it reads.
+        CScene lue;
+        Script lecteur(&lue, nullptr);
+        lecteur.charge(scene.c_str());
+        EXPECT_EQ(lecteur.fichiersLus(), attendus);
+    }
 
     Surveillance s;
     s.surveille(attendus);

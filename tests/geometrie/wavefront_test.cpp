@@ -23,6 +23,7 @@
 
 #include "commun/console.h"
 #include "commun/fichier_projete.h"
+#include "geometrie/formats_maillage.h"
 #include "geometrie/wavefront_capacites.h"
 #include "scene/scene.h"
 
@@ -31,9 +32,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// A mesh file read as the scenes read them: the reader chosen by the extension.
 std::shared_ptr<Mesh> lis(const char* nom) {
     TableMateriaux table;
-    return wfLecture(nom, table);
+    return lisMaillage(nom, table);
 }
 
 // Indices of one corner: vertex, texture coordinate, normal.
@@ -718,7 +720,7 @@ void attendMemeLecture(const std::string& chemin) {
     {
         TableMateriaux table;
         testing::internal::CaptureStdout();
-        std::shared_ptr<Mesh> m = wfLecture(chemin.c_str(), table);
+        std::shared_ptr<Mesh> m = lisMaillage(chemin, table);
         const std::string messages = testing::internal::GetCapturedStdout();
         if (!extensionValide) {
             EXPECT_EQ(m, nullptr);

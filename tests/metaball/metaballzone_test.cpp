@@ -11,8 +11,9 @@
 #include <memory>
 #include <vector>
 
+#include "dessin/dessinateur.h"
+#include "dessin/scene_gl.h"
 #include "metaball/puits_triangles.h"
-#include "scene/scene_gl.h"
 
 namespace {
 
@@ -118,8 +119,9 @@ TEST(PrimitiveMetaball, InvisibleBoiteNulleEtAucunNomPris) {
     EXPECT_EQ(max, CVecteur(0, 0, 0));
     EXPECT_EQ(p.hauteur(), 0.0f);
     CScene scene;
+    Dessinateur dessin{scene};
     int compteur = 12;
-    dessineInstance(scene, p, compteur);
+    dessineInstance(dessin, p, compteur);
     EXPECT_EQ(compteur, 12);
     EXPECT_EQ(p.premierNom, 12);
     EXPECT_EQ(p.dernierNom, 12);

@@ -4,6 +4,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "dessin/dessinateur.h"
 #include "geometrie/mesh.h"
 #include "scene/scene.h"
 
@@ -73,18 +74,19 @@ TEST(Registre, NomsDeSelectionVersInstances) {
 
 TEST(Registre, InstallationsHorsLimitesEtTextureIlisible) {
     CScene s;
-    EXPECT_EQ(messageDe([&] { s.installTexture(0); }),
+    Dessinateur d{s};  // installing is drawing
+    EXPECT_EQ(messageDe([&] { d.installTexture(0); }),
               "CScene::installTexture: indice de texture invalide");
-    EXPECT_EQ(messageDe([&] { s.installLumiere(-1); }),
+    EXPECT_EQ(messageDe([&] { d.installLumiere(-1); }),
               "CScene::installLumiere: indice de lumière invalide");
-    EXPECT_EQ(messageDe([&] { s.installLumiere(0); }),
+    EXPECT_EQ(messageDe([&] { d.installLumiere(0); }),
               "CScene::installLumiere: indice de lumière invalide");
 
     auto t = std::make_shared<Texture>();
     t->fichier = "pas_une_image.txt";  // exists, but is no image: the mesh goes untextured
     s.ajouteTexture(t);
     testing::internal::CaptureStdout();
-    s.installTexture(0);
+    d.installTexture(0);
     const std::string sortie = testing::internal::GetCapturedStdout();
     EXPECT_EQ(t->glTexture, 0);
     EXPECT_NE(sortie.find("pas_une_image.txt"), std::string::npos) << sortie;

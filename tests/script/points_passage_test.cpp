@@ -8,6 +8,7 @@
 
 #include "robot/robot.h"
 #include "script/banc_script.h"
+#include "script/fragment_scene.h"
 
 namespace {
 std::string sceneRobot() {
@@ -45,13 +46,13 @@ TEST_F(PointsPassageScript, FragmentInclusRejoueLeMemeMouvement) {
     ASSERT_TRUE(r->setCoordArticulaires(80, 30, -60, 0));
     points.ajoute(*r);
     const std::string fragment = dossier + "points.txt";
-    ASSERT_EQ(points.enregistre(fragment, "r", false, {}), "");
+    ASSERT_EQ(enregistrePoints(points, fragment, "r", false, {}), "");
 
     // A second save keeps the first file as .bak.
     ASSERT_TRUE(r->setCoordArticulaires(60, 35, -65, 5));
     points.ajoute(*r);
     const std::string premier = contenu(fragment);
-    ASSERT_EQ(points.enregistre(fragment, "r", false, {}), "");
+    ASSERT_EQ(enregistrePoints(points, fragment, "r", false, {}), "");
     EXPECT_EQ(contenu(fragment + ".bak"), premier);
     EXPECT_FALSE(std::filesystem::exists(fragment + ".tmp"));
 
@@ -80,5 +81,5 @@ TEST_F(PointsPassageScript, FragmentInclusRejoueLeMemeMouvement) {
     EXPECT_NEAR(r->THETA3, -65, 1e-3);
 
     // A folder as the target: refused with its reason, nothing written.
-    EXPECT_NE(points.enregistre(dossier, "r", false, {}).find("dossier"), std::string::npos);
+    EXPECT_NE(enregistrePoints(points, dossier, "r", false, {}).find("dossier"), std::string::npos);
 }

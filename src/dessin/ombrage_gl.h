@@ -8,10 +8,10 @@
 
 #include <vector>
 
-#include "geometrie/mesh_gl.h"
-#include "scene/extensions_gl.h"
+#include "dessin/extensions_gl.h"
+#include "dessin/mesh_gl.h"
 
-class CScene;
+class Dessinateur;
 
 // The number of lights OpenGL offers (8 when it will not say).
 GLint nbLumieresGL();
@@ -23,10 +23,13 @@ void generationTexture(bool active);
 struct UnitesOmbre {
     GLenum spot = 0, ombre = 0;
 };
-UnitesOmbre prepareOmbresPartagees(CScene& scene);
+// Sets up the default look's units for a frame and returns them.
+UnitesOmbre prepareOmbresPartagees(Dessinateur& dessin);
+// Puts back what prepareOmbresPartagees changed.
 void termineOmbresPartagees(const UnitesOmbre& unites);
 // The original look: the spot image on unit 1 and the depth map on unit 0.
-void prepareOmbresAnciennes(CScene& scene);
+void prepareOmbresAnciennes(Dessinateur& dessin);
+// Puts back what prepareOmbresAnciennes changed.
 void termineOmbresAnciennes();
 
 inline void texture2D(bool active) {

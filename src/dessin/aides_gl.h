@@ -2,8 +2,8 @@
 // panel's target and the workspace in the arm's plane.
 #pragma once
 
-class CScene;
+class Dessinateur;
 
 // Draws the aids the scene's switches ask for, over every robot instance (the ghost over the
 // driven robot only), unlit and translucent, after the objects. Nothing in picking mode.
-void dessineAidesMouvement(CScene& scene);
+void dessineAidesMouvement(Dessinateur& dessin);

@@ -1,5 +1,5 @@
 // Drawing metaball zones: the triangles of a zone drawn from client-side vertex arrays.
-#include "metaball/metaballzone_gl.h"
+#include "dessin/metaballzone_gl.h"
 
 #include <GL/gl.h>
 
@@ -8,7 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "geometrie/mesh_gl.h"
+#include "dessin/dessinateur.h"
+#include "dessin/mesh_gl.h"
 #include "metaball/metaballzone.h"
 #include "scene/scene.h"
 
@@ -61,7 +62,7 @@ void PuitsTrianglesGL::fin() {
     glNormal3fv(dernier + 4);
 }
 
-void dessineMetaballZone(MetaballZone& zone, CScene& scene, int& nomSelection) {
+void dessineMetaballZone(MetaballZone& zone, Dessinateur& dessin, int& nomSelection) {
     glLoadName(static_cast<GLuint>(nomSelection));
     ++nomSelection;
     PuitsTrianglesGL gl;
@@ -83,9 +84,9 @@ void dessineMetaballZone(MetaballZone& zone, CScene& scene, int& nomSelection) {
     }
     gl.debut();
     if (zone.resolution > MetaballZone::RESOLUTION_MAX)
-        scene.signaleUneFois("MetaballZone : résolution " + std::to_string(zone.resolution) +
-                             " supérieure à " + std::to_string(MetaballZone::RESOLUTION_MAX) +
-                             ", la zone n'est pas dessinée");
+        dessin.signaleUneFois("MetaballZone : résolution " + std::to_string(zone.resolution) +
+                              " supérieure à " + std::to_string(MetaballZone::RESOLUTION_MAX) +
+                              ", la zone n'est pas dessinée");
     else
         zone.polygonise(gl);
     if (passeObjets == PasseObjets::Profondeur) {

@@ -2,7 +2,7 @@
 // as immediate mode after every kind of change, one list for every placement, the list freed
 // with the mesh; the depth pass's positions-only buffers give the same depths. Skipped
 // when no X display is reachable (run under xvfb-run to include them).
-#include "geometrie/mesh_gl.h"
+#include "dessin/mesh_gl.h"
 
 #include <GL/freeglut.h>
 #include <GL/gl.h>
@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "dessin/dessinateur.h"
 #include "geometrie/mesh.h"
 #include "scene/scene.h"
 #include "support/fenetre_gl.h"
@@ -41,6 +42,8 @@ protected:
     }
 
     CScene scene;
+
+    Dessinateur dessin{scene};
     std::shared_ptr<Mesh> mesh;
     std::shared_ptr<Material> orange = std::make_shared<Material>(),
                               bleu = std::make_shared<Material>();
@@ -61,7 +64,7 @@ protected:
         glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT);
         const GLfloat position[4] = {1, 2, 3, 0};
         glLightfv(GL_LIGHT0, GL_POSITION, position);
-        scene.setSmoothShading(true);
+        dessin.setSmoothShading(true);
 
         orange->couleur2 = RGBA(1, 0.5f, 0, 1);
         bleu->couleur2 = RGBA(0, 0.3f, 1, 1);
@@ -111,7 +114,7 @@ protected:
             glPushMatrix();
             glTranslatef(dx, 0, 0);
             glScalef(0.5f, 0.5f, 0.5f);
-            dessineMesh(*mesh, scene, nom, nullptr);
+            dessineMesh(*mesh, dessin, nom, nullptr);
             glPopMatrix();
         }
         glFinish();
@@ -139,7 +142,7 @@ TEST_F(MeshGL, ListeRefaiteApresChaqueChangementDuMeshOuDesOptions) {
          }},
         {"couleur d'un material", [&] { bleu->couleur2 = RGBA(0, 1, 0, 1); }},
         {"setMaterial", [&] { mesh->setMaterial(orange); }},
-        {"smoothshading", [&] { scene.setSmoothShading(false); }},
+        {"smoothshading", [&] { dessin.setSmoothShading(false); }},
         {"calcNormalesLissees",
          [&] {
              mesh->setSomCoord(6, 0, 0, 1);

@@ -2,7 +2,7 @@
 // made again when the mesh or an option they depend on changes, or in immediate mode.
 #pragma once
 
-class CScene;
+class Dessinateur;
 class Instance;
 class Mesh;
 struct Material;
@@ -41,7 +41,7 @@ inline bool grappesActives = true;
 
 // Draws the mesh under one pick name (advancing nomSelection), with its own matrix, texture
 // and materials; `instance` is the placed object being drawn (its highlight), or null.
-void dessineMesh(Mesh& mesh, CScene& scene, int& nomSelection, Instance* instance);
+void dessineMesh(Mesh& mesh, Dessinateur& dessin, int& nomSelection, Instance* instance);
 
 // Sets the OpenGL material and colour of a material record (the default one for null).
 void appliqueMaterial(const Material* m);

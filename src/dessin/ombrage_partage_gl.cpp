@@ -1,8 +1,9 @@
 // The texture units of the shadow passes and the one sharing of light 0.
 #include <utility>
 
-#include "scene/extensions_gl.h"
-#include "scene/ombrage_gl.h"
+#include "dessin/dessinateur.h"
+#include "dessin/extensions_gl.h"
+#include "dessin/ombrage_gl.h"
 #include "scene/scene.h"
 
 PartageLumiere0 partageLumiere0;
@@ -22,18 +23,18 @@ void generationTexture(bool active) {
     }
 }
 
-UnitesOmbre prepareOmbresPartagees(CScene& scene) {
+UnitesOmbre prepareOmbresPartagees(Dessinateur& dessin) {
     UnitesOmbre u;
     GLint unites = 0;
     glGetIntegerv(GL_MAX_TEXTURE_UNITS_ARB, &unites);
     u.spot = unites > 2 ? GL_TEXTURE1_ARB : 0;
     u.ombre = unites > 2 ? GL_TEXTURE2_ARB : GL_TEXTURE1_ARB;
     for (const auto& [unite, texture] :
-         {std::pair{u.spot, scene.texSpot}, {u.ombre, scene.texOmbre}}) {
+         {std::pair{u.spot, dessin.texSpot}, {u.ombre, dessin.texOmbre}}) {
         if (unite == 0) continue;
         extensions::glActiveTextureARB(unite);
         glBindTexture(GL_TEXTURE_2D, texture);
-        scene.activeProjectionOmbre();
+        dessin.activeProjectionOmbre();
         generationTexture(true);
     }
     extensions::glActiveTextureARB(GL_TEXTURE0_ARB);
@@ -58,16 +59,16 @@ void termineOmbresPartagees(const UnitesOmbre& u) {
     extensions::glActiveTextureARB(GL_TEXTURE0_ARB);
 }
 
-void prepareOmbresAnciennes(CScene& scene) {
+void prepareOmbresAnciennes(Dessinateur& dessin) {
     extensions::glActiveTextureARB(GL_TEXTURE1_ARB);
     glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, scene.texSpot);
-    scene.activeProjectionOmbre();
+    glBindTexture(GL_TEXTURE_2D, dessin.texSpot);
+    dessin.activeProjectionOmbre();
     generationTexture(true);
     extensions::glActiveTextureARB(GL_TEXTURE0_ARB);
     glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, scene.texOmbre);
-    scene.activeProjectionOmbre();
+    glBindTexture(GL_TEXTURE_2D, dessin.texOmbre);
+    dessin.activeProjectionOmbre();
     generationTexture(true);
 }
 

@@ -10,25 +10,10 @@
 #include <cstdio>
 #include <iterator>
 
-#include "geometrie/mesh_gl.h"
-#include "scene/extensions_gl.h"
+#include "dessin/dessinateur.h"
+#include "dessin/extensions_gl.h"
+#include "dessin/mesh_gl.h"
 #include "scene/scene.h"
-
-std::vector<unsigned char> lireSpotTga(const char* chemin) {
-    const size_t taille = static_cast<size_t>(TAILLE_SPOT) * TAILLE_SPOT * 3;
-    // White wherever the file has nothing to say: the lit area stays untinted.
-    std::vector<unsigned char> image(taille, 255);
-    if (!chemin) return image;
-    std::FILE* f = std::fopen(chemin, "rb");
-    if (!f) return image;
-    if (std::fseek(f, 18, SEEK_SET) == 0) {
-        const size_t lus = std::fread(image.data(), 1, taille, f);
-        // Whatever a short file lacks stays white.
-        std::fill(image.begin() + static_cast<std::ptrdiff_t>(lus), image.end(), 255);
-    }
-    std::fclose(f);
-    return image;
-}
 
 namespace {
 void parametresTexture() {
@@ -51,10 +36,10 @@ void videErreursGL() {
 }
 }  // namespace
 
-bool CScene::creeTexturesOmbrage() {
+bool Dessinateur::creeTexturesOmbrage() {
     if (!activeTextureDisponible()) return false;
     videErreursGL();
-    const int s = tailleCarteOmbre;
+    const int s = scene.tailleCarteOmbre;
 
     extensions::glActiveTextureARB(GL_TEXTURE0_ARB);
     GLuint nom = 0;
@@ -119,15 +104,15 @@ bool CScene::creeTexturesOmbrage() {
     return true;
 }
 
-void CScene::rendCarteOmbre() {
-    const Lumiere* l = getLumiere(0);
+void Dessinateur::rendCarteOmbre() {
+    const Lumiere* l = scene.getLumiere(0);
     if (!l || !l->porteOmbre || !activeTextureDisponible()) return;
 
     GLint vp[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, vp);
     // The pass renders into the window, so the map can be no larger than the view (nor
     // than the texture made at set-up).
-    int s = std::min(tailleCarteOmbre, tailleTextureOmbre);
+    int s = std::min(scene.tailleCarteOmbre, tailleTextureOmbre);
     while (s > std::min(vp[2], vp[3])) s >>= 1;
     if (s <= 0) return;
 
@@ -146,7 +131,7 @@ void CScene::rendCarteOmbre() {
     GLfloat pente = 2, unites = 2;
     glGetFloatv(GL_POLYGON_OFFSET_FACTOR, &pente);
     glGetFloatv(GL_POLYGON_OFFSET_UNITS, &unites);
-    if (!ombrage_ancien) glPolygonOffset(4, 4);
+    if (!scene.ombrage_ancien) glPolygonOffset(4, 4);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
     glPushMatrix();
@@ -249,8 +234,8 @@ const FormatProfondeurs* formatExact(int x, int y, int s) {
 }  // namespace
 
 // Everything the depth map depends on besides the mesh instances.
-std::vector<double> CScene::cleCarteOmbre(int x, int y, int s) const {
-    const Lumiere* l = getLumiere(0);
+std::vector<double> Dessinateur::cleCarteOmbre(int x, int y, int s) const {
+    const Lumiere* l = scene.getLumiere(0);
     std::vector<double> cle = {static_cast<double>(x), static_cast<double>(y),
                                static_cast<double>(s), static_cast<double>(tailleTextureOmbre)};
     if (l)
@@ -263,22 +248,23 @@ std::vector<double> CScene::cleCarteOmbre(int x, int y, int s) const {
     GLint face = 0, cache = 0;
     glGetIntegerv(GL_FRONT_FACE, &face);
     glGetIntegerv(GL_CULL_FACE_MODE, &cache);
-    cle.insert(cle.end(),
-               {decalage[0], decalage[1], static_cast<double>(face), static_cast<double>(cache),
-                static_cast<double>(glIsEnabled(GL_CULL_FACE)),
-                static_cast<double>(glIsEnabled(GL_POLYGON_OFFSET_FILL)),
-                static_cast<double>(afficher_sol), static_cast<double>(grilleTaille),
-                static_cast<double>(grillePas), static_cast<double>(smoothshading),
-                static_cast<double>(texturage), static_cast<double>(static_cast<int>(modeMeshes)),
-                static_cast<double>(Mesh::modeImmediat)});
+    cle.insert(
+        cle.end(),
+        {decalage[0], decalage[1], static_cast<double>(face), static_cast<double>(cache),
+         static_cast<double>(glIsEnabled(GL_CULL_FACE)),
+         static_cast<double>(glIsEnabled(GL_POLYGON_OFFSET_FILL)),
+         static_cast<double>(scene.afficher_sol), static_cast<double>(scene.grilleTaille),
+         static_cast<double>(scene.grillePas), static_cast<double>(scene.smoothshading),
+         static_cast<double>(scene.texturage), static_cast<double>(static_cast<int>(modeMeshes)),
+         static_cast<double>(Mesh::modeImmediat)});
     return cle;
 }
 
 // The casters into the depth buffer: the still meshes' depths kept from an earlier frame
 // when they are still good, then what moves.
-void CScene::dessineProfondeurs(int x, int y, int s) {
+void Dessinateur::dessineProfondeurs(int x, int y, int s) {
     using Action = OmbresFixes::Action;
-    Action action = garderOmbresFixes ? ombresFixes.prepare(cleCarteOmbre(x, y, s), instances)
+    Action action = garderOmbresFixes ? ombresFixes.prepare(cleCarteOmbre(x, y, s), scene.instances)
                                       : Action::ToutDessiner;
     if (!garderOmbresFixes) ombresFixes.oublie();
     if (action == Action::Restaurer) {
@@ -303,9 +289,9 @@ void CScene::dessineProfondeurs(int x, int y, int s) {
 }
 
 // Projects from light 0 onto the active unit, whose texture is already bound.
-void CScene::activeProjectionOmbre() {
-    if (!activeTextureDisponible() || !ombrage) return;
-    const Lumiere* l = getLumiere(0);
+void Dessinateur::activeProjectionOmbre() {
+    if (!activeTextureDisponible() || !scene.ombrage) return;
+    const Lumiere* l = scene.getLumiere(0);
     if (!l) return;
 
     // Set under the camera's modelview, these planes make the generated coordinates the

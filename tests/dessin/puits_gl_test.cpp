@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "metaball/metaballzone_gl.h"
+#include "dessin/metaballzone_gl.h"
 #include "support/fenetre_gl.h"
 
 namespace {

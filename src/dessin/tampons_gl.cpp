@@ -1,5 +1,5 @@
 // A mesh's faces from vertex buffers of indexed, shared vertices.
-#include "geometrie/tampons_gl.h"
+#include "dessin/tampons_gl.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -9,10 +9,10 @@
 #include <cstring>
 #include <vector>
 
-#include "geometrie/commun_mesh_gl.h"
+#include "dessin/commun_mesh_gl.h"
+#include "dessin/mesh_gl.h"
 #include "geometrie/grappes.h"
 #include "geometrie/mesh.h"
-#include "geometrie/mesh_gl.h"
 #include "geometrie/ordre_triangles.h"
 
 // Last: the X headers define short macro names.

@@ -1,5 +1,5 @@
 // The shadow extensions check, with the extension list and entry-point lookup supplied.
-#include "scene/extensions_gl.h"
+#include "dessin/extensions_gl.h"
 
 #include <gtest/gtest.h>
 

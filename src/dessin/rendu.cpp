@@ -14,12 +14,13 @@
 #include <vector>
 
 #include "commun/console.h"
-#include "geometrie/mesh_gl.h"
-#include "robot/aides_gl.h"
-#include "scene/extensions_gl.h"
-#include "scene/ombrage_gl.h"
+#include "dessin/aides_gl.h"
+#include "dessin/dessinateur.h"
+#include "dessin/extensions_gl.h"
+#include "dessin/mesh_gl.h"
+#include "dessin/ombrage_gl.h"
+#include "dessin/scene_gl.h"
 #include "scene/scene.h"
-#include "scene/scene_gl.h"
 
 namespace {
 GLint modeRendu() {
@@ -79,28 +80,14 @@ ListeMemorisee<CleGrilles> listeGrilles;
 
 }  // namespace
 
-DecoupageGrille decoupeGrille(int taille, int pas) {
-    DecoupageGrille d;
-    if (pas <= 0) return d;
-    d.valide = true;
-    d.pas = pas;
-    const long long t = taille;
-    if (t < 0) return d;  // n = -1: the loops run zero times
-    d.n = (2 * t) / pas;
-    if (d.n > SUBDIVISIONS_GRILLE_MAX) {
-        d.n = SUBDIVISIONS_GRILLE_MAX;
-        d.pas = 2.0 * static_cast<double>(t) / static_cast<double>(SUBDIVISIONS_GRILLE_MAX);
-        d.elargi = true;
-    }
-    return d;
-}
-
-DecoupageGrille CScene::decoupageGrille() {
-    DecoupageGrille d = decoupeGrille(grilleTaille, grillePas);
+DecoupageGrille Dessinateur::decoupageGrille() {
+    suitScene();
+    DecoupageGrille d = decoupeGrille(scene.grilleTaille, scene.grillePas);
     const int etat = !d.valide ? 1 : (d.elargi ? 2 : 0);
     if (etat != etatGrilleSignale) {
         if (etat == 1) {
-            console.erreur("grillePas doit être strictement positif (" + std::to_string(grillePas) +
+            console.erreur("grillePas doit être strictement positif (" +
+                           std::to_string(scene.grillePas) +
                            ") : la grille et le sol ne sont pas dessinés.");
         } else if (etat == 2) {
             char pasTexte[32];
@@ -115,16 +102,16 @@ DecoupageGrille CScene::decoupageGrille() {
     return d;
 }
 
-void CScene::initGL() {
+void Dessinateur::initGL() {
     glEnable(GL_NORMALIZE);
     glEnable(GL_DEPTH_TEST);
     glClearDepth(1.0);
     glDepthFunc(GL_LESS);
 
-    setSmoothShading(smoothshading);
-    setDithering(dithering);
-    setAntialiasing(antialiasing);
-    setBackfaceCulling(backface_culling);
+    setSmoothShading(scene.smoothshading);
+    setDithering(scene.dithering);
+    setAntialiasing(scene.antialiasing);
+    setBackfaceCulling(scene.backface_culling);
 
     glEnable(GL_POINT_SMOOTH);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -135,55 +122,57 @@ void CScene::initGL() {
     glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, GL_FALSE);
     glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_FALSE);
 
-    for (int i = 0; i < nbLumieres(); ++i)
-        if (getLumiere(static_cast<unsigned>(i))) installLumiere(i);
+    for (int i = 0; i < scene.nbLumieres(); ++i)
+        if (scene.getLumiere(static_cast<unsigned>(i))) installLumiere(i);
 
     glEnable(GL_COLOR_MATERIAL);
     glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT);
 
-    for (int i = 0; i < nbTextures(); ++i) installTexture(static_cast<unsigned>(i));
+    for (int i = 0; i < scene.nbTextures(); ++i) installTexture(static_cast<unsigned>(i));
 
     if (!activeTextureDisponible()) {
         console << "Certaines extension OpenGL utilisée ne sont pas présente : l'ombrage est "
                    "désactivé !"
                 << "\n";
-        ombrage = false;
+        scene.ombrage = false;
     } else if (!creeTexturesOmbrage()) {
         console << "Erreur pendant la création des textures d'ombrage : l'ombrage est "
                    "désactivé !"
                 << "\n";
-        ombrage = false;
+        scene.ombrage = false;
         oublieActiveTexture();
     }
 
     glMatrixMode(GL_MODELVIEW);
 }
 
-void CScene::affiche() {
+void Dessinateur::affiche() {
     ++imageEnCours;
     // Shadows need light 0: without it there is nothing to cast them.
-    const bool ombres = ombrage && modeRendu() == GL_RENDER && !points_seuls && !filaire &&
-                        activeTextureDisponible() && getLumiere(0) != nullptr;
+    const bool ombres = scene.ombrage && modeRendu() == GL_RENDER && !scene.points_seuls &&
+                        !scene.filaire && activeTextureDisponible() &&
+                        scene.getLumiere(0) != nullptr;
     // The original shadows darken all that the depth texture's unit reaches down to black.
     // The others take away light 0's direct light only, so they need it to be lit.
-    const bool ombresAnciennes = ombres && ombrage_ancien;
+    const bool ombresAnciennes = ombres && scene.ombrage_ancien;
     const bool ombresPartagees =
-        ombres && !ombrage_ancien && eclairage && glIsEnabled(GL_LIGHT0) == GL_TRUE;
+        ombres && !scene.ombrage_ancien && scene.eclairage && glIsEnabled(GL_LIGHT0) == GL_TRUE;
     if (ombresAnciennes || ombresPartagees) rendCarteOmbre();
 
-    glClearColor(couleurfond.r, couleurfond.g, couleurfond.b, couleurfond.a);
+    glClearColor(scene.couleurfond.r, scene.couleurfond.g, scene.couleurfond.b,
+                 scene.couleurfond.a);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
     if (ombresAnciennes) prepareOmbresAnciennes(*this);
     const UnitesOmbre unites = ombresPartagees ? prepareOmbresPartagees(*this) : UnitesOmbre();
 
     glMatrixMode(GL_MODELVIEW);
-    if (eclairage) {
+    if (scene.eclairage) {
         glEnable(GL_LIGHTING);
         // Lights given in world coordinates follow the camera transform set for this frame.
-        const int n = std::min(nbLumieres(), static_cast<int>(nbLumieresGL()));
+        const int n = std::min(scene.nbLumieres(), static_cast<int>(nbLumieresGL()));
         for (int i = 0; i < n; ++i) {
-            const Lumiere* l = getLumiere(static_cast<unsigned>(i));
+            const Lumiere* l = scene.getLumiere(static_cast<unsigned>(i));
             if (!l || l->fixeObservateur) continue;
             const GLfloat p[4] = {l->position.x, l->position.y, l->position.z, l->position.w};
             glLightfv(GL_LIGHT0 + static_cast<GLenum>(i), GL_POSITION, p);
@@ -207,7 +196,7 @@ void CScene::affiche() {
     glDisable(GL_LIGHTING);
     glEnable(GL_BLEND);
     // Trail, target ghost and workspace: over the objects, out of the shadow passes.
-    protege(erreursSignalees, "Erreur pendant l'affichage des aides au mouvement : ",
+    protege(erreursSignalees(), "Erreur pendant l'affichage des aides au mouvement : ",
             "Erreur pendant l'affichage des aides au mouvement.",
             [&] { dessineAidesMouvement(*this); });
     afficheGrilles();
@@ -215,15 +204,15 @@ void CScene::affiche() {
     glDisable(GL_BLEND);
 }
 
-void CScene::dessineSol() {
+void Dessinateur::dessineSol() {
     const DecoupageGrille d = decoupageGrille();
     if (!d.valide) return;
-    const double t = grilleTaille;
+    const double t = scene.grilleTaille;
     glNormal3f(0, 0, 1);
-    appliqueMaterial(&material_sol);
+    appliqueMaterial(&scene.material_sol);
     CleSol cle;
     std::memset(&cle, 0, sizeof cle);  // the padding takes part in the comparison
-    cle.taille = grilleTaille;
+    cle.taille = scene.grilleTaille;
     cle.n = d.n;
     cle.pas = d.pas;
     listeSol.appelle(cle, [&] {
@@ -241,27 +230,28 @@ void CScene::dessineSol() {
     });
 }
 
-void CScene::dessineInstanceProtegee(Instance& instance, int& compteur) {
-    protege(erreursSignalees, "Erreur pendant l'affichage d'une instance : ",
+void Dessinateur::dessineInstanceProtegee(Instance& instance, int& compteur) {
+    protege(erreursSignalees(), "Erreur pendant l'affichage d'une instance : ",
             "Erreur pendant l'affichage d'une instance.",
             [&] { dessineInstance(*this, instance, compteur); });
 }
 
-void CScene::afficheObjets() {
+void Dessinateur::afficheObjets() {
     // In selection mode only the instances may produce hits: the floor would otherwise
     // answer with the first instance's name wherever the ground is clicked.
     const bool selection = modeRendu() == GL_SELECT;
     // A depth pass in two parts: the floor and the kept meshes, then the others.
     const bool profondeur = passeObjets == PasseObjets::Profondeur;
     const PartieProfondeur partie = profondeur ? partieProfondeur : PartieProfondeur::Tout;
-    if (afficher_sol && !selection && partie != PartieProfondeur::Mobiles)
+    if (scene.afficher_sol && !selection && partie != PartieProfondeur::Mobiles)
         partageLumiere0.dessine([&] { dessineSol(); });
 
-    glPolygonMode(GL_FRONT_AND_BACK, filaire ? GL_LINE : (points_seuls ? GL_POINT : GL_FILL));
+    glPolygonMode(GL_FRONT_AND_BACK,
+                  scene.filaire ? GL_LINE : (scene.points_seuls ? GL_POINT : GL_FILL));
 
     int compteur = 0;
-    for (size_t i = 0; i < instances.size(); ++i) {
-        Instance* inst = instances[i].get();
+    for (size_t i = 0; i < scene.instances.size(); ++i) {
+        Instance* inst = scene.instances[i].get();
         if (!inst) continue;
         if (partie != PartieProfondeur::Tout &&
             ombresFixes.fixe(inst) != (partie == PartieProfondeur::Fixes))
@@ -278,9 +268,9 @@ void CScene::afficheObjets() {
             dessineInstanceProtegee(*inst, compteur);
         });
         // A box whose instance loaded no name would be picked as the previous instance.
-        if (boite_englobante && lignesDessinees() &&
+        if (scene.boite_englobante && lignesDessinees() &&
             (!selection || inst->dernierNom > inst->premierNom)) {
-            protege(erreursSignalees, "Erreur pendant l'affichage d'une boite englobante : ",
+            protege(erreursSignalees(), "Erreur pendant l'affichage d'une boite englobante : ",
                     "Erreur pendant l'affichage d'une boite englobante.",
                     [&] { dessineBoite(*inst); });
         }
@@ -289,7 +279,7 @@ void CScene::afficheObjets() {
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
 }
 
-void CScene::dessineBoite(Instance& instance) {
+void Dessinateur::dessineBoite(Instance& instance) {
     CVecteur a, b;
     instance.getBoiteEnglobante(a, b);
     glPushAttrib(GL_LIGHTING_BIT);
@@ -315,30 +305,30 @@ void CScene::dessineBoite(Instance& instance) {
     glPopAttrib();
 }
 
-void CScene::afficheGrilles() {
+void Dessinateur::afficheGrilles() {
     if (modeRendu() == GL_SELECT) return;  // grid lines would be picked as the last instance
     const DecoupageGrille d = decoupageGrille();
     if (!d.valide) return;
-    const float t = static_cast<float>(grilleTaille);
-    const CVecteur& P = grillePos;
+    const float t = static_cast<float>(scene.grilleTaille);
+    const CVecteur& P = scene.grillePos;
     auto v = [&](long long k) {
-        return static_cast<float>(-static_cast<double>(grilleTaille) +
+        return static_cast<float>(-static_cast<double>(scene.grilleTaille) +
                                   static_cast<double>(k) * d.pas);
     };
     CleGrilles cle;
     std::memset(&cle, 0, sizeof cle);
-    cle.taille = grilleTaille;
+    cle.taille = scene.grilleTaille;
     cle.n = d.n;
     cle.pas = d.pas;
     cle.x = P.x;
     cle.y = P.y;
     cle.z = P.z;
-    cle.grilleX = grilleX;
-    cle.grilleY = grilleY;
-    cle.grilleZ = grilleZ;
+    cle.grilleX = scene.grilleX;
+    cle.grilleY = scene.grilleY;
+    cle.grilleZ = scene.grilleZ;
     listeGrilles.appelle(cle, [&] {
         glBegin(GL_LINES);
-        if (grilleZ) {
+        if (scene.grilleZ) {
             glColor3f(0, 0, 0);
             for (long long k = 0; k <= d.n; ++k) {
                 glVertex3f(v(k), -t, P.z);
@@ -347,7 +337,7 @@ void CScene::afficheGrilles() {
                 glVertex3f(t, v(k), P.z);
             }
         }
-        if (grilleX) {
+        if (scene.grilleX) {
             glColor3f(1, 0, 0);
             for (long long k = 0; k <= d.n; ++k) {
                 glVertex3f(P.x, v(k), -t);
@@ -356,7 +346,7 @@ void CScene::afficheGrilles() {
                 glVertex3f(P.x, t, v(k));
             }
         }
-        if (grilleY) {
+        if (scene.grilleY) {
             glColor3f(0, 1, 0);
             for (long long k = 0; k <= d.n; ++k) {
                 glVertex3f(v(k), P.y, -t);
@@ -369,10 +359,10 @@ void CScene::afficheGrilles() {
     });
 }
 
-void CScene::afficheLumieres() {
-    if (!afficher_lumieres || modeRendu() == GL_SELECT) return;
-    for (int i = 0; i < nbLumieres(); ++i) {
-        const Lumiere* l = getLumiere(static_cast<unsigned>(i));
+void Dessinateur::afficheLumieres() {
+    if (!scene.afficher_lumieres || modeRendu() == GL_SELECT) return;
+    for (int i = 0; i < scene.nbLumieres(); ++i) {
+        const Lumiere* l = scene.getLumiere(static_cast<unsigned>(i));
         if (!l || l->fixeObservateur) continue;
         const CVecteur p(l->position.x, l->position.y, l->position.z);
         glPointSize(10);
@@ -393,7 +383,7 @@ void CScene::afficheLumieres() {
     }
 }
 
-int CScene::selection(int x, int y) {
+int Dessinateur::selection(int x, int y) {
     GLuint tampon[32] = {};
     GLint viewport[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, viewport);
@@ -432,7 +422,7 @@ int CScene::selection(int x, int y) {
     return nom;
 }
 
-void CScene::setPerspective(float aspect) {
+void Dessinateur::setPerspective(float aspect) {
     rapportAspect = aspect;
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -440,29 +430,29 @@ void CScene::setPerspective(float aspect) {
     glMatrixMode(GL_MODELVIEW);
 }
 
-void CScene::setSmoothShading(bool b) {
-    smoothshading = b;
+void Dessinateur::setSmoothShading(bool b) {
+    scene.smoothshading = b;
     glShadeModel(b ? GL_SMOOTH : GL_FLAT);
 }
 
-void CScene::setDithering(bool b) {
-    dithering = b;
+void Dessinateur::setDithering(bool b) {
+    scene.dithering = b;
     if (b)
         glEnable(GL_DITHER);
     else
         glDisable(GL_DITHER);
 }
 
-void CScene::setAntialiasing(bool b) {
-    antialiasing = b;
+void Dessinateur::setAntialiasing(bool b) {
+    scene.antialiasing = b;
     if (b)
         glEnable(GL_LINE_SMOOTH);
     else
         glDisable(GL_LINE_SMOOTH);
 }
 
-void CScene::setBackfaceCulling(bool b) {
-    backface_culling = b;
+void Dessinateur::setBackfaceCulling(bool b) {
+    scene.backface_culling = b;
     if (b)
         glEnable(GL_CULL_FACE);
     else

@@ -3,21 +3,21 @@
 
 #include "geometrie/entite.h"
 
-class CScene;
+class Dessinateur;
 class Instance;
 
 // An entity of a kind other than meshes, robots and metaball zones that draws itself (test
 // doubles, extensions).
 class EntiteDessinee : public Entite {
 public:
-    virtual void dessine(CScene& scene, int& nomSelection, Instance* instance) = 0;
+    virtual void dessine(Dessinateur& dessin, int& nomSelection, Instance* instance) = 0;
 };
 
 // Draws an entity under its pick names from nomSelection on (advanced past them);
 // `instance` is the placed object being drawn, or null for a robot's link.
-void dessineEntite(Entite& entite, CScene& scene, int& nomSelection, Instance* instance);
+void dessineEntite(Entite& entite, Dessinateur& dessin, int& nomSelection, Instance* instance);
 
 // Draws a placed object and records its pick-name range [premierNom, dernierNom). If the
 // entity's drawing throws, the modelview stack is put back as it was before the exception
 // goes on.
-void dessineInstance(CScene& scene, Instance& instance, int& compteur);
+void dessineInstance(Dessinateur& dessin, Instance& instance, int& compteur);

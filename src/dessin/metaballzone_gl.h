@@ -3,7 +3,7 @@
 
 #include "metaball/puits_triangles.h"
 
-class CScene;
+class Dessinateur;
 class MetaballZone;
 
 // Collects the vertices (colour, normal, position) and draws them at the end with one
@@ -18,4 +18,4 @@ struct PuitsTrianglesGL : PuitsTriangles {
 
 // Polygonises the zone into the drawing sink under one pick name. A zone whose resolution is
 // beyond MetaballZone::RESOLUTION_MAX is not drawn, and says so once.
-void dessineMetaballZone(MetaballZone& zone, CScene& scene, int& nomSelection);
+void dessineMetaballZone(MetaballZone& zone, Dessinateur& dessin, int& nomSelection);

@@ -1,6 +1,6 @@
 // OpenGL extension check: the shadows need a second texture unit, depth textures and the
 // depth comparison; without all three the program runs on without shadows.
-#include "scene/extensions_gl.h"
+#include "dessin/extensions_gl.h"
 
 #include <GL/freeglut.h>
 #include <GL/gl.h>

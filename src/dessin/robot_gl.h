@@ -1,12 +1,12 @@
 // Drawing the robot with OpenGL.
 #pragma once
 
-class CScene;
+class Dessinateur;
 class Robot;
 
 // Draws the robot in its frame: the eleven links, each under its own pick name from
 // nomSelection on, and its frames and wrist cross when its `reperes` are on.
-void dessineRobot(Robot& robot, CScene& scene, int& nomSelection);
+void dessineRobot(Robot& robot, Dessinateur& dessin, int& nomSelection);
 
 // A frame of three axes (red X with its letter, green Y, blue Z) of the given length,
 // drawn without lighting or texture.

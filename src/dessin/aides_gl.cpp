@@ -1,11 +1,12 @@
 // Drawing the motion aids: the trail as coloured segments fading with age, the ghost gripper
 // in green or red, the workspace as translucent cells in the plane of THETA1.
-#include "robot/aides_gl.h"
+#include "dessin/aides_gl.h"
 
 #include <GL/gl.h>
 
 #include <algorithm>
 
+#include "dessin/dessinateur.h"
 #include "robot/apercu_cible.h"
 #include "robot/robot.h"
 #include "scene/scene.h"
@@ -210,8 +211,9 @@ void dessineFantome(const Robot& r, const ApercuCible& a) {
 
 }  // namespace
 
-void dessineAidesMouvement(CScene& scene) {
-    if (!scene.afficherTrajectoire && !scene.afficherCible && !scene.afficherEspaceTravail) return;
+void dessineAidesMouvement(Dessinateur& dessin) {
+    CScene& scene = dessin.scene;
+    if (!dessin.aides.trajectoire && !dessin.aides.cible && !dessin.aides.espaceTravail) return;
     GLint mode = GL_RENDER;
     glGetIntegerv(GL_RENDER_MODE, &mode);
     if (mode != GL_RENDER) return;
@@ -233,17 +235,17 @@ void dessineAidesMouvement(CScene& scene) {
         if (!robot) continue;
         // The logic first (it may allocate), then the drawing in the robot's frame.
         const GrilleEspace* grille =
-            scene.afficherEspaceTravail ? &robot->espaceTravail.grille(*robot) : nullptr;
-        const bool fantome = scene.afficherCible && robot->selectionne;
+            dessin.aides.espaceTravail ? &robot->espaceTravail.grille(*robot) : nullptr;
+        const bool fantome = dessin.aides.cible && robot->selectionne;
         const ApercuCible apercu =
-            fantome ? apercuCible(*robot, scene.cibleFantome) : ApercuCible();
+            fantome ? apercuCible(*robot, dessin.aides.fantome) : ApercuCible();
 
         glPushMatrix();
         glMultMatrixf(ie->m);
         glMultMatrixf(robot->m);
         glDisable(GL_CULL_FACE);
         if (grille) dessineEspace(*grille, robot->THETA1);
-        if (scene.afficherTrajectoire) dessineTrajectoire(robot->trajectoire);
+        if (dessin.aides.trajectoire) dessineTrajectoire(robot->trajectoire);
         if (scene.backface_culling) glEnable(GL_CULL_FACE);
         if (fantome) dessineFantome(*robot, apercu);
         glPopMatrix();

@@ -16,13 +16,15 @@
 #include <string>
 #include <vector>
 
+#include "dessin/camera_gl.h"
+#include "dessin/dessinateur.h"
+#include "dessin/extensions_gl.h"
+#include "dessin/mesh_gl.h"
+#include "dessin/scene_gl.h"
 #include "geometrie/mesh.h"
-#include "geometrie/mesh_gl.h"
 #include "robot/fabrique_robot.h"
 #include "scene/camera.h"
-#include "scene/extensions_gl.h"
 #include "scene/scene.h"
-#include "scene/scene_gl.h"
 #include "support/fenetre_gl.h"
 
 namespace {
@@ -36,7 +38,7 @@ struct EntiteSansBoite : EntiteDessinee {
 
 // A 20-unit box standing on the origin, with one pick name.
 struct Cube : EntiteSansBoite {
-    void dessine(CScene&, int& nom, Instance*) override {
+    void dessine(Dessinateur&, int& nom, Instance*) override {
         glLoadName(static_cast<GLuint>(nom++));
         glPushMatrix();
         glTranslatef(0, 0, 10);
@@ -47,7 +49,7 @@ struct Cube : EntiteSansBoite {
 
 // A wall 4 units thick, 60 wide along y and 60 tall, standing on the origin.
 struct Mur : EntiteSansBoite {
-    void dessine(CScene&, int& nom, Instance*) override {
+    void dessine(Dessinateur&, int& nom, Instance*) override {
         glLoadName(static_cast<GLuint>(nom++));
         glPushMatrix();
         glTranslatef(0, 0, 30);
@@ -60,7 +62,7 @@ struct Mur : EntiteSansBoite {
 // n overlapping squares at the origin, each under its own name.
 struct PileDeNoms : EntiteSansBoite {
     int n = 8;
-    void dessine(CScene&, int& nom, Instance*) override {
+    void dessine(Dessinateur&, int& nom, Instance*) override {
         for (int k = 0; k < n; ++k) {
             glLoadName(static_cast<GLuint>(nom++));
             glRectf(-5, -5, 5, 5);
@@ -70,7 +72,7 @@ struct PileDeNoms : EntiteSansBoite {
 
 // Fails half-way through its drawing, leaving a matrix pushed and a primitive open.
 struct EntiteEnPanne : EntiteSansBoite {
-    void dessine(CScene&, int& nom, Instance*) override {
+    void dessine(Dessinateur&, int& nom, Instance*) override {
         glLoadName(static_cast<GLuint>(nom++));
         glPushMatrix();
         glBegin(GL_TRIANGLES);
@@ -127,13 +129,15 @@ protected:
     }
 
     CScene scene;
+
+    Dessinateur dessin{scene};
     Camera camera;
 
     void SetUp() override {
         if (!pret) GTEST_SKIP() << "pas d'affichage X joignable";
         if (extensionsOk && !activeTextureDisponible()) verifieExtensions();
         glViewport(0, 0, COTE, COTE);
-        scene.setPerspective(1.0f);
+        dessin.setPerspective(1.0f);
         camera.angleX = 90;  // 300 units above the origin, looking down
         camera.position = CVecteur(0, 0, -300);
     }
@@ -155,7 +159,7 @@ protected:
 
     // Window point (origin top left, as GLUT gives it) where a world point appears.
     void projette(float x, float y, float z, int& fx, int& fy) {
-        camera.applique();
+        appliqueCamera(camera);
         GLdouble mv[16], pr[16], wx, wy, wz;
         GLint vp[4];
         glGetDoublev(GL_MODELVIEW_MATRIX, mv);
@@ -169,12 +173,12 @@ protected:
     int choisit(float x, float y, float z) {
         int fx, fy;
         projette(x, y, z, fx, fy);
-        return scene.selection(fx, fy);
+        return dessin.selection(fx, fy);
     }
 
     void image() {
-        camera.applique();
-        scene.affiche();
+        appliqueCamera(camera);
+        dessin.affiche();
         glFinish();
     }
 
@@ -217,7 +221,7 @@ protected:
 TEST_F(RenduGL, SelectionRendUnNomDeLInstanceVisee) {
     place(std::make_shared<Cube>(), -50, 0);
     const Instance& b = place(std::make_shared<Cube>(), 50, 0);
-    scene.initGL();
+    dessin.initGL();
     const int nom = choisit(50, 0, 20);
     EXPECT_GE(nom, b.premierNom);
     EXPECT_LT(nom, b.dernierNom);
@@ -230,7 +234,7 @@ TEST_F(RenduGL, SelectionAuDelaDeHuitNomsDeborde) {
     scene.boite_englobante = false;
     auto pile = std::make_shared<PileDeNoms>();
     place(pile, 0, 0);
-    scene.initGL();
+    dessin.initGL();
     EXPECT_EQ(scene.indiceInstanceDuNom(choisit(0, 0, 0)), 0);
     pile->n = 9;  // 9 hit records no longer fit in 32 entries
     EXPECT_EQ(choisit(0, 0, 0), -1);
@@ -239,7 +243,7 @@ TEST_F(RenduGL, SelectionAuDelaDeHuitNomsDeborde) {
 TEST_F(RenduGL, InstanceInvisibleNiDessineeNiChoisie) {
     Instance& a = place(std::make_shared<Cube>(), 0, 0);
     place(std::make_shared<Cube>(), 50, 0);
-    scene.initGL();
+    dessin.initGL();
     image();
     a.visible = false;
     image();
@@ -260,7 +264,7 @@ TEST_F(RenduGL, OmbrePorteeParLaLumiereZero) {
     place(std::make_shared<Cube>(), 0, 0);
     scene.grilleZ = scene.boite_englobante = scene.afficher_lumieres = false;
     scene.ombrage = true;
-    scene.initGL();
+    dessin.initGL();
     ASSERT_TRUE(scene.ombrage);
 
     scene.ombrage = false;
@@ -293,7 +297,7 @@ TEST_F(RenduGL, OmbreSurUnObjetRetireSeulementLaLumiereZero) {
     place(std::make_shared<Mur>(), -30, 0);
     place(std::make_shared<Cube>(), 0, 0);   // behind the wall, seen from the light
     place(std::make_shared<Cube>(), 0, 70);  // beside it, in the light
-    scene.initGL();
+    dessin.initGL();
     ASSERT_TRUE(scene.ombrage);
 
     scene.ombrage = false;
@@ -317,7 +321,7 @@ TEST_F(RenduGL, OmbreSurUnObjetRetireSeulementLaLumiereZero) {
     const int ombreAncienne = luminosite(0, 0, 20);
     scene.ombrage_ancien = false;
     l.allumee = false;
-    scene.installLumiere(0);
+    dessin.installLumiere(0);
     image();
     const int sansLumiereZero = luminosite(0, 0, 20);
 
@@ -354,7 +358,7 @@ TEST_F(RenduGL, MaillageTextureGardeSaTextureSousLesOmbres) {
     carre->texture = t.get();
     lumiereZero();
     place(carre, 0, 0);
-    scene.initGL();
+    dessin.initGL();
     ASSERT_TRUE(scene.ombrage);
     image();
     EXPECT_GT(rougeMoinsBleu(-20, 0, 1), 60);
@@ -370,13 +374,13 @@ TEST_F(RenduGL, BoitesEtReperesNePortentPasDOmbre) {
     auto robot = robotDeTest(&scene.instances);
     robot->reperes = true;
     place(robot, 0, 0);
-    scene.initGL();
+    dessin.initGL();
     ASSERT_TRUE(scene.ombrage);
     image();
     const int s = 512;
     std::vector<GLfloat> profondeurs(static_cast<size_t>(s) * s, 0.0f);
     extensions::glActiveTextureARB(GL_TEXTURE0_ARB);
-    glBindTexture(GL_TEXTURE_2D, scene.texOmbre);
+    glBindTexture(GL_TEXTURE_2D, dessin.texOmbre);
     GLint largeur = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &largeur);
     ASSERT_EQ(largeur, s);
@@ -390,7 +394,7 @@ TEST_F(RenduGL, SansPointDEntreeOmbrageCoupeAuDemarrage) {
     oublieActiveTexture();
     scene.ombrage = true;
     testing::internal::CaptureStdout();
-    scene.initGL();
+    dessin.initGL();
     image();
     const std::string sortie = testing::internal::GetCapturedStdout();
     EXPECT_FALSE(scene.ombrage);
@@ -402,7 +406,7 @@ TEST_F(RenduGL, SansPointDEntreeOmbrageCoupeAuDemarrage) {
 TEST_F(RenduGL, ErreurDUnDessinSignaleeUneFoisEtImageTerminee) {
     place(std::make_shared<EntiteEnPanne>(), 0, 0);
     const Instance& cube = place(std::make_shared<Cube>(), 50, 0);
-    scene.initGL();
+    dessin.initGL();
     testing::internal::CaptureStdout();
     image();
     image();
@@ -414,7 +418,7 @@ TEST_F(RenduGL, ErreurDUnDessinSignaleeUneFoisEtImageTerminee) {
 }
 
 TEST_F(RenduGL, PasDeGrilleInutilisableSignaleUneFoisSansBloquer) {
-    scene.initGL();
+    dessin.initGL();
     scene.grilleX = scene.grilleY = true;
     scene.grillePas = 0;
     testing::internal::CaptureStdout();
@@ -440,7 +444,7 @@ TEST_F(RenduGL, TextureDecodeeDevientUnNomOpenGL) {
     t->fichier = "introuvable.ppm";  // the name as written; the resolved path is used
     t->chemin = chemin;
     scene.ajouteTexture(t);
-    scene.initGL();
+    dessin.initGL();
     ASSERT_GT(t->glTexture, 0);
     EXPECT_TRUE(glIsTexture(static_cast<GLuint>(t->glTexture)));
 }
@@ -454,11 +458,11 @@ TEST_F(RenduGL, OmbresGardeesEtTrianglesOmisDonnentLesMemesPixels) {
     scene.boite_englobante = false;
     const Instance& tore = place(toreLisse(40, 250), -20, 0);
     Instance& cube = place(std::make_shared<Cube>(), 60, -40);
-    scene.ombresFixes.seuilTriangles = 1000;
-    scene.initGL();
+    dessin.ombresFixes.seuilTriangles = 1000;
+    dessin.initGL();
     ASSERT_TRUE(scene.ombrage);
     auto images = [&](bool omissions) {
-        grappesActives = scene.garderOmbresFixes = omissions;
+        grappesActives = dessin.garderOmbresFixes = omissions;
         std::vector<std::vector<unsigned char>> vues;
         for (int k = 0; k < 6; ++k) {
             cube.matrice() = CMatrice::translation(CVecteur(60 - 12.0f * k, 15.0f * k - 40, 0));
@@ -471,10 +475,10 @@ TEST_F(RenduGL, OmbresGardeesEtTrianglesOmisDonnentLesMemesPixels) {
         return vues;
     };
     const auto nouvelles = images(true);
-    EXPECT_TRUE(scene.ombresFixes.fixe(&tore));
-    EXPECT_FALSE(scene.ombresFixes.fixe(&cube));
+    EXPECT_TRUE(dessin.ombresFixes.fixe(&tore));
+    EXPECT_FALSE(dessin.ombresFixes.fixe(&cube));
     const auto anciennes = images(false);
-    grappesActives = scene.garderOmbresFixes = true;
+    grappesActives = dessin.garderOmbresFixes = true;
     for (size_t k = 0; k < nouvelles.size(); ++k)
         EXPECT_TRUE(nouvelles[k] == anciennes[k]) << "image " << k;
     EXPECT_FALSE(nouvelles.front() == nouvelles.back());  // the cube did move

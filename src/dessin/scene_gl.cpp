@@ -1,6 +1,6 @@
 // Drawing the scene's objects with OpenGL: each kind of entity and instance by its own
 // drawing, and the texture images and lights installed into OpenGL.
-#include "scene/scene_gl.h"
+#include "dessin/scene_gl.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -8,27 +8,28 @@
 #include <string>
 
 #include "commun/console.h"
-#include "geometrie/mesh_gl.h"
+#include "dessin/dessinateur.h"
+#include "dessin/mesh_gl.h"
+#include "dessin/metaballzone_gl.h"
+#include "dessin/robot_gl.h"
 #include "metaball/metaballzone.h"
-#include "metaball/metaballzone_gl.h"
 #include "robot/robot.h"
-#include "robot/robot_gl.h"
 #include "scene/scene.h"
 
-void dessineEntite(Entite& e, CScene& scene, int& nomSelection, Instance* instance) {
+void dessineEntite(Entite& e, Dessinateur& dessin, int& nomSelection, Instance* instance) {
     if (auto* mesh = dynamic_cast<Mesh*>(&e))
-        dessineMesh(*mesh, scene, nomSelection, instance);
+        dessineMesh(*mesh, dessin, nomSelection, instance);
     else if (auto* robot = dynamic_cast<Robot*>(&e))
-        dessineRobot(*robot, scene, nomSelection);
+        dessineRobot(*robot, dessin, nomSelection);
     else if (auto* zone = dynamic_cast<MetaballZone*>(&e))
-        dessineMetaballZone(*zone, scene, nomSelection);
+        dessineMetaballZone(*zone, dessin, nomSelection);
     else if (auto* autre = dynamic_cast<EntiteDessinee*>(&e))
-        autre->dessine(scene, nomSelection, instance);
+        autre->dessine(dessin, nomSelection, instance);
 }
 
 namespace {
 // An instance of an entity, in its own matrix.
-void dessineInstanceEntite(InstanceEntite& i, CScene& scene, int& compteur) {
+void dessineInstanceEntite(InstanceEntite& i, Dessinateur& dessin, int& compteur) {
     i.premierNom = compteur;
     if (i.entite) {
         // If the entity's drawing fails half-way, put the modelview stack back as it was
@@ -39,7 +40,7 @@ void dessineInstanceEntite(InstanceEntite& i, CScene& scene, int& compteur) {
         glPushMatrix();
         glMultMatrixf(i.m);
         try {
-            dessineEntite(*i.entite, scene, compteur, &i);
+            dessineEntite(*i.entite, dessin, compteur, &i);
         } catch (...) {
             glEnd();  // the failure may have come between glBegin and glEnd
             for (int k = 0; k < 16 && glGetError() != GL_NO_ERROR; ++k) {
@@ -57,9 +58,9 @@ void dessineInstanceEntite(InstanceEntite& i, CScene& scene, int& compteur) {
 }
 }  // namespace
 
-void dessineInstance(CScene& scene, Instance& instance, int& compteur) {
+void dessineInstance(Dessinateur& dessin, Instance& instance, int& compteur) {
     if (auto* i = dynamic_cast<InstanceEntite*>(&instance)) {
-        dessineInstanceEntite(*i, scene, compteur);
+        dessineInstanceEntite(*i, dessin, compteur);
     } else {
         // Metaball primitives (seen only through their zone) draw nothing and take no name:
         // their range stays empty.
@@ -70,10 +71,10 @@ void dessineInstance(CScene& scene, Instance& instance, int& compteur) {
 
 // --- Textures and lights ---------------------------------------------------------------
 
-void CScene::installTexture(unsigned i) {
-    if (i >= textures.size())
+void Dessinateur::installTexture(unsigned i) {
+    if (i >= scene.textures.size())
         throw std::out_of_range("CScene::installTexture: indice de texture invalide");
-    Texture* t = textures[i].get();
+    Texture* t = scene.textures[i].get();
     if (!t) return;
     t->glTexture = 0;
 
@@ -109,8 +110,8 @@ void CScene::installTexture(unsigned i) {
 
 // --- Lights ----------------------------------------------------------------------------
 
-void CScene::installLumiere(int i) {
-    Lumiere* l = i < 0 ? nullptr : getLumiere(static_cast<unsigned>(i));
+void Dessinateur::installLumiere(int i) {
+    Lumiere* l = i < 0 ? nullptr : scene.getLumiere(static_cast<unsigned>(i));
     if (!l) throw std::out_of_range("CScene::installLumiere: indice de lumière invalide");
     // OpenGL has a fixed number of lights; a further one would name another state.
     GLint maxLumieres = 0;

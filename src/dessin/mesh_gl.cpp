@@ -1,5 +1,5 @@
 // Drawing meshes with OpenGL: materials, faces, display lists (vertex buffers: tampons_gl.cpp).
-#include "geometrie/mesh_gl.h"
+#include "dessin/mesh_gl.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -11,9 +11,10 @@
 #include <memory>
 #include <vector>
 
-#include "geometrie/commun_mesh_gl.h"
+#include "dessin/commun_mesh_gl.h"
+#include "dessin/dessinateur.h"
+#include "dessin/tampons_gl.h"
 #include "geometrie/mesh.h"
-#include "geometrie/tampons_gl.h"
 #include "scene/scene.h"
 
 // Last: the X headers define short macro names.
@@ -196,7 +197,8 @@ void dessineFacesParListe(Mesh& mesh, bool smooth, bool texturage) {
 }
 }  // namespace
 
-void dessineMesh(Mesh& mesh, CScene& scene, int& nomSelection, Instance* instance) {
+void dessineMesh(Mesh& mesh, Dessinateur& dessin, int& nomSelection, Instance* instance) {
+    CScene& scene = dessin.scene;
     Texture* texture = mesh.texture;
     glLoadName(static_cast<GLuint>(nomSelection));
     ++nomSelection;

@@ -1,10 +1,11 @@
 // Drawing the robot with OpenGL: its eleven links in their joint frames, and on demand the
 // frames themselves and a cross at the wrist point.
-#include "robot/robot_gl.h"
+#include "dessin/robot_gl.h"
 
 #include <GL/gl.h>
 
-#include "geometrie/mesh_gl.h"
+#include "dessin/dessinateur.h"
+#include "dessin/mesh_gl.h"
 #include "robot/robot.h"
 #include "scene/scene.h"
 
@@ -51,8 +52,8 @@ void dessineCroixPoignet(const Robot& r) {
 
 // The links after the turret, from the upper arm's frame: the arm, its bar, the forearm,
 // wrist and gripper, then the elbow and forearm bars. Leaves two matrices pushed.
-void dessineBrasEtPince(Robot& r, CScene& scene, int& nom) {
-    auto lien = [&](Mesh* m) { dessineMesh(*m, scene, nom, nullptr); };
+void dessineBrasEtPince(Robot& r, Dessinateur& dessin, int& nom) {
+    auto lien = [&](Mesh* m) { dessineMesh(*m, dessin, nom, nullptr); };
     // Upper arm frame.
     glPushMatrix();
     glTranslatef(r.L0, 0, 0);
@@ -105,7 +106,8 @@ void dessineBrasEtPince(Robot& r, CScene& scene, int& nom) {
 }
 }  // namespace
 
-void dessineRobot(Robot& r, CScene& scene, int& nomSelection) {
+void dessineRobot(Robot& r, Dessinateur& dessin, int& nomSelection) {
+    CScene& scene = dessin.scene;
     if (passeObjets == PasseObjets::Lumiere0) {
         // Light 0's share is added to the base pass, as translucent as that pass was.
         if (r.selectionne)
@@ -127,29 +129,29 @@ void dessineRobot(Robot& r, CScene& scene, int& nomSelection) {
         dessineCroixPoignet(r);
     }
 
-    dessineMesh(*r.socle, scene, nomSelection, nullptr);
+    dessineMesh(*r.socle, dessin, nomSelection, nullptr);
 
     // Turret frame.
     glPushMatrix();
     glTranslatef(0, 0, r.hauteurEpaule);
     glRotatef(r.THETA1, 0, 0, 1);
     if (r.reperes && lignesDessinees()) dessineRepere(50);
-    dessineMesh(*r.tourelle, scene, nomSelection, nullptr);
+    dessineMesh(*r.tourelle, dessin, nomSelection, nullptr);
 
     glPushMatrix();
     glTranslatef(-r.L8, 0, 0);
     glRotatef(-r.angleBielle, 0, 1, 0);
-    dessineMesh(*r.bielle, scene, nomSelection, nullptr);
+    dessineMesh(*r.bielle, dessin, nomSelection, nullptr);
     glPopMatrix();
 
     glPushMatrix();
     glTranslatef(r.L4, 0, r.L6);
     glRotatef(90, 1, 0, 0);
     glRotatef(r.THETA2, 0, 0, 1);
-    dessineMesh(*r.barreEpaule, scene, nomSelection, nullptr);
+    dessineMesh(*r.barreEpaule, dessin, nomSelection, nullptr);
     glPopMatrix();
 
-    dessineBrasEtPince(r, scene, nomSelection);
+    dessineBrasEtPince(r, dessin, nomSelection);
 
     for (int i = 0; i < 5; ++i) glPopMatrix();
 }
