@@ -12,6 +12,7 @@
 #include "commun/texte.h"
 #include "geometrie/mesh.h"
 #include "metaball/metaballzone.h"
+#include "robot/manipulabilite.h"
 #include "robot/robot.h"
 #include "script/options.h"
 #include "script/script.h"
@@ -229,6 +230,25 @@ void detailsRobot(Json& j, const CApplication& app, Robot& r) {
     o << ',';
     j.cle("objetTenu");
     indiceOuNull(j, indiceInstance(app.scene, r.getLien()));
+    // The Jacobian at the current pose, row by row, and how far from singular it is.
+    const Manipulabilite m = manipulabilite(r);
+    o << ',';
+    j.cle("jacobien");
+    o << '[';
+    for (int i = 0; i < m.jacobien.rows(); ++i) {
+        o << (i ? ",[" : "[");
+        for (int k = 0; k < m.jacobien.cols(); ++k) {
+            if (k) o << ',';
+            j.nombre(m.jacobien(i, k));
+        }
+        o << ']';
+    }
+    o << "],";
+    j.cle("manipulabilite");
+    j.nombre(m.manipulabilite);
+    o << ',';
+    j.cle("conditionnement");
+    j.nombre(m.conditionnement);
 }
 
 void detailsZone(Json& j, const MetaballZone& z) {

@@ -20,6 +20,27 @@ float ecartAngle(float angle, float cible) {
     return angle * cible < 0 && ecart > 180 ? 360 - ecart : ecart;
 }
 
+// The same with its sign: the turn that takes angle to cible.
+float ecartSigne(float angle, float cible) {
+    const float ecart = cible - angle;
+    if (angle * cible < 0 && std::fabs(ecart) > 180) return ecart > 0 ? ecart - 360 : ecart + 360;
+    return ecart;
+}
+
+// An angle reached the short way across +-180, back within -180..180.
+float ramene(double angle) {
+    if (angle > 180) angle -= 360;
+    if (angle < -180) angle += 360;
+    return static_cast<float>(angle);
+}
+
+// Seconds within which a profiled command counts as ended: steps of 10 ms, added up, fall a
+// few nanoseconds short of a round time.
+constexpr double kToleranceFin = 1e-6;
+// Points of a profiled straight line where its joints are sampled.
+constexpr int kEchantillonsLigneMin = 100;
+constexpr int kEchantillonsLigneMax = 2000;
+
 }  // namespace
 
 CVecteur Robot::positionMonde(const Instance* instanceRobot, CVecteur p) const {
@@ -124,15 +145,19 @@ bool Robot::pasCommande(float& reste) {
 
     const Commande cmd = commandes.front();
     bool remplacee = false;
+    const bool profile = cmd.profil.genre != GenreProfil::Constant;
 
-    // 2. Straight line: cut into intermediate wrist targets queued at the back. Its end
-    // must be reached exactly, or the line would bend toward wherever a clamp puts it.
-    if (cmd.rectiligne) {
+    // 2. Straight line: cut into intermediate wrist targets queued at the back, unless a
+    // profile drives it whole. Its end must be reached exactly, or the line would bend
+    // toward wherever a clamp puts it.
+    if (cmd.rectiligne && !(profile && cmd.commencee)) {
         Commande essai;
         if (const char* raison = cibleVers(cmd.X, cmd.Y, cmd.Z, cmd.THETA, essai, true)) {
             abandonne(raison);
             return false;
         }
+    }
+    if (cmd.rectiligne && !profile) {
         commandes.pop_front();
         const bool enTete = cmd.enOrdre || commandes.empty();
         decoupeRectiligne(cmd);
@@ -142,18 +167,21 @@ bool Robot::pasCommande(float& reste) {
         remplacee = true;
     }
 
-    // 3. Each joint turns toward its target at its own speed.
+    // 3. Each joint turns toward its target at its own speed, or they all follow the profile.
     const char* refus = nullptr;
     const CVecteur outil(X, Y, Z);
     float utilise = dt;
-    const Pas pas = tourneVers(cmd, dt, refus, utilise);
+    bool fini = false;
+    const Pas pas = profile ? suitProfil(commandes.front(), dt, refus, utilise, fini)
+                            : tourneVers(cmd, dt, refus, utilise);
     reste = pas == Pas::Bouge ? dt - utilise : pas == Pas::Arrive ? dt : 0.0f;
     if (pas == Pas::Bouge) {
         sansProgres_ = 0;
         trajectoire.ajoute(outil, CVecteur(X, Y, Z),
                            cmd.rectiligne || cmd.surLigne ? GenreMouvement::Rectiligne
                                                           : GenreMouvement::Articulaire);
-        return true;
+        // A profiled command that ends in this step leaves the queue in it.
+        if (!fini) return true;
     }
     if (pas == Pas::Bloque) {
         // Refused at every step for a second (a collision, the floor) or not moving at all.
@@ -310,6 +338,124 @@ Robot::Pas Robot::tourneVers(const Commande& cmd, float dt, const char*& raison,
     return change && !raison ? Pas::Bouge : Pas::Bloque;
 }
 
+Robot::Pas Robot::suitProfil(Commande& c, float dt, const char*& raison, float& utilise,
+                             bool& fini) {
+    utilise = 0;
+    fini = false;
+    const float angles[4] = {THETA1, THETA2, THETA3, THETA5};
+    const float cibles[4] = {c.T1, c.T2, c.T3, c.T5};
+    if (c.commencee && !std::equal(angles, angles + 4, c.atteint)) c.commencee = false;
+    if (!c.commencee) {
+        bool aFaire = false;
+        for (int k = 0; k < 4; ++k) aFaire = aFaire || std::fabs(angles[k] - cibles[k]) > 0.0001f;
+        if (!aFaire) return Pas::Arrive;
+        commenceProfil(c);
+    }
+    // A joint without speed (or acceleration) would never get there.
+    if (!std::isfinite(c.duree)) return Pas::Bloque;
+
+    double t = c.ecoule + dt;
+    float q[4];
+    if (t >= c.duree - kToleranceFin) {
+        t = std::max(c.duree, c.ecoule);
+        fini = true;
+        std::copy(cibles, cibles + 4, q);
+    } else if (c.rectiligne) {
+        // A point the joints would miss is skipped: the arm waits there for the next one.
+        if (!pointLigne(c, c.loi.avancement(t), q)) std::copy(angles, angles + 4, q);
+    } else {
+        const double vitesses[4] = {vitesseTheta1, vitesseTheta2, vitesseTheta3, vitesseTheta5};
+        for (int k = 0; k < 4; ++k) {
+            const float ecart = ecartSigne(c.depart[k], cibles[k]);
+            const LoiHoraire loi = LoiHoraire::etiree(c.profil.genre, std::fabs(ecart), vitesses[k],
+                                                      c.profil.acceleration, c.duree);
+            q[k] = ramene(c.depart[k] + loi.avancement(t) * ecart);
+        }
+    }
+    // A refused pose stops the command's clock with the arm.
+    raison = std::equal(q, q + 4, angles) ? nullptr : essaiePose(q[0], q[1], q[2], q[3]);
+    if (raison) {
+        fini = false;
+        return Pas::Bloque;
+    }
+    utilise = static_cast<float>(t - c.ecoule);
+    c.ecoule = t;
+    std::copy(q, q + 4, c.atteint);
+    return Pas::Bouge;
+}
+
+void Robot::commenceProfil(Commande& c) {
+    const float angles[4] = {THETA1, THETA2, THETA3, THETA5};
+    const float cibles[4] = {c.T1, c.T2, c.T3, c.T5};
+    const double vitesses[4] = {vitesseTheta1, vitesseTheta2, vitesseTheta3, vitesseTheta5};
+    const double a = c.profil.acceleration;
+    c.commencee = true;
+    c.ecoule = 0;
+    std::copy(angles, angles + 4, c.atteint);
+    if (!c.rectiligne) {
+        // Synchronised: the slowest joint sets the duration, the others are stretched to it.
+        const double accelerations[4] = {a, a, a, a};
+        double distances[4];
+        for (int k = 0; k < 4; ++k) {
+            c.depart[k] = angles[k];
+            distances[k] = std::fabs(ecartSigne(angles[k], cibles[k]));
+        }
+        c.duree = dureeSynchronisee(c.profil.genre, 4, distances, vitesses, accelerations);
+        return;
+    }
+    // A straight line: one law for the fraction s of the way done, the same profile on the
+    // path's length. How fast each joint turns per unit of s, at its steepest along the line,
+    // bounds the law's speed and acceleration, so that no joint exceeds its own.
+    c.depart[0] = X;
+    c.depart[1] = Y;
+    c.depart[2] = Z;
+    c.depart[3] = THETA;
+    const double n = (CVecteur(c.X, c.Y, c.Z) - CVecteur(X, Y, Z)).norme() * precisionMGI;
+    const int nb = n >= kEchantillonsLigneMax   ? kEchantillonsLigneMax
+                   : n >= kEchantillonsLigneMin ? static_cast<int>(n)
+                                                : kEchantillonsLigneMin;
+    double pentes[4] = {0, 0, 0, 0};
+    float avant[4] = {THETA1, THETA2, THETA3, THETA5};
+    double sAvant = 0;
+    for (int i = 1; i <= nb; ++i) {
+        const double s = static_cast<double>(i) / nb;
+        float q[4];
+        if (i == nb)
+            std::copy(cibles, cibles + 4, q);
+        else if (!pointLigne(c, s, q))
+            continue;
+        for (int k = 0; k < 4; ++k)
+            pentes[k] = std::max(pentes[k], std::fabs(ecartSigne(avant[k], q[k])) / (s - sAvant));
+        std::copy(q, q + 4, avant);
+        sAvant = s;
+    }
+    double vitesse = HUGE_VAL, acceleration = HUGE_VAL;
+    for (int k = 0; k < 4; ++k)
+        if (pentes[k] > 0) {
+            vitesse = std::min(vitesse, vitesses[k] / pentes[k]);
+            acceleration = std::min(acceleration, a / pentes[k]);
+        }
+    // No joint turning at all: nothing to wait for.
+    c.loi = LoiHoraire::rapide(c.profil.genre, vitesse == HUGE_VAL ? 0 : 1, vitesse, acceleration);
+    c.duree = c.loi.duree();
+}
+
+bool Robot::pointLigne(const Commande& c, double s, float q[4]) {
+    const double x = c.depart[0] + s * (c.X - c.depart[0]);
+    const double y = c.depart[1] + s * (c.Y - c.depart[1]);
+    const double z = c.depart[2] + s * (c.Z - c.depart[2]);
+    const float theta = ramene(c.depart[3] + s * ecartSigne(c.depart[3], c.THETA));
+    CibleMouvement point;
+    if (cibleVers(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z), theta, point,
+                  true))
+        return false;
+    q[0] = point.T1;
+    q[1] = point.T2;
+    q[2] = point.T3;
+    q[3] = point.T5;
+    return true;
+}
+
 bool Robot::arrive(const Commande& cmd) {
     if (!cmd.cible) return false;
     if (objetTenu()) {
@@ -326,6 +472,7 @@ bool Robot::arrive(const Commande& cmd) {
         // Nothing else to do: lift the object, or as high as the joints allow.
         Commande levee;
         levee.instanceRobot = cmd.instanceRobot;
+        levee.profil = cmd.profil;
         if (!cibleVers(cmd.X, cmd.Y, cmd.Z + 3.0f, cmd.THETA, levee, false))
             commandes.push_back(levee);
         return false;
@@ -336,6 +483,7 @@ bool Robot::arrive(const Commande& cmd) {
     essai.approche = cmd.cible;
     essai.cible = cmd.cible;
     essai.rectiligne = cmd.rectiligne;
+    essai.profil = cmd.profil;
     commandes.push_back(essai);
     return true;
 }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <deque>
 
+#include "robot/profil.h"
+
 class Instance;  // scene.h
 
 // What a command does when it reaches the front of the queue.
@@ -34,6 +36,15 @@ struct Commande : CibleMouvement {
     float secondes = 0;                              // Attente: simulated seconds still to wait
     bool enOrdre = false;   // a straight line's pieces run before the commands queued after it
     bool surLigne = false;  // a piece (or the end) of a straight line, for the tool trail
+    Profil profil;          // how the joints, or the tool along a line, speed up and slow down
+    // Under a profile other than "constant", once started: the joints it started from (the
+    // wrist x, y, z, theta for a straight line), the joints its last step gave, the seconds
+    // gone by, the seconds it takes, and the time law of a straight line.
+    bool commencee = false;
+    float depart[4] = {};
+    float atteint[4] = {};
+    double ecoule = 0, duree = 0;
+    LoiHoraire loi;
 };
 
 // FIFO of commands: appended at the back, executed from the front. The deque interface is

@@ -58,6 +58,8 @@ public:
     CMatrice translationBase;  // to the robot instance's origin
     std::vector<std::shared_ptr<Instance>>* listeInstances;
     FileCommandes commandes;
+    // The profile of the commands queued from now on; "constant" by default.
+    Profil profil;
     // Commands refused since the queue became full: only the first one says so, or a file
     // queueing 100 000 commands would ask for 90 000 clicks on OK.
     unsigned long refusFilePleine = 0;
@@ -135,7 +137,11 @@ public:
     Instance* lache();
     Instance* chercheObjet(Instance* instanceRobot);
     static void avanceAngle(float& angle, float cible, float pasMax);
-    void ajouteCommande(const Commande& c) { commandes.push_back(c); }
+    // Queues c under the robot's profile.
+    void ajouteCommande(Commande c) {
+        c.profil = profil;
+        commandes.push_back(c);
+    }
     void videCommandes() {
         commandes.clear();
         sansProgres_ = 0;
@@ -221,6 +227,17 @@ private:
     // was refused (raison says why) or no joint could turn (raison null).
     enum class Pas { Arrive, Bouge, Bloque };
     Pas tourneVers(const Commande& cmd, float dt, const char*& raison, float& utilise);
+    // The same under a profile other than "constant" (profil.h): every joint, or the tool
+    // along its straight line, follows the time law from where the command started, all the
+    // joints starting and arriving together; fini when this step ends it. Bloque when the
+    // pose is refused (the command's clock then waits) or when it would never end (a joint
+    // without speed). Joints moved by hand meanwhile start the command again from there.
+    Pas suitProfil(Commande& c, float dt, const char*& raison, float& utilise, bool& fini);
+    // Starts c from the current pose: its duration and, for a straight line, its law.
+    void commenceProfil(Commande& c);
+    // The joints at the fraction s of a started straight line's way; false for a point the
+    // joints would miss.
+    bool pointLigne(const Commande& c, double s, float q[4]);
     // What happens at the end of a command: grip its object (and lift it), release the held
     // one, or approach the object again when it has moved (then true: a new attempt).
     bool arrive(const Commande& cmd);

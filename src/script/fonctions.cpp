@@ -114,6 +114,8 @@ constexpr std::array P_DEPLACE_POIGNET{ROBOT_POIGNET, NOMBRE, NOMBRE, NOMBRE, NO
 constexpr std::array P_SAISIS{robotCible("saisis ne s'applique qu'à des robot !")};
 constexpr std::array P_LACHE{robotCible("lache ne s'applique qu'à des robot !")};
 constexpr std::array P_ATTENDS{robotCible("attends ne s'applique qu'à des robot !"), NOMBRE};
+constexpr std::array P_PROFIL{robotCible("setRobotProfil ne s'applique qu'à des robot !"), CHAINE,
+                              NOMBRE};
 }  // namespace
 
 // Each row: the name, the handler, the signature, and the type of the null result of a
@@ -151,6 +153,7 @@ const FonctionPredefinie fonctions_predefinies[] = {
     {"saisis", &Script::saisis, P_SAISIS, T_VOID},
     {"lache", &Script::lache, P_LACHE, T_VOID},
     {"attends", &Script::attends, P_ATTENDS, T_VOID},
+    {"setRobotProfil", &Script::setRobotProfil, P_PROFIL, T_VOID},
 };
 const int nb_fonctions_predefinies = static_cast<int>(std::size(fonctions_predefinies));
 

@@ -1,6 +1,7 @@
-// The builtins that queue robot commands: joint and wrist moves, grip, release and wait.
-// They are run in the written order by the robot's motion steps once the scene is loaded, so
-// that a scene file can carry out a pick-and-place by itself.
+// The builtins that queue robot commands: joint and wrist moves, grip, release and wait, and
+// the velocity profile of the moves queued next. They are run in the written order by the
+// robot's motion steps once the scene is loaded, so that a scene file can carry out a
+// pick-and-place by itself.
 #include <cmath>
 #include <cstddef>
 #include <sstream>
@@ -130,5 +131,25 @@ Valeur Script::attends(const std::vector<Valeur>& a) {
     Commande c = commandeDe(GenreCommande::Attente);
     c.secondes = secondes;
     ajoute("attends", *robotDe(a[0]), c);
+    return valeur_nulle;
+}
+
+Valeur Script::setRobotProfil(const std::vector<Valeur>& a) {
+    const char* const nom = "setRobotProfil";
+    const std::string profil = *a[1].objet<std::string>();
+    const float acceleration = a[2].scalaire.f;
+    Profil p;
+    if (!profilDeNom(profil, p.genre)) {
+        refuse(nom, "profil refusé : « " + profil +
+                        " » n'est pas un profil (constant, trapeze ou quintique) !");
+        return valeur_nulle;
+    }
+    if (!(std::isfinite(acceleration) && acceleration > 0)) {
+        refuse(nom, "profil refusé : l'accélération vaut " + texteNombre(acceleration) +
+                        " : ce n'est pas un nombre fini positif !");
+        return valeur_nulle;
+    }
+    p.acceleration = acceleration;
+    robotDe(a[0])->profil = p;
     return valeur_nulle;
 }

@@ -129,6 +129,8 @@ public:
     Valeur saisis(const std::vector<Valeur>& a);
     Valeur lache(const std::vector<Valeur>& a);
     Valeur attends(const std::vector<Valeur>& a);
+    // The profile of the robot's moves queued after it: "constant", "trapeze", "quintique".
+    Valeur setRobotProfil(const std::vector<Valeur>& a);
 
 private:
     std::vector<std::string> fichiersLus_;

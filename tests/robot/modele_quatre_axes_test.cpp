@@ -20,9 +20,11 @@ TEST(ModeleQuatreAxes, JacobienEtModeleInverseCoherentsAvecLeModeleDirect) {
     EXPECT_NEAR(m.limites(1).max, 145 * M_PI / 180, 1e-12);
 
     std::mt19937 alea(3);
-    const double h = 1e-3;  // the arm computes in single precision
+    // The arm computes in single precision: a step this long keeps rounding and the
+    // central difference's own error both near 1e-5.
+    const double h = 1e-2;
     int resolus = 0;
-    for (int essai = 0; essai < 50; ++essai) {
+    for (int essai = 0; essai < 100; ++essai) {
         VecteurArticulaire q(4);
         for (int i = 0; i < 4; ++i)
             q[i] = std::uniform_real_distribution<double>(m.limites(i).min + h,
@@ -37,7 +39,7 @@ TEST(ModeleQuatreAxes, JacobienEtModeleInverseCoherentsAvecLeModeleDirect) {
             d.col(i).head<3>() = (tb.translation() - ta.translation()) / (2 * h);
             d.col(i).tail<3>() = ecartRotation(ta.linear(), tb.linear()) / (2 * h);
         }
-        EXPECT_LT((j - d).norm() / j.norm(), 1e-3) << "essai " << essai;
+        EXPECT_LT((j - d).norm() / j.norm(), 1e-4) << "essai " << essai;
 
         CibleOutil cible;
         cible.pose = m.modeleDirect(q);

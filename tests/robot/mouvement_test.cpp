@@ -167,6 +167,48 @@ TEST_F(MouvementTest, CommandeBloqueeAbandonneeAvecSaRaison) {
     EXPECT_TRUE(robot->peutSaisir(loin.get(), instanceRobot.get()));
 }
 
+TEST_F(MouvementTest, Profil_AuPlusCourtSansDureePourRienEtRepriseApresUnGeste) {
+    robot->profil = {GenreProfil::Trapeze, 60};
+    // 20 degrees across +-180 at 30 degrees/s and 60 degrees/s²: 0.5 s of ramp each side,
+    // 20 / 30 s in all between them.
+    ASSERT_TRUE(robot->setCoordArticulaires(170, 30, -60, 0));
+    robot->ajouteCommande(commandeArticulaire(-170, 30, -60, 0));
+    // A move to where the arm already is takes no time: the wait after it starts at once.
+    robot->ajouteCommande(commandeArticulaire(-170, 30, -60, 0));
+    Commande attente;
+    attente.genre = GenreCommande::Attente;
+    attente.secondes = 0.5f;
+    robot->ajouteCommande(attente);
+    int pas = 0;
+    while (robot->commandes.size() == 3 && pas < 1000) {
+        robot->avance(0.01f);
+        EXPECT_GE(std::fabs(robot->THETA1), 170 - 1e-3) << "passé par 0";
+        ++pas;
+    }
+    EXPECT_EQ(pas, 117);  // 1.1667 s
+    EXPECT_EQ(robot->THETA1, -170);
+    while (!robot->commandes.empty() && pas < 1000) {
+        robot->avance(0.01f);
+        ++pas;
+    }
+    EXPECT_EQ(pas, 167);
+
+    // Joints moved by hand during a move: it goes on from there, without jumping back.
+    ASSERT_TRUE(robot->setCoordArticulaires(0, 30, -60, 0));
+    robot->ajouteCommande(commandeArticulaire(60, 30, -60, 0));
+    for (int i = 0; i < 100; ++i) robot->avance(0.01f);
+    EXPECT_NEAR(robot->THETA1, 22.5, 1e-3);  // 7.5 degrees of ramp, then 0.5 s at 30
+    ASSERT_TRUE(robot->setCoordArticulaires(10, 30, -60, 0));
+    float avant = robot->THETA1;
+    while (!robot->commandes.empty() && pas < 2000) {
+        robot->avance(0.01f);
+        EXPECT_LE(std::fabs(robot->THETA1 - avant), 0.3f + 1e-4f);
+        avant = robot->THETA1;
+        ++pas;
+    }
+    EXPECT_EQ(robot->THETA1, 60);
+}
+
 TEST_F(MouvementTest, Rectiligne_Longueur10DonneNeufPointsPuisLaFin) {
     Commande c;
     c.instanceRobot = instanceRobot.get();
