@@ -5,7 +5,6 @@
 
 #include <cstring>
 #include <exception>
-#include <stdexcept>
 
 #include "commun/console.h"
 #include "geometrie/maillage_assimp.h"
@@ -46,21 +45,7 @@ std::shared_ptr<Mesh> lisMaillage(const std::string& nom, TableMateriaux& materi
 }
 
 std::shared_ptr<Mesh> lisMaillageMisAEchelle(const std::string& nom, float echelle) {
-    switch (formatMaillage(nom)) {
-        case FormatMaillage::Stl:
-        case FormatMaillage::Collada: return lisMaillageAssimp(nom, echelle);
-        case FormatMaillage::Wavefront: {
-            TableMateriaux materiaux;
-            std::shared_ptr<Mesh> mesh = wfLecture(nom.c_str(), materiaux);
-            if (!mesh) throw std::runtime_error("maillage illisible : " + nom);
-            // A uniform scale keeps the normals as they are.
-            for (Sommet& s : mesh->sommets) static_cast<CVecteur&>(s) = echelle * s;
-            mesh->boiteMin = echelle * mesh->boiteMin;
-            mesh->boiteMax = echelle * mesh->boiteMax;
-            return mesh;
-        }
-        case FormatMaillage::Inconnu: break;
-    }
-    throw std::runtime_error("format de maillage inconnu (ni .obj, .wf, .owf, ni .stl, .dae) : " +
-                             nom);
+    // Robot descriptions name STL and COLLADA meshes: Assimp's reader, which also names the
+    // file and the formats it takes when the extension is another.
+    return lisMaillageAssimp(nom, echelle);
 }

@@ -27,7 +27,7 @@ FormatMaillage formatMaillage(const std::string& nom);
 std::shared_ptr<Mesh> lisMaillage(const std::string& nom, TableMateriaux& materiaux,
                                   std::vector<std::string>* lus = nullptr);
 
-// Reads a mesh file of any format for a robot description, its coordinates multiplied by
-// echelle (> 0). Throws std::runtime_error with a French message naming the file when no
-// reader takes its extension or the file cannot be read.
+// Reads a mesh file named by a robot description (STL or COLLADA), its coordinates
+// multiplied by echelle (> 0). Throws std::runtime_error with a French message naming the
+// file when it is in another format or cannot be read.
 std::shared_ptr<Mesh> lisMaillageMisAEchelle(const std::string& nom, float echelle);

@@ -917,8 +917,8 @@ TEST(LectureWf, ComptesDesDeuxMoitiesCommeLigneParLigne) {
     }
 }
 
-// The one chooser of a mesh's reader: an STL file (any case) goes to Assimp, a Wavefront file
-// read for a robot description is scaled, an unknown extension is named in the error.
+// The one chooser of a mesh's reader: an STL file (any case) goes to Assimp; a robot
+// description's mesh is scaled and must be STL or COLLADA.
 TEST(FormatsMaillage, ChoisitLeLecteurParLExtension) {
     EXPECT_EQ(formatMaillage("a.STL"), FormatMaillage::Stl);
     EXPECT_EQ(formatMaillage("a.dae"), FormatMaillage::Collada);
@@ -927,12 +927,9 @@ TEST(FormatsMaillage, ChoisitLeLecteurParLExtension) {
     ASSERT_NE(stl, nullptr);
     EXPECT_GT(stl->faces.size(), 0u);
 
-    TableMateriaux table;
-    const std::shared_ptr<Mesh> un = lisMaillage("wf_cube.obj", table);
-    const std::shared_ptr<Mesh> dix = lisMaillageMisAEchelle("wf_cube.obj", 10.0f);
-    ASSERT_NE(un, nullptr);
-    ASSERT_EQ(dix->nbSommets(), un->nbSommets());
-    EXPECT_FLOAT_EQ(dix->sommets[1].x, 10.0f * un->sommets[1].x);
-    EXPECT_FLOAT_EQ(dix->boiteMax.z, 10.0f * un->boiteMax.z);
-    EXPECT_THROW(lisMaillageMisAEchelle("a.ply", 1.0f), std::runtime_error);
+    const std::shared_ptr<Mesh> dix =
+        lisMaillageMisAEchelle("../urdf-dart/KR5/meshes/base_link.STL", 10.0f);
+    ASSERT_EQ(dix->nbSommets(), stl->nbSommets());
+    EXPECT_FLOAT_EQ(dix->boiteMax.z, 10.0f * stl->boiteMax.z);
+    EXPECT_THROW(lisMaillageMisAEchelle("wf_cube.obj", 1.0f), std::runtime_error);
 }
