@@ -42,7 +42,9 @@ RACINE="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 ROBOTS="$RACINE/tests/urdf-dart"
 if [ ! -f "$ROBOTS/KR5/KR5 sixx R650.urdf" ] || [ ! -f "$ROBOTS/wam/wam.urdf" ]; then
   tmp="$(mktemp -d)"
-  (cd "$tmp" && apt-get download dart-doc >/dev/null 2>&1 && mkdir extrait &&
+  # Package lists never updated on this machine: once more after an update.
+  (cd "$tmp" && { apt-get download dart-doc >/dev/null 2>&1 ||
+    { apt-get update -qq && apt-get download dart-doc >/dev/null; }; } && mkdir extrait &&
     dpkg-deb --fsys-tarfile dart-doc_*.deb | tar -x -C extrait ./usr/share/doc/dart/data/urdf/)
   rm -rf "$ROBOTS.tmp"
   mv "$tmp/extrait/usr/share/doc/dart/data/urdf" "$ROBOTS.tmp"
