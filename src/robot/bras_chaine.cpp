@@ -14,7 +14,9 @@ double facteur(const LimitesArticulation& l) { return l.prismatique ? 1.0 : DEGR
 BrasChaine::BrasChaine(RobotURDF description)
     : description_(std::move(description)), valeurs_(description_.chaine.nbArticulations(), 0.0) {
     nom = description_.nom;
-    for (const VisuelURDF& v : description_.visuels) {
+    for (VisuelURDF& v : description_.visuels) {
+        // The description's colour, when it gives one, replaces the mesh's own materials.
+        if (v.materiau) v.maillage->setMaterial(v.materiau);
         CVecteur a, b;
         v.maillage->getBoiteEnglobante(a, b);
         boitesVisuels_.emplace_back(Eigen::Vector3d(a.x, a.y, a.z), Eigen::Vector3d(b.x, b.y, b.z));
