@@ -10,6 +10,7 @@
 #include "commun/console.h"
 #include "dessin/camera_gl.h"
 #include "dessin/extensions_gl.h"
+#include "robot/bras_chaine.h"
 #include "robot/robot.h"
 #include "script/script.h"
 
@@ -49,17 +50,23 @@ CApplication::~CApplication() {
 void CApplication::choisitRobotCourant() {
     robotCourant = nullptr;
     instanceRobotCourant = nullptr;
+    bool aucunRobot = true;
     for (int i = 0; i < scene.nbInstances(); ++i) {
         auto* ie = dynamic_cast<InstanceEntite*>(scene.getInstance(i));
         if (!ie) continue;
         auto* robot = dynamic_cast<Robot*>(ie->entite.get());
-        if (!robot) continue;
+        if (!robot) {
+            // An arm read from a description is a robot too, though not the current one.
+            if (dynamic_cast<BrasChaine*>(ie->entite.get())) aucunRobot = false;
+            continue;
+        }
         instanceRobotCourant = ie;
         robotCourant = robot;
         robot->selectionne = true;
         return;
     }
-    console.erreur("Erreur: Aucune robot n'a été défini dans le fichier de scène !");
+    if (aucunRobot)
+        console.erreur("Erreur: Aucune robot n'a été défini dans le fichier de scène !");
 }
 
 void CApplication::placeLumiere() {

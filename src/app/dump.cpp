@@ -12,7 +12,9 @@
 #include "commun/texte.h"
 #include "geometrie/mesh.h"
 #include "metaball/metaballzone.h"
+#include "robot/bras_chaine.h"
 #include "robot/manipulabilite.h"
+#include "robot/modele_quatre_axes.h"
 #include "robot/robot.h"
 #include "script/options.h"
 #include "script/script.h"
@@ -195,10 +197,110 @@ void detailsMesh(Json& j, const Mesh& m) {
         o << "null";
 }
 
+// One joint of an arm as the dump lists it, in the scene's units (degrees or lengths);
+// an unbounded joint's limits are infinite (written null).
+struct ArticulationDump {
+    std::string nom;
+    double valeur, min, max;
+};
+
+// Where an entity stands in the scene: its own matrix, then that of the first instance
+// carrying it (a product a * b applies a first).
+CMatrice placement(const CScene& scene, const Entite& e) {
+    for (int i = 0; i < scene.nbInstances(); ++i)
+        if (auto* ie = dynamic_cast<InstanceEntite*>(scene.getInstance(i)))
+            if (ie->entite.get() == &e) return e.matrice() * ie->matrice();
+    return e.matrice();
+}
+
+// The fields every arm has: its model, its joints, and its tool's position and rotation
+// (3×3, row after row) in the scene's frame; outil is the tool frame in the arm's frame.
+void articulationsEtOutil(Json& j, const char* modele, const std::vector<ArticulationDump>& a,
+                          const CMatrice& monde, const CMatrice& outil) {
+    auto& o = j.o;
+    j.cle("modele");
+    j.chaine(modele);
+    o << ',';
+    j.cle("articulations");
+    o << '[';
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        if (k) o << ',';
+        o << '{';
+        j.cle("nom");
+        j.chaine(a[k].nom);
+        o << ',';
+        j.cle("valeur");
+        j.nombre(a[k].valeur);
+        o << ',';
+        j.cle("min");
+        j.nombre(a[k].min);
+        o << ',';
+        j.cle("max");
+        j.nombre(a[k].max);
+        o << '}';
+    }
+    o << "],";
+    const CMatrice t = outil * monde;
+    j.cle("outil");
+    o << '{';
+    j.cle("position");
+    j.vecteur(CVecteur(t.m[12], t.m[13], t.m[14]));
+    o << ',';
+    j.cle("rotation");
+    const float r[9] = {t.m[0], t.m[4], t.m[8], t.m[1], t.m[5], t.m[9], t.m[2], t.m[6], t.m[10]};
+    j.nombres(r, 9);
+    o << '}';
+}
+
+// The Jacobian at the current pose, row by row, and how far from singular it is.
+void mesuresJacobien(Json& j, const Manipulabilite& m) {
+    auto& o = j.o;
+    j.cle("jacobien");
+    o << '[';
+    for (int i = 0; i < m.jacobien.rows(); ++i) {
+        o << (i ? ",[" : "[");
+        for (int k = 0; k < m.jacobien.cols(); ++k) {
+            if (k) o << ',';
+            j.nombre(m.jacobien(i, k));
+        }
+        o << ']';
+    }
+    o << "],";
+    j.cle("manipulabilite");
+    j.nombre(m.manipulabilite);
+    o << ',';
+    j.cle("conditionnement");
+    j.nombre(m.conditionnement);
+}
+
+void detailsBrasChaine(Json& j, const CApplication& app, const BrasChaine& b) {
+    j.chaine("robot");
+    j.o << ',';
+    std::vector<ArticulationDump> a;
+    for (int i = 0; i < b.nbArticulations(); ++i)
+        a.push_back({b.nomArticulation(i), b.articulations()[i], b.bornee(i) ? b.min(i) : -INFINITY,
+                     b.bornee(i) ? b.max(i) : INFINITY});
+    articulationsEtOutil(j, "urdf", a, placement(app.scene, b), BrasChaine::matriceDe(b.outil()));
+    j.o << ',';
+    mesuresJacobien(j, manipulabilite(b.chaine(), b.vecteur(b.articulations())));
+}
+
 void detailsRobot(Json& j, const CApplication& app, Robot& r) {
     auto& o = j.o;
     j.chaine("robot");
     o << ',';
+    {
+        const ModeleQuatreAxes modele(r);
+        const float valeurs[4] = {r.THETA1, r.THETA2, r.THETA3, r.THETA5};
+        std::vector<ArticulationDump> a;
+        for (int i = 0; i < 4; ++i) {
+            const LimitesArticulation l = modele.limites(i);
+            a.push_back(
+                {modele.nomArticulation(i), valeurs[i], l.min * 180 / M_PI, l.max * 180 / M_PI});
+        }
+        articulationsEtOutil(j, "brakmor", a, placement(app.scene, r), r.matricePince);
+        o << ',';
+    }
     j.cle("THETA1");
     j.nombre(r.THETA1);
     o << ',';
@@ -230,25 +332,8 @@ void detailsRobot(Json& j, const CApplication& app, Robot& r) {
     o << ',';
     j.cle("objetTenu");
     indiceOuNull(j, indiceInstance(app.scene, r.getLien()));
-    // The Jacobian at the current pose, row by row, and how far from singular it is.
-    const Manipulabilite m = manipulabilite(r);
     o << ',';
-    j.cle("jacobien");
-    o << '[';
-    for (int i = 0; i < m.jacobien.rows(); ++i) {
-        o << (i ? ",[" : "[");
-        for (int k = 0; k < m.jacobien.cols(); ++k) {
-            if (k) o << ',';
-            j.nombre(m.jacobien(i, k));
-        }
-        o << ']';
-    }
-    o << "],";
-    j.cle("manipulabilite");
-    j.nombre(m.manipulabilite);
-    o << ',';
-    j.cle("conditionnement");
-    j.nombre(m.conditionnement);
+    mesuresJacobien(j, manipulabilite(r));
 }
 
 void detailsZone(Json& j, const MetaballZone& z) {
@@ -282,6 +367,8 @@ void entite(Json& j, const CApplication& app, int i) {
         detailsMesh(j, *m);
     else if (auto* r = dynamic_cast<Robot*>(e))
         detailsRobot(j, app, *r);
+    else if (auto* b = dynamic_cast<BrasChaine*>(e))
+        detailsBrasChaine(j, app, *b);
     else if (auto* z = dynamic_cast<MetaballZone*>(e))
         detailsZone(j, *z);
     else

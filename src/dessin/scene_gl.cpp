@@ -8,11 +8,13 @@
 #include <string>
 
 #include "commun/console.h"
+#include "dessin/bras_chaine_gl.h"
 #include "dessin/dessinateur.h"
 #include "dessin/mesh_gl.h"
 #include "dessin/metaballzone_gl.h"
 #include "dessin/robot_gl.h"
 #include "metaball/metaballzone.h"
+#include "robot/bras_chaine.h"
 #include "robot/robot.h"
 #include "scene/scene.h"
 
@@ -21,6 +23,8 @@ void dessineEntite(Entite& e, Dessinateur& dessin, int& nomSelection, Instance* 
         dessineMesh(*mesh, dessin, nomSelection, instance);
     else if (auto* robot = dynamic_cast<Robot*>(&e))
         dessineRobot(*robot, dessin, nomSelection);
+    else if (auto* bras = dynamic_cast<BrasChaine*>(&e))
+        dessineBrasChaine(*bras, dessin, nomSelection);
     else if (auto* zone = dynamic_cast<MetaballZone*>(&e))
         dessineMetaballZone(*zone, dessin, nomSelection);
     else if (auto* autre = dynamic_cast<EntiteDessinee*>(&e))

@@ -10,6 +10,7 @@
 #include "commun/console.h"
 #include "geometrie/mesh.h"
 #include "metaball/metaballzone.h"
+#include "robot/bras_chaine.h"
 #include "robot/robot.h"
 #include "scene/scene.h"
 #include "script/script.h"
@@ -92,8 +93,12 @@ constexpr auto P_ROBOT =
               "Les paramètres de la fonction 'robot' de type 'entité' doivent être des mesh !")));
 constexpr std::array P_REPERES{robotCible("setRobotReperes ne s'applique qu'à des robot !"),
                                BOOLEEN};
-constexpr std::array P_COORD{robotCible("setArticulationCoord ne s'applique qu'à des robot !"),
-                             ENTIER, ENTIER, ENTIER, ENTIER};
+// An arm and its joint values, as many as it has joints (checked by the handler).
+constexpr std::array P_COORD{entiteCible(Classe::Bras, "pointeur sur robot non initialisé",
+                                         "setArticulationCoord ne s'applique qu'à des robot !"),
+                             NOMBRE};
+// A description file, its scale, and the tool link (optional).
+constexpr std::array P_ROBOT_URDF{CHAINE, NOMBRE, CHAINE};
 constexpr std::array P_PRECISION{
     robotCible("setRobotPrecisionProgrammeMGI ne s'applique qu'à des robot !"), NOMBRE};
 constexpr std::array P_ZONE{NOMBRE, ENTIER, NOMBRE};
@@ -143,7 +148,12 @@ const FonctionPredefinie fonctions_predefinies[] = {
     {"setMaterial", &Script::setMaterial, P_SET_MATERIAL, T_VOID},
     {"robot", &Script::robot, P_ROBOT, T_POINTEUR},
     {"setRobotReperes", &Script::setRobotReperes, P_REPERES, T_VOID},
-    {"setRobotCoordArticulaires", &Script::setRobotCoordArticulaires, P_COORD, T_VOID},
+    FonctionPredefinie("setRobotCoordArticulaires", &Script::setRobotCoordArticulaires, P_COORD,
+                       T_VOID)
+        .repeteDernier(),
+    FonctionPredefinie("robotURDF", &Script::robotURDF, P_ROBOT_URDF, T_ENTITE)
+        .facultatifs(1)
+        .dansLOrdre(),
     {"setRobotPrecisionProgrammeMGI", &Script::setRobotPrecisionProgrammeMGI, P_PRECISION, T_VOID},
     {"metaballzone", &Script::metaballzone, P_ZONE, T_VOID},
     {"addMetaballEx", &Script::addMetaballEx, P_METABALL, T_VOID},
@@ -203,6 +213,9 @@ bool estDeClasse(const Entite& e, Classe c) {
     switch (c) {
         case Classe::Mesh: return dynamic_cast<const Mesh*>(&e) != nullptr;
         case Classe::Robot: return dynamic_cast<const Robot*>(&e) != nullptr;
+        case Classe::Bras:
+            return dynamic_cast<const Robot*>(&e) != nullptr ||
+                   dynamic_cast<const BrasChaine*>(&e) != nullptr;
         case Classe::ZoneMetaball: return dynamic_cast<const MetaballZone*>(&e) != nullptr;
         case Classe::Toute: break;
     }
@@ -263,7 +276,7 @@ bool Script::dereference_parametre(const FonctionPredefinie& f, int position, co
 bool Script::verifie_signature(const FonctionPredefinie& f, std::vector<Valeur>& arguments,
                                Valeur& echec) {
     const int n = static_cast<int>(arguments.size());
-    if (f.nb_parametres >= 0 && n != f.nb_parametres) {
+    if (!f.accepteNombre(n)) {
         echec = resultatNul(f.echec);
         return false;
     }

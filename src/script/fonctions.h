@@ -2,6 +2,7 @@
 // the evaluator checks a call against it before the handler runs.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -25,7 +26,8 @@ enum class Nul : uint8_t {
 };
 
 // The class an entity argument must be of.
-enum class Classe : uint8_t { Toute, Mesh, Robot, ZoneMetaball };
+// Bras: any arm, the four-joint one or one read from a robot description.
+enum class Classe : uint8_t { Toute, Mesh, Robot, Bras, ZoneMetaball };
 
 // One argument of a builtin.
 struct Parametre {
@@ -70,7 +72,9 @@ struct FonctionPredefinie {
 
     char nom[32] = {};
     Gestionnaire fonction = nullptr;
-    int32_t nb_parametres = 0;  // -1: any count, every argument described by parametres[0]
+    int32_t nb_parametres = 0;   // -1: any count, every argument described by parametres[0]
+    int32_t nb_minimum = 0;      // fewer arguments than nb_parametres: the last ones left out
+    bool dernierRepete = false;  // the last parameter may be given any number of times (≥ 1)
     const Parametre* parametres = nullptr;
     int32_t echec = T_VOID;        // type of the null result of a failed type check
     int32_t echecObjet = T_VOID;   // the same for a refused null object or class
@@ -81,6 +85,7 @@ struct FonctionPredefinie {
                                  const std::array<Parametre, M>& p, int32_t echec_)
         : fonction(f),
           nb_parametres(static_cast<int32_t>(std::size(p))),
+          nb_minimum(nb_parametres),
           parametres(p.data()),
           echec(echec_),
           echecObjet(echec_) {
@@ -92,6 +97,23 @@ struct FonctionPredefinie {
         FonctionPredefinie r = *this;
         r.nb_parametres = -1;
         return r;
+    }
+    // The last k parameters may be left out.
+    constexpr FonctionPredefinie facultatifs(int32_t k) const {
+        FonctionPredefinie r = *this;
+        r.nb_minimum = nb_parametres - k;
+        return r;
+    }
+    // The last parameter describes every argument from its position on, at least one.
+    constexpr FonctionPredefinie repeteDernier() const {
+        FonctionPredefinie r = *this;
+        r.dernierRepete = true;
+        return r;
+    }
+    // Whether a call may give n arguments.
+    constexpr bool accepteNombre(int32_t n) const {
+        if (nb_parametres < 0) return true;
+        return n >= nb_minimum && (n <= nb_parametres || dernierRepete);
     }
     // Another failure result for a refused null object or class.
     constexpr FonctionPredefinie siObjetRefuse(int32_t type) const {
@@ -106,7 +128,9 @@ struct FonctionPredefinie {
         return r;
     }
     // The description of argument i (0-based).
-    const Parametre& parametre(int i) const { return parametres[nb_parametres < 0 ? 0 : i]; }
+    const Parametre& parametre(int i) const {
+        return parametres[nb_parametres < 0 ? 0 : std::min(i, nb_parametres - 1)];
+    }
 };
 
 extern const FonctionPredefinie fonctions_predefinies[];

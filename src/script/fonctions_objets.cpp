@@ -1,13 +1,18 @@
 // The builtins that work on entities: Wavefront meshes, textures, mesh transformations,
 // materials, robots and metaball zones.
 #include <array>
+#include <cmath>
+#include <fstream>
+#include <sstream>
 
 #include "commun/console.h"
 #include "geometrie/formats_maillage.h"
 #include "geometrie/mesh.h"
 #include "geometrie/texture.h"
 #include "metaball/metaballzone.h"
+#include "robot/bras_chaine.h"
 #include "robot/robot.h"
+#include "robot/robot_urdf.h"
 #include "scene/scene.h"
 #include "script/script.h"
 
@@ -137,17 +142,68 @@ Valeur Script::setRobotReperes(const std::vector<Valeur>& a) {
 }
 
 Valeur Script::setRobotCoordArticulaires(const std::vector<Valeur>& a) {
+    const char* const titre = "fonction 'setRobotCoordArticulaires'";
+    const std::size_t nbValeurs = a.size() - 1;
+    if (auto bras = entiteDe<BrasChaine>(a[0])) {
+        std::vector<double> q(nbValeurs);
+        for (std::size_t k = 0; k < nbValeurs; ++k) q[k] = a[1 + k].scalaire.f;
+        const std::string raison = bras->setArticulations(q);
+        if (!raison.empty()) console.boiteMessage("pose refusée : " + raison + " !", titre);
+        return valeur_nulle;
+    }
     auto r = entiteDe<Robot>(a[0]);
+    if (nbValeurs != 4) {
+        console.boiteMessage(
+            "pose refusée : ce robot a 4 articulations, pas " + std::to_string(nbValeurs) + " !",
+            titre);
+        return valeur_nulle;
+    }
     float t[4];
-    for (int k = 0; k < 4; ++k) t[k] = static_cast<float>(a[1 + k].scalaire.i);
+    for (int k = 0; k < 4; ++k) t[k] = a[1 + k].scalaire.f;
     // A refused pose leaves the arm where it was: said, so that the scene is corrected.
     if (!r->setCoordArticulaires(t[0], t[1], t[2], t[3])) {
         std::string raison = Robot::texteLimites(t[0], t[1], t[2], t[3]);
         if (raison.empty()) raison = r->derniereRaison;
-        console.boiteMessage("pose refusée : " + raison + " !",
-                             "fonction 'setRobotCoordArticulaires'");
+        console.boiteMessage("pose refusée : " + raison + " !", titre);
     }
     return valeur_nulle;
+}
+
+Valeur Script::robotURDF(const std::vector<Valeur>& a) {
+    const char* const titre = "fonction 'robotURDF'";
+    const std::string nom = *a[0].objet<std::string>();
+    OptionsURDF options;
+    options.echelle = a[1].scalaire.f;
+    if (a.size() > 2) options.lienOutil = *a[2].objet<std::string>();
+    if (!std::isfinite(options.echelle) || options.echelle <= 0) {
+        std::ostringstream o;
+        o << "erreur dans la création d'un robot : l'échelle vaut " << options.echelle
+          << ", elle doit être un nombre positif !";
+        console.boiteMessage(o.str(), titre);
+        return entiteNulle();
+    }
+    // A relative name not found from the working directory is looked for beside the scene.
+    std::string chemin = nom;
+    if (!std::ifstream(chemin) && !repertoire.empty() && !nom.empty() && nom[0] != '/')
+        chemin = repertoire + nom;
+    noteFichier(chemin);
+    // Every mesh the description names is watched too, read or not.
+    options.lecteur = [this](const std::string& maillage, float echelle) {
+        noteFichier(maillage);
+        return lisMaillageMisAEchelle(maillage, echelle);
+    };
+    std::shared_ptr<BrasChaine> bras;
+    try {
+        bras = std::make_shared<BrasChaine>(lisURDF(chemin, options));
+    } catch (const std::exception& e) {
+        console.boiteMessage(std::string("erreur dans la création d'un robot :\n\n") + e.what(),
+                             titre);
+        return entiteNulle();
+    }
+    // The robot loads without the meshes it could not read; each one is reported.
+    for (const DiagnosticURDF& d : bras->description().avertissements)
+        console.avertit("robotURDF : " + d.texte());
+    return Valeur::objetDe<Entite>(T_ENTITE, bras);
 }
 
 Valeur Script::setRobotPrecisionProgrammeMGI(const std::vector<Valeur>& a) {

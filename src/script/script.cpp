@@ -293,9 +293,14 @@ std::vector<Valeur> Script::evalue_liste(const std::vector<std::string>& textes)
 
 bool Script::verifie_nb_parametres(int fonction, int nb) {
     const FonctionPredefinie& f = fonctions_predefinies[fonction];
-    if (f.nb_parametres == -1 || f.nb_parametres == nb) return true;
+    if (f.accepteNombre(nb)) return true;
+    std::string attendus = std::to_string(f.nb_parametres);
+    if (f.dernierRepete)
+        attendus = "au moins " + std::to_string(f.nb_parametres);
+    else if (f.nb_minimum < f.nb_parametres)
+        attendus = std::to_string(f.nb_minimum) + " à " + attendus;
     console.boiteMessage("Tu fournis " + std::to_string(nb) + " paramètre(s) à la fonction \"" +
-                             f.nom + "\" qui en attend " + std::to_string(f.nb_parametres),
+                             f.nom + "\" qui en attend " + attendus,
                          TITRE_INATTENTION);
     return false;
 }

@@ -119,6 +119,7 @@ public:
     Valeur robot(const std::vector<Valeur>& a);
     Valeur setRobotReperes(const std::vector<Valeur>& a);
     Valeur setRobotCoordArticulaires(const std::vector<Valeur>& a);
+    Valeur robotURDF(const std::vector<Valeur>& a);
     Valeur setRobotPrecisionProgrammeMGI(const std::vector<Valeur>& a);
     Valeur metaballzone(const std::vector<Valeur>& a);
     Valeur addMetaballEx(const std::vector<Valeur>& a);

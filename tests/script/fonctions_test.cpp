@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "metaball/metaballzone.h"
+#include "robot/bras_chaine.h"
 #include "robot/robot.h"
 #include "script/banc_script.h"
 
@@ -473,4 +474,33 @@ TEST_F(Fonctions, SignatureDeNombreQuelconque) {
     ASSERT_EQ(nbBoites(), 1);
     EXPECT_NE(boite().texte.find("somme\n\nattend en paramètre n°2"), std::string::npos);
     EXPECT_EQ(echec.type, T_VOID);
+}
+
+TEST_F(Fonctions, RobotURDF_ChargeEtPoseCompteeEtBornee) {
+    execute(
+        "p = robotURDF(\"urdf/portique.urdf\", 100.0);\n"
+        "setRobotCoordArticulaires(&p, 20, 90, 10);\n"
+        "i = instancieEntite(&p);\n");
+    ASSERT_EQ(nbBoites(), 0) << toutesLesBoites();
+    auto p = std::dynamic_pointer_cast<BrasChaine>(var("p").objet<Entite>());
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->articulations(), (std::vector<double>{20, 90, 10}));
+    // Carriage at x = 20, column turned a quarter, arm 10 down.
+    EXPECT_LT((p->outil().translation() - Eigen::Vector3d(20, 30, 50)).norm(), 1e-4);
+
+    execute(
+        "setRobotCoordArticulaires(&p, 20, 90);\n"
+        "setRobotCoordArticulaires(&p, -100, 0, 0);\n"
+        "q = robotURDF(\"urdf/absent.urdf\", 100.0);\n"
+        "setRobotCoordArticulaires(&p);\n");
+    ASSERT_EQ(nbBoites(), 4) << toutesLesBoites();
+    EXPECT_EQ(boite(0).texte, "pose refusée : le robot portique a 3 articulations, pas 2 !");
+    EXPECT_EQ(boite(1).texte,
+              "pose refusée : translation vaut -100, hors de ses limites (de -80 à 80) !");
+    EXPECT_NE(boite(2).texte.find("urdf/absent.urdf"), std::string::npos);
+    EXPECT_EQ(boite(3).texte,
+              "Tu fournis 1 paramètre(s) à la fonction \"setRobotCoordArticulaires\" qui en "
+              "attend au moins 2");
+    EXPECT_EQ(p->articulations(), (std::vector<double>{20, 90, 10}));
+    EXPECT_FALSE(var("q").objet<Entite>());
 }
