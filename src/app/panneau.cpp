@@ -536,6 +536,19 @@ void appliqueControle(CApplication& app, IdControle id) {
     }
 }
 
+// The controls that command the driven robot: taken without a refusal, they clear the last one.
+bool estCommandeRobot(IdControle id) {
+    switch (id) {
+        case IdControle::Saisie:
+        case IdControle::CibleArticulaire:
+        case IdControle::CiblePoignet:
+        case IdControle::Articulations:
+        case IdControle::Poignet:
+        case IdControle::Atteint: return true;
+        default: return false;
+    }
+}
+
 // A value typed into a field and not committed yet, through the field's limits as the commit
 // would take it.
 float valeurEnSaisie(const Controle& c) {
@@ -575,9 +588,12 @@ void majCibleFantome(CApplication& app) {
 }  // namespace
 
 void CApplication::controle(IdControle id) {
+    const unsigned long signalements = nbSignalements;
     appliqueControle(*this, id);
     // What the robot refused or cut short: the status line and the console say why.
     rapporteRaisons();
+    // A command taken without a refusal: the last refusal no longer describes the arm.
+    if (nbSignalements == signalements && estCommandeRobot(id)) panneau.ligneEtat.message.clear();
     majCibleFantome(*this);
 }
 

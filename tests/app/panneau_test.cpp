@@ -475,6 +475,48 @@ TEST_F(PanneauTest, LaToucheWMemoriseLaPoseEtRejouerLaMetEnFile) {
     app.panneau.cheminPointsPassage = "points_de_passage.txt";
 }
 
+// A refusal stays red only until the next command taken; poses taught and not saved outlive
+// the program's end in the recovery file, which the next start reads into the list.
+TEST_F(PanneauTest, RefusEffaceParLaCommandeSuivanteEtPointsNonSauvesRecuperes) {
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    Panneau& p = app.panneau;
+    p.cibleTheta2 = 150;
+    app.controle(IdControle::CibleArticulaire);
+    EXPECT_EQ(p.ligneEtat.message, "cible refusée : THETA2 hors limites");
+    p.cibleTheta2 = 30;
+    app.controle(IdControle::CibleArticulaire);
+    EXPECT_EQ(p.ligneEtat.message, "");
+
+    const std::string chemin =
+        (std::filesystem::temp_directory_path() / "brakmor-test-recuperation.txt").string();
+    std::filesystem::remove(chemin);
+    app.cheminRecuperation = chemin;
+    app.clavier('w', 0, false);
+    app.clavier('a', 0, false);  // THETA1 97
+    app.clavier('w', 0, false);
+    EXPECT_EQ(app.gardePointsNonEnregistres(), "");
+    {
+        CApplication suivante;
+        suivante.cheminRecuperation = chemin;
+        ASSERT_EQ(suivante.recuperePoints(), 2u);
+        const auto& points = suivante.pointsPassage.points();
+        EXPECT_FLOAT_EQ(points[1].T1, 97);
+        EXPECT_FLOAT_EQ(points[1].X, app.pointsPassage.points()[1].X);
+        EXPECT_NE(suivante.panneau.ligneEtat.information.find("2 points de passage"),
+                  std::string::npos);
+        // Saved this time: nothing left to keep, and the recovery file goes.
+        suivante.panneau.cheminPointsPassage =
+            (std::filesystem::temp_directory_path() / "brakmor-test-recupere.txt").string();
+        suivante.controle(IdControle::SauvePoints);
+        EXPECT_EQ(suivante.gardePointsNonEnregistres(), "");
+        EXPECT_FALSE(std::filesystem::exists(chemin));
+        std::filesystem::remove(suivante.panneau.cheminPointsPassage);
+    }
+    testing::internal::GetCapturedStdout();
+    testing::internal::GetCapturedStderr();
+}
+
 // "Sauver" over a named pipe, a device node or the scene's own file: refused in red, naming
 // the path asked for, and the file left in place (nothing renamed to .bak). A file of the
 // user's named like a temporary one is never touched by a save beside it.
