@@ -173,14 +173,14 @@ struct CaseAide {
     const char* libelle;
     IdControle id;
     int Panneau::*caseCochee;
-    bool AidesMouvement::*aide;
+    bool CScene::*option;
 };
 const CaseAide casesAides[] = {
     {"Trajectoire de l'outil", IdControle::TrajectoireOutil, &Panneau::trajectoireOutil,
-     &AidesMouvement::trajectoire},
-    {"Cible a atteindre", IdControle::CibleFantome, &Panneau::cibleFantome, &AidesMouvement::cible},
+     &CScene::trajectoire_outil},
+    {"Cible a atteindre", IdControle::CibleFantome, &Panneau::cibleFantome, &CScene::cible_fantome},
     {"Espace de travail", IdControle::EspaceTravail, &Panneau::espaceTravail,
-     &AidesMouvement::espaceTravail},
+     &CScene::espace_travail},
 };
 }  // namespace
 
@@ -209,7 +209,11 @@ void Panneau::construitPanneauRobot() {
     r.push_back(colonne());
     r.push_back(bouton("SAISIS", IdControle::Saisie));  // the label shown is libelleSaisie
     // Closed at start, so that the default window shows the controls above in full.
-    r.push_back(rollout("Courbes (10 s)", false));
+    // Opened and closed by the scene's option "courbes", which its header sets.
+    Controle courbesOuvertes = rollout("Courbes (10 s)", false);
+    courbesOuvertes.entier = &courbes;
+    courbesOuvertes.id = IdControle::Courbes;
+    r.push_back(courbesOuvertes);
     r.push_back(controle(GenreControle::Courbes, "", 1));
     r.push_back(rollout("Points de passage", false));
     Controle memorise = bouton("Memoriser la pose (w)", IdControle::MemorisePoint);
@@ -325,7 +329,8 @@ void CApplication::majPanneau() {
     panneau.fondG = static_cast<int>(scene.couleurfond.g * 255);
     panneau.fondB = static_cast<int>(scene.couleurfond.b * 255);
     for (const CaseOption& c : casesOptions) panneau.*c.caseCochee = scene.*c.option;
-    for (const CaseAide& c : casesAides) panneau.*c.caseCochee = dessin.aides.*c.aide;
+    for (const CaseAide& c : casesAides) panneau.*c.caseCochee = scene.*c.option;
+    panneau.courbes = scene.courbes;
     panneau.grilleX = scene.grilleX;
     panneau.grilleY = scene.grilleY;
     panneau.grilleZ = scene.grilleZ;
@@ -472,7 +477,7 @@ void changeOptionAffichage(CApplication& app, const Panneau& p, IdControle id) {
         if (c.id == id) return applique(c);
     for (const CaseAide& c : casesAides)
         if (c.id == id) {
-            app.dessin.aides.*c.aide = p.*c.caseCochee == 1;
+            app.scene.*c.option = p.*c.caseCochee == 1;
             return;
         }
     switch (id) {
@@ -485,6 +490,7 @@ void changeOptionAffichage(CApplication& app, const Panneau& p, IdControle id) {
                          static_cast<float>(p.grillePosZ));
             app.majGrilles();
             return;
+        case IdControle::Courbes: app.scene.courbes = p.courbes == 1; return;
         case IdControle::ModeAffichage: changeModeAffichage(app.scene, p.modeAffichage); return;
         case IdControle::CouleurFond:
             // The window has no alpha buffer: the previous alpha is kept.

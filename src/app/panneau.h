@@ -47,6 +47,7 @@ enum class IdControle {
     TrajectoireOutil,
     CibleFantome,
     EspaceTravail,
+    Courbes,
     // Waypoints: store the pose, replay, clear, save as a scene-file fragment.
     MemorisePoint,
     RejouePoints,
@@ -147,7 +148,7 @@ struct Panneau {
     int modeAffichage = 0;                // 0 "Sommets seuls", 1 "Fil de fer", 2 "Normal"
     int fondR = 0, fondG = 0, fondB = 0;  // background colour, 0 to 255
     // Motion aids: tool trail, target ghost, workspace.
-    int trajectoireOutil = 0, cibleFantome = 0, espaceTravail = 0;
+    int trajectoireOutil = 0, cibleFantome = 0, espaceTravail = 0, courbes = 0;
 
     std::string libelleSaisie = "SAISIS";  // the grip button's label
     // Where "Sauver" writes the waypoints, relative to the working directory.

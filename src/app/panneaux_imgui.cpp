@@ -172,8 +172,14 @@ void dessineListe(std::vector<Controle>& liste) {
     for (size_t i = 0; i < liste.size(); ++i) {
         Controle& c = liste[i];
         if (c.genre == GenreControle::Rollout) {
+            // A rollout bound to an option shows it, and its header sets it.
+            if (c.entier) ImGui::SetNextItemOpen(*c.entier != 0);
             ouvert = ImGui::CollapsingHeader(c.libelle.c_str(),
                                              c.ouvert ? ImGuiTreeNodeFlags_DefaultOpen : 0);
+            if (c.entier && ouvert != (*c.entier != 0)) {
+                *c.entier = ouvert ? 1 : 0;
+                application().controle(c.id);
+            }
             continue;
         }
         if (!ouvert) continue;

@@ -213,7 +213,7 @@ void dessineFantome(const Robot& r, const ApercuCible& a) {
 
 void dessineAidesMouvement(Dessinateur& dessin) {
     CScene& scene = dessin.scene;
-    if (!dessin.aides.trajectoire && !dessin.aides.cible && !dessin.aides.espaceTravail) return;
+    if (!scene.trajectoire_outil && !scene.cible_fantome && !scene.espace_travail) return;
     GLint mode = GL_RENDER;
     glGetIntegerv(GL_RENDER_MODE, &mode);
     if (mode != GL_RENDER) return;
@@ -235,8 +235,8 @@ void dessineAidesMouvement(Dessinateur& dessin) {
         if (!robot) continue;
         // The logic first (it may allocate), then the drawing in the robot's frame.
         const GrilleEspace* grille =
-            dessin.aides.espaceTravail ? &robot->espaceTravail.grille(*robot) : nullptr;
-        const bool fantome = dessin.aides.cible && robot->selectionne;
+            scene.espace_travail ? &robot->espaceTravail.grille(*robot) : nullptr;
+        const bool fantome = scene.cible_fantome && robot->selectionne;
         const ApercuCible apercu =
             fantome ? apercuCible(*robot, dessin.aides.fantome) : ApercuCible();
 
@@ -245,7 +245,7 @@ void dessineAidesMouvement(Dessinateur& dessin) {
         glMultMatrixf(robot->m);
         glDisable(GL_CULL_FACE);
         if (grille) dessineEspace(*grille, robot->THETA1);
-        if (dessin.aides.trajectoire) dessineTrajectoire(robot->trajectoire);
+        if (scene.trajectoire_outil) dessineTrajectoire(robot->trajectoire);
         if (scene.backface_culling) glEnable(GL_CULL_FACE);
         if (fantome) dessineFantome(*robot, apercu);
         glPopMatrix();
