@@ -1,7 +1,6 @@
 // Teaching by example from the window: `w` or "Memoriser" stores the driven robot's pose,
 // "Rejouer" queues the list on it, "Sauver" writes it as a scene-file fragment naming the
 // robot's variable. What is done goes to the status line, what fails there and in red.
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -11,6 +10,7 @@
 #include "app/panneau.h"
 #include "commun/console.h"
 #include "commun/ecriture_sure.h"
+#include "commun/nombre_court.h"
 #include "robot/robot.h"
 #include "script/fragment_scene.h"
 #include "script/script.h"
@@ -25,14 +25,6 @@ std::string pluriel(std::size_t n, const char* mot) {
 const char* const ENTETE_RECUPERATION =
     "# brakmor : points de passage non enregistrés (T1 T2 T3 T5 X Y Z THETA tenu)\n";
 
-std::string nombre(float v) {
-    char tampon[32];
-    for (int chiffres = 6; chiffres < 10; ++chiffres) {
-        std::snprintf(tampon, sizeof tampon, "%.*g", chiffres, static_cast<double>(v));
-        if (std::strtof(tampon, nullptr) == v) break;
-    }
-    return tampon;
-}
 }  // namespace
 
 void CApplication::memorisePoint() {
@@ -57,7 +49,8 @@ std::string CApplication::gardePointsNonEnregistres() {
     }
     std::string texte = ENTETE_RECUPERATION;
     for (const PointPassage& p : points) {
-        for (float v : {p.T1, p.T2, p.T3, p.T5, p.X, p.Y, p.Z, p.THETA}) texte += nombre(v) + " ";
+        for (float v : {p.T1, p.T2, p.T3, p.T5, p.X, p.Y, p.Z, p.THETA})
+            texte += nombreCourt(v) + " ";
         texte += p.tenu ? "1\n" : "0\n";
     }
     const std::string erreur =
