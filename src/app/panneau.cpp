@@ -267,6 +267,7 @@ void Panneau::construitPanneauOptions() {
     o.push_back(rollout("Aides au mouvement", false));
     for (const CaseAide& c : casesAides)
         o.push_back(caseACocher(c.libelle, &(this->*c.caseCochee), c.id));
+    o.push_back(controle(GenreControle::LegendeEspace, "", 1));
 }
 
 Controle* Panneau::controleDe(const void* variable) {

@@ -70,6 +70,7 @@ enum class GenreControle {
     ChampTexte,     // one-line text field, `texte` live variable; libelle shown on hover
     Courbes,        // the driven robot's joints and tool speed over the last seconds
     ListePoints,    // the stored waypoints, scrollable
+    LegendeEspace,  // what the workspace view's colours mean, while it is shown
 };
 
 // What a spinner does at its bounds: nothing, wrap around, or stop.

@@ -52,14 +52,8 @@ void dessineTrajectoire(const TrajectoireOutil& t) {
 }
 
 void couleurCellule(EtatCellule e, float alpha) {
-    switch (e) {
-        case EtatCellule::Atteinte: glColor4f(0.2f, 0.9f, 0.3f, alpha); return;
-        case EtatCellule::Limite: glColor4f(1.0f, 0.7f, 0.1f, alpha); return;
-        case EtatCellule::Axe:
-        case EtatCellule::Collision: glColor4f(1.0f, 0.15f, 0.15f, alpha); return;
-        case EtatCellule::HorsAtteinte:
-        case EtatCellule::Sol: return;
-    }
+    const CouleurCellule c = ::couleurCellule(e);
+    glColor4f(c.r, c.g, c.b, alpha);
 }
 
 bool visible(EtatCellule e) { return e != EtatCellule::HorsAtteinte && e != EtatCellule::Sol; }
@@ -210,6 +204,18 @@ void dessineFantome(const Robot& r, const ApercuCible& a) {
 }
 
 }  // namespace
+
+CouleurCellule couleurCellule(EtatCellule e) {
+    switch (e) {
+        case EtatCellule::Atteinte: return {0.2f, 0.9f, 0.3f};
+        case EtatCellule::Limite: return {1.0f, 0.7f, 0.1f};
+        case EtatCellule::Axe:
+        case EtatCellule::Collision: return {1.0f, 0.15f, 0.15f};
+        case EtatCellule::HorsAtteinte:
+        case EtatCellule::Sol: break;
+    }
+    return {0.5f, 0.5f, 0.5f};  // not drawn
+}
 
 void dessineAidesMouvement(Dessinateur& dessin) {
     CScene& scene = dessin.scene;
