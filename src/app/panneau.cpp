@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <sstream>
 #include <tuple>
 #include <utility>
 
@@ -203,6 +204,14 @@ void Panneau::construitPanneauRobot() {
                       {&cibleTheta1, &cibleTheta2, &cibleTheta3, &cibleTheta5, &ciblePoignetX,
                        &ciblePoignetY, &ciblePoignetZ, &ciblePoignetTheta},
                       IdControle::CibleArticulaire, IdControle::CiblePoignet, 0);
+    // The whole wrist target in one field, checked as a whole: no order of single edits to
+    // guess when each one alone would be out of reach.
+    r.push_back(texte("X' Y' Z' THETA' ensemble :"));
+    Controle entiere = controle(GenreControle::ChampTexte, "quatre nombres, Entree pour valider", 1,
+                                IdControle::CiblePoignetEntiere);
+    entiere.texte = &ciblePoignetEntiere;
+    entiere.largeur = -1;
+    r.push_back(entiere);
     r.push_back(caseACocher("Deplacement rectiligne", &deplacementRectiligne,
                             IdControle::DeplacementRectiligne));
     r.push_back(bouton("Atteint", IdControle::Atteint));
@@ -412,6 +421,22 @@ std::string changeCiblePoignet(Panneau& p, Robot& r) {
     return raison;
 }
 
+// The four wrist targets typed at once: taken together when the whole target is reachable,
+// else refused with its reason and the spinners left as they were. Returns why, or empty.
+std::string changeCiblePoignetEntiere(Panneau& p, Robot& r) {
+    std::istringstream in(p.ciblePoignetEntiere);
+    float v[4];
+    std::string reste;
+    for (float& x : v)
+        if (!(in >> x) || !std::isfinite(x)) return "il faut quatre nombres : X' Y' Z' THETA'";
+    if (in >> reste) return "il faut quatre nombres : X' Y' Z' THETA'";
+    p.ciblePoignetX = v[0];
+    p.ciblePoignetY = v[1];
+    p.ciblePoignetZ = v[2];
+    p.ciblePoignetTheta = static_cast<int>(std::lround(v[3]));
+    return changeCiblePoignet(p, r);
+}
+
 // Current joints or wrist edited: the arm moves and the other group shows where it went,
 // or the refused group shows the arm's actual state again.
 void changeArticulations(Panneau& p, Robot& r) {
@@ -516,6 +541,9 @@ void appliqueControle(CApplication& app, IdControle id) {
         case IdControle::CiblePoignet:
             if (r) app.signale(changeCiblePoignet(p, *r), "cible refusée : ");
             return;
+        case IdControle::CiblePoignetEntiere:
+            if (r) app.signale(changeCiblePoignetEntiere(p, *r), "cible refusée : ");
+            return;
         case IdControle::Articulations:
             if (r) changeArticulations(p, *r);
             return;
@@ -549,6 +577,7 @@ bool estCommandeRobot(IdControle id) {
         case IdControle::Saisie:
         case IdControle::CibleArticulaire:
         case IdControle::CiblePoignet:
+        case IdControle::CiblePoignetEntiere:
         case IdControle::Articulations:
         case IdControle::Poignet:
         case IdControle::Atteint: return true;

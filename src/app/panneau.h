@@ -16,10 +16,11 @@ enum class IdControle {
     Aucun,  // static text, groups and columns: they report nothing
     Quitter,
     // Robot panel.
-    Articulations,     // current joint spinners THETA1..THETA5
-    Poignet,           // current wrist spinners X, Y, Z, THETA
-    CibleArticulaire,  // target joint spinners
-    CiblePoignet,      // target wrist spinners
+    Articulations,        // current joint spinners THETA1..THETA5
+    Poignet,              // current wrist spinners X, Y, Z, THETA
+    CibleArticulaire,     // target joint spinners
+    CiblePoignet,         // target wrist spinners
+    CiblePoignetEntiere,  // the four wrist targets typed at once
     DeplacementRectiligne,
     Atteint,
     Saisie,  // the grip button, "SAISIS" / "LACHE"
@@ -154,6 +155,8 @@ struct Panneau {
     std::string libelleSaisie = "SAISIS";  // the grip button's label
     // Where "Sauver" writes the waypoints, relative to the working directory.
     std::string cheminPointsPassage = "points_de_passage.txt";
+    // "X' Y' Z' THETA'" typed at once, taken whole or refused whole when Enter commits it.
+    std::string ciblePoignetEntiere;
     // `h`: the view takes the whole window. F1 or "?": the keys and mouse actions over the view.
     bool panneauxMasques = false;
     bool aideAffichee = false;

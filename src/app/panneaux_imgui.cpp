@@ -212,7 +212,15 @@ void dessineControle(Controle& c, int indice) {
             char tampon[1024];
             std::snprintf(tampon, sizeof tampon, "%s", c.texte->c_str());
             ImGui::SetNextItemWidth(c.largeur);
-            if (ImGui::InputText(id, tampon, sizeof tampon)) *c.texte = tampon;
+            // A field bound to an action commits with Enter; the others take every keystroke.
+            if (c.id != IdControle::Aucun) {
+                if (ImGui::InputText(id, tampon, sizeof tampon,
+                                     ImGuiInputTextFlags_EnterReturnsTrue)) {
+                    *c.texte = tampon;
+                    application().controle(c.id);
+                }
+            } else if (ImGui::InputText(id, tampon, sizeof tampon))
+                *c.texte = tampon;
             if (ImGui::IsItemHovered()) ImGui::SetTooltip("%s : %s", c.libelle.c_str(), tampon);
             break;
         }

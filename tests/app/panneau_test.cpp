@@ -376,6 +376,38 @@ TEST_F(PanneauTest, CiblePoignetBorneeRefuseeAvecSaRaison) {
     EXPECT_EQ(p.ligneEtat.message, "THETA3 hors limites");
 }
 
+// A wrist target typed whole is taken whole when reachable, though its first field alone
+// would be refused; an unreachable or malformed one is refused with its reason, the spinners
+// left as they were.
+TEST_F(PanneauTest, CiblePoignetEntiereAccepteeOuRefuseeEnBloc) {
+    testing::internal::CaptureStderr();
+    Panneau& p = app.panneau;
+    p.ciblePoignetZ = 25;  // with Y' still 45: the stretched arm cannot rise
+    app.controle(IdControle::CiblePoignet);
+    EXPECT_FLOAT_EQ(p.ciblePoignetZ, 3.0f);
+    EXPECT_FALSE(p.ligneEtat.message.empty());
+
+    p.ciblePoignetEntiere = "0 30 25 -90";
+    app.controle(IdControle::CiblePoignetEntiere);
+    EXPECT_EQ(p.ligneEtat.message, "");
+    EXPECT_FLOAT_EQ(p.ciblePoignetY, 30.0f);
+    EXPECT_FLOAT_EQ(p.ciblePoignetZ, 25.0f);
+    EXPECT_EQ(p.ciblePoignetValide[2], 25.0f);
+    app.controle(IdControle::Atteint);
+    ASSERT_EQ(robot->commandes.size(), 1u);
+    EXPECT_NEAR(robot->commandes.back().Z, 25.0f, 1e-3);
+
+    for (const char* refusee : {"0 200 25 -90", "0 30", "0 30 25 -90 7", "0 x 25 -90"}) {
+        p.ciblePoignetEntiere = refusee;
+        app.controle(IdControle::CiblePoignetEntiere);
+        EXPECT_EQ(p.ligneEtat.message.rfind("cible refusée : ", 0), 0u) << refusee;
+        EXPECT_FLOAT_EQ(p.ciblePoignetY, 30.0f) << refusee;
+        EXPECT_FLOAT_EQ(p.ciblePoignetZ, 25.0f) << refusee;
+        EXPECT_EQ(p.ciblePoignetTheta, -90) << refusee;
+    }
+    testing::internal::GetCapturedStderr();
+}
+
 TEST_F(PanneauTest, ClicSurObjetHorsDAtteinteRefuseAvecSaRaison) {
     long maintenant = 0;
     app.horloge = [&maintenant] { return maintenant; };
