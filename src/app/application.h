@@ -111,6 +111,8 @@ public:
     void rapporteRaisons();
     // The last reason number reported, by robot; reasons recorded while loading are not.
     std::map<const Robot*, unsigned long> raisonsVues;
+    // How many refusals signale has shown: a command that adds none clears the red line.
+    unsigned long nbSignalements = 0;
     // A success in words: on the status line (replacing a refusal shown there) and the console.
     void informe(const std::string& texte);
     // An instance as the user reads it: "#index" and its entity's name; empty for null.
@@ -126,6 +128,17 @@ public:
     void videPoints();
     // Writes the list as a scene-file fragment to the panel's path.
     void sauvePoints();
+    // Poses taught since the last save or clear, or recovered at start and not saved since.
+    bool pointsNonEnregistres = false;
+    // Where the poses not saved are kept when the program ends, in the working directory.
+    std::string cheminRecuperation = ".brakmor-points-recuperes.txt";
+    bool recuperationLue = false;  // recuperePoints read that file
+    // At exit: the poses not saved go to the recovery file (which is removed when none are
+    // left to keep). Returns "" or why they could not be kept.
+    std::string gardePointsNonEnregistres();
+    // At start: the poses of a recovery file left by a previous run join the list, and the
+    // console and the status line say so. Returns how many were read.
+    std::size_t recuperePoints();
     // The name of the script variable holding the driven robot; "robot" when none does.
     std::string variableRobot() const;
 

@@ -266,7 +266,12 @@ bool ecritDumpDemande() {
     return raison.empty();
 }
 
-void ecritDumpALaSortie() { ecritDumpDemande(); }
+// At exit, whatever ends the program ("Quitter", the window closed, a signal): the dump, and
+// the taught poses not saved kept for the next start.
+void ecritDumpALaSortie() {
+    ecritDumpDemande();
+    application().gardePointsNonEnregistres();
+}
 
 // Steps the animation by `secondes` of simulated time in 10 ms steps; a signal stops it.
 void simule(float secondes) {
@@ -493,6 +498,8 @@ int demarre(int argc, char** argv) {
         return 0;
     }
     interface::chargementEnCours = false;
+    // Poses taught and not saved when the last run ended are offered again.
+    if (interactif) application().recuperePoints();
     application().majPanneau();
     interface::redessine();
     arme(0);

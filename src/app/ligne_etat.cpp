@@ -35,6 +35,7 @@ void CApplication::majLigneEtat() {
 
 void CApplication::signale(const std::string& raison, const std::string& contexte) {
     if (raison.empty()) return;
+    ++nbSignalements;
     panneau.ligneEtat.message = contexte + raison;
     panneau.ligneEtat.information.clear();
     console.erreur(panneau.ligneEtat.message);

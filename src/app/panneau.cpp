@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <sstream>
 #include <tuple>
 #include <utility>
 
@@ -173,14 +174,14 @@ struct CaseAide {
     const char* libelle;
     IdControle id;
     int Panneau::*caseCochee;
-    bool AidesMouvement::*aide;
+    bool CScene::*option;
 };
 const CaseAide casesAides[] = {
     {"Trajectoire de l'outil", IdControle::TrajectoireOutil, &Panneau::trajectoireOutil,
-     &AidesMouvement::trajectoire},
-    {"Cible a atteindre", IdControle::CibleFantome, &Panneau::cibleFantome, &AidesMouvement::cible},
+     &CScene::trajectoire_outil},
+    {"Cible a atteindre", IdControle::CibleFantome, &Panneau::cibleFantome, &CScene::cible_fantome},
     {"Espace de travail", IdControle::EspaceTravail, &Panneau::espaceTravail,
-     &AidesMouvement::espaceTravail},
+     &CScene::espace_travail},
 };
 }  // namespace
 
@@ -203,13 +204,25 @@ void Panneau::construitPanneauRobot() {
                       {&cibleTheta1, &cibleTheta2, &cibleTheta3, &cibleTheta5, &ciblePoignetX,
                        &ciblePoignetY, &ciblePoignetZ, &ciblePoignetTheta},
                       IdControle::CibleArticulaire, IdControle::CiblePoignet, 0);
+    // The whole wrist target in one field, checked as a whole: no order of single edits to
+    // guess when each one alone would be out of reach.
+    r.push_back(texte("X' Y' Z' THETA' ensemble :"));
+    Controle entiere = controle(GenreControle::ChampTexte, "quatre nombres, Entree pour valider", 1,
+                                IdControle::CiblePoignetEntiere);
+    entiere.texte = &ciblePoignetEntiere;
+    entiere.largeur = -1;
+    r.push_back(entiere);
     r.push_back(caseACocher("Deplacement rectiligne", &deplacementRectiligne,
                             IdControle::DeplacementRectiligne));
     r.push_back(bouton("Atteint", IdControle::Atteint));
     r.push_back(colonne());
     r.push_back(bouton("SAISIS", IdControle::Saisie));  // the label shown is libelleSaisie
     // Closed at start, so that the default window shows the controls above in full.
-    r.push_back(rollout("Courbes (10 s)", false));
+    // Opened and closed by the scene's option "courbes", which its header sets.
+    Controle courbesOuvertes = rollout("Courbes (10 s)", false);
+    courbesOuvertes.entier = &courbes;
+    courbesOuvertes.id = IdControle::Courbes;
+    r.push_back(courbesOuvertes);
     r.push_back(controle(GenreControle::Courbes, "", 1));
     r.push_back(rollout("Points de passage", false));
     Controle memorise = bouton("Memoriser la pose (w)", IdControle::MemorisePoint);
@@ -263,6 +276,7 @@ void Panneau::construitPanneauOptions() {
     o.push_back(rollout("Aides au mouvement", false));
     for (const CaseAide& c : casesAides)
         o.push_back(caseACocher(c.libelle, &(this->*c.caseCochee), c.id));
+    o.push_back(controle(GenreControle::LegendeEspace, "", 1));
 }
 
 Controle* Panneau::controleDe(const void* variable) {
@@ -325,7 +339,8 @@ void CApplication::majPanneau() {
     panneau.fondG = static_cast<int>(scene.couleurfond.g * 255);
     panneau.fondB = static_cast<int>(scene.couleurfond.b * 255);
     for (const CaseOption& c : casesOptions) panneau.*c.caseCochee = scene.*c.option;
-    for (const CaseAide& c : casesAides) panneau.*c.caseCochee = dessin.aides.*c.aide;
+    for (const CaseAide& c : casesAides) panneau.*c.caseCochee = scene.*c.option;
+    panneau.courbes = scene.courbes;
     panneau.grilleX = scene.grilleX;
     panneau.grilleY = scene.grilleY;
     panneau.grilleZ = scene.grilleZ;
@@ -406,6 +421,22 @@ std::string changeCiblePoignet(Panneau& p, Robot& r) {
     return raison;
 }
 
+// The four wrist targets typed at once: taken together when the whole target is reachable,
+// else refused with its reason and the spinners left as they were. Returns why, or empty.
+std::string changeCiblePoignetEntiere(Panneau& p, Robot& r) {
+    std::istringstream in(p.ciblePoignetEntiere);
+    float v[4];
+    std::string reste;
+    for (float& x : v)
+        if (!(in >> x) || !std::isfinite(x)) return "il faut quatre nombres : X' Y' Z' THETA'";
+    if (in >> reste) return "il faut quatre nombres : X' Y' Z' THETA'";
+    p.ciblePoignetX = v[0];
+    p.ciblePoignetY = v[1];
+    p.ciblePoignetZ = v[2];
+    p.ciblePoignetTheta = static_cast<int>(std::lround(v[3]));
+    return changeCiblePoignet(p, r);
+}
+
 // Current joints or wrist edited: the arm moves and the other group shows where it went,
 // or the refused group shows the arm's actual state again.
 void changeArticulations(Panneau& p, Robot& r) {
@@ -472,7 +503,7 @@ void changeOptionAffichage(CApplication& app, const Panneau& p, IdControle id) {
         if (c.id == id) return applique(c);
     for (const CaseAide& c : casesAides)
         if (c.id == id) {
-            app.dessin.aides.*c.aide = p.*c.caseCochee == 1;
+            app.scene.*c.option = p.*c.caseCochee == 1;
             return;
         }
     switch (id) {
@@ -485,6 +516,7 @@ void changeOptionAffichage(CApplication& app, const Panneau& p, IdControle id) {
                          static_cast<float>(p.grillePosZ));
             app.majGrilles();
             return;
+        case IdControle::Courbes: app.scene.courbes = p.courbes == 1; return;
         case IdControle::ModeAffichage: changeModeAffichage(app.scene, p.modeAffichage); return;
         case IdControle::CouleurFond:
             // The window has no alpha buffer: the previous alpha is kept.
@@ -508,6 +540,9 @@ void appliqueControle(CApplication& app, IdControle id) {
             return;
         case IdControle::CiblePoignet:
             if (r) app.signale(changeCiblePoignet(p, *r), "cible refusée : ");
+            return;
+        case IdControle::CiblePoignetEntiere:
+            if (r) app.signale(changeCiblePoignetEntiere(p, *r), "cible refusée : ");
             return;
         case IdControle::Articulations:
             if (r) changeArticulations(p, *r);
@@ -533,6 +568,20 @@ void appliqueControle(CApplication& app, IdControle id) {
         case IdControle::DeplacementRectiligne:
         case IdControle::Aucun: return;
         default: changeOptionAffichage(app, p, id); return;
+    }
+}
+
+// The controls that command the driven robot: taken without a refusal, they clear the last one.
+bool estCommandeRobot(IdControle id) {
+    switch (id) {
+        case IdControle::Saisie:
+        case IdControle::CibleArticulaire:
+        case IdControle::CiblePoignet:
+        case IdControle::CiblePoignetEntiere:
+        case IdControle::Articulations:
+        case IdControle::Poignet:
+        case IdControle::Atteint: return true;
+        default: return false;
     }
 }
 
@@ -575,9 +624,12 @@ void majCibleFantome(CApplication& app) {
 }  // namespace
 
 void CApplication::controle(IdControle id) {
+    const unsigned long signalements = nbSignalements;
     appliqueControle(*this, id);
     // What the robot refused or cut short: the status line and the console say why.
     rapporteRaisons();
+    // A command taken without a refusal: the last refusal no longer describes the arm.
+    if (nbSignalements == signalements && estCommandeRobot(id)) panneau.ligneEtat.message.clear();
     majCibleFantome(*this);
 }
 

@@ -16,10 +16,11 @@ enum class IdControle {
     Aucun,  // static text, groups and columns: they report nothing
     Quitter,
     // Robot panel.
-    Articulations,     // current joint spinners THETA1..THETA5
-    Poignet,           // current wrist spinners X, Y, Z, THETA
-    CibleArticulaire,  // target joint spinners
-    CiblePoignet,      // target wrist spinners
+    Articulations,        // current joint spinners THETA1..THETA5
+    Poignet,              // current wrist spinners X, Y, Z, THETA
+    CibleArticulaire,     // target joint spinners
+    CiblePoignet,         // target wrist spinners
+    CiblePoignetEntiere,  // the four wrist targets typed at once
     DeplacementRectiligne,
     Atteint,
     Saisie,  // the grip button, "SAISIS" / "LACHE"
@@ -47,6 +48,7 @@ enum class IdControle {
     TrajectoireOutil,
     CibleFantome,
     EspaceTravail,
+    Courbes,
     // Waypoints: store the pose, replay, clear, save as a scene-file fragment.
     MemorisePoint,
     RejouePoints,
@@ -69,6 +71,7 @@ enum class GenreControle {
     ChampTexte,     // one-line text field, `texte` live variable; libelle shown on hover
     Courbes,        // the driven robot's joints and tool speed over the last seconds
     ListePoints,    // the stored waypoints, scrollable
+    LegendeEspace,  // what the workspace view's colours mean, while it is shown
 };
 
 // What a spinner does at its bounds: nothing, wrap around, or stop.
@@ -147,11 +150,13 @@ struct Panneau {
     int modeAffichage = 0;                // 0 "Sommets seuls", 1 "Fil de fer", 2 "Normal"
     int fondR = 0, fondG = 0, fondB = 0;  // background colour, 0 to 255
     // Motion aids: tool trail, target ghost, workspace.
-    int trajectoireOutil = 0, cibleFantome = 0, espaceTravail = 0;
+    int trajectoireOutil = 0, cibleFantome = 0, espaceTravail = 0, courbes = 0;
 
     std::string libelleSaisie = "SAISIS";  // the grip button's label
     // Where "Sauver" writes the waypoints, relative to the working directory.
     std::string cheminPointsPassage = "points_de_passage.txt";
+    // "X' Y' Z' THETA'" typed at once, taken whole or refused whole when Enter commits it.
+    std::string ciblePoignetEntiere;
     // `h`: the view takes the whole window. F1 or "?": the keys and mouse actions over the view.
     bool panneauxMasques = false;
     bool aideAffichee = false;

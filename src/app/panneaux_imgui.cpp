@@ -6,12 +6,14 @@
 #include <cfloat>
 #include <cstdio>
 #include <string>
+#include <tuple>
 
 #include "app/aide.h"
 #include "app/application.h"
 #include "app/interface.h"
 #include "app/panneau.h"
 #include "commun/texte.h"
+#include "dessin/aides_gl.h"
 #include "robot/robot.h"
 
 namespace interface {
@@ -47,6 +49,32 @@ void dessineSpinner(Controle& c, const char* id, float largeur) {
     ImGui::PopButtonRepeat();
 }
 
+// The plots' time axis, in seconds before now: a tick each second, labelled every other one
+// and at both ends.
+void axeTemps(float etendue, float largeur) {
+    ImDrawList* dessin = ImGui::GetWindowDrawList();
+    const ImVec2 origine = ImGui::GetCursorScreenPos();
+    const ImU32 couleur = ImGui::GetColorU32(ImGuiCol_TextDisabled);
+    dessin->AddLine(origine, ImVec2(origine.x + largeur, origine.y), couleur);
+    const int secondes = static_cast<int>(etendue);
+    float dernierTexte = -1e9f;
+    for (int s = 0; s <= secondes + 1; ++s) {
+        const float t = s <= secondes ? static_cast<float>(s) : etendue;
+        if (etendue <= 0 || (s > secondes && etendue - secondes < 0.05f)) break;
+        const float x = origine.x + largeur * (1.0f - t / etendue);
+        dessin->AddLine(ImVec2(x, origine.y), ImVec2(x, origine.y + 4), couleur);
+        char libelle[16];
+        std::snprintf(libelle, sizeof libelle, s <= secondes ? "-%.0f" : "-%.1f", t);
+        if (s == 0) std::snprintf(libelle, sizeof libelle, "0 s");
+        const float l = ImGui::CalcTextSize(libelle).x;
+        const float gauche = std::clamp(x - 0.5f * l, origine.x, origine.x + largeur - l);
+        if (gauche + l + 4 > dernierTexte && dernierTexte > -1e9f) continue;
+        dessin->AddText(ImVec2(gauche, origine.y + 4), couleur, libelle);
+        dernierTexte = gauche;
+    }
+    ImGui::Dummy(ImVec2(largeur, ImGui::GetTextLineHeight() + 6));
+}
+
 // The driven robot's joints and tool speed over its last seconds of motion (the clock of the
 // tool trail, which stops while the robot has no command), one plot each, scaled to what it
 // shows (joints over 10° at least) with the current value and the range.
@@ -69,7 +97,8 @@ void dessineCourbes() {
         if (grandeur == HistoriqueArticulaire::VITESSE) {
             bas = 0;
             haut = std::max(haut, 1.0f) * 1.1f;
-            std::snprintf(texte, sizeof texte, "vitesse outil %.1f (max %.1f)", v.back(), *maxi);
+            std::snprintf(texte, sizeof texte, "vitesse outil %.1f u/s (max %.1f)", v.back(),
+                          *maxi);
         } else {
             if (haut - bas < 10) {
                 const float milieu = 0.5f * (bas + haut);
@@ -81,6 +110,31 @@ void dessineCourbes() {
         }
         ImGui::PlotLines(("##courbe" + std::to_string(g)).c_str(), v.data(),
                          static_cast<int>(v.size()), 0, texte, bas, haut, ImVec2(largeur, 34));
+    }
+    axeTemps(r->historique.etendue(), largeur);
+}
+
+// The workspace view's colours and what each means, while the view is shown.
+void dessineLegendeEspace() {
+    if (!application().scene.espace_travail) return;
+    // A short line each, fit for the panel's width; the hover says it in full.
+    const std::tuple<EtatCellule, const char*, const char*> lignes[] = {
+        {EtatCellule::Atteinte, "atteint exactement", "l'outil y va exactement"},
+        {EtatCellule::Limite, "THETA2/3 hors limites",
+         "il faudrait THETA2 ou THETA3 au-dela de ses limites"},
+        {EtatCellule::Collision, "axe / objet touche",
+         "trop pres de l'axe de la base, ou la pince toucherait un objet"},
+    };
+    ImGui::TextDisabled("Couleurs :");
+    for (const auto& [etat, sens, detail] : lignes) {
+        const CouleurCellule c = couleurCellule(etat);
+        const float cote = ImGui::GetTextLineHeight();
+        ImGui::ColorButton(sens, ImVec4(c.r, c.g, c.b, 1.0f),
+                           ImGuiColorEditFlags_NoTooltip | ImGuiColorEditFlags_NoDragDrop,
+                           ImVec2(cote, cote));
+        ImGui::SameLine();
+        ImGui::TextUnformatted(sens);
+        if (ImGui::IsItemHovered()) ImGui::SetTooltip("%s", detail);
     }
 }
 
@@ -158,12 +212,21 @@ void dessineControle(Controle& c, int indice) {
             char tampon[1024];
             std::snprintf(tampon, sizeof tampon, "%s", c.texte->c_str());
             ImGui::SetNextItemWidth(c.largeur);
-            if (ImGui::InputText(id, tampon, sizeof tampon)) *c.texte = tampon;
+            // A field bound to an action commits with Enter; the others take every keystroke.
+            if (c.id != IdControle::Aucun) {
+                if (ImGui::InputText(id, tampon, sizeof tampon,
+                                     ImGuiInputTextFlags_EnterReturnsTrue)) {
+                    *c.texte = tampon;
+                    application().controle(c.id);
+                }
+            } else if (ImGui::InputText(id, tampon, sizeof tampon))
+                *c.texte = tampon;
             if (ImGui::IsItemHovered()) ImGui::SetTooltip("%s : %s", c.libelle.c_str(), tampon);
             break;
         }
         case GenreControle::Courbes: dessineCourbes(); break;
         case GenreControle::ListePoints: dessineListePoints(); break;
+        case GenreControle::LegendeEspace: dessineLegendeEspace(); break;
     }
 }
 
@@ -172,8 +235,14 @@ void dessineListe(std::vector<Controle>& liste) {
     for (size_t i = 0; i < liste.size(); ++i) {
         Controle& c = liste[i];
         if (c.genre == GenreControle::Rollout) {
+            // A rollout bound to an option shows it, and its header sets it.
+            if (c.entier) ImGui::SetNextItemOpen(*c.entier != 0);
             ouvert = ImGui::CollapsingHeader(c.libelle.c_str(),
                                              c.ouvert ? ImGuiTreeNodeFlags_DefaultOpen : 0);
+            if (c.entier && ouvert != (*c.entier != 0)) {
+                *c.entier = ouvert ? 1 : 0;
+                application().controle(c.id);
+            }
             continue;
         }
         if (!ouvert) continue;

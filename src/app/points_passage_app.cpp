@@ -1,10 +1,16 @@
 // Teaching by example from the window: `w` or "Memoriser" stores the driven robot's pose,
 // "Rejouer" queues the list on it, "Sauver" writes it as a scene-file fragment naming the
 // robot's variable. What is done goes to the status line, what fails there and in red.
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "app/application.h"
 #include "app/panneau.h"
+#include "commun/console.h"
+#include "commun/ecriture_sure.h"
+#include "commun/nombre_court.h"
 #include "robot/robot.h"
 #include "script/fragment_scene.h"
 #include "script/script.h"
@@ -13,6 +19,12 @@ namespace {
 std::string pluriel(std::size_t n, const char* mot) {
     return std::to_string(n) + " " + mot + (n > 1 ? "s" : "");
 }
+
+// The recovery file: a comment line, then one pose a line, its joints, its tool point and
+// whether an object was held, as the shortest decimals that read back the same floats.
+const char* const ENTETE_RECUPERATION =
+    "# brakmor : points de passage non enregistrés (T1 T2 T3 T5 X Y Z THETA tenu)\n";
+
 }  // namespace
 
 void CApplication::memorisePoint() {
@@ -22,8 +34,61 @@ void CApplication::memorisePoint() {
                 "point de passage refusé : ");
         return;
     }
+    pointsNonEnregistres = true;
     informe("point de passage " + std::to_string(pointsPassage.points().size()) + " mémorisé" +
             (robotCourant->objetTenu() ? " (objet tenu)" : ""));
+}
+
+std::string CApplication::gardePointsNonEnregistres() {
+    namespace fs = std::filesystem;
+    const auto& points = pointsPassage.points();
+    if (!pointsNonEnregistres || points.empty()) {
+        std::error_code ec;
+        if (recuperationLue) fs::remove(cheminRecuperation, ec);
+        return std::string();
+    }
+    std::string texte = ENTETE_RECUPERATION;
+    for (const PointPassage& p : points) {
+        for (float v : {p.T1, p.T2, p.T3, p.T5, p.X, p.Y, p.Z, p.THETA})
+            texte += nombreCourt(v) + " ";
+        texte += p.tenu ? "1\n" : "0\n";
+    }
+    const std::string erreur =
+        ecriture::ecritFichier(cheminRecuperation, texte, fichiersDeLaScene());
+    if (!erreur.empty()) {
+        console.erreur(pluriel(points.size(), "point") + " de passage non enregistré" +
+                       (points.size() > 1 ? "s" : "") + " perdu" + (points.size() > 1 ? "s" : "") +
+                       " : " + erreur);
+        return erreur;
+    }
+    console << pluriel(points.size(), "point") << " de passage non enregistré"
+            << (points.size() > 1 ? "s" : "") << " gardé" << (points.size() > 1 ? "s" : "")
+            << " dans " << cheminRecuperation << " pour le prochain démarrage\n";
+    return std::string();
+}
+
+std::size_t CApplication::recuperePoints() {
+    std::ifstream f(cheminRecuperation);
+    if (!f) return 0;
+    recuperationLue = true;
+    std::size_t n = 0;
+    std::string ligne;
+    while (std::getline(f, ligne)) {
+        if (ligne.empty() || ligne[0] == '#') continue;
+        std::istringstream in(ligne);
+        PointPassage p;
+        int tenu = 0;
+        if (!(in >> p.T1 >> p.T2 >> p.T3 >> p.T5 >> p.X >> p.Y >> p.Z >> p.THETA >> tenu)) continue;
+        p.tenu = tenu != 0;
+        if (!pointsPassage.ajoute(p)) break;
+        ++n;
+    }
+    if (n == 0) return 0;
+    pointsNonEnregistres = true;
+    informe(pluriel(n, "point") + " de passage non enregistré" + (n > 1 ? "s" : "") +
+            " à la dernière sortie récupéré" + (n > 1 ? "s" : "") + " (" + cheminRecuperation +
+            ") : \"Sauver\" les garde, \"Vider\" les oublie");
+    return n;
 }
 
 void CApplication::rejouePoints() {
@@ -55,6 +120,7 @@ void CApplication::rejouePoints() {
 void CApplication::videPoints() {
     const std::size_t n = pointsPassage.points().size();
     pointsPassage.vide();
+    pointsNonEnregistres = false;
     informe(pluriel(n, "point") + " de passage effacé" + (n > 1 ? "s" : ""));
 }
 
@@ -76,6 +142,7 @@ void CApplication::sauvePoints() {
         signale(erreur, "points de passage non enregistrés : ");
         return;
     }
+    pointsNonEnregistres = false;
     informe(pluriel(n, "point") + " de passage enregistré" + (n > 1 ? "s" : "") + " dans " +
             chemin);
 }

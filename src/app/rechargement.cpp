@@ -184,6 +184,43 @@ void CApplication::surveilleScene() {
     rechargementDemande = true;
 }
 
+namespace {
+// A reload's boxes come as one: gathered while it loads (each still copied, placed, to standard
+// error), then shown together, listed in order, through the handler they would have gone to.
+class BoitesRegroupees {
+public:
+    BoitesRegroupees()
+        : precedent_(console.setGestionnaireBoite(
+              [this](const std::string& texte, const std::string& titre) {
+                  console.copieSurErreurStandard(texte, titre);
+                  boites_.push_back({console.texteSitue(texte), titre});
+              })) {}
+    BoitesRegroupees(const BoitesRegroupees&) = delete;
+    BoitesRegroupees& operator=(const BoitesRegroupees&) = delete;
+    ~BoitesRegroupees() { console.setGestionnaireBoite(precedent_); }
+
+    // Gives the handler back and shows what was gathered in one box.
+    void montre() {
+        console.setGestionnaireBoite(precedent_);
+        if (boites_.empty() || !precedent_) return;
+        if (boites_.size() == 1) return precedent_(boites_[0].texte, boites_[0].titre);
+        std::string texte;
+        for (std::size_t i = 0; i < boites_.size(); ++i) {
+            if (i) texte += "\n\n";
+            texte += std::to_string(i + 1) + ". [" + boites_[i].titre + "] " + boites_[i].texte;
+        }
+        precedent_(texte, "rechargement : " + std::to_string(boites_.size()) + " messages");
+    }
+
+private:
+    struct Boite {
+        std::string texte, titre;
+    };
+    Console::GestionnaireBoite precedent_;
+    std::vector<Boite> boites_;
+};
+}  // namespace
+
 bool CApplication::recharge() {
     rechargementDemande = false;
     static bool enCours = false;  // a box of the load runs the event loop: F5 may come again
@@ -206,7 +243,9 @@ bool CApplication::recharge() {
     Camera cameraLue = cameraInitiale();
     auto nouveauScript = std::make_unique<Script>(nouvelle.get(), &cameraLue);
     const bool videAvant = fichierVide(fichierScene);
+    BoitesRegroupees boites;
     const int statut = nouveauScript->charge(fichierScene.c_str());
+    boites.montre();
     const std::size_t fautes = console.diagnostics().size();
     const std::vector<std::string> fichiers = nouveauScript->fichiersLus();
     std::string raison;

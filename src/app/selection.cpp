@@ -57,6 +57,7 @@ void CApplication::appuiGauche(int x, int y, int modifiers) {
     c.cible = inst;
     c.rectiligne = panneau.deplacementRectiligne == 1;
     robotCourant->ajouteCommande(c);
+    panneau.ligneEtat.message.clear();  // the fetch was taken: the last refusal is stale
 }
 
 void CApplication::appuiDroit(int x, int y, int modifiers) {

@@ -52,14 +52,8 @@ void dessineTrajectoire(const TrajectoireOutil& t) {
 }
 
 void couleurCellule(EtatCellule e, float alpha) {
-    switch (e) {
-        case EtatCellule::Atteinte: glColor4f(0.2f, 0.9f, 0.3f, alpha); return;
-        case EtatCellule::Limite: glColor4f(1.0f, 0.7f, 0.1f, alpha); return;
-        case EtatCellule::Axe:
-        case EtatCellule::Collision: glColor4f(1.0f, 0.15f, 0.15f, alpha); return;
-        case EtatCellule::HorsAtteinte:
-        case EtatCellule::Sol: return;
-    }
+    const CouleurCellule c = ::couleurCellule(e);
+    glColor4f(c.r, c.g, c.b, alpha);
 }
 
 bool visible(EtatCellule e) { return e != EtatCellule::HorsAtteinte && e != EtatCellule::Sol; }
@@ -211,9 +205,21 @@ void dessineFantome(const Robot& r, const ApercuCible& a) {
 
 }  // namespace
 
+CouleurCellule couleurCellule(EtatCellule e) {
+    switch (e) {
+        case EtatCellule::Atteinte: return {0.2f, 0.9f, 0.3f};
+        case EtatCellule::Limite: return {1.0f, 0.7f, 0.1f};
+        case EtatCellule::Axe:
+        case EtatCellule::Collision: return {1.0f, 0.15f, 0.15f};
+        case EtatCellule::HorsAtteinte:
+        case EtatCellule::Sol: break;
+    }
+    return {0.5f, 0.5f, 0.5f};  // not drawn
+}
+
 void dessineAidesMouvement(Dessinateur& dessin) {
     CScene& scene = dessin.scene;
-    if (!dessin.aides.trajectoire && !dessin.aides.cible && !dessin.aides.espaceTravail) return;
+    if (!scene.trajectoire_outil && !scene.cible_fantome && !scene.espace_travail) return;
     GLint mode = GL_RENDER;
     glGetIntegerv(GL_RENDER_MODE, &mode);
     if (mode != GL_RENDER) return;
@@ -235,8 +241,8 @@ void dessineAidesMouvement(Dessinateur& dessin) {
         if (!robot) continue;
         // The logic first (it may allocate), then the drawing in the robot's frame.
         const GrilleEspace* grille =
-            dessin.aides.espaceTravail ? &robot->espaceTravail.grille(*robot) : nullptr;
-        const bool fantome = dessin.aides.cible && robot->selectionne;
+            scene.espace_travail ? &robot->espaceTravail.grille(*robot) : nullptr;
+        const bool fantome = scene.cible_fantome && robot->selectionne;
         const ApercuCible apercu =
             fantome ? apercuCible(*robot, dessin.aides.fantome) : ApercuCible();
 
@@ -245,7 +251,7 @@ void dessineAidesMouvement(Dessinateur& dessin) {
         glMultMatrixf(robot->m);
         glDisable(GL_CULL_FACE);
         if (grille) dessineEspace(*grille, robot->THETA1);
-        if (dessin.aides.trajectoire) dessineTrajectoire(robot->trajectoire);
+        if (scene.trajectoire_outil) dessineTrajectoire(robot->trajectoire);
         if (scene.backface_culling) glEnable(GL_CULL_FACE);
         if (fantome) dessineFantome(*robot, apercu);
         glPopMatrix();

@@ -2,7 +2,16 @@
 // panel's target and the workspace in the arm's plane.
 #pragma once
 
+#include "robot/espace_travail.h"
+
 class Dessinateur;
+
+// The colour of a workspace cell (red, green, blue), as the view and its legend show it:
+// reached in green, beyond a joint limit in amber, too close to the axis or colliding in red.
+struct CouleurCellule {
+    float r, g, b;
+};
+CouleurCellule couleurCellule(EtatCellule e);
 
 // Draws the aids the scene's switches ask for, over every robot instance (the ghost over the
 // driven robot only), unlit and translucent, after the objects. Nothing in picking mode.

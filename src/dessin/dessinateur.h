@@ -15,10 +15,7 @@
 // The motion aids drawn over the robots, switched from the panel only (not scene options):
 // the tool trail, the target as a ghost gripper, the reachable region in THETA1's plane.
 struct AidesMouvement {
-    bool trajectoire = false;    // the tool's trail
-    bool cible = false;          // the ghost gripper at the panel's target
-    bool espaceTravail = false;  // the reachable region
-    CibleFantome fantome;        // what the ghost gripper shows
+    CibleFantome fantome;  // what the ghost gripper shows (the scene's options say which aids)
 };
 
 // Draws one scene; made with it, it lives no longer than the scene.

@@ -20,6 +20,12 @@ bool PointsPassage::ajoute(const Robot& r) {
     return true;
 }
 
+bool PointsPassage::ajoute(const PointPassage& p) {
+    if (points_.size() >= MAX) return false;
+    points_.push_back(p);
+    return true;
+}
+
 std::size_t PointsPassage::rejoue(Robot& r, Instance* instanceRobot, bool rectiligne) const {
     std::size_t n = 0;
     auto file = [&](Commande c) {

@@ -25,6 +25,8 @@ public:
 
     // Stores the robot's current pose; false when the list is full.
     bool ajoute(const Robot& robot);
+    // Appends a pose read back (a recovery file); false when the list is full.
+    bool ajoute(const PointPassage& p);
     void vide() { points_.clear(); }  // forgets every pose
     // The poses, first stored first.
     const std::vector<PointPassage>& points() const { return points_; }

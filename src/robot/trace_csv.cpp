@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "commun/ecriture_sure.h"
+#include "commun/nombre_court.h"
 #include "robot/robot.h"
 
 const char* const TraceCsv::ENTETE =
@@ -33,10 +34,12 @@ bool TraceCsv::ecrit(double temps, const Robot& r, const std::string& objetTenu)
         for (char c : objetTenu) tenu += c == '"' ? std::string("\"\"") : std::string(1, c);
         tenu = '"' + tenu + '"';
     }
-    // Nine significant digits give back every float exactly.
-    const int n = std::fprintf(fichier_, "%.3f,%.9g,%.9g,%.9g,%.9g,%.9g,%.9g,%.9g,%.9g,%s,%zu\n",
-                               temps, r.THETA1, r.THETA2, r.THETA3, r.THETA5, r.X, r.Y, r.Z,
-                               r.THETA, tenu.c_str(), r.commandes.size());
+    // The fewest digits that give back each float exactly.
+    std::string valeurs;
+    for (float v : {r.THETA1, r.THETA2, r.THETA3, r.THETA5, r.X, r.Y, r.Z, r.THETA})
+        valeurs += nombreCourt(v) + ",";
+    const int n = std::fprintf(fichier_, "%.3f,%s%s,%zu\n", temps, valeurs.c_str(), tenu.c_str(),
+                               r.commandes.size());
     if (n < 0 || std::fflush(fichier_) != 0) {
         erreur = "trace : écriture impossible dans " + chemin_ + " (" + std::strerror(errno) +
                  "), la trace s'arrête";

@@ -131,6 +131,11 @@ const OptionAffichage optionsAffichage[] = {
     {"vitesse_rotation_lumiere", T_FLOAT, setFloat<&CScene::vitesse_rotation_lumiere>,
      getFloat<&CScene::vitesse_rotation_lumiere>},
     {"ombrage_ancien", T_BOOL, setBool<&CScene::ombrage_ancien>, getBool<&CScene::ombrage_ancien>},
+    {"trajectoire_outil", T_BOOL, setBool<&CScene::trajectoire_outil>,
+     getBool<&CScene::trajectoire_outil>},
+    {"cible_fantome", T_BOOL, setBool<&CScene::cible_fantome>, getBool<&CScene::cible_fantome>},
+    {"espace_travail", T_BOOL, setBool<&CScene::espace_travail>, getBool<&CScene::espace_travail>},
+    {"courbes", T_BOOL, setBool<&CScene::courbes>, getBool<&CScene::courbes>},
 };
 
 const int nbOptionsAffichage = static_cast<int>(std::size(optionsAffichage));

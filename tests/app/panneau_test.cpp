@@ -376,6 +376,38 @@ TEST_F(PanneauTest, CiblePoignetBorneeRefuseeAvecSaRaison) {
     EXPECT_EQ(p.ligneEtat.message, "THETA3 hors limites");
 }
 
+// A wrist target typed whole is taken whole when reachable, though its first field alone
+// would be refused; an unreachable or malformed one is refused with its reason, the spinners
+// left as they were.
+TEST_F(PanneauTest, CiblePoignetEntiereAccepteeOuRefuseeEnBloc) {
+    testing::internal::CaptureStderr();
+    Panneau& p = app.panneau;
+    p.ciblePoignetZ = 25;  // with Y' still 45: the stretched arm cannot rise
+    app.controle(IdControle::CiblePoignet);
+    EXPECT_FLOAT_EQ(p.ciblePoignetZ, 3.0f);
+    EXPECT_FALSE(p.ligneEtat.message.empty());
+
+    p.ciblePoignetEntiere = "0 30 25 -90";
+    app.controle(IdControle::CiblePoignetEntiere);
+    EXPECT_EQ(p.ligneEtat.message, "");
+    EXPECT_FLOAT_EQ(p.ciblePoignetY, 30.0f);
+    EXPECT_FLOAT_EQ(p.ciblePoignetZ, 25.0f);
+    EXPECT_EQ(p.ciblePoignetValide[2], 25.0f);
+    app.controle(IdControle::Atteint);
+    ASSERT_EQ(robot->commandes.size(), 1u);
+    EXPECT_NEAR(robot->commandes.back().Z, 25.0f, 1e-3);
+
+    for (const char* refusee : {"0 200 25 -90", "0 30", "0 30 25 -90 7", "0 x 25 -90"}) {
+        p.ciblePoignetEntiere = refusee;
+        app.controle(IdControle::CiblePoignetEntiere);
+        EXPECT_EQ(p.ligneEtat.message.rfind("cible refusée : ", 0), 0u) << refusee;
+        EXPECT_FLOAT_EQ(p.ciblePoignetY, 30.0f) << refusee;
+        EXPECT_FLOAT_EQ(p.ciblePoignetZ, 25.0f) << refusee;
+        EXPECT_EQ(p.ciblePoignetTheta, -90) << refusee;
+    }
+    testing::internal::GetCapturedStderr();
+}
+
 TEST_F(PanneauTest, ClicSurObjetHorsDAtteinteRefuseAvecSaRaison) {
     long maintenant = 0;
     app.horloge = [&maintenant] { return maintenant; };
@@ -473,6 +505,48 @@ TEST_F(PanneauTest, LaToucheWMemoriseLaPoseEtRejouerLaMetEnFile) {
     EXPECT_NE(app.panneau.ligneEtat.message.find("est un dossier"), std::string::npos);
     EXPECT_TRUE(app.panneau.ligneEtat.information.empty());
     app.panneau.cheminPointsPassage = "points_de_passage.txt";
+}
+
+// A refusal stays red only until the next command taken; poses taught and not saved outlive
+// the program's end in the recovery file, which the next start reads into the list.
+TEST_F(PanneauTest, RefusEffaceParLaCommandeSuivanteEtPointsNonSauvesRecuperes) {
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    Panneau& p = app.panneau;
+    p.cibleTheta2 = 150;
+    app.controle(IdControle::CibleArticulaire);
+    EXPECT_EQ(p.ligneEtat.message, "cible refusée : THETA2 hors limites");
+    p.cibleTheta2 = 30;
+    app.controle(IdControle::CibleArticulaire);
+    EXPECT_EQ(p.ligneEtat.message, "");
+
+    const std::string chemin =
+        (std::filesystem::temp_directory_path() / "brakmor-test-recuperation.txt").string();
+    std::filesystem::remove(chemin);
+    app.cheminRecuperation = chemin;
+    app.clavier('w', 0, false);
+    app.clavier('a', 0, false);  // THETA1 97
+    app.clavier('w', 0, false);
+    EXPECT_EQ(app.gardePointsNonEnregistres(), "");
+    {
+        CApplication suivante;
+        suivante.cheminRecuperation = chemin;
+        ASSERT_EQ(suivante.recuperePoints(), 2u);
+        const auto& points = suivante.pointsPassage.points();
+        EXPECT_FLOAT_EQ(points[1].T1, 97);
+        EXPECT_FLOAT_EQ(points[1].X, app.pointsPassage.points()[1].X);
+        EXPECT_NE(suivante.panneau.ligneEtat.information.find("2 points de passage"),
+                  std::string::npos);
+        // Saved this time: nothing left to keep, and the recovery file goes.
+        suivante.panneau.cheminPointsPassage =
+            (std::filesystem::temp_directory_path() / "brakmor-test-recupere.txt").string();
+        suivante.controle(IdControle::SauvePoints);
+        EXPECT_EQ(suivante.gardePointsNonEnregistres(), "");
+        EXPECT_FALSE(std::filesystem::exists(chemin));
+        std::filesystem::remove(suivante.panneau.cheminPointsPassage);
+    }
+    testing::internal::GetCapturedStdout();
+    testing::internal::GetCapturedStderr();
 }
 
 // "Sauver" over a named pipe, a device node or the scene's own file: refused in red, naming

@@ -69,6 +69,22 @@ TEST_F(RechargementTest, UnChargementFautifGardeLaSceneEnCours) {
     EXPECT_EQ(app.scene.getInstance(0), avant);
     EXPECT_EQ(app.scene.getEntite(0), cube);
     EXPECT_EQ(app.scene.grilleTaille, 100);
+
+    // Several faults: one box lists them all, each with its place, in order.
+    ecrit("scene.txt", std::string(SCENE_A) + "x = rgb(1, 2);\ny = rgb(1);\nz = rgb(1, 2);\n");
+    boites.efface();
+    EXPECT_FALSE(app.recharge());
+    ASSERT_EQ(boites.boites().size(), 1u);
+    const std::string& texte = boites.boites()[0].texte;
+    EXPECT_EQ(boites.boites()[0].titre, "rechargement : 3 messages");
+    const auto premier = texte.find("1. "), deuxieme = texte.find("2. "),
+               troisieme = texte.find("3. ");
+    ASSERT_NE(troisieme, std::string::npos) << texte;
+    EXPECT_LT(premier, deuxieme);
+    EXPECT_LT(deuxieme, troisieme);
+    EXPECT_NE(texte.find("qui en attend 3"), std::string::npos) << texte;
+    EXPECT_NE(texte.find("scene.txt"), std::string::npos) << texte;
+    EXPECT_EQ(console.diagnostics().size(), 3u);
 }
 
 TEST_F(RechargementTest, UnChargementPropreRemplaceLaSceneEtGardeLesChoixDeLUtilisateur) {

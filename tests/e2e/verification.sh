@@ -12,10 +12,21 @@ assert types.count("robot") == 1, types
 assert "metaballzone" in types
 assert len(d["instances"]) >= 5
 assert len(d["lumieres"]) == 2
-assert len(d["options"]) == 29
+assert len(d["options"]) == 33
 assert d["options"]["ombrage"]["valeur"] is True
 robot = [e for e in d["entites"] if e["type"] == "robot"][0]
 assert robot["THETA2"] == 40 and robot["THETA3"] == -70
+PY
+
+# The motion aids are display options a lesson's scene sets, shown in the dump.
+{ cat demo.txt; printf 'trajectoire_outil = true;\nespace_travail = true;\ncourbes = true;\n'; } > aides.txt
+"$BRAKMOR" -check -f aides.txt -dump aides.json > sortie.txt 2> erreurs.txt ||
+    { cat erreurs.txt; echec "la scène qui règle les aides devrait se charger"; }
+python3 - <<'PY' || echec "aides au mouvement absentes des options du dump"
+import json
+o = json.load(open("aides.json"))["options"]
+assert o["trajectoire_outil"]["valeur"] is True and o["espace_travail"]["valeur"] is True
+assert o["courbes"]["valeur"] is True and o["cible_fantome"]["valeur"] is False
 PY
 
 printf 'x = rgb(1, 2);\ny = inconnue;\n' > faute.txt

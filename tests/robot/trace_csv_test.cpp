@@ -13,7 +13,7 @@
 TEST(TraceCsv, EnteteEtValeursDUneLigne) {
     std::vector<std::shared_ptr<Instance>> instances;
     auto robot = robotDeTest(&instances);
-    ASSERT_TRUE(robot->setCoordArticulaires(30, 10, -20, 5));
+    ASSERT_TRUE(robot->setCoordArticulaires(30, 10.2f, -20, 5));
     robot->ajouteCommande(Commande());
     const std::string chemin =
         (std::filesystem::temp_directory_path() / "brakmor_trace_test.csv").string();
@@ -27,11 +27,19 @@ TEST(TraceCsv, EnteteEtValeursDUneLigne) {
         std::getline(f, entete);
         std::getline(f, ligne);
         EXPECT_EQ(entete + "\n", TraceCsv::ENTETE);
-        std::ostringstream attendu;
-        attendu.precision(9);
-        attendu << "0.250,30,10,-20,5," << robot->X << ',' << robot->Y << ',' << robot->Z << ','
-                << robot->THETA << ",cube_rouge,1";
-        EXPECT_EQ(ligne, attendu.str());
+        // No float noise (10.2, not 10.1999998), and every value reads back exactly.
+        EXPECT_EQ(ligne.rfind("0.250,30,10.2,-20,5,", 0), 0u) << ligne;
+        std::istringstream champs(ligne);
+        std::string champ;
+        std::getline(champs, champ, ',');
+        for (float v : {robot->THETA1, robot->THETA2, robot->THETA3, robot->THETA5, robot->X,
+                        robot->Y, robot->Z, robot->THETA}) {
+            std::getline(champs, champ, ',');
+            EXPECT_EQ(std::stof(champ), v) << champ;
+            EXPECT_LE(champ.size(), 10u) << champ;
+        }
+        std::getline(champs, champ);
+        EXPECT_EQ(champ, "cube_rouge,1");
     }
     std::filesystem::remove(chemin);
 }

@@ -23,7 +23,7 @@ Valeur point(float x, float y, float z) {
 }
 }  // namespace
 
-TEST(Options, TableDeVingtNeufClesTypeesDansLOrdre) {
+TEST(Options, TableDeTrenteTroisClesTypeesDansLOrdre) {
     struct Attendu {
         const char* cle;
         int32_t type;
@@ -43,10 +43,12 @@ TEST(Options, TableDeVingtNeufClesTypeesDansLOrdre) {
         {"ombrage", T_BOOL},          {"material_sol", T_MATERIAL},
         {"afficher_sol", T_BOOL},     {"afficher_lumieres", T_BOOL},
         {"rotation_lumiere", T_BOOL}, {"vitesse_rotation_lumiere", T_FLOAT},
-        {"ombrage_ancien", T_BOOL},
+        {"ombrage_ancien", T_BOOL},   {"trajectoire_outil", T_BOOL},
+        {"cible_fantome", T_BOOL},    {"espace_travail", T_BOOL},
+        {"courbes", T_BOOL},
     };
-    ASSERT_EQ(nbOptionsAffichage, 29);
-    for (int i = 0; i < 29; ++i) {
+    ASSERT_EQ(nbOptionsAffichage, 33);
+    for (int i = 0; i < 33; ++i) {
         EXPECT_STREQ(optionsAffichage[i].cle, attendus[i].cle);
         EXPECT_EQ(optionsAffichage[i].type, attendus[i].type) << attendus[i].cle;
         EXPECT_LE(std::strlen(optionsAffichage[i].cle), 27u);
