@@ -12,6 +12,7 @@
 #include <mutex>
 #include <sstream>
 
+#include "commun/texte.h"
 #include "geometrie/formats_maillage.h"
 #include "geometrie/solides.h"
 
@@ -231,6 +232,20 @@ void ajouteVisuels(RobotURDF& r, const urdf::ModelInterface& modele, const Conte
     }
 }
 
+// The XML reader steps over a UTF-8 character by the length its first byte announces, past
+// the end of a text whose last character is cut short: only whole UTF-8 is handed to it.
+void verifieUtf8(const Contexte& c) {
+    texte::DecodeurUtf8 decodeur;
+    int ligne = 1;
+    for (const char o : c.texte) {
+        if (decodeur.ajoute(static_cast<unsigned char>(o)) == texte::DecodeurUtf8::Invalide)
+            c.erreur(ligne, "la description n'est pas en UTF-8");
+        if (o == '\n') ++ligne;
+    }
+    if (decodeur.enCours())
+        c.erreur(ligne, "la description n'est pas en UTF-8 : son dernier caractère est coupé");
+}
+
 // Links with two parents, and cycles of joints, are refused here, before urdfdom sees them:
 // it would report them without a place, and a cycle's links, holding each other, would
 // never be freed.
@@ -324,6 +339,7 @@ RobotURDF lisURDFTexte(const std::string& texte, const std::string& fichier,
     if (!(options.echelle > 0) || !std::isfinite(options.echelle))
         c.erreur(0, "échelle non positive");
 
+    verifieUtf8(c);
     verifieArbre(c);
     urdf::ModelInterfaceSharedPtr modele;
     std::string erreurAnalyse;

@@ -210,6 +210,12 @@ TEST_F(EntreesHostiles, DescriptionsInvalides_ErreurSituee) {
     EXPECT_EQ(erreur(arbre, "z"), "r.urdf: lien de l'outil « z » inconnu");
 }
 
+// The XML reader would step past the end of a text whose last UTF-8 character is cut short.
+TEST_F(EntreesHostiles, TexteQuiNEstPasEnUtf8Refuse) {
+    EXPECT_EQ(erreur("<link name=\"a\xC3\"/>\n"), "r.urdf:2: la description n'est pas en UTF-8");
+    EXPECT_THROW(lisURDFTexte("<robot name=\"r\"><link name=\"\xC3", "r.urdf"), ErreurURDF);
+}
+
 TEST_F(EntreesHostiles, MaillagesRefuses_AvertissementSitueEtRobotCharge) {
     ecrit("objet.obj", "v 0 0 0\n");
     // A gigabyte, sparse: nothing is read before the size is checked.
