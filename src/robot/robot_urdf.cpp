@@ -335,7 +335,11 @@ std::string cheminMaillage(const std::string& nom, const std::string& dossierDes
 RobotURDF lisURDFTexte(const std::string& texte, const std::string& fichier,
                        const OptionsURDF& options) {
     const size_t barre = fichier.find_last_of('/');
-    Contexte c{texte, fichier, options, barre == std::string::npos ? "" : fichier.substr(0, barre)};
+    // A few bytes of zeros after the text's own end, where the XML reader stops even if it
+    // steps over one byte too many.
+    const std::string texteBorne = texte + std::string(4, '\0');
+    Contexte c{texteBorne, fichier, options,
+               barre == std::string::npos ? "" : fichier.substr(0, barre)};
     if (!(options.echelle > 0) || !std::isfinite(options.echelle))
         c.erreur(0, "échelle non positive");
 
@@ -348,7 +352,7 @@ RobotURDF lisURDFTexte(const std::string& texte, const std::string& fichier,
         Collecteur collecteur;
         console_bridge::useOutputHandler(&collecteur);
         try {
-            modele = urdf::parseURDF(texte);
+            modele = urdf::parseURDF(texteBorne);
         } catch (const std::exception& e) {
             collecteur.erreur = e.what();
             modele.reset();
