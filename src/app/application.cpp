@@ -114,6 +114,15 @@ float sommetBoite(Instance& i) {
 }
 }  // namespace
 
+bool CApplication::trajectoireEnFondu() const {
+    if (!scene.trajectoire_outil) return false;
+    for (int i = 0; i < scene.nbEntites(); ++i) {
+        const auto* robot = dynamic_cast<const Robot*>(scene.getEntite(i));
+        if (robot && robot->trajectoire.palit()) return true;
+    }
+    return false;
+}
+
 bool CApplication::enMouvement() const {
     if (scene.rotation_lumiere) return true;
     for (int i = 0; i < scene.nbEntites(); ++i) {

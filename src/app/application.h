@@ -67,6 +67,8 @@ public:
     // falling or about to, light 0 turning, an animated instance. The window waits for
     // events otherwise.
     bool enMouvement() const;
+    // True while a shown tool trail is still fading at rest: the timer's ticks redraw it.
+    bool trajectoireEnFondu() const;
     // The timer_interval tick.
     void tic(int value);
     // Draws the 3D view: camera, then the scene through the drawer.

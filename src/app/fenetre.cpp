@@ -97,7 +97,12 @@ void arme(int delai) {
 
 void minuterie(int valeur) {
     quitteSiDemande();
-    protegeRappel("minuterie", [&] { application().tic(valeur); });
+    bool fondu = false;
+    protegeRappel("minuterie", [&] {
+        application().tic(valeur);
+        fondu = application().trajectoireEnFondu();
+    });
+    if (fondu) glutPostRedisplay();  // a trail fading at rest
     if (valeur == 1)
         arme(std::max(application().scene.timer_interval, 1));
     else

@@ -15,9 +15,7 @@ namespace {
 
 // Straight-line moves in magenta, joint moves in cyan; older points fade out.
 void couleurTrajectoire(const PointTrajectoire& p, const TrajectoireOutil& t, float opacite) {
-    const float age = static_cast<float>(t.temps() - p.temps);
-    const float frais = t.duree() > 0 ? std::clamp(1.0f - age / t.duree(), 0.0f, 1.0f) : 1.0f;
-    const float alpha = (0.2f + 0.8f * frais) * opacite;
+    const float alpha = (0.2f + 0.8f * t.fraicheur(p)) * opacite;
     if (p.genre == GenreMouvement::Rectiligne)
         glColor4f(1.0f, 0.2f, 0.85f, alpha);
     else

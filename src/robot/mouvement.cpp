@@ -99,6 +99,7 @@ void Robot::abandonne(const std::string& raison) {
 bool Robot::avance(float dt) {
     if (commandes.empty()) {
         sansProgres_ = 0;
+        trajectoire.vieillit(dt);  // the trail fades at rest
         return false;
     }
     if (!std::isfinite(dt) || dt <= 0) return false;

@@ -10,11 +10,25 @@ TrajectoireOutil::TrajectoireOutil(float duree, std::size_t capacite)
 void TrajectoireOutil::avanceTemps(float dt) {
     if (!std::isfinite(dt) || dt <= 0) return;
     temps_ += dt;
+    age_ += dt;
     const double limite = temps_ - duree_;
     while (taille_ > 0 && anneau_[premier_].temps < limite) {
         premier_ = (premier_ + 1) % capacite_;
         --taille_;
     }
+}
+
+void TrajectoireOutil::vieillit(float dt) {
+    if (std::isfinite(dt) && dt > 0) age_ += dt;
+}
+
+float TrajectoireOutil::fraicheur(const PointTrajectoire& p) const {
+    if (!(duree_ > 0)) return 1.0f;
+    return std::clamp(1.0f - static_cast<float>(age_ - p.instant) / duree_, 0.0f, 1.0f);
+}
+
+bool TrajectoireOutil::palit() const {
+    return taille_ > 0 && fraicheur(point(taille_ - 1)) > 0;
 }
 
 void TrajectoireOutil::ajoute(const CVecteur& avant, const CVecteur& apres, GenreMouvement genre) {
@@ -29,6 +43,7 @@ void TrajectoireOutil::ajoute(const CVecteur& avant, const CVecteur& apres, Genr
         p.y = avant.y;
         p.z = avant.z;
         p.temps = temps_;
+        p.instant = age_;
         p.genre = genre;
         p.debut = true;
         pousse(p);
@@ -38,6 +53,7 @@ void TrajectoireOutil::ajoute(const CVecteur& avant, const CVecteur& apres, Genr
     p.y = apres.y;
     p.z = apres.z;
     p.temps = temps_;
+    p.instant = age_;
     p.genre = genre;
     pousse(p);
 }

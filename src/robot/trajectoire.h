@@ -14,12 +14,15 @@ enum class GenreMouvement : uint8_t { Articulaire, Rectiligne };
 struct PointTrajectoire {
     float x = 0, y = 0, z = 0;                           // tool point in the robot frame
     double temps = 0;                                    // seconds on the trail's clock
+    double instant = 0;                                  // seconds on the fading clock
     GenreMouvement genre = GenreMouvement::Articulaire;  // the move that led to this point
     bool debut = false;  // first point of a stroke: no segment joins it to the one before
 };
 
 // A bounded ring of time-stamped tool points. Its clock runs while the robot has commands
-// (Robot::avance), so an idle arm keeps the path of its last move on show.
+// (Robot::avance), so an idle arm keeps the path of its last move on show. A second clock,
+// which runs at rest too, ages the points for their fading: a resting trail dims to its
+// faintest but stays.
 class TrajectoireOutil {
 public:
     static constexpr float DUREE_DEFAUT = 10.0f;
@@ -27,8 +30,15 @@ public:
 
     explicit TrajectoireOutil(float duree = DUREE_DEFAUT, std::size_t capacite = CAPACITE_DEFAUT);
 
-    // Moves the clock on by dt seconds and forgets the points older than the duration.
+    // Moves both clocks on by dt seconds and forgets the points older than the duration.
     void avanceTemps(float dt);
+    // Moves only the fading clock on, for a step at rest.
+    void vieillit(float dt);
+    // How fresh a point looks: 1 when just drawn, down to 0 once the duration has passed on
+    // the fading clock.
+    float fraicheur(const PointTrajectoire& p) const;
+    // True while the newest point is still fading: the view must keep being redrawn.
+    bool palit() const;
     // One step of the tool point from `avant` to `apres`, now. A step that does not start
     // where the trail ends (the arm was moved by hand meanwhile) starts a new stroke; a
     // step that goes nowhere adds nothing. When the ring is full the oldest point goes.
@@ -48,6 +58,7 @@ private:
     std::size_t capacite_;
     std::size_t premier_ = 0, taille_ = 0;
     double temps_ = 0;
+    double age_ = 0;
     float duree_;
 };
 

@@ -28,10 +28,12 @@ trace ligne 8 'deplacePoignet(&brakmor, 70.0, 25.0, 20.0, 0, false);' \
     'deplacePoignet(&brakmor, 40.0, 60.0, 30.0, 45, true);'
 
 python3 - <<'PY' || echec "les profils ne donnent pas les valeurs attendues dans la trace"
-import csv, math
+import csv, math, re
 
 def lignes(nom):
-    return [{k: (v if k == "objet_tenu" else float(v)) for k, v in r.items()}
+    # The header names carry their units (temps_s, THETA1_deg, X_u): read them without.
+    nu = lambda k: re.sub(r"_(s|deg|u)$", "", k)
+    return [{nu(k): (v if k == "objet_tenu" else float(v)) for k, v in r.items()}
             for r in csv.DictReader(open(nom + ".csv"))]
 
 def a(rows, t):

@@ -37,6 +37,22 @@ TEST(TrajectoireOutil, GardeLesDernieresSecondesEtLesDeuxGenres) {
     EXPECT_EQ(t.taille(), 0u);
 }
 
+// At rest the trail keeps its points but dims: a robot without commands ages it each step.
+TEST(TrajectoireOutil, AuReposElleGardeSesPointsEtPalit) {
+    CScene scene;
+    auto robot = robotDeTest(&scene.instances);
+    robot->trajectoire.ajoute(CVecteur(0, 0, 0), CVecteur(1, 0, 0), GenreMouvement::Articulaire);
+    const TrajectoireOutil& t = robot->trajectoire;
+    EXPECT_FLOAT_EQ(t.fraicheur(t.point(1)), 1.0f);
+    for (int i = 0; i < 500; ++i) robot->avance(0.01f);  // 5 s with an empty queue
+    EXPECT_NEAR(t.fraicheur(t.point(1)), 1.0f - 5.0f / t.duree(), 1e-4);
+    EXPECT_TRUE(t.palit());
+    for (int i = 0; i < 600; ++i) robot->avance(0.01f);
+    ASSERT_EQ(t.taille(), 2u);  // still there, at their faintest
+    EXPECT_EQ(t.fraicheur(t.point(1)), 0.0f);
+    EXPECT_FALSE(t.palit());
+}
+
 TEST(TrajectoireOutil, PleineElleOublieLesPlusAnciens) {
     TrajectoireOutil t(100.0f, 4);
     for (int i = 0; i < 6; ++i)
