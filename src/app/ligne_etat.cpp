@@ -1,10 +1,12 @@
 // The status line under the robot panel: the driven robot, its queue, the selected and held
 // objects, and the last refusal or stall in words, which the console also gets in red.
+#include <cstdio>
 #include <string>
 
 #include "app/application.h"
 #include "app/panneau.h"
 #include "commun/console.h"
+#include "robot/manipulabilite.h"
 #include "robot/robot.h"
 
 int CApplication::indiceDe(const Instance* i) const {
@@ -31,6 +33,18 @@ void CApplication::majLigneEtat() {
     l.commandes = r ? r->commandes.size() : 0;
     l.selection = nomInstance(scene.instanceSelectionnee());
     l.tenu = r ? nomInstance(r->objetTenu()) : std::string();
+    l.manipulabilite.clear();
+    l.conditionnement.clear();
+    l.singularite.clear();
+    if (r) {
+        const Manipulabilite m = manipulabilite(*r);
+        char texte[32];
+        std::snprintf(texte, sizeof texte, "%.3g", m.manipulabilite);
+        l.manipulabilite = texte;
+        std::snprintf(texte, sizeof texte, "%.3f", m.conditionnement);
+        l.conditionnement = texte;
+        l.singularite = configurationSinguliere(*r, m.conditionnement);
+    }
 }
 
 void CApplication::signale(const std::string& raison, const std::string& contexte) {

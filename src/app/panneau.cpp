@@ -182,6 +182,8 @@ const CaseAide casesAides[] = {
     {"Cible a atteindre", IdControle::CibleFantome, &Panneau::cibleFantome, &CScene::cible_fantome},
     {"Espace de travail", IdControle::EspaceTravail, &Panneau::espaceTravail,
      &CScene::espace_travail},
+    {"Ellipsoide de manipulabilite", IdControle::EllipsoideManipulabilite,
+     &Panneau::ellipsoideManipulabilite, &CScene::ellipsoide_manipulabilite},
 };
 }  // namespace
 

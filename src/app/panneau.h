@@ -48,6 +48,7 @@ enum class IdControle {
     TrajectoireOutil,
     CibleFantome,
     EspaceTravail,
+    EllipsoideManipulabilite,
     Courbes,
     // Waypoints: store the pose, replay, clear, save as a scene-file fragment.
     MemorisePoint,
@@ -122,6 +123,11 @@ struct LigneEtat {
     std::size_t commandes = 0;  // its queued commands
     std::string selection;      // the highlighted instance, "" for none
     std::string tenu;           // the instance the driven robot holds, "" for none
+    // The driven robot's manipulability and ratio of singular values as shown ("" for no
+    // robot), and, when that ratio is below the near-singular threshold, which configuration
+    // makes the pose near singular.
+    std::string manipulabilite, conditionnement;
+    std::string singularite;
     std::string message;        // the last refusal or stall, in words
     std::string information;    // the last thing done that the user asked for, in words
 };
@@ -151,6 +157,7 @@ struct Panneau {
     int fondR = 0, fondG = 0, fondB = 0;  // background colour, 0 to 255
     // Motion aids: tool trail, target ghost, workspace.
     int trajectoireOutil = 0, cibleFantome = 0, espaceTravail = 0, courbes = 0;
+    int ellipsoideManipulabilite = 0;
 
     std::string libelleSaisie = "SAISIS";  // the grip button's label
     // Where "Sauver" writes the waypoints, relative to the working directory.

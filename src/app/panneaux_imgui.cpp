@@ -268,6 +268,15 @@ void dessineLigneEtat(const std::string& information, const std::string& message
     ImGui::Text("Commandes en attente : %zu", l.commandes);
     ImGui::Text("Selection : %s", l.selection.empty() ? "aucune" : l.selection.c_str());
     ImGui::Text("Objet tenu : %s", l.tenu.empty() ? "aucun" : l.tenu.c_str());
+    if (!l.manipulabilite.empty()) {
+        ImGui::Text("Manipulabilite : %s", l.manipulabilite.c_str());
+        ImGui::Text("Conditionnement : %s", l.conditionnement.c_str());
+    }
+    if (!l.singularite.empty()) {
+        ImGui::PushStyleColor(ImGuiCol_Text, ImVec4(1.0f, 0.65f, 0.2f, 1.0f));
+        ImGui::TextWrapped("%s", pourPolice(l.singularite).c_str());
+        ImGui::PopStyleColor();
+    }
     if (hauteurMessages <= 0) return;
     ImGui::BeginChild("##messages", ImVec2(0, hauteurMessages));
     if (!information.empty()) {
@@ -338,7 +347,13 @@ void dessinePanneau(const char* nom, float x, float largeur, std::vector<Control
             hauteurMessages += (hauteurMessages > 0 ? style.ItemSpacing.y : 0) +
                                ImGui::CalcTextSize(m->c_str(), nullptr, false, largeurTexte).y;
     hauteurMessages = std::min(hauteurMessages, LIGNES_MESSAGES_MAX * ligne);
-    const float hauteurEtat = 4 * ligne + style.ItemSpacing.y + 1 +
+    float lignesEtat = 4;
+    if (!l.manipulabilite.empty()) lignesEtat += 2;
+    if (!l.singularite.empty())
+        lignesEtat +=
+            ImGui::CalcTextSize(pourPolice(l.singularite).c_str(), nullptr, false, largeurTexte).y /
+            ImGui::GetTextLineHeight();
+    const float hauteurEtat = lignesEtat * ligne + style.ItemSpacing.y + 1 +
                               (hauteurMessages > 0 ? hauteurMessages + style.ItemSpacing.y : 0);
     ImGui::BeginChild("##controles", ImVec2(0, -hauteurEtat));
     dessineListe(liste);

@@ -7,7 +7,10 @@
 #include <algorithm>
 
 #include "dessin/dessinateur.h"
+#include "dessin/ellipsoide_gl.h"
 #include "robot/apercu_cible.h"
+#include "robot/bras_chaine.h"
+#include "robot/manipulabilite.h"
 #include "robot/robot.h"
 #include "scene/scene.h"
 
@@ -217,7 +220,9 @@ CouleurCellule couleurCellule(EtatCellule e) {
 
 void dessineAidesMouvement(Dessinateur& dessin) {
     CScene& scene = dessin.scene;
-    if (!scene.trajectoire_outil && !scene.cible_fantome && !scene.espace_travail) return;
+    if (!scene.trajectoire_outil && !scene.cible_fantome && !scene.espace_travail &&
+        !scene.ellipsoide_manipulabilite)
+        return;
     GLint mode = GL_RENDER;
     glGetIntegerv(GL_RENDER_MODE, &mode);
     if (mode != GL_RENDER) return;
@@ -235,6 +240,17 @@ void dessineAidesMouvement(Dessinateur& dessin) {
     for (const auto& p : scene.instances) {
         auto* ie = dynamic_cast<InstanceEntite*>(p.get());
         if (!ie || !ie->visible) continue;
+        if (auto* bras = dynamic_cast<BrasChaine*>(ie->entite.get())) {
+            if (!scene.ellipsoide_manipulabilite) continue;
+            const Manipulabilite m =
+                manipulabilite(bras->chaine(), bras->vecteur(bras->articulations()));
+            glPushMatrix();
+            glMultMatrixf(ie->m);
+            glMultMatrixf(bras->m);
+            dessineEllipsoide(m, bras->outil().translation());
+            glPopMatrix();
+            continue;
+        }
         auto* robot = dynamic_cast<Robot*>(ie->entite.get());
         if (!robot) continue;
         // The logic first (it may allocate), then the drawing in the robot's frame.
@@ -252,6 +268,9 @@ void dessineAidesMouvement(Dessinateur& dessin) {
         if (scene.trajectoire_outil) dessineTrajectoire(robot->trajectoire);
         if (scene.backface_culling) glEnable(GL_CULL_FACE);
         if (fantome) dessineFantome(*robot, apercu);
+        if (scene.ellipsoide_manipulabilite)
+            dessineEllipsoide(manipulabilite(*robot),
+                              Eigen::Vector3d(robot->X, robot->Y, robot->Z));
         glPopMatrix();
     }
     glPopAttrib();

@@ -14,6 +14,8 @@ class Robot;
 
 // Below this ratio of singular values a pose is near singular.
 constexpr double CONDITIONNEMENT_SINGULIER = 0.1;
+// Below this one it is all but singular.
+constexpr double CONDITIONNEMENT_CRITIQUE = 0.02;
 
 using MatriceJacobien =
     Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, 0, 6, MAX_ARTICULATIONS>;

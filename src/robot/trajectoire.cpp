@@ -27,9 +27,7 @@ float TrajectoireOutil::fraicheur(const PointTrajectoire& p) const {
     return std::clamp(1.0f - static_cast<float>(age_ - p.instant) / duree_, 0.0f, 1.0f);
 }
 
-bool TrajectoireOutil::palit() const {
-    return taille_ > 0 && fraicheur(point(taille_ - 1)) > 0;
-}
+bool TrajectoireOutil::palit() const { return taille_ > 0 && fraicheur(point(taille_ - 1)) > 0; }
 
 void TrajectoireOutil::ajoute(const CVecteur& avant, const CVecteur& apres, GenreMouvement genre) {
     if (avant == apres) return;

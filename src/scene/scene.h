@@ -123,10 +123,11 @@ public:
     bool rotation_lumiere = false;
     float vitesse_rotation_lumiere = 50.0f;
     // The motion aids drawn over the robots, and the robot panel's plots: off at start.
-    bool trajectoire_outil = false;  // the tool's trail
-    bool cible_fantome = false;      // the ghost gripper at the panel's target
-    bool espace_travail = false;     // the region the arm reaches
-    bool courbes = false;            // the joints' and the tool speed's plots shown
+    bool trajectoire_outil = false;          // the tool's trail
+    bool cible_fantome = false;              // the ghost gripper at the panel's target
+    bool espace_travail = false;             // the region the arm reaches
+    bool courbes = false;                    // the joints' and the tool speed's plots shown
+    bool ellipsoide_manipulabilite = false;  // the tool's velocity ellipsoid
 
     // The shadow map's size in texels (a power of two), from the command line.
     int tailleCarteOmbre = 512;

@@ -136,6 +136,8 @@ const OptionAffichage optionsAffichage[] = {
     {"cible_fantome", T_BOOL, setBool<&CScene::cible_fantome>, getBool<&CScene::cible_fantome>},
     {"espace_travail", T_BOOL, setBool<&CScene::espace_travail>, getBool<&CScene::espace_travail>},
     {"courbes", T_BOOL, setBool<&CScene::courbes>, getBool<&CScene::courbes>},
+    {"ellipsoide_manipulabilite", T_BOOL, setBool<&CScene::ellipsoide_manipulabilite>,
+     getBool<&CScene::ellipsoide_manipulabilite>},
 };
 
 const int nbOptionsAffichage = static_cast<int>(std::size(optionsAffichage));

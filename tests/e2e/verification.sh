@@ -12,7 +12,7 @@ assert types.count("robot") == 1, types
 assert "metaballzone" in types
 assert len(d["instances"]) >= 5
 assert len(d["lumieres"]) == 2
-assert len(d["options"]) == 33
+assert len(d["options"]) == 34
 assert d["options"]["ombrage"]["valeur"] is True
 robot = [e for e in d["entites"] if e["type"] == "robot"][0]
 assert robot["THETA2"] == 40 and robot["THETA3"] == -70

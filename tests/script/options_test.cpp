@@ -45,10 +45,10 @@ TEST(Options, TableDeTrenteTroisClesTypeesDansLOrdre) {
         {"rotation_lumiere", T_BOOL}, {"vitesse_rotation_lumiere", T_FLOAT},
         {"ombrage_ancien", T_BOOL},   {"trajectoire_outil", T_BOOL},
         {"cible_fantome", T_BOOL},    {"espace_travail", T_BOOL},
-        {"courbes", T_BOOL},
+        {"courbes", T_BOOL},          {"ellipsoide_manipulabilite", T_BOOL},
     };
-    ASSERT_EQ(nbOptionsAffichage, 33);
-    for (int i = 0; i < 33; ++i) {
+    ASSERT_EQ(nbOptionsAffichage, 34);
+    for (int i = 0; i < 34; ++i) {
         EXPECT_STREQ(optionsAffichage[i].cle, attendus[i].cle);
         EXPECT_EQ(optionsAffichage[i].type, attendus[i].type) << attendus[i].cle;
         EXPECT_LE(std::strlen(optionsAffichage[i].cle), 27u);
