@@ -8,7 +8,8 @@
 #include "robot/robot.h"
 
 const char* const TraceCsv::ENTETE =
-    "temps_s,THETA1_deg,THETA2_deg,THETA3_deg,THETA5_deg,X_u,Y_u,Z_u,THETA_deg,objet_tenu,commandes\n";
+    "temps_s,THETA1_deg,THETA2_deg,THETA3_deg,THETA5_deg,X_u,Y_u,Z_u,THETA_deg,objet_tenu,"
+    "commandes\n";
 
 TraceCsv::~TraceCsv() { ferme(); }
 
