@@ -128,8 +128,8 @@ struct LigneEtat {
     // makes the pose near singular.
     std::string manipulabilite, conditionnement;
     std::string singularite;
-    std::string message;        // the last refusal or stall, in words
-    std::string information;    // the last thing done that the user asked for, in words
+    std::string message;      // the last refusal or stall, in words
+    std::string information;  // the last thing done that the user asked for, in words
 };
 
 // The panels' model: the live variables the controls show, and the controls themselves.
