@@ -369,7 +369,7 @@ Robot::Pas Robot::suitProfil(Commande& c, float dt, const char*& raison, float& 
         for (int k = 0; k < 4; ++k) {
             const float ecart = ecartSigne(c.depart[k], cibles[k]);
             const LoiHoraire loi = LoiHoraire::etiree(c.profil.genre, std::fabs(ecart), vitesses[k],
-                                                      c.profil.acceleration, c.duree);
+                                                      c.profil.accelerationDe(k), c.duree);
             q[k] = ramene(c.depart[k] + loi.avancement(t) * ecart);
         }
     }
@@ -389,19 +389,19 @@ void Robot::commenceProfil(Commande& c) {
     const float angles[4] = {THETA1, THETA2, THETA3, THETA5};
     const float cibles[4] = {c.T1, c.T2, c.T3, c.T5};
     const double vitesses[4] = {vitesseTheta1, vitesseTheta2, vitesseTheta3, vitesseTheta5};
-    const double a = c.profil.acceleration;
+    const double a[4] = {c.profil.accelerationDe(0), c.profil.accelerationDe(1),
+                         c.profil.accelerationDe(2), c.profil.accelerationDe(3)};
     c.commencee = true;
     c.ecoule = 0;
     std::copy(angles, angles + 4, c.atteint);
     if (!c.rectiligne) {
         // Synchronised: the slowest joint sets the duration, the others are stretched to it.
-        const double accelerations[4] = {a, a, a, a};
         double distances[4];
         for (int k = 0; k < 4; ++k) {
             c.depart[k] = angles[k];
             distances[k] = std::fabs(ecartSigne(angles[k], cibles[k]));
         }
-        c.duree = dureeSynchronisee(c.profil.genre, 4, distances, vitesses, accelerations);
+        c.duree = dureeSynchronisee(c.profil.genre, 4, distances, vitesses, a);
         return;
     }
     // A straight line: one law for the fraction s of the way done, the same profile on the
@@ -434,7 +434,7 @@ void Robot::commenceProfil(Commande& c) {
     for (int k = 0; k < 4; ++k)
         if (pentes[k] > 0) {
             vitesse = std::min(vitesse, vitesses[k] / pentes[k]);
-            acceleration = std::min(acceleration, a / pentes[k]);
+            acceleration = std::min(acceleration, a[k] / pentes[k]);
         }
     // No joint turning at all: nothing to wait for.
     c.loi = LoiHoraire::rapide(c.profil.genre, vitesse == HUGE_VAL ? 0 : 1, vitesse, acceleration);

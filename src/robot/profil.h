@@ -8,7 +8,9 @@
 // steps, and a move ends exactly on its target.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 enum class GenreProfil : unsigned char { Constant, Trapeze, Quintique };
 
@@ -17,11 +19,16 @@ const char* nomProfil(GenreProfil g);
 // False, g untouched, for a name that is none of those.
 bool profilDeNom(const std::string& nom, GenreProfil& g);
 
-// A robot's profile: its kind and the acceleration of every joint (degrees, or length units
-// for a sliding joint, per second squared; unused by "constant").
+// A robot's profile: its kind and the acceleration of its joints (degrees, or length units
+// for a sliding joint, per second squared; unused by "constant"): one for all, or one per
+// joint.
 struct Profil {
     GenreProfil genre = GenreProfil::Constant;
     float acceleration = 0;
+    std::vector<float> parArticulation;  // empty: `acceleration` for every joint
+    double accelerationDe(std::size_t k) const {
+        return k < parArticulation.size() ? parArticulation[k] : acceleration;
+    }
 };
 
 class LoiHoraire {

@@ -137,19 +137,32 @@ Valeur Script::attends(const std::vector<Valeur>& a) {
 Valeur Script::setRobotProfil(const std::vector<Valeur>& a) {
     const char* const nom = "setRobotProfil";
     const std::string profil = *a[1].objet<std::string>();
-    const float acceleration = a[2].scalaire.f;
     Profil p;
     if (!profilDeNom(profil, p.genre)) {
         refuse(nom, "profil refusé : « " + profil +
                         " » n'est pas un profil (constant, trapeze ou quintique) !");
         return valeur_nulle;
     }
-    if (!(std::isfinite(acceleration) && acceleration > 0)) {
-        refuse(nom, "profil refusé : l'accélération vaut " + texteNombre(acceleration) +
-                        " : ce n'est pas un nombre fini positif !");
+    // One acceleration for every joint, or one per joint.
+    auto robot = robotDe(a[0]);
+    const std::size_t nb = a.size() - 2;
+    if (nb != 1 && nb != 4) {
+        refuse(nom,
+               "profil refusé : une accélération pour toutes les articulations ou une par "
+               "articulation (4), pas " +
+                   std::to_string(nb) + " !");
         return valeur_nulle;
     }
-    p.acceleration = acceleration;
-    robotDe(a[0])->profil = p;
+    for (std::size_t k = 0; k < nb; ++k) {
+        const float acceleration = a[2 + k].scalaire.f;
+        if (!(std::isfinite(acceleration) && acceleration > 0)) {
+            refuse(nom, "profil refusé : l'accélération vaut " + texteNombre(acceleration) +
+                            " : ce n'est pas un nombre fini positif !");
+            return valeur_nulle;
+        }
+        if (nb > 1) p.parArticulation.push_back(acceleration);
+    }
+    p.acceleration = a[2].scalaire.f;
+    robot->profil = p;
     return valeur_nulle;
 }

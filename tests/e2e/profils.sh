@@ -21,6 +21,8 @@ trace triangle 3 'setRobotProfil(&brakmor, "trapeze", 120);' \
     'deplaceArticulaire(&brakmor, 102, 40, -70, 0);'
 trace synchrone 3 'setRobotProfil(&brakmor, "trapeze", 120);' \
     'deplaceArticulaire(&brakmor, 150, 60, -70, 0);'
+trace parjoint 3 'setRobotProfil(&brakmor, "trapeze", 120, 30, 120, 120);' \
+    'deplaceArticulaire(&brakmor, 150, 60, -70, 0);'
 trace quintique 3 'setRobotProfil(&brakmor, "quintique", 120);' \
     'deplaceArticulaire(&brakmor, 150, 40, -70, 0);'
 trace ligne 8 'deplacePoignet(&brakmor, 70.0, 25.0, 20.0, 0, false);' \
@@ -78,6 +80,15 @@ fin = a(t, 1.49)
 assert fin["THETA1"] < 150 and fin["THETA2"] < 60 and fin["commandes"] == 1, fin
 fin = a(t, 1.5)
 assert fin["THETA1"] == 150 and fin["THETA2"] == 60 and fin["commandes"] == 0, fin
+# One acceleration per joint: THETA2's 30 °/s² over 20° makes a triangle of 2·√(20/30) s,
+# which now sets the duration; THETA1 is stretched to it.
+t = lignes("parjoint")
+duree = 2 * math.sqrt(20 / 30)
+assert all(r["commandes"] == 1 for r in t if r["temps"] < duree - 0.01), "fin trop tôt"
+assert all(r["commandes"] == 0 and r["THETA2"] == 60 for r in t if r["temps"] >= duree + 0.01)
+q = [r["THETA2"] for r in t]
+assert max(abs(c - 2 * b + a_) for a_, b, c in zip(q, q[1:], q[2:])) <= 30e-4 + 1e-4
+
 # THETA2 at its own acceleration, cruising slower: never beyond 120 °/s² nor 60 °/s.
 q = [r["THETA2"] for r in t]
 assert max(abs(b - a_) for a_, b in zip(q, q[1:])) <= 0.6, "vitesse de THETA2"
@@ -111,7 +122,8 @@ assert pas[0] < plus / 5 and pas[-1] < plus / 5, (pas[:3], pas[-3:], plus)
 PY
 
 # Refusals, each a box placed on its line: -check fails.
-for mauvais in '"sinus", 120' '"trapeze", 0' '"quintique", -5' '"trapeze", 1000000000000000000000000000000000000000.0'; do
+for mauvais in '"sinus", 120' '"trapeze", 0' '"quintique", -5' '"trapeze", 1000000000000000000000000000000000000000.0' \
+    '"trapeze", 120, 30' '"trapeze", 120, 30, -1, 5'; do
     variante refus.txt "setRobotProfil(&brakmor, $mauvais);"
     ligne=$(wc -l < refus.txt)
     "$BRAKMOR" -check -f refus.txt > /dev/null 2> refus.err

@@ -168,7 +168,7 @@ TEST_F(MouvementTest, CommandeBloqueeAbandonneeAvecSaRaison) {
 }
 
 TEST_F(MouvementTest, Profil_AuPlusCourtSansDureePourRienEtRepriseApresUnGeste) {
-    robot->profil = {GenreProfil::Trapeze, 60};
+    robot->profil = {GenreProfil::Trapeze, 60, {}};
     // 20 degrees across +-180 at 30 degrees/s and 60 degrees/s²: 0.5 s of ramp each side,
     // 20 / 30 s in all between them.
     ASSERT_TRUE(robot->setCoordArticulaires(170, 30, -60, 0));
