@@ -163,8 +163,7 @@ const FonctionPredefinie fonctions_predefinies[] = {
     {"saisis", &Script::saisis, P_SAISIS, T_VOID},
     {"lache", &Script::lache, P_LACHE, T_VOID},
     {"attends", &Script::attends, P_ATTENDS, T_VOID},
-    FonctionPredefinie("setRobotProfil", &Script::setRobotProfil, P_PROFIL, T_VOID)
-        .repeteDernier(),
+    FonctionPredefinie("setRobotProfil", &Script::setRobotProfil, P_PROFIL, T_VOID).repeteDernier(),
 };
 const int nb_fonctions_predefinies = static_cast<int>(std::size(fonctions_predefinies));
 
