@@ -1,6 +1,7 @@
 #include "scene_python.h"
 
 #include <fcntl.h>
+#include <pybind11/stl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

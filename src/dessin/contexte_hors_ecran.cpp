@@ -68,7 +68,7 @@ ContexteHorsEcran::ContexteHorsEcran() {
         };
         if (attribut(EGL_RED_SIZE) == 8 && attribut(EGL_GREEN_SIZE) == 8 &&
             attribut(EGL_BLUE_SIZE) == 8 && attribut(EGL_DEPTH_SIZE) == 24 &&
-            attribut(EGL_SAMPLES) == 0)
+            attribut(EGL_STENCIL_SIZE) == 8 && attribut(EGL_SAMPLES) == 0)
             config = configs[static_cast<size_t>(i)];
     }
     if (!config) echoue("aucune configuration de 8 bits par couleur avec profondeur de 24 bits");
