@@ -41,6 +41,8 @@ PRISE_ET_DEPOSE = [
 
 def programme(*arguments, affichage=None):
     env = dict(os.environ)
+    # The program carries its own sanitizer run-time when it has one.
+    env.pop("LD_PRELOAD", None)
     if affichage:
         env["DISPLAY"] = affichage
     return subprocess.run([PROGRAMME, *arguments], cwd=SCENES, env=env, capture_output=True,
