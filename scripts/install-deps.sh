@@ -9,6 +9,8 @@ PAQUETS=(
   xvfb xauth xdotool imagemagick python3
   clang libclang-rt-14-dev clang-format-14
   liburdfdom-dev libassimp-dev libeigen3-dev liborocos-kdl-dev
+  pybind11-dev python3-pybind11 python3-numpy libegl-dev libegl-mesa0
+  python3-matplotlib python3-nbclient python3-nbconvert python3-nbformat python3-ipykernel
 )
 manquants=()
 for p in "${PAQUETS[@]}"; do

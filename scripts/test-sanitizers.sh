@@ -2,7 +2,8 @@
 # The sanitizer pass: builds everything with clang, AddressSanitizer and
 # UndefinedBehaviorSanitizer (and the fuzzing harnesses of fuzz/), then runs every unit test
 # (LeakSanitizer checks each one at exit) and each fuzzing harness for FUZZ_SECONDES
-# seconds (60 by default) on its committed corpus; then the geometry tests again under
+# seconds (60 by default) on its committed corpus, and the Python module's tests; then the
+# geometry tests again under
 # ThreadSanitizer (gcc). The end-to-end tests are left to scripts/test.sh.
 set -euo pipefail
 source "$(dirname "$0")/commun.sh" build-sanitizers
@@ -16,7 +17,14 @@ export LSAN_OPTIONS="suppressions=$racine/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 # -noreset: as in test.sh, no display refused while the server resets.
 xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
-    ctest --test-dir "$build" -E '^e2e_' --output-on-failure -j2 --timeout 900
+    ctest --test-dir "$build" -E '^(e2e_|python_)' --output-on-failure -j2 --timeout 900
+# The Python module under the same sanitizers: the interpreter is not built with them, so
+# their run-time library is loaded first; the interpreter's own allocations live to its end
+# (no leak check there).
+asan="$(clang++ -print-file-name=libclang_rt.asan-x86_64.so)"
+LD_PRELOAD="$asan" ASAN_OPTIONS="detect_leaks=0:detect_stack_use_after_return=1" \
+    xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
+    ctest --test-dir "$build" -R '^python_' --output-on-failure --timeout 1800
 # Data races: the geometry module, whose meshes compute face normals on two threads, under
 # ThreadSanitizer (its tests run from tests/data; those that need a window are skipped
 # without one).

@@ -1,6 +1,8 @@
 // The application object: initialisation, the animation step, the timer and light 0's orbit.
 #include "app/application.h"
 
+#include <GL/gl.h>
+
 #include <chrono>
 #include <cmath>
 #include <limits>
@@ -162,6 +164,20 @@ bool CApplication::enMouvement() const {
     return false;
 }
 
+void CApplication::simule(long& t, long fin, long pas, const std::function<bool()>& continuer,
+                          const std::function<void()>& apresPas) {
+    horloge = [&t] { return t; };
+    auto pasAnime = [&] {
+        anime();
+        if (apresPas) apresPas();
+    };
+    if (!animeDejaAppele) pasAnime();
+    while (t < fin && (!continuer || continuer())) {
+        t += pas;
+        pasAnime();
+    }
+}
+
 void CApplication::tic(int value) {
     if (value != 1) return;
     const float dt = secondesEcoulees(horloge(), ticDejaAppele, precedentTic);
@@ -184,13 +200,27 @@ void CApplication::afficheTout() {
     dessin.affiche();
 }
 
+void CApplication::afficheVueSeule(int largeur, int hauteur) {
+    glViewport(0, 0, largeur, hauteur);
+    redimensionne(largeur, hauteur);
+    afficheTout();
+}
+
+namespace {
+// The state a load starts from: the camera before a scene file sets it, no button held,
+// light 0's orbit at its start.
+void etatInitial(CApplication& app) {
+    app.camera.position = cameraInitiale().position;
+    app.boutonGauche = app.boutonDroit = app.boutonMilieu = false;
+    app.toucheCtrl = app.toucheAlt = app.toucheShift = false;
+    app.azimutLumiere = 0;
+    app.elevationLumiere = 45;
+    app.distanceLumiere = 150;
+}
+}  // namespace
+
 bool CApplication::initialise(int argc, char** argv, bool avecFenetre) {
-    camera.position = cameraInitiale().position;
-    boutonGauche = boutonDroit = boutonMilieu = false;
-    toucheCtrl = toucheAlt = toucheShift = false;
-    azimutLumiere = 0;
-    elevationLumiere = 45;
-    distanceLumiere = 150;
+    etatInitial(*this);
     delete script;
     script = new Script(&scene, &camera);
     if (avecFenetre) verifieExtensions();
@@ -202,14 +232,32 @@ bool CApplication::initialise(int argc, char** argv, bool avecFenetre) {
         {fichierScene, signatureDe(fichierScene)}};
     statutChargement = script->lireLigneCommande(argc, argv);
     if (avecFenetre) dessin.initGL();
+    apresChargement(vues);
+    if (!ligne.fichierTrace.empty()) ouvreTrace(ligne.fichierTrace);
+    return true;
+}
+
+void CApplication::chargeSansFenetre(const std::function<int(Script&)>& lecture) {
+    etatInitial(*this);
+    delete script;
+    script = new Script(&scene, &camera);
+    script->vide();
+    statutChargement = lecture(*script);
+    apresChargement({});
+}
+
+void CApplication::installeGL() {
+    verifieExtensions();
+    dessin.initGL();
+}
+
+void CApplication::apresChargement(const std::map<std::string, SignatureFichier>& vues) {
     choisitRobotCourant();
     // Reasons recorded while loading are the scene file's; the status line starts afresh.
     for (int i = 0; i < scene.nbEntites(); ++i)
         if (auto* r = dynamic_cast<Robot*>(scene.getEntite(i))) raisonsVues[r] = r->numeroRaison;
     placeLumiere();
     retientChargement(etatDe(scene, camera), script->fichiersLus(), vues);
-    if (!ligne.fichierTrace.empty()) ouvreTrace(ligne.fichierTrace);
-    return true;
 }
 
 void CApplication::ouvreTrace(const std::string& chemin) {

@@ -58,6 +58,14 @@ public:
     // With `avecFenetre` false (headless check), OpenGL is never touched.
     bool initialise(int argc, char** argv, bool avecFenetre = true);
     int statutChargement = 0;  // what the command line's scene load returned (0, or 3)
+    // Loads a scene without a window as the headless check does, `lecture` reading it with
+    // the new interpreter (Script::charge, Script::chargeTexte); its status is kept in
+    // statutChargement. OpenGL is not touched: a context made later gets the scene through
+    // installeGL.
+    void chargeSansFenetre(const std::function<int(Script&)>& lecture);
+    // The OpenGL state of the loaded scene (lights, textures, shadows), in a context made
+    // after the load; the extensions are checked first.
+    void installeGL();
     // The parts of initialise that follow loading: current robot, light 0 placement.
     void choisitRobotCourant();
     void placeLumiere();
@@ -69,10 +77,20 @@ public:
     bool enMouvement() const;
     // True while a shown tool trail is still fading at rest: the timer's ticks redraw it.
     bool trajectoireEnFondu() const;
+    // Simulated time, as "-simule" runs it: the clock reads `t` (milliseconds, and still
+    // does afterwards: the caller gives the clock back when it needs to); the
+    // animation steps once at `t` when it has not run yet, then every `pas` milliseconds
+    // until `t` reaches `fin`. `apresPas` (if any) runs after each step; the steps stop
+    // early when `continuer` (if any) says no.
+    void simule(long& t, long fin, long pas, const std::function<bool()>& continuer = {},
+                const std::function<void()>& apresPas = {});
     // The timer_interval tick.
     void tic(int value);
     // Draws the 3D view: camera, then the scene through the drawer.
     void afficheTout();
+    // Draws the 3D view alone into the whole of a `largeur` × `hauteur` frame, as the window
+    // shows it with its panels hidden.
+    void afficheVueSeule(int largeur, int hauteur);
     // The 3D view's new size: viewport and perspective.
     void redimensionne(int w, int h);
 
@@ -192,6 +210,9 @@ public:
     std::vector<std::string> fichiersCharges, fichiersRefuses;
 
 private:
+    // The start-up choices that follow a load: the driven robot, the reasons already
+    // recorded, light 0's place, what the load left (options, camera, files).
+    void apresChargement(const std::map<std::string, SignatureFichier>& vues);
     // The steps of recharge: a failed load reported (its files watched too); the old scene's
     // commands and held objects dropped, with what was lost in words; the new load's options
     // and camera taken except those the user changed (their keys returned); the start-up

@@ -204,15 +204,6 @@ struct ArticulationDump {
     double valeur, min, max;
 };
 
-// Where an entity stands in the scene: its own matrix, then that of the first instance
-// carrying it (a product a * b applies a first).
-CMatrice placement(const CScene& scene, const Entite& e) {
-    for (int i = 0; i < scene.nbInstances(); ++i)
-        if (auto* ie = dynamic_cast<InstanceEntite*>(scene.getInstance(i)))
-            if (ie->entite.get() == &e) return e.matrice() * ie->matrice();
-    return e.matrice();
-}
-
 // The fields every arm has: its model, its joints, and its tool's position and rotation
 // (3×3, row after row) in the scene's frame; outil is the tool frame in the arm's frame.
 void articulationsEtOutil(Json& j, const char* modele, const std::vector<ArticulationDump>& a,
@@ -539,4 +530,11 @@ std::string texteDump(const CApplication& app) {
 
 std::string ecritDump(const CApplication& app, const std::string& fichier) {
     return ecriture::ecritFichier(fichier, texteDump(app), app.fichiersDeLaScene());
+}
+
+CMatrice placement(const CScene& scene, const Entite& e) {
+    for (int i = 0; i < scene.nbInstances(); ++i)
+        if (auto* ie = dynamic_cast<InstanceEntite*>(scene.getInstance(i)))
+            if (ie->entite.get() == &e) return e.matrice() * ie->matrice();
+    return e.matrice();
 }

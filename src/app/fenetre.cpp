@@ -32,6 +32,7 @@
 #include "commun/ecriture_sure.h"
 #include "commun/signalement.h"
 #include "dessin/extensions_gl.h"
+#include "dessin/lecture_image.h"
 #include "dessin/mesh_gl.h"
 #include "geometrie/mesh.h"
 
@@ -283,14 +284,8 @@ void simule(float secondes) {
     if (secondes <= 0) return;
     long t = 0;
     auto ancienne = application().horloge;
-    application().horloge = [&t] { return t; };
     application().animeDejaAppele = false;
-    application().anime();
-    const long fin = std::lround(secondes * 1000.0);
-    while (t < fin && !arretDemande) {
-        t += 10;
-        application().anime();
-    }
+    application().simule(t, std::lround(secondes * 1000.0), 10, [] { return !arretDemande; });
     application().horloge = ancienne;
     application().animeDejaAppele = false;
 }
@@ -325,15 +320,8 @@ std::string captureFenetre(const std::string& fichier) {
     for (int i = 0; i < 4; ++i) affichage();
     affichage();  // swaps; draw again so the back buffer holds the frame we read
     interface::dessineImage();
-    glFinish();
-    std::vector<unsigned char> pixels(static_cast<size_t>(w) * h * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    std::vector<unsigned char> retournee(pixels.size());
-    for (int y = 0; y < h; ++y)
-        std::copy_n(&pixels[static_cast<size_t>(h - 1 - y) * w * 3], static_cast<size_t>(w) * 3,
-                    &retournee[static_cast<size_t>(y) * w * 3]);
+    const std::vector<unsigned char> retournee = litImageRGB(w, h);
     std::string png;
     const auto ajoute = [](void* s, void* octets, int n) {
         static_cast<std::string*>(s)->append(static_cast<const char*>(octets),
@@ -454,6 +442,8 @@ int demarre(int argc, char** argv) {
         std::fprintf(stderr, "brakmor -h donne l'usage\n");
         return 2;
     }
+    // The 3D view alone, in the whole window, from the first frame.
+    if (options.sansPanneaux) application().panneau.panneauxMasques = true;
     // Everything in immediate mode, for comparisons with the display lists.
     Mesh::modeImmediat = options.immediat;
     // Meshes from display lists rather than vertex buffers, likewise.
@@ -507,7 +497,10 @@ int demarre(int argc, char** argv) {
     if (interactif) application().recuperePoints();
     application().majPanneau();
     interface::redessine();
-    arme(0);
+    // A capture or a benchmark shows the scene as loaded (and simulated by -simule): no
+    // timer tick steps it on the real clock meanwhile, so the same command line gives the
+    // same image.
+    if (interactif) arme(0);
 
     if (!options.fichierCapture.empty() || options.imagesBench > 0) {
         // Let the window appear and receive its size before drawing.

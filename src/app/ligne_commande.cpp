@@ -159,6 +159,8 @@ private:
             lc_.listes = true;
         } else if (est(arg, "-trace")) {
             lc_.fichierTrace = chemin();
+        } else if (arg == "-sanspanneaux") {
+            lc_.sansPanneaux = true;
         } else if (arg == "-surveille") {
             lc_.surveille = true;
         } else if (arg == "-h" || arg == "--help") {
@@ -185,7 +187,7 @@ void afficheUsage() {
     console << "usage : brakmor [-f scene.txt] [-fullscreen] [-res LxH] [-shadowmap n]\n"
             << "                [-check] [-dump fichier.json] [-simule secondes]\n"
             << "                [-capture image.png] [-bench images] [-immediat] [-listes]\n"
-            << "                [-fps n] [-surveille] [-trace fichier.csv] [-h]\n"
+            << "                [-fps n] [-surveille] [-trace fichier.csv] [-sanspanneaux] [-h]\n"
             << "  -f scene.txt       fichier de scène à charger\n"
             << "  -fullscreen        plein écran\n"
             << "  -res LxH           taille de la fenêtre (aussi -res L H)\n"
@@ -207,6 +209,8 @@ void afficheUsage() {
             << "                     un mesh ou une texture change (F5 la recharge toujours)\n"
             << "  -trace f.csv       écrit une ligne CSV par pas d'animation pour le robot piloté\n"
             << "                     (temps, articulations, poignet, objet tenu, commandes)\n"
+            << "  -sanspanneaux      cache les deux panneaux dès le départ (comme la touche h),\n"
+            << "                     la vue 3D prend toute la fenêtre (et toute la capture)\n"
             << "\n"
             << texteAide();
 }

@@ -25,6 +25,8 @@ struct LigneCommande {
     bool surveille = false;
     // "-trace FILE.csv": a CSV row per animation step for the driven robot.
     std::string fichierTrace;
+    // "-sanspanneaux": both panels hidden from the start, as `h` hides them.
+    bool sansPanneaux = false;
     bool aide = false;  // "-h"
     // One message per refused value ("-fps : valeur « 2.5 » refusée ..."); the program
     // prints them and stops with the status 2.

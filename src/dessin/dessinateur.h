@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,8 @@ struct AidesMouvement {
 };
 
 // Draws one scene; made with it, it lives no longer than the scene.
+struct ListesFixes;
+
 class Dessinateur {
 public:
     // The scene drawn; it outlives the drawer.
@@ -85,6 +88,10 @@ private:
     DecoupageGrille decoupageGrille();
     // Forgets the reports when the scene was emptied or its registry exchanged.
     void suitScene();
+
+    // The floor's and the grids' display lists (rendu.cpp), made on first use.
+    std::shared_ptr<ListesFixes> listesFixes_;
+    ListesFixes& listesFixes();
 
     SignaleurUneFois erreursSignalees_;
     unsigned long generationVue_ = 0;

@@ -2,12 +2,12 @@
 // depth comparison; without all three the program runs on without shadows.
 #include "dessin/extensions_gl.h"
 
-#include <GL/freeglut.h>
 #include <GL/gl.h>
 
 #include <cstring>
 
 #include "commun/console.h"
+#include "dessin/contexte_gl.h"
 
 namespace extensions {
 FonctionActiveTexture glActiveTextureARB = nullptr;
@@ -59,5 +59,5 @@ bool verifieExtensionsAvec(const std::function<const char*()>& lireExtensions,
 bool verifieExtensions() {
     return verifieExtensionsAvec(
         [] { return reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)); },
-        [](const char* nom) { return reinterpret_cast<void*>(glutGetProcAddress(nom)); });
+        [](const char* nom) { return contexteGL::fonction(nom); });
 }

@@ -12,13 +12,11 @@
 #include <vector>
 
 #include "dessin/commun_mesh_gl.h"
+#include "dessin/contexte_gl.h"
 #include "dessin/dessinateur.h"
 #include "dessin/tampons_gl.h"
 #include "geometrie/mesh.h"
 #include "scene/scene.h"
-
-// Last: the X headers define short macro names.
-#include <GL/glx.h>
 
 void appliqueMaterial(const Material* m) {
     static const Material parDefaut;
@@ -73,7 +71,7 @@ void retientMateriaux(const Mesh& mesh, MateriauxRetenus& materiaux) {
 // Set once the program is ending: the context may be gone by the time meshes are destroyed.
 bool finDuProgramme = false;
 
-bool contexteGLCourant() { return !finDuProgramme && glXGetCurrentContext() != nullptr; }
+bool contexteGLCourant() { return !finDuProgramme && contexteGL::courant(); }
 }  // namespace meshgl
 
 namespace {

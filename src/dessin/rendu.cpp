@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -75,10 +76,19 @@ struct CleGrilles {
     bool grilleX, grilleY, grilleZ;
 };
 
-ListeMemorisee<CleSol> listeSol;
-ListeMemorisee<CleGrilles> listeGrilles;
-
 }  // namespace
+
+// The floor's and the grids' lists belong to the context that draws the scene: each drawer
+// keeps its own.
+struct ListesFixes {
+    ListeMemorisee<CleSol> sol;
+    ListeMemorisee<CleGrilles> grilles;
+};
+
+ListesFixes& Dessinateur::listesFixes() {
+    if (!listesFixes_) listesFixes_ = std::make_shared<ListesFixes>();
+    return *listesFixes_;
+}
 
 DecoupageGrille Dessinateur::decoupageGrille() {
     suitScene();
@@ -215,7 +225,7 @@ void Dessinateur::dessineSol() {
     cle.taille = scene.grilleTaille;
     cle.n = d.n;
     cle.pas = d.pas;
-    listeSol.appelle(cle, [&] {
+    listesFixes().sol.appelle(cle, [&] {
         for (long long i = 0; i < d.n; ++i) {
             const float x = static_cast<float>(-t + static_cast<double>(i) * d.pas);
             const float x2 = static_cast<float>(-t + static_cast<double>(i + 1) * d.pas);
@@ -326,7 +336,7 @@ void Dessinateur::afficheGrilles() {
     cle.grilleX = scene.grilleX;
     cle.grilleY = scene.grilleY;
     cle.grilleZ = scene.grilleZ;
-    listeGrilles.appelle(cle, [&] {
+    listesFixes().grilles.appelle(cle, [&] {
         glBegin(GL_LINES);
         if (scene.grilleZ) {
             glColor3f(0, 0, 0);

@@ -10,13 +10,11 @@
 #include <vector>
 
 #include "dessin/commun_mesh_gl.h"
+#include "dessin/contexte_gl.h"
 #include "dessin/mesh_gl.h"
 #include "geometrie/grappes.h"
 #include "geometrie/mesh.h"
 #include "geometrie/ordre_triangles.h"
-
-// Last: the X headers define short macro names.
-#include <GL/glx.h>
 
 using meshgl::contexteGLCourant;
 using meshgl::dans;
@@ -36,9 +34,7 @@ bool disponibles() {
     static const bool ok = [] {
         const char* e = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
         if (!e || !std::strstr(e, "GL_ARB_vertex_buffer_object")) return false;
-        auto cherche = [](const char* nom) {
-            return glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(nom));
-        };
+        auto cherche = [](const char* nom) { return contexteGL::fonction(nom); };
         genere = reinterpret_cast<PFNGLGENBUFFERSARBPROC>(cherche("glGenBuffersARB"));
         lie = reinterpret_cast<PFNGLBINDBUFFERARBPROC>(cherche("glBindBufferARB"));
         remplit = reinterpret_cast<PFNGLBUFFERDATAARBPROC>(cherche("glBufferDataARB"));

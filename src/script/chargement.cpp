@@ -2,6 +2,7 @@
 // left in the variables over to the scene.
 #include <memory>
 #include <new>
+#include <sstream>
 #include <unordered_set>
 
 #include "commun/console.h"
@@ -99,22 +100,37 @@ struct Remise {
 
 int Script::charge(const char* nomFichier) {
     if (!nomFichier) throw pointeur_null("Script::charge: pointeur null");
+    const std::string nom = nomFichier;
+    const std::size_t separateur = nom.find_last_of("/:\\");
+    return chargeDepuis(
+        nom, separateur == std::string::npos ? std::string() : nom.substr(0, separateur + 1),
+        [this, &nom] { return aux_lit_fichier(nom); });
+}
+
+int Script::chargeTexte(const std::string& texte, const std::string& dossier) {
+    const std::string repertoireTexte =
+        dossier.empty() || dossier.back() == '/' ? dossier : dossier + "/";
+    return chargeDepuis(NOM_TEXTE, repertoireTexte, [this, &texte, &repertoireTexte] {
+        std::stringbuf source(texte, std::ios::in | std::ios::binary);
+        // Its includes are read beside it, as those of a file of that folder.
+        return litSource(source, repertoireTexte + NOM_TEXTE, NOM_TEXTE);
+    });
+}
+
+int Script::chargeDepuis(const std::string& nom, const std::string& dossier,
+                         const std::function<bool()>& lecture) {
     // The console keeps what this load reports (the headless check and the dump read it).
     lieuLecture::Chargement chargement;
-    const std::string nom = nomFichier;
     fichiersLus_.clear();
     fichiersNotes_.clear();
     console << "\033[34m"
             << "lecture du fichier " << nom << "\033[49m"
             << "\n";
-
-    const std::size_t separateur = nom.find_last_of("/:\\");
-    repertoire = separateur == std::string::npos ? std::string() : nom.substr(0, separateur + 1);
+    repertoire = dossier;
 
     // 1. Run the file with a statement buffer of its own.
-    const int lecture = litAvecTampon(nom);
-    if (lecture != 0) return lecture;
-
+    const int lecture_ = litAvecTampon(lecture);
+    if (lecture_ != 0) return lecture_;
     // 2. Hand the scene objects over, in name order; an object shared by several variables
     // is registered once, under the first of their names. 3. Then the objects only they hold.
     if (scene) {
@@ -141,13 +157,13 @@ void Script::noteFichier(const std::string& chemin) {
     if (fichiersNotes_.insert(chemin).second) fichiersLus_.push_back(chemin);
 }
 
-int Script::litAvecTampon(const std::string& nom) {
+int Script::litAvecTampon(const std::function<bool()>& lecture) {
     std::unique_ptr<char[]> bloc(new (std::nothrow) char[TAILLE_TAMPON]);
     if (!bloc) return 2;
     tampon = bloc.get();
     bool lu = false;
     try {
-        lu = aux_lit_fichier(nom);
+        lu = lecture();
     } catch (...) {
         tampon = nullptr;
         throw;

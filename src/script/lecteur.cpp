@@ -337,6 +337,11 @@ bool Script::aux_lit_fichier(const std::string& nomFichier) {
         return false;
     }
 
+    return litSource(*flux.rdbuf(), canonique, nomAffiche(nomFichier, repertoire));
+}
+
+bool Script::litSource(std::streambuf& source, const std::string& canonique,
+                       const std::string& nom) {
     // Outside a load (tests, tools) the statement buffer is made for this file.
     std::unique_ptr<char[]> tamponLocal;
     if (!tampon) {
@@ -352,24 +357,25 @@ bool Script::aux_lit_fichier(const std::string& nomFichier) {
         }
     } sortie{*this, tamponLocal != nullptr};
     fichiersEnCours_.push_back(canonique);
-    lieuLecture::FichierLu lu(nomAffiche(nomFichier, repertoire));
+    lieuLecture::FichierLu lu(nom);
     // Each file is read in its own encoding, so the interpreter only ever sees UTF-8: a
     // UTF-16 file (either byte order, with or without a byte-order mark) is converted, a
     // file that is valid UTF-8 (after an optional byte-order mark) is read as it is, any
     // other as Latin-1 (Windows-1252).
-    if (const texte::Utf16 sens = sauteMarqueUtf16(*flux.rdbuf()); sens != texte::Utf16::Non) {
+    if (const texte::Utf16 sens = sauteMarqueUtf16(source); sens != texte::Utf16::Non) {
         texte::DecodeurUtf16 decodeur(sens);
-        VersUtf8 converti(*flux.rdbuf(),
+        VersUtf8 converti(source,
                           [&decodeur](std::string_view octets, bool fin, std::string& sortie) {
                               decodeur.ajoute(octets, sortie);
                               if (fin) decodeur.termine(sortie);
                           });
         std::istream entree(&converti);
         execute_flux(entree);
-    } else if (sauteMarqueEtEstUtf8(*flux.rdbuf())) {
-        execute_flux(flux);
+    } else if (sauteMarqueEtEstUtf8(source)) {
+        std::istream entree(&source);
+        execute_flux(entree);
     } else {
-        Windows1252VersUtf8 converti(*flux.rdbuf());
+        Windows1252VersUtf8 converti(source);
         std::istream entree(&converti);
         execute_flux(entree);
     }

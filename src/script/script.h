@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <istream>
 #include <map>
 #include <set>
@@ -45,6 +46,10 @@ public:
 
     // Loads a scene file: 0 loaded, 2 no statement buffer, 3 unreadable file.
     int charge(const char* nomFichier);
+    // Loads a scene from a text, read as a file of `dossier` would be (its includes, meshes
+    // and textures are looked for there) and named NOM_TEXTE in messages: 0 or 2.
+    int chargeTexte(const std::string& texte, const std::string& dossier);
+    static constexpr const char* NOM_TEXTE = "<texte>";
     // Reads the program's command line and loads the scene it names (0, or 3 on failure).
     int lireLigneCommande(int argc, char** argv);
     // The files the last load depends on, each once, in the order it met them: the scene
@@ -145,7 +150,14 @@ private:
 
     // Runs the scene file with a statement buffer made for it: 0, 2 when the buffer
     // cannot be had, 3 when the file cannot be read (the variables are then released).
-    int litAvecTampon(const std::string& nom);
+    int litAvecTampon(const std::function<bool()>& lecture);
+    // A load: the record of its files and reports, the scene's folder, the reading, then
+    // the objects handed over to the scene.
+    int chargeDepuis(const std::string& nom, const std::string& dossier,
+                     const std::function<bool()>& lecture);
+    // Reads one source already opened, named `nom` in messages and `canonique` in the
+    // include chain, in its own encoding.
+    bool litSource(std::streambuf& source, const std::string& canonique, const std::string& nom);
     Valeur appelle(int fonction, ChaineCurseur& c);
     // Pops the call's arguments, checks them against the row and runs its handler. A failed
     // check gives the row's failure result; an exception of the handler, a box and void.
