@@ -5,8 +5,6 @@
 
 #include "geometrie/matrice.h"
 
-float& CVecteur::operator[](int i) { return i == 0 ? x : (i == 1 ? y : z); }
-float CVecteur::operator[](int i) const { return i == 0 ? x : (i == 1 ? y : z); }
 bool CVecteur::operator==(CVecteur v) const { return x == v.x && y == v.y && z == v.z; }
 bool CVecteur::operator!=(CVecteur v) const { return !(*this == v); }
 
@@ -52,15 +50,6 @@ CVecteur CVecteur::transformePoint(const CMatrice& a) const {
     const float* m = a.m;
     return CVecteur(m[0] * x + m[4] * y + m[8] * z + m[12], m[1] * x + m[5] * y + m[9] * z + m[13],
                     m[2] * x + m[6] * y + m[10] * z + m[14]);
-}
-
-float& CHomoVecteur::operator[](int i) {
-    switch (i) {
-        case 0: return x;
-        case 1: return y;
-        case 2: return z;
-        default: return w;
-    }
 }
 
 bool CHomoVecteur::operator==(const CHomoVecteur& v) const {

@@ -14,8 +14,8 @@ public:
     CVecteur(const CVecteur&) = default;
     CVecteur& operator=(const CVecteur&) = default;
 
-    float& operator[](int i);
-    float operator[](int i) const;
+    float& operator[](int i) { return i == 0 ? x : (i == 1 ? y : z); }
+    float operator[](int i) const { return i == 0 ? x : (i == 1 ? y : z); }
     bool operator==(CVecteur v) const;
     bool operator!=(CVecteur v) const;
     CVecteur transformeDirection(const CMatrice& a) const;
@@ -40,7 +40,7 @@ public:
     CHomoVecteur(const CVecteur& v) : CVecteur(v), w(1.0f) {}
     CHomoVecteur(float x_, float y_, float z_, float w_) : CVecteur(x_, y_, z_), w(w_) {}
 
-    float& operator[](int i);  // 3 is w
+    float& operator[](int i) { return i >= 0 && i < 3 ? CVecteur::operator[](i) : w; }  // 3: w
     using CVecteur::operator[];
     using CVecteur::operator==;
     using CVecteur::operator!=;

@@ -27,14 +27,22 @@ bool areteCroiseFace(const CVecteur& minA, const CVecteur& maxA, const CVecteur&
     return false;
 }
 
+struct Boite {
+    CVecteur min, max;
+};
+
 // Sort key: top of the box; a box without a number for a top goes last so the ordering
 // stays strict and weak.
-float sommet(Instance* i) {
+float sommet(Instance* i, const Boite& b) {
     if (!i) return -std::numeric_limits<float>::infinity();
-    CVecteur min, max;
-    i->getBoiteEnglobante(min, max);
-    return std::isnan(max.z) ? std::numeric_limits<float>::infinity() : max.z;
+    return std::isnan(b.max.z) ? std::numeric_limits<float>::infinity() : b.max.z;
 }
+
+struct Cle {
+    float sommet;
+    Boite boite;
+    std::shared_ptr<Instance> instance;
+};
 
 }  // namespace
 
@@ -51,13 +59,24 @@ bool CScene::appliqueGravite(float dt) {
     if (selectionCourante >= 0 && selectionCourante < nbInstances())
         surlignee = instances[selectionCourante].get();
 
-    // Lowest top first; equal tops keep their previous order.
-    std::vector<std::pair<float, std::shared_ptr<Instance>>> cles;
+    // Lowest top first; equal tops keep their previous order. Each box is computed once a
+    // step and again only when its instance moves: falling instances resting on others are
+    // tested against every lower one at every step.
+    std::vector<Cle> cles;
     cles.reserve(instances.size());
-    for (auto& i : instances) cles.emplace_back(sommet(i.get()), std::move(i));
+    for (auto& i : instances) {
+        Boite b{CVecteur(0, 0, 0), CVecteur(0, 0, 0)};
+        if (i) i->getBoiteEnglobante(b.min, b.max);
+        const float s = sommet(i.get(), b);
+        cles.push_back({s, b, std::move(i)});
+    }
     std::stable_sort(cles.begin(), cles.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (size_t n = 0; n < cles.size(); ++n) instances[n] = std::move(cles[n].second);
+                     [](const Cle& a, const Cle& b) { return a.sommet < b.sommet; });
+    std::vector<Boite> boites(cles.size());
+    for (size_t n = 0; n < cles.size(); ++n) {
+        instances[n] = std::move(cles[n].instance);
+        boites[n] = cles[n].boite;
+    }
 
     if (surlignee)
         for (size_t n = 0; n < instances.size(); ++n)
@@ -74,16 +93,14 @@ bool CScene::appliqueGravite(float dt) {
         const float dz = p->vitesse.z * dt;
         p->vitesse.z = p->vitesse.z - g * dt;
 
-        CVecteur min, max;
-        p->getBoiteEnglobante(min, max);
+        const CVecteur min = boites[n].min, max = boites[n].max;
         const CVecteur minBalaye(min.x, min.y, min.z + dz);
 
         bool pose = false;
         for (size_t m = 0; m < n && !pose; ++m) {
             Instance* q = instances[m].get();
             if (!q) continue;
-            CVecteur minQ, maxQ;
-            q->getBoiteEnglobante(minQ, maxQ);
+            const CVecteur &minQ = boites[m].min, &maxQ = boites[m].max;
             if (collisionBoites(minBalaye, max, minQ, maxQ)) {
                 // Resting on q: its bottom on q's top; still tested at every step.
                 p->m[14] = p->m[14] - min.z + maxQ.z;
@@ -91,7 +108,10 @@ bool CScene::appliqueGravite(float dt) {
                 pose = true;
             }
         }
-        if (pose) continue;
+        if (pose) {
+            p->getBoiteEnglobante(boites[n].min, boites[n].max);
+            continue;
+        }
 
         if (min.z + dz < 0) {
             // On the floor for good.
@@ -102,6 +122,7 @@ bool CScene::appliqueGravite(float dt) {
             p->m[14] = p->m[14] + dz;
             tombe = true;
         }
+        p->getBoiteEnglobante(boites[n].min, boites[n].max);
     }
     return tombe;
 }
