@@ -14,6 +14,7 @@
 #include "app/panneau.h"
 #include "commun/texte.h"
 #include "dessin/aides_gl.h"
+#include "robot/bras_pilote.h"
 #include "robot/robot.h"
 
 namespace interface {
@@ -79,22 +80,21 @@ void axeTemps(float etendue, float largeur) {
 // tool trail, which stops while the robot has no command), one plot each, scaled to what it
 // shows (joints over 10° at least) with the current value and the range.
 void dessineCourbes() {
-    const Robot* r = application().robotCourant;
-    if (!r || r->historique.taille() == 0) {
+    const BrasPilote* r = application().brasPilote();
+    if (!r || r->historiqueArticulaire().taille() == 0) {
         ImGui::TextDisabled("pas encore de mouvement");
         return;
     }
-    static const char* const noms[] = {"THETA1", "THETA2", "THETA3", "THETA5"};
+    const HistoriqueArticulaire& h = r->historiqueArticulaire();
     constexpr int POINTS = 120;
-    ImGui::TextDisabled("%.1f dernieres s de mouvement", r->historique.etendue());
+    ImGui::TextDisabled("%.1f dernieres s de mouvement", h.etendue());
     const float largeur = ImGui::GetContentRegionAvail().x;
-    for (int g = 0; g < HistoriqueArticulaire::NB_GRANDEURS; ++g) {
-        const auto grandeur = static_cast<HistoriqueArticulaire::Grandeur>(g);
-        const std::vector<float> v = r->historique.serie(grandeur, POINTS);
+    for (int g = 0; g <= h.grandeurVitesse(); ++g) {
+        const std::vector<float> v = h.serie(g, POINTS);
         const auto [mini, maxi] = std::minmax_element(v.begin(), v.end());
         float bas = *mini, haut = *maxi;
         char texte[96];
-        if (grandeur == HistoriqueArticulaire::VITESSE) {
+        if (g == h.grandeurVitesse()) {
             bas = 0;
             haut = std::max(haut, 1.0f) * 1.1f;
             std::snprintf(texte, sizeof texte, "vitesse outil %.1f u/s (max %.1f)", v.back(),
@@ -105,13 +105,15 @@ void dessineCourbes() {
                 bas = milieu - 5;
                 haut = milieu + 5;
             }
-            std::snprintf(texte, sizeof texte, "%s %.0f° (%.0f..%.0f)", noms[g], v.back(), *mini,
-                          *maxi);
+            const bool prismatique = g < r->nbArticulations() && r->prismatique(g);
+            std::snprintf(texte, sizeof texte,
+                          prismatique ? "%s %.1f (%.1f..%.1f)" : "%s %.0f° (%.0f..%.0f)",
+                          r->nomArticulation(g).c_str(), v.back(), *mini, *maxi);
         }
         ImGui::PlotLines(("##courbe" + std::to_string(g)).c_str(), v.data(),
                          static_cast<int>(v.size()), 0, texte, bas, haut, ImVec2(largeur, 34));
     }
-    axeTemps(r->historique.etendue(), largeur);
+    axeTemps(h.etendue(), largeur);
 }
 
 // The workspace view's colours and what each means, while the view is shown.

@@ -5,12 +5,15 @@
 #include "app/application.h"
 #include "app/panneau.h"
 #include "app/touches.h"
+#include "robot/bras_chaine.h"
 #include "robot/robot.h"
 
 namespace {
-Robot* robotDe(Instance* inst) {
+// An instance carrying an arm of either kind.
+bool porteBras(Instance* inst) {
     auto* ie = dynamic_cast<InstanceEntite*>(inst);
-    return ie ? dynamic_cast<Robot*>(ie->entite.get()) : nullptr;
+    return ie &&
+           (dynamic_cast<Robot*>(ie->entite.get()) || dynamic_cast<BrasChaine*>(ie->entite.get()));
 }
 
 float borne(float v, float min, float max) { return v < min ? min : (v > max ? max : v); }
@@ -42,7 +45,7 @@ void CApplication::appuiGauche(int x, int y, int modifiers) {
     // other instance is fetched by the current robot.
     Instance* inst = scene.selectionneInstance(nom);
     instanceCliquee = inst;
-    if (!inst || robotDe(inst)) return;
+    if (!inst || porteBras(inst)) return;
     if (!robotCourant) return;
     // An object the gripper cannot reach is refused now, with its reason, rather than queued
     // for a command the robot would drop.
@@ -69,14 +72,7 @@ void CApplication::appuiDroit(int x, int y, int modifiers) {
     if (nom < 0) return;
     const int i = scene.indiceInstanceDuNom(nom);
     if (i < 0) return;
-    Instance* inst = scene.getInstance(i);
-    Robot* r = robotDe(inst);
-    if (!r) return;
-    if (robotCourant) robotCourant->selectionne = false;
-    robotCourant = r;
-    instanceRobotCourant = static_cast<InstanceEntite*>(inst);
-    r->selectionne = true;
-    majPanneauRobot();
+    if (choisitBras(dynamic_cast<InstanceEntite*>(scene.getInstance(i)))) majPanneauRobot();
 }
 
 void CApplication::relacheGauche(int, int, int modifiers) {
