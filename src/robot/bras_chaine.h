@@ -72,6 +72,8 @@ public:
     // The time law of the moves queued from now on.
     Profil profil;
     std::deque<CommandeChaine> commandes;
+    // Scripted commands refused since the queue became full: only the first one says so.
+    unsigned long refusFilePleine = 0;
     // How far above or below an object's top, or into its box, the tool point may be to
     // grip it, in scene units.
     double toleranceSaisie = 1;
