@@ -116,6 +116,34 @@ void dessineCourbes() {
     axeTemps(h.etendue(), largeur);
 }
 
+// An arm read from a description: a row per joint (its name, value and limits, and the
+// target "Atteint" sends), then the tool pose in the arm's frame.
+void dessineLignesArticulations() {
+    Panneau& p = application().panneau;
+    if (!p.brasDecrit) return;
+    ImGui::TextUnformatted("Articulations, limites, cibles :");
+    const float largeurChamp = 64;
+    for (std::size_t i = 0; i < p.articulations.size(); ++i) {
+        LigneArticulation& l = p.articulations[i];
+        const char* unite = l.prismatique ? "" : "°";
+        char texte[160];
+        if (l.bornee)
+            std::snprintf(texte, sizeof texte, " %.1f%s [%.0f..%.0f]", l.valeur, unite, l.min,
+                          l.max);
+        else
+            std::snprintf(texte, sizeof texte, " %.1f%s", l.valeur, unite);
+        ImGui::TextUnformatted(pourPolice(l.nom).c_str());
+        ImGui::TextUnformatted(pourPolice(texte).c_str());
+        ImGui::SameLine(ImGui::GetWindowContentRegionMax().x - largeurChamp);
+        ImGui::SetNextItemWidth(largeurChamp);
+        ImGui::InputFloat(("##cible" + std::to_string(i)).c_str(), &l.cible, 0, 0, "%.1f");
+    }
+    ImGui::TextUnformatted("Outil (repere du bras) :");
+    ImGui::Text("x %.2f y %.2f z %.2f", p.outil[0], p.outil[1], p.outil[2]);
+    ImGui::Text("roulis %.1f tangage %.1f", p.outil[3], p.outil[4]);
+    ImGui::Text("lacet %.1f", p.outil[5]);
+}
+
 // The workspace view's colours and what each means, while the view is shown.
 void dessineLegendeEspace() {
     if (!application().scene.espace_travail) return;
@@ -227,6 +255,7 @@ void dessineControle(Controle& c, int indice) {
             break;
         }
         case GenreControle::Courbes: dessineCourbes(); break;
+        case GenreControle::LignesArticulations: dessineLignesArticulations(); break;
         case GenreControle::ListePoints: dessineListePoints(); break;
         case GenreControle::LegendeEspace: dessineLegendeEspace(); break;
     }
@@ -248,6 +277,7 @@ void dessineListe(std::vector<Controle>& liste) {
             continue;
         }
         if (!ouvert) continue;
+        if (c.quatreAxes && application().panneau.brasDecrit) continue;
         if (c.genre == GenreControle::Colonne) {
             ImGui::SameLine();
             continue;
