@@ -180,6 +180,16 @@ void dessineListePoints() {
     while (clipper.Step())
         for (int i = clipper.DisplayStart; i < clipper.DisplayEnd; ++i) {
             const PointPassage& p = points[static_cast<std::size_t>(i)];
+            if (!p.articulations.empty()) {
+                std::string texte = std::to_string(i + 1) + ":";
+                char v[32];
+                for (double a : p.articulations) {
+                    std::snprintf(v, sizeof v, " %.0f", a);
+                    texte += v;
+                }
+                ImGui::TextUnformatted((texte + (p.tenu ? " tenu" : "")).c_str());
+                continue;
+            }
             ImGui::Text("%d: %.0f %.0f %.0f %.0f%s", i + 1, p.T1, p.T2, p.T3, p.T5,
                         p.tenu ? " tenu" : "");
             if (ImGui::IsItemHovered())

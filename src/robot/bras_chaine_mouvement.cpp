@@ -23,6 +23,11 @@ constexpr double TOLERANCE_FIN = 1e-6;
 constexpr int ECHANTILLONS_LIGNE = 100;
 // A turning joint without a speed in its description turns at this many degrees a second.
 constexpr double VITESSE_ROTATION_DEFAUT = 60;
+// Between two samples of a straight line (a hundredth of it), a turning joint that moves more
+// than this many degrees, or a sliding one more than this fraction of the arm's reach, jumps
+// from one way of reaching the line to another: the line passes a singular pose.
+constexpr double SAUT_ROTATION = 15;
+constexpr double SAUT_GLISSIERE = 0.15;
 
 double facteur(const LimitesArticulation& l) { return l.prismatique ? 1.0 : DEGRES_PAR_RADIAN; }
 
@@ -248,7 +253,8 @@ void BrasChaine::commence(CommandeChaine& c) {
     c.outilCible = outilPour(c.cible);
     std::vector<double> pentes(n, 0.0), avant = valeurs_, q;
     double sAvant = 0;
-    for (int i = 1; i <= ECHANTILLONS_LIGNE; ++i) {
+    bool saut = false;
+    for (int i = 1; i <= ECHANTILLONS_LIGNE && !saut; ++i) {
         const double s = static_cast<double>(i) / ECHANTILLONS_LIGNE;
         CommandeChaine essai = c;
         essai.loi = LoiHoraire::rapide(GenreProfil::Constant, 1, 1, 0);
@@ -256,10 +262,22 @@ void BrasChaine::commence(CommandeChaine& c) {
             q = c.cible;
         else if (!poseA(essai, s, avant, q))
             continue;
-        for (int k = 0; k < n; ++k)
-            pentes[k] = std::max(pentes[k], std::fabs(q[k] - avant[k]) / (s - sAvant));
+        for (int k = 0; k < n; ++k) {
+            const double ecart = std::fabs(q[k] - avant[k]);
+            const double sautMax =
+                prismatique(k) ? SAUT_GLISSIERE * chaine().portee() : SAUT_ROTATION;
+            saut = saut || ecart > sautMax * (s - sAvant) * ECHANTILLONS_LIGNE;
+            pentes[k] = std::max(pentes[k], ecart / (s - sAvant));
+        }
         avant = q;
         sAvant = s;
+    }
+    if (saut) {
+        // The joints would whirl round to keep the tool on the line: a joint move instead.
+        signale("ligne droite impossible (singularité) : mouvement articulaire");
+        c.rectiligne = false;
+        commence(c);
+        return;
     }
     double vitesseLoi = HUGE_VAL, accelerationLoi = HUGE_VAL;
     for (int k = 0; k < n; ++k)
