@@ -46,20 +46,14 @@ void CApplication::appuiGauche(int x, int y, int modifiers) {
     Instance* inst = scene.selectionneInstance(nom);
     instanceCliquee = inst;
     if (!inst || porteBras(inst)) return;
-    if (!robotCourant) return;
-    // An object the gripper cannot reach is refused now, with its reason, rather than queued
-    // for a command the robot would drop.
-    if (!robotCourant->peutSaisir(inst, instanceRobotCourant)) {
-        raisonsVues[robotCourant] = robotCourant->numeroRaison;
-        signale(robotCourant->derniereRaison, nomInstance(inst) + " : ");
+    BrasPilote* bras = brasPilote();
+    if (!bras) return;
+    const std::string raison = bras->vaChercher(inst, panneau.deplacementRectiligne == 1);
+    if (!raison.empty()) {
+        raisonsVues[&bras->entite()] = bras->numeroRaison();
+        signale(raison, nomInstance(inst) + " : ");
         return;
     }
-    Commande c;
-    c.instanceRobot = instanceRobotCourant;
-    c.approche = inst;
-    c.cible = inst;
-    c.rectiligne = panneau.deplacementRectiligne == 1;
-    robotCourant->ajouteCommande(c);
     panneau.ligneEtat.message.clear();  // the fetch was taken: the last refusal is stale
 }
 

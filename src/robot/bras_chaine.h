@@ -119,6 +119,9 @@ public:
     void ajouteLacher() override { ajouteAction(GenreCommande::Lacher, 0); }
     void ajouteAttente(float secondes) override { ajouteAction(GenreCommande::Attente, secondes); }
     Instance* objetTenu() override;
+    // Above the object's top (or, holding one, above the place to put it down), straight
+    // down, grip (or release), straight up; the tool keeps its orientation when it can.
+    std::string vaChercher(Instance* objet, bool rectiligne) override;
     std::vector<std::string> colonnesTrace() const override;
     std::vector<float> valeursTrace() const override;
 

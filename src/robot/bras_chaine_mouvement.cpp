@@ -380,6 +380,63 @@ Instance* BrasChaine::lache() {
     return o;
 }
 
+std::string BrasChaine::vaChercher(Instance* objet, bool rectiligne) {
+    std::string raison = "position hors d'atteinte";
+    if (objet && objet != instancePortante() && !(objet->getLien() && objet != objetTenu())) {
+        CVecteur a, b;
+        objet->getBoiteEnglobante(a, b);
+        // The tool point on the top's centre, or where the held object's bottom rests on it.
+        double z = b.z;
+        if (Instance* tenu = objetTenu()) {
+            if (tenu == objet) return "l'objet est déjà tenu";
+            CVecteur ta, tb;
+            tenu->getBoiteEnglobante(ta, tb);
+            z = b.z + (outilMonde().translation().z() - ta.z);
+        }
+        // From the scene's frame to the arm's.
+        Eigen::Matrix4d m = matriceEigen(*this);
+        if (const Instance* i = instancePortante()) m = matriceEigen(*i) * m;
+        const Eigen::Matrix4d inverse = m.inverse();
+        const auto versBras = [&inverse](const Eigen::Vector3d& p) {
+            return (inverse * p.homogeneous()).head<3>();
+        };
+        const Eigen::Vector3d contact(0.5 * (a.x + b.x), 0.5 * (a.y + b.y), z);
+        const Eigen::Vector3d dessus = contact + Eigen::Vector3d(0, 0, 0.1 * chaine().portee());
+        // The tool keeps the orientation it will have; a chain that cannot keep it comes as
+        // near as it can.
+        CibleOutil cible;
+        cible.pose.linear() = outilPour(poseFinale()).rotation();
+        std::vector<double> haut, bas;
+        cible.pose.translation() = versBras(dessus);
+        raison = articulationsVers(cible, haut);
+        if (!raison.empty()) {
+            cible.orientation = false;
+            raison = articulationsVers(cible, haut);
+            if (raison.empty()) cible.pose.linear() = outilPour(haut).rotation();
+        }
+        if (raison.empty()) {
+            CommandeChaine essai;
+            essai.cible = haut;
+            commandes.push_back(essai);  // the descent is solved from above the object
+            cible.pose.translation() = versBras(contact);
+            raison = articulationsVers(cible, bas);
+            commandes.pop_back();
+        }
+        if (raison.empty() && commandes.size() + 4 > COMMANDES_MAX)
+            raison = "la file de commandes du robot est pleine";
+        if (raison.empty()) {
+            const bool tenu = objetTenu() != nullptr;
+            ajouteDeplacement(haut, rectiligne);
+            ajouteDeplacement(bas, true);
+            ajouteAction(tenu ? GenreCommande::Lacher : GenreCommande::Saisie, 0);
+            ajouteDeplacement(haut, true);
+            return std::string();
+        }
+    }
+    signale(raison);
+    return raison;
+}
+
 void BrasChaine::porteObjet() {
     if (Instance* o = objetTenu()) copieMatrice(outilMonde().matrix() * attache_, *o);
 }

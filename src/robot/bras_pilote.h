@@ -57,6 +57,9 @@ public:
     virtual void ajouteAttente(float secondes) = 0;
     // The held instance, or null.
     virtual Instance* objetTenu() = 0;
+    // Fetches this object: the tool goes onto its top and grips it, or, while the arm holds
+    // one, puts that one down on it. "" when queued; else the reason, also recorded.
+    virtual std::string vaChercher(Instance* objet, bool rectiligne) = 0;
 
     // The trace's columns between the time and the held object: their names, and their
     // values at the current pose (the joints, then the tool point).

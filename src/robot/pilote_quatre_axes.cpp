@@ -83,6 +83,19 @@ void PiloteQuatreAxes::ajouteAttente(float secondes) {
 }
 Instance* PiloteQuatreAxes::objetTenu() { return robot_.objetTenu(); }
 
+std::string PiloteQuatreAxes::vaChercher(Instance* objet, bool rectiligne) {
+    // An object the gripper cannot reach is refused now, with its reason, rather than queued
+    // for a command the robot would drop.
+    if (!robot_.peutSaisir(objet, instance_)) return robot_.derniereRaison;
+    Commande c;
+    c.instanceRobot = instance_;
+    c.approche = objet;
+    c.cible = objet;
+    c.rectiligne = rectiligne;
+    robot_.ajouteCommande(c);
+    return std::string();
+}
+
 std::vector<std::string> PiloteQuatreAxes::colonnesTrace() const {
     return {"THETA1", "THETA2", "THETA3", "THETA5", "X", "Y", "Z", "THETA"};
 }

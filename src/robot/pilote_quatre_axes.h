@@ -36,6 +36,8 @@ public:
     void ajouteLacher() override;
     void ajouteAttente(float secondes) override;
     Instance* objetTenu() override;
+    // Approached from above, gripped on arrival and lifted, as the four-joint arm does.
+    std::string vaChercher(Instance* objet, bool rectiligne) override;
     // THETA1, THETA2, THETA3, THETA5, X, Y, Z, THETA.
     std::vector<std::string> colonnesTrace() const override;
     std::vector<float> valeursTrace() const override;

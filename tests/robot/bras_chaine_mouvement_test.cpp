@@ -102,6 +102,29 @@ TEST_F(PortiqueTest, PrendPorteEnLigneDroiteEtLache) {
     EXPECT_EQ(bras->numeroRaison(), 0u);
 }
 
+TEST_F(PortiqueTest, VaChercherUnObjetPuisLePoseSurUnAutre) {
+    // Fetched from above: gripped on its top, lifted.
+    auto socle = instanceBoite({10, 10, 10}, {-20, 0, 10});
+    socle->tombe = false;
+    scene.ajouteInstance(socle);
+    ASSERT_EQ(bras->vaChercher(boite.get(), false), "");
+    joue(20);
+    ASSERT_EQ(bras->objetTenu(), boite.get());
+    EXPECT_GT(boite->m[14], 15.5);
+    // Put down on the other one: released with its bottom on that one's top.
+    ASSERT_EQ(bras->vaChercher(socle.get(), true), "");
+    joue(20);
+    EXPECT_EQ(bras->objetTenu(), nullptr);
+    EXPECT_NEAR(boite->m[12], -20, 1e-3);
+    EXPECT_NEAR(boite->m[14], 20, 1e-3);
+    // Out of reach: refused at once, the reason recorded.
+    auto loin = instanceBoite({10, 10, 10}, {300, 0, 0});
+    scene.ajouteInstance(loin);
+    EXPECT_EQ(bras->vaChercher(loin.get(), false), "hors d'atteinte");
+    EXPECT_EQ(bras->nbCommandes(), 0u);
+    EXPECT_EQ(bras->raison(), "hors d'atteinte");
+}
+
 TEST_F(PortiqueTest, RefusEtAbandonsDitsAvecLeurRaison) {
     // Out of the limits or unreachable: refused at once, nothing queued.
     EXPECT_EQ(bras->ajouteDeplacement({0, 0, 50}, false),
