@@ -682,7 +682,10 @@ void majCibleFantome(CApplication& app) {
             }
     }
     c.parPoignet = poignet || (!articulaire && c.rectiligne);
+    for (const LigneArticulation& l : p.articulations) c.articulations.push_back(l.cible);
     app.dessin.aides.fantome = c;
+    app.dessin.aides.brasFantome =
+        p.brasDecrit && app.brasPilote() ? &app.brasPilote()->entite() : nullptr;
 }
 }  // namespace
 

@@ -136,7 +136,9 @@ void dessineLignesArticulations() {
         ImGui::TextUnformatted(pourPolice(texte).c_str());
         ImGui::SameLine(ImGui::GetWindowContentRegionMax().x - largeurChamp);
         ImGui::SetNextItemWidth(largeurChamp);
-        ImGui::InputFloat(("##cible" + std::to_string(i)).c_str(), &l.cible, 0, 0, "%.1f");
+        // The ghost follows what is typed.
+        if (ImGui::InputFloat(("##cible" + std::to_string(i)).c_str(), &l.cible, 0, 0, "%.1f"))
+            application().controle(IdControle::Aucun);
     }
     ImGui::TextUnformatted("Outil (repere du bras) :");
     ImGui::Text("x %.2f y %.2f z %.2f", p.outil[0], p.outil[1], p.outil[2]);

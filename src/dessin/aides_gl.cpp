@@ -6,8 +6,10 @@
 
 #include <algorithm>
 
+#include "dessin/bras_chaine_gl.h"
 #include "dessin/dessinateur.h"
 #include "robot/apercu_cible.h"
+#include "robot/bras_chaine.h"
 #include "robot/robot.h"
 #include "scene/scene.h"
 
@@ -40,15 +42,6 @@ void segmentsTrajectoire(const TrajectoireOutil& t, float alpha) {
         glVertex3f(b.x, b.y, b.z);
     }
     glEnd();
-}
-
-// Faint where the arm or an object hides the path, full where it is in sight.
-void dessineTrajectoire(const TrajectoireOutil& t) {
-    glLineWidth(3);
-    glDisable(GL_DEPTH_TEST);
-    segmentsTrajectoire(t, 0.3f);
-    glEnable(GL_DEPTH_TEST);
-    segmentsTrajectoire(t, 1.0f);
 }
 
 void couleurCellule(EtatCellule e, float alpha) {
@@ -205,6 +198,15 @@ void dessineFantome(const Robot& r, const ApercuCible& a) {
 
 }  // namespace
 
+// Faint where the arm or an object hides the path, full where it is in sight.
+void dessineTrajectoire(const TrajectoireOutil& t) {
+    glLineWidth(3);
+    glDisable(GL_DEPTH_TEST);
+    segmentsTrajectoire(t, 0.3f);
+    glEnable(GL_DEPTH_TEST);
+    segmentsTrajectoire(t, 1.0f);
+}
+
 CouleurCellule couleurCellule(EtatCellule e) {
     switch (e) {
         case EtatCellule::Atteinte: return {0.2f, 0.9f, 0.3f};
@@ -237,6 +239,12 @@ void dessineAidesMouvement(Dessinateur& dessin) {
     for (const auto& p : scene.instances) {
         auto* ie = dynamic_cast<InstanceEntite*>(p.get());
         if (!ie || !ie->visible) continue;
+        if (auto* bras = dynamic_cast<BrasChaine*>(ie->entite.get())) {
+            const bool fantome = scene.cible_fantome && bras == dessin.aides.brasFantome;
+            dessineAidesBrasChaine(*bras, *ie, scene.trajectoire_outil,
+                                   fantome ? &dessin.aides.fantome.articulations : nullptr);
+            continue;
+        }
         auto* robot = dynamic_cast<Robot*>(ie->entite.get());
         if (!robot) continue;
         // The logic first (it may allocate), then the drawing in the robot's frame.
