@@ -14,6 +14,7 @@ double facteur(const LimitesArticulation& l) { return l.prismatique ? 1.0 : DEGR
 BrasChaine::BrasChaine(RobotURDF description)
     : description_(std::move(description)), valeurs_(description_.chaine.nbArticulations(), 0.0) {
     nom = description_.nom;
+    enregistre();
     historique_.setNbArticulations(nbArticulations());
     // A grip finds what lies within 2 % of the arm's reach from the tool point.
     toleranceSaisie = 0.02 * chaine().portee();

@@ -129,6 +129,7 @@ public:
     static CMatrice matriceDe(const Eigen::Isometry3d& t);
 
 private:
+    void enregistre();  // among the arms alive
     void majPose();
     void signale(const std::string& raison);
     void abandonne(const std::string& raison);

@@ -5,8 +5,10 @@
 // and carry it rigidly in the tool frame; releases hand it to gravity.
 #include <algorithm>
 #include <cmath>
+#include <unordered_set>
 
 #include "robot/bras_chaine.h"
+#include "robot/robot.h"
 #include "scene/scene.h"
 
 namespace {
@@ -59,9 +61,28 @@ bool egales(const std::vector<double>& a, const std::vector<double>& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin());
 }
 
+// The arms read from a description alive at this moment: an instance names one only while
+// it holds it. Never freed, so that arms destroyed at exit still find it.
+std::unordered_set<const Entite*>& brasVivants() {
+    static auto* vivants = new std::unordered_set<const Entite*>;
+    return *vivants;
+}
+
+// Whether another arm than `bras` holds o now. A four-joint arm's released object keeps
+// naming it: only one alive and still holding it counts.
+bool tenuParUnAutre(const Instance& o, const Entite* bras) {
+    Entite* e = const_cast<Instance&>(o).getLien();
+    if (!e || e == bras) return false;
+    if (Robot::estVivant(e)) return e->getLien() == &o;
+    return brasVivants().count(e) != 0;
+}
+
 }  // namespace
 
+void BrasChaine::enregistre() { brasVivants().insert(this); }
+
 BrasChaine::~BrasChaine() {
+    brasVivants().erase(this);
     // The held instance must not keep naming an arm that is gone.
     if (auto o = tenu_.lock())
         if (o->getLien() == this) o->setLien(nullptr);
@@ -347,7 +368,7 @@ bool BrasChaine::saisit() {
     double meilleure = 0;
     for (const auto& o : *listeInstances) {
         // Neither the arm itself nor what another arm holds.
-        if (!o || o.get() == porteur || o->getLien()) continue;
+        if (!o || o.get() == porteur || tenuParUnAutre(*o, this)) continue;
         CVecteur a, b;
         o->getBoiteEnglobante(a, b);
         const bool dessous = a.x <= p.x() && p.x() <= b.x && a.y <= p.y() && p.y() <= b.y &&
@@ -382,7 +403,8 @@ Instance* BrasChaine::lache() {
 
 std::string BrasChaine::vaChercher(Instance* objet, bool rectiligne) {
     std::string raison = "position hors d'atteinte";
-    if (objet && objet != instancePortante() && !(objet->getLien() && objet != objetTenu())) {
+    if (objet && tenuParUnAutre(*objet, this)) raison = "objet tenu par un autre robot";
+    if (objet && objet != instancePortante() && !tenuParUnAutre(*objet, this)) {
         CVecteur a, b;
         objet->getBoiteEnglobante(a, b);
         // The tool point on the top's centre, or where the held object's bottom rests on it.

@@ -103,10 +103,19 @@ TEST_F(PortiqueTest, PrendPorteEnLigneDroiteEtLache) {
 }
 
 TEST_F(PortiqueTest, VaChercherUnObjetPuisLePoseSurUnAutre) {
-    // Fetched from above: gripped on its top, lifted.
     auto socle = instanceBoite({10, 10, 10}, {-20, 0, 10});
     socle->tombe = false;
     scene.ajouteInstance(socle);
+    // Held by a four-joint arm: not taken. Released by it (it still names that arm): taken.
+    auto robot = robotDeTest(&scene.instances);
+    robot->saisit(boite.get(), CVecteur(30, 0, 25), nullptr);
+    ASSERT_EQ(boite->getLien(), robot.get());
+    EXPECT_EQ(bras->vaChercher(boite.get(), false), "objet tenu par un autre robot");
+    robot->lache();
+    ASSERT_EQ(boite->getLien(), robot.get());
+    boite->tombe = false;
+    static_cast<CMatrice&>(*boite) = CMatrice::translation(CVecteur(30, 0, 15));
+    // Fetched from above: gripped on its top, lifted.
     ASSERT_EQ(bras->vaChercher(boite.get(), false), "");
     joue(20);
     ASSERT_EQ(bras->objetTenu(), boite.get());
