@@ -157,7 +157,9 @@ py::array_t<double> RobotPython::mgi(const py::object& pose) const {
 
 void RobotPython::appelle(const char* builtin, std::vector<py::object> args) {
     const int indice = indiceBuiltin(builtin);
-    const FonctionPredefinie& f = fonctions_predefinies[indice];
+    // The signature of this arm (a row may depend on the arm it drives: one value a joint).
+    const FonctionPredefinie& ligne = fonctions_predefinies[indice];
+    const FonctionPredefinie f = ligne.selonBras ? ligne.selonBras(ligne, *entite_) : ligne;
     Script& script = *scene_->app().script;
     std::vector<Valeur> valeurs{Valeur::objetDe<Entite>(T_ENTITE, entite_)};
     bool nonFini = false;
@@ -168,7 +170,7 @@ void RobotPython::appelle(const char* builtin, std::vector<py::object> args) {
     }
     BoitesRecueillies boites;
     const int n = static_cast<int>(valeurs.size());
-    if (!script.verifie_nb_parametres(indice, n)) throw py::type_error(boites.premiere());
+    if (!script.verifie_nb_parametres(f, n)) throw py::type_error(boites.premiere());
     // The types as the interpreter checks them (the robot is given by itself, not by a
     // variable's name).
     for (int k = 0; k < n; ++k) {
@@ -176,7 +178,7 @@ void RobotPython::appelle(const char* builtin, std::vector<py::object> args) {
         if (i > 0 && !script.verifie_parametre(f, i + 1, f.parametre(i), valeurs[i]))
             throw py::type_error(boites.premiere());
     }
-    bras(builtin);
+    if (!dynamic_cast<BrasChaine*>(entite_.get())) bras(builtin);
     (script.*f.fonction)(valeurs);
     if (boites.vides()) return;
     if (nonFini) throw py::value_error(boites.premiere());

@@ -14,6 +14,7 @@
 #include "conversions.h"
 #include "dessin/contexte_hors_ecran.h"
 #include "dessin/lecture_image.h"
+#include "robot/bras_pilote.h"
 #include "robot/robot.h"
 #include "script/options.h"
 #include "script/script.h"
@@ -144,23 +145,26 @@ py::object ScenePython::simule(double secondes, double pas, bool trace) {
         throw py::value_error("simule : pas « " + texteNombre(pas) +
                               " » refusé (il faut un nombre entier de millisecondes, au moins "
                               "0.001 seconde)");
-    // The columns of the motion trace, for the driven robot, one row a step.
+    // The columns of the motion trace, for the driven arm, one row a step, named as the
+    // trace's header names them.
     std::vector<double> temps;
-    std::vector<float> colonnes[8];
+    BrasPilote* bras = app_->brasPilote();
+    const std::vector<std::string> noms = bras ? bras->colonnesTrace() : std::vector<std::string>();
+    std::vector<std::vector<float>> colonnes(noms.size());
     std::vector<std::string> tenus;
     std::vector<long long> commandes;
     std::function<void()> apresPas;
     CApplication& a = *app_;
     if (trace)
         apresPas = [&] {
-            const Robot* r = a.robotCourant;
-            if (!r) return;
+            BrasPilote* b = a.brasPilote();
+            if (!b) return;
             temps.push_back(a.tempsAnimation);
-            const float v[8] = {r->THETA1, r->THETA2, r->THETA3, r->THETA5,
-                                r->X,      r->Y,      r->Z,      r->THETA};
-            for (int k = 0; k < 8; ++k) colonnes[k].push_back(v[k]);
-            tenus.push_back(a.nomInstance(a.robotCourant->objetTenu()));
-            commandes.push_back(static_cast<long long>(r->commandes.size()));
+            const std::vector<float> v = b->valeursTrace();
+            for (std::size_t k = 0; k < colonnes.size() && k < v.size(); ++k)
+                colonnes[k].push_back(v[k]);
+            tenus.push_back(a.nomInstance(b->objetTenu()));
+            commandes.push_back(static_cast<long long>(b->nbCommandes()));
         };
     if (secondes > 0) {
         // Ctrl-C stops a long run between steps.
@@ -176,10 +180,9 @@ py::object ScenePython::simule(double secondes, double pas, bool trace) {
     }
     if (!trace) return py::none();
     py::dict d;
-    d["temps"] = tableau(temps);
-    const char* const noms[8] = {"THETA1", "THETA2", "THETA3", "THETA5", "X", "Y", "Z", "THETA"};
-    for (int k = 0; k < 8; ++k)
-        d[noms[k]] = tableau(std::vector<double>(colonnes[k].begin(), colonnes[k].end()));
+    d["temps_s"] = tableau(temps);
+    for (std::size_t k = 0; k < noms.size(); ++k)
+        d[py::str(noms[k])] = tableau(std::vector<double>(colonnes[k].begin(), colonnes[k].end()));
     d["objet_tenu"] = py::module_::import("numpy").attr("array")(py::cast(tenus), "str");
     d["commandes"] =
         py::array_t<long long>(static_cast<py::ssize_t>(commandes.size()), commandes.data());

@@ -14,6 +14,10 @@ const LigneAide aideClavier[] = {
     {"MAJ + flèche, Page préc. / suiv.", "poignet X, Y ou Z : pas de 10 au lieu de 1"},
     {"MAJ + Fin / Début", "poignet THETA : pas de 15° au lieu de 7°"},
     {"MAJ + lettre", "rien : les lettres ne prennent pas MAJ"},
+    {"touches ci-dessus",
+     "bras à quatre axes seulement ; un bras décrit (URDF) se pilote par "
+     "les lignes de ses articulations dans le panneau"},
+    {"espace de travail", "vue des aides au mouvement pour le bras à quatre axes seulement"},
     {"espace", "saisir / lâcher"},
     {"p", "vider la file de commandes du robot"},
     {"w", "mémoriser la pose comme point de passage"},

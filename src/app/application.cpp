@@ -13,6 +13,7 @@
 #include "dessin/camera_gl.h"
 #include "dessin/extensions_gl.h"
 #include "robot/bras_chaine.h"
+#include "robot/pilote_quatre_axes.h"
 #include "robot/robot.h"
 #include "script/script.h"
 
@@ -49,26 +50,37 @@ CApplication::~CApplication() {
     script = nullptr;
 }
 
-void CApplication::choisitRobotCourant() {
+void CApplication::oublieBras() {
+    if (robotCourant) robotCourant->selectionne = false;
     robotCourant = nullptr;
     instanceRobotCourant = nullptr;
-    bool aucunRobot = true;
-    for (int i = 0; i < scene.nbInstances(); ++i) {
-        auto* ie = dynamic_cast<InstanceEntite*>(scene.getInstance(i));
-        if (!ie) continue;
-        auto* robot = dynamic_cast<Robot*>(ie->entite.get());
-        if (!robot) {
-            // An arm read from a description is a robot too, though not the current one.
-            if (dynamic_cast<BrasChaine*>(ie->entite.get())) aucunRobot = false;
-            continue;
-        }
-        instanceRobotCourant = ie;
+    brasPilote_ = nullptr;
+    piloteQuatreAxes_.reset();
+}
+
+bool CApplication::choisitBras(InstanceEntite* ie) {
+    if (!ie) return false;
+    if (auto* robot = dynamic_cast<Robot*>(ie->entite.get())) {
+        oublieBras();
         robotCourant = robot;
         robot->selectionne = true;
-        return;
+        piloteQuatreAxes_ = std::make_unique<PiloteQuatreAxes>(*robot, ie);
+        brasPilote_ = piloteQuatreAxes_.get();
+    } else if (auto* bras = dynamic_cast<BrasChaine*>(ie->entite.get())) {
+        oublieBras();
+        brasPilote_ = bras;
+    } else {
+        return false;
     }
-    if (aucunRobot)
-        console.erreur("Erreur: Aucune robot n'a été défini dans le fichier de scène !");
+    instanceRobotCourant = ie;
+    return true;
+}
+
+void CApplication::choisitRobotCourant() {
+    oublieBras();
+    for (int i = 0; i < scene.nbInstances(); ++i)
+        if (choisitBras(dynamic_cast<InstanceEntite*>(scene.getInstance(i)))) return;
+    console.erreur("Erreur: Aucune robot n'a été défini dans le fichier de scène !");
 }
 
 void CApplication::placeLumiere() {
@@ -91,13 +103,19 @@ void CApplication::anime() {
 
     scene.appliqueGravite(dt);
     for (int i = 0; i < scene.nbEntites(); ++i) {
-        auto* robot = dynamic_cast<Robot*>(scene.getEntite(i));
-        if (robot && robot->avance(dt) && robot == robotCourant) majPanneauRobot();
+        Entite* e = scene.getEntite(i);
+        bool bouge = false;
+        if (auto* robot = dynamic_cast<Robot*>(e))
+            bouge = robot->avance(dt);
+        else if (auto* bras = dynamic_cast<BrasChaine*>(e))
+            bouge = bras->avance(dt);
+        if (bouge && brasPilote_ && e == &brasPilote_->entite()) majPanneauRobot();
     }
     rapporteRaisons();  // commands dropped or stalled in this step
     // A write that fails (a full disk) closes the trace: said once.
-    if (trace.ouverte() && robotCourant &&
-        !trace.ecrit(tempsAnimation, *robotCourant, nomInstance(robotCourant->objetTenu())))
+    if (trace.ouverte() && brasPilote_ &&
+        !trace.ecrit(tempsAnimation, brasPilote_->valeursTrace(),
+                     nomInstance(brasPilote_->objetTenu()), brasPilote_->nbCommandes()))
         signale(trace.erreur);
     for (int i = 0; i < scene.nbInstances(); ++i) {
         Instance* inst = scene.getInstance(i);
@@ -128,8 +146,11 @@ bool CApplication::trajectoireEnFondu() const {
 bool CApplication::enMouvement() const {
     if (scene.rotation_lumiere) return true;
     for (int i = 0; i < scene.nbEntites(); ++i) {
-        const auto* robot = dynamic_cast<const Robot*>(scene.getEntite(i));
+        const Entite* e = scene.getEntite(i);
+        const auto* robot = dynamic_cast<const Robot*>(e);
         if (robot && !robot->commandes.empty()) return true;
+        const auto* bras = dynamic_cast<const BrasChaine*>(e);
+        if (bras && !bras->commandes.empty()) return true;
     }
     // A falling instance rests only with no speed and, gravity acting, on an instance that
     // gravity tests first (a lower top) and touches: the test appliqueGravite makes.
@@ -254,15 +275,17 @@ void CApplication::installeGL() {
 void CApplication::apresChargement(const std::map<std::string, SignatureFichier>& vues) {
     choisitRobotCourant();
     // Reasons recorded while loading are the scene file's; the status line starts afresh.
-    for (int i = 0; i < scene.nbEntites(); ++i)
-        if (auto* r = dynamic_cast<Robot*>(scene.getEntite(i))) raisonsVues[r] = r->numeroRaison;
+    retientRaisons();
     placeLumiere();
     retientChargement(etatDe(scene, camera), script->fichiersLus(), vues);
 }
 
 void CApplication::ouvreTrace(const std::string& chemin) {
     tempsAnimation = 0;
-    if (!trace.ouvre(chemin, fichiersDeLaScene())) signale(trace.erreur);
+    // The driven arm's own columns (the four-joint arm's header without one).
+    const std::string entete = brasPilote_ ? TraceCsv::entete(brasPilote_->colonnesTrace())
+                                           : std::string(TraceCsv::ENTETE);
+    if (!trace.ouvre(chemin, fichiersDeLaScene(), entete)) signale(trace.erreur);
 }
 
 std::vector<std::string> CApplication::fichiersDeLaScene() const {

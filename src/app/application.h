@@ -18,6 +18,8 @@
 
 class Script;
 class Robot;
+class BrasPilote;
+class PiloteQuatreAxes;
 
 class CApplication {
 public:
@@ -41,9 +43,16 @@ public:
     // The instance the last left click picked; null after a click on the background. What
     // is selected (highlighted) is the scene's own selection, instanceSelectionnee().
     Instance* instanceCliquee = nullptr;
-    // The robot the panel drives (the first of the scene), and the instance carrying it.
+    // The robot the panel drives (the first arm of the scene), and the instance carrying it.
+    // robotCourant is null when the driven arm is not the four-joint one.
     Robot* robotCourant = nullptr;
     InstanceEntite* instanceRobotCourant = nullptr;
+    // The driven arm whatever its kind, or null: what the status line, the trace, the
+    // plots, the joint rows and the taught poses read.
+    BrasPilote* brasPilote() const { return brasPilote_; }
+    // Drives the arm this instance carries (a four-joint arm or one read from a
+    // description); false, nothing changed, for any other instance.
+    bool choisitBras(InstanceEntite* instance);
 
     // Milliseconds of real time since start; tests replace it to step time exactly.
     std::function<long()> horloge;
@@ -129,8 +138,10 @@ public:
     void signale(const std::string& raison, const std::string& contexte = "");
     // Reports once each reason a robot recorded since the last report (Robot::numeroRaison).
     void rapporteRaisons();
-    // The last reason number reported, by robot; reasons recorded while loading are not.
-    std::map<const Robot*, unsigned long> raisonsVues;
+    // Takes every arm's reasons recorded so far as reported (those of a load).
+    void retientRaisons();
+    // The last reason number reported, by arm entity; reasons recorded while loading are not.
+    std::map<const Entite*, unsigned long> raisonsVues;
     // How many refusals signale has shown: a command that adds none clears the red line.
     unsigned long nbSignalements = 0;
     // A success in words: on the status line (replacing a refusal shown there) and the console.
@@ -213,6 +224,10 @@ private:
     // The start-up choices that follow a load: the driven robot, the reasons already
     // recorded, light 0's place, what the load left (options, camera, files).
     void apresChargement(const std::map<std::string, SignatureFichier>& vues);
+    BrasPilote* brasPilote_ = nullptr;
+    std::unique_ptr<PiloteQuatreAxes> piloteQuatreAxes_;  // for a four-joint driven arm
+    void oublieBras();
+
     // The steps of recharge: a failed load reported (its files watched too); the old scene's
     // commands and held objects dropped, with what was lost in words; the new load's options
     // and camera taken except those the user changed (their keys returned); the start-up

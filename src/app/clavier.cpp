@@ -4,6 +4,7 @@
 #include "app/application.h"
 #include "app/panneau.h"
 #include "app/touches.h"
+#include "robot/bras_pilote.h"
 #include "robot/robot.h"
 
 namespace {
@@ -34,7 +35,7 @@ void CApplication::clavier(int key, int modifiers, bool special) {
             case 'f': pas(*this, &p.theta5, angulaire, joints); break;
             case 'r': pas(*this, &p.theta5, -angulaire, joints); break;
             case 'p':
-                if (robotCourant) robotCourant->videCommandes();
+                if (brasPilote()) brasPilote()->videCommandes();
                 break;
             case ' ': controle(IdControle::Saisie); break;
             case 'w': controle(IdControle::MemorisePoint); break;

@@ -264,7 +264,7 @@ void mesuresJacobien(Json& j, const Manipulabilite& m) {
     j.nombre(m.conditionnement);
 }
 
-void detailsBrasChaine(Json& j, const CApplication& app, const BrasChaine& b) {
+void detailsBrasChaine(Json& j, const CApplication& app, BrasChaine& b) {
     j.chaine("robot");
     j.o << ',';
     std::vector<ArticulationDump> a;
@@ -273,7 +273,15 @@ void detailsBrasChaine(Json& j, const CApplication& app, const BrasChaine& b) {
                      b.bornee(i) ? b.max(i) : INFINITY});
     articulationsEtOutil(j, "urdf", a, placement(app.scene, b), BrasChaine::matriceDe(b.outil()));
     j.o << ',';
+    j.cle("commandes");
+    j.o << b.commandes.size() << ',';
+    j.cle("objetTenu");
+    indiceOuNull(j, indiceInstance(app.scene, b.objetTenu()));
+    j.o << ',';
     mesuresJacobien(j, manipulabilite(b.chaine(), b.vecteur(b.articulations())));
+    j.o << ',';
+    j.cle("description");  // the robot's name in its description file
+    j.chaine(b.description().nom);
 }
 
 void detailsRobot(Json& j, const CApplication& app, Robot& r) {

@@ -6,6 +6,7 @@
 #include "app/application.h"
 #include "app/panneau.h"
 #include "commun/console.h"
+#include "robot/bras_chaine.h"
 #include "robot/manipulabilite.h"
 #include "robot/robot.h"
 
@@ -28,22 +29,23 @@ std::string CApplication::nomInstance(const Instance* i) const {
 
 void CApplication::majLigneEtat() {
     LigneEtat& l = panneau.ligneEtat;
-    Robot* r = robotCourant;
-    l.robot = !r ? std::string() : r->nom.empty() ? nomInstance(instanceRobotCourant) : r->nom;
-    l.commandes = r ? r->commandes.size() : 0;
+    BrasPilote* r = brasPilote();
+    const std::string nom = r ? r->entite().nom : std::string();
+    l.robot = !r ? std::string() : nom.empty() ? nomInstance(instanceRobotCourant) : nom;
+    l.commandes = r ? r->nbCommandes() : 0;
     l.selection = nomInstance(scene.instanceSelectionnee());
     l.tenu = r ? nomInstance(r->objetTenu()) : std::string();
     l.manipulabilite.clear();
     l.conditionnement.clear();
     l.singularite.clear();
     if (r) {
-        const Manipulabilite m = manipulabilite(*r);
+        const Manipulabilite m = r->mesures();
         char texte[32];
         std::snprintf(texte, sizeof texte, "%.3g", m.manipulabilite);
         l.manipulabilite = texte;
         std::snprintf(texte, sizeof texte, "%.3f", m.conditionnement);
         l.conditionnement = texte;
-        l.singularite = configurationSinguliere(*r, m.conditionnement);
+        l.singularite = r->texteSingularite(m);
     }
 }
 
@@ -61,16 +63,45 @@ void CApplication::informe(const std::string& texte) {
     console << texte << "\n";
 }
 
+namespace {
+// An arm's last reason and its number; false for an entity that is no arm.
+bool raisonDe(const Entite* e, const std::string*& raison, unsigned long& numero) {
+    if (const auto* r = dynamic_cast<const Robot*>(e)) {
+        raison = &r->derniereRaison;
+        numero = r->numeroRaison;
+        return true;
+    }
+    if (const auto* b = dynamic_cast<const BrasChaine*>(e)) {
+        raison = &b->raison();
+        numero = b->numeroRaison();
+        return true;
+    }
+    return false;
+}
+}  // namespace
+
 void CApplication::rapporteRaisons() {
     for (int i = 0; i < scene.nbEntites(); ++i) {
-        auto* r = dynamic_cast<Robot*>(scene.getEntite(i));
-        if (!r) continue;
-        unsigned long& vu = raisonsVues[r];
-        if (vu == r->numeroRaison) continue;
-        vu = r->numeroRaison;
+        const Entite* e = scene.getEntite(i);
+        const std::string* raison;
+        unsigned long numero;
+        if (!raisonDe(e, raison, numero)) continue;
+        unsigned long& vu = raisonsVues[e];
+        if (vu == numero) continue;
+        vu = numero;
         // A robot other than the driven one is named.
         std::string contexte;
-        if (r != robotCourant) contexte = (r->nom.empty() ? "autre robot" : r->nom) + " : ";
-        signale(r->derniereRaison, contexte);
+        if (!brasPilote_ || e != &brasPilote_->entite())
+            contexte = (e->nom.empty() ? "autre robot" : e->nom) + " : ";
+        signale(*raison, contexte);
+    }
+}
+
+void CApplication::retientRaisons() {
+    for (int i = 0; i < scene.nbEntites(); ++i) {
+        const Entite* e = scene.getEntite(i);
+        const std::string* raison;
+        unsigned long numero;
+        if (raisonDe(e, raison, numero)) raisonsVues[e] = numero;
     }
 }

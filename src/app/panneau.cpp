@@ -1,6 +1,7 @@
 // The panel model, and the application's panel callback and refresh operations.
 #include "app/panneau.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
@@ -8,6 +9,7 @@
 #include <utility>
 
 #include "app/application.h"
+#include "robot/bras_pilote.h"
 #include "robot/robot.h"
 
 float Controle::valeur() const {
@@ -198,10 +200,15 @@ void Panneau::construitPanneauRobot() {
     r.push_back(caseACocher("Afficher les reperes", &afficherReperes, IdControle::AfficherReperes));
     r.push_back(
         caseACocher("Collision prehenseur", &collisionPrehenseur, IdControle::CollisionPrehenseur));
+    const std::size_t debutQuatreAxes = r.size();
     ajouteCoordonnees(
         r, "", {&theta1, &theta2, &theta3, &theta5, &poignetX, &poignetY, &poignetZ, &poignetTheta},
         IdControle::Articulations, IdControle::Poignet, 2);
+    for (std::size_t i = debutQuatreAxes; i < r.size(); ++i) r[i].quatreAxes = true;
+    // An arm read from a description: its joints' rows with their targets, in their place.
+    r.push_back(controle(GenreControle::LignesArticulations, "", 1));
     r.push_back(rollout("Etat a atteindre : "));
+    const std::size_t debutCibles = r.size();
     ajouteCoordonnees(r, "'",
                       {&cibleTheta1, &cibleTheta2, &cibleTheta3, &cibleTheta5, &ciblePoignetX,
                        &ciblePoignetY, &ciblePoignetZ, &ciblePoignetTheta},
@@ -214,6 +221,7 @@ void Panneau::construitPanneauRobot() {
     entiere.texte = &ciblePoignetEntiere;
     entiere.largeur = -1;
     r.push_back(entiere);
+    for (std::size_t i = debutCibles; i < r.size(); ++i) r[i].quatreAxes = true;
     r.push_back(caseACocher("Deplacement rectiligne", &deplacementRectiligne,
                             IdControle::DeplacementRectiligne));
     r.push_back(bouton("Atteint", IdControle::Atteint));
@@ -305,7 +313,45 @@ void CApplication::majGrilles() {
     }
 }
 
+namespace {
+// The rows of the driven arm's joints and its tool pose; the targets typed are kept while the
+// arm is the same (same joint names), else they start at the current values.
+void majLignesArticulations(Panneau& p, const BrasPilote& b) {
+    const std::vector<double> valeurs = b.valeursArticulations();
+    bool memeBras = static_cast<int>(p.articulations.size()) == b.nbArticulations();
+    for (int i = 0; memeBras && i < b.nbArticulations(); ++i)
+        memeBras = p.articulations[i].nom == b.nomArticulation(i);
+    if (!memeBras) p.articulations.assign(b.nbArticulations(), LigneArticulation());
+    for (int i = 0; i < b.nbArticulations(); ++i) {
+        LigneArticulation& l = p.articulations[i];
+        l.nom = b.nomArticulation(i);
+        l.valeur = valeurs[i];
+        l.bornee = b.bornee(i);
+        l.min = b.min(i);
+        l.max = b.max(i);
+        l.prismatique = b.prismatique(i);
+        if (!memeBras) l.cible = static_cast<float>(valeurs[i]);
+    }
+    const Eigen::Isometry3d t = b.poseOutil();
+    // Roll, pitch, yaw about the fixed x, y, z axes: R = Rz(yaw) Ry(pitch) Rx(roll).
+    const Eigen::Matrix3d r = t.rotation();
+    const double roulis = std::atan2(r(2, 1), r(2, 2));
+    const double tangage = std::asin(std::clamp(-r(2, 0), -1.0, 1.0));
+    const double lacet = std::atan2(r(1, 0), r(0, 0));
+    const double k = 180 / M_PI;
+    const double pose[6] = {t.translation().x(), t.translation().y(), t.translation().z(),
+                            roulis * k,          tangage * k,         lacet * k};
+    std::copy(pose, pose + 6, p.outil);
+}
+}  // namespace
+
 void CApplication::majPanneauRobot() {
+    BrasPilote* b = brasPilote();
+    panneau.brasDecrit = b && !robotCourant;
+    if (b) {
+        majLignesArticulations(panneau, *b);
+        panneau.libelleSaisie = b->objetTenu() ? "LACHE" : "SAISIS";
+    }
     Robot* r = robotCourant;
     if (!r) return;
     panneau.afficherReperes = r->reperes ? 1 : 0;
@@ -534,6 +580,23 @@ void appliqueControle(CApplication& app, IdControle id) {
     Panneau& p = app.panneau;
     Robot* r = app.robotCourant;
     InstanceEntite* instanceRobot = app.instanceRobotCourant;
+    // An arm read from a description: its rows' targets, its grip in its queue.
+    if (BrasPilote* b = app.brasPilote(); b && !r) {
+        if (id == IdControle::Atteint) {
+            std::vector<double> cibles;
+            for (const LigneArticulation& l : p.articulations) cibles.push_back(l.cible);
+            app.signale(b->ajouteDeplacement(cibles, p.deplacementRectiligne == 1),
+                        "cible refusée : ");
+            return;
+        }
+        if (id == IdControle::Saisie) {
+            if (b->objetTenu())
+                b->ajouteLacher();
+            else
+                b->ajouteSaisie();
+            return;
+        }
+    }
     switch (id) {
         case IdControle::Quitter: std::exit(0);
         case IdControle::Saisie: app.signale(appuieSaisie(p, r, instanceRobot)); return;
@@ -621,7 +684,10 @@ void majCibleFantome(CApplication& app) {
             }
     }
     c.parPoignet = poignet || (!articulaire && c.rectiligne);
+    for (const LigneArticulation& l : p.articulations) c.articulations.push_back(l.cible);
     app.dessin.aides.fantome = c;
+    app.dessin.aides.brasFantome =
+        p.brasDecrit && app.brasPilote() ? &app.brasPilote()->entite() : nullptr;
 }
 }  // namespace
 

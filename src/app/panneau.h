@@ -73,6 +73,9 @@ enum class GenreControle {
     Courbes,        // the driven robot's joints and tool speed over the last seconds
     ListePoints,    // the stored waypoints, scrollable
     LegendeEspace,  // what the workspace view's colours mean, while it is shown
+    // An arm read from a description: one row per joint (name, value, limits, the target
+    // typed) and the tool pose.
+    LignesArticulations,
 };
 
 // What a spinner does at its bounds: nothing, wrap around, or stop.
@@ -100,6 +103,8 @@ struct Controle {
     bool ouvert = true;            // rollouts: open at start
     // Buttons and text fields, in pixels; negative: up to that many pixels from the edge.
     float largeur = 90;
+    // Shown only while the driven arm is the four-joint one (its joint and wrist spinners).
+    bool quatreAxes = false;
     // A value typed into the field and not committed yet.
     bool saisieEnCours = false;
     float saisie = 0;  // the value typed
@@ -132,6 +137,16 @@ struct LigneEtat {
     std::string information;  // the last thing done that the user asked for, in words
 };
 
+// One joint of the driven arm as its row shows it: degrees, or scene units when it slides.
+struct LigneArticulation {
+    std::string nom;
+    double valeur = 0;
+    bool bornee = true;  // false: a continuous joint, without limits
+    double min = 0, max = 0;
+    bool prismatique = false;
+    float cible = 0;  // the target typed in the row, sent by "Atteint"
+};
+
 // The panels' model: the live variables the controls show, and the controls themselves.
 struct Panneau {
     // Robot state: frames shown, gripper collision, current joints and wrist.
@@ -158,6 +173,12 @@ struct Panneau {
     // Motion aids: tool trail, target ghost, workspace.
     int trajectoireOutil = 0, cibleFantome = 0, espaceTravail = 0, courbes = 0;
     int ellipsoideManipulabilite = 0;
+
+    // The driven arm is read from a description: its rows replace the four-joint spinners.
+    bool brasDecrit = false;
+    std::vector<LigneArticulation> articulations;
+    // Its tool: x, y, z in the arm's frame, then roll, pitch and yaw in degrees.
+    double outil[6] = {};
 
     std::string libelleSaisie = "SAISIS";  // the grip button's label
     // Where "Sauver" writes the waypoints, relative to the working directory.

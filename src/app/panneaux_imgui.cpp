@@ -14,6 +14,7 @@
 #include "app/panneau.h"
 #include "commun/texte.h"
 #include "dessin/aides_gl.h"
+#include "robot/bras_pilote.h"
 #include "robot/robot.h"
 
 namespace interface {
@@ -79,22 +80,21 @@ void axeTemps(float etendue, float largeur) {
 // tool trail, which stops while the robot has no command), one plot each, scaled to what it
 // shows (joints over 10° at least) with the current value and the range.
 void dessineCourbes() {
-    const Robot* r = application().robotCourant;
-    if (!r || r->historique.taille() == 0) {
+    const BrasPilote* r = application().brasPilote();
+    if (!r || r->historiqueArticulaire().taille() == 0) {
         ImGui::TextDisabled("pas encore de mouvement");
         return;
     }
-    static const char* const noms[] = {"THETA1", "THETA2", "THETA3", "THETA5"};
+    const HistoriqueArticulaire& h = r->historiqueArticulaire();
     constexpr int POINTS = 120;
-    ImGui::TextDisabled("%.1f dernieres s de mouvement", r->historique.etendue());
+    ImGui::TextDisabled("%.1f dernieres s de mouvement", h.etendue());
     const float largeur = ImGui::GetContentRegionAvail().x;
-    for (int g = 0; g < HistoriqueArticulaire::NB_GRANDEURS; ++g) {
-        const auto grandeur = static_cast<HistoriqueArticulaire::Grandeur>(g);
-        const std::vector<float> v = r->historique.serie(grandeur, POINTS);
+    for (int g = 0; g <= h.grandeurVitesse(); ++g) {
+        const std::vector<float> v = h.serie(g, POINTS);
         const auto [mini, maxi] = std::minmax_element(v.begin(), v.end());
         float bas = *mini, haut = *maxi;
         char texte[96];
-        if (grandeur == HistoriqueArticulaire::VITESSE) {
+        if (g == h.grandeurVitesse()) {
             bas = 0;
             haut = std::max(haut, 1.0f) * 1.1f;
             std::snprintf(texte, sizeof texte, "vitesse outil %.1f u/s (max %.1f)", v.back(),
@@ -105,13 +105,45 @@ void dessineCourbes() {
                 bas = milieu - 5;
                 haut = milieu + 5;
             }
-            std::snprintf(texte, sizeof texte, "%s %.0f° (%.0f..%.0f)", noms[g], v.back(), *mini,
-                          *maxi);
+            const bool prismatique = g < r->nbArticulations() && r->prismatique(g);
+            std::snprintf(texte, sizeof texte,
+                          prismatique ? "%s %.1f (%.1f..%.1f)" : "%s %.0f° (%.0f..%.0f)",
+                          r->nomArticulation(g).c_str(), v.back(), *mini, *maxi);
         }
         ImGui::PlotLines(("##courbe" + std::to_string(g)).c_str(), v.data(),
                          static_cast<int>(v.size()), 0, texte, bas, haut, ImVec2(largeur, 34));
     }
-    axeTemps(r->historique.etendue(), largeur);
+    axeTemps(h.etendue(), largeur);
+}
+
+// An arm read from a description: a row per joint (its name, value and limits, and the
+// target "Atteint" sends), then the tool pose in the arm's frame.
+void dessineLignesArticulations() {
+    Panneau& p = application().panneau;
+    if (!p.brasDecrit) return;
+    ImGui::TextUnformatted("Articulations, limites, cibles :");
+    const float largeurChamp = 64;
+    for (std::size_t i = 0; i < p.articulations.size(); ++i) {
+        LigneArticulation& l = p.articulations[i];
+        const char* unite = l.prismatique ? "" : "°";
+        char texte[160];
+        if (l.bornee)
+            std::snprintf(texte, sizeof texte, " %.1f%s [%.0f..%.0f]", l.valeur, unite, l.min,
+                          l.max);
+        else
+            std::snprintf(texte, sizeof texte, " %.1f%s", l.valeur, unite);
+        ImGui::TextUnformatted(pourPolice(l.nom).c_str());
+        ImGui::TextUnformatted(pourPolice(texte).c_str());
+        ImGui::SameLine(ImGui::GetWindowContentRegionMax().x - largeurChamp);
+        ImGui::SetNextItemWidth(largeurChamp);
+        // The ghost follows what is typed.
+        if (ImGui::InputFloat(("##cible" + std::to_string(i)).c_str(), &l.cible, 0, 0, "%.1f"))
+            application().controle(IdControle::Aucun);
+    }
+    ImGui::TextUnformatted("Outil (repere du bras) :");
+    ImGui::Text("x %.2f y %.2f z %.2f", p.outil[0], p.outil[1], p.outil[2]);
+    ImGui::Text("roulis %.1f tangage %.1f", p.outil[3], p.outil[4]);
+    ImGui::Text("lacet %.1f", p.outil[5]);
 }
 
 // The workspace view's colours and what each means, while the view is shown.
@@ -150,6 +182,16 @@ void dessineListePoints() {
     while (clipper.Step())
         for (int i = clipper.DisplayStart; i < clipper.DisplayEnd; ++i) {
             const PointPassage& p = points[static_cast<std::size_t>(i)];
+            if (!p.articulations.empty()) {
+                std::string texte = std::to_string(i + 1) + ":";
+                char v[32];
+                for (double a : p.articulations) {
+                    std::snprintf(v, sizeof v, " %.0f", a);
+                    texte += v;
+                }
+                ImGui::TextUnformatted((texte + (p.tenu ? " tenu" : "")).c_str());
+                continue;
+            }
             ImGui::Text("%d: %.0f %.0f %.0f %.0f%s", i + 1, p.T1, p.T2, p.T3, p.T5,
                         p.tenu ? " tenu" : "");
             if (ImGui::IsItemHovered())
@@ -225,6 +267,7 @@ void dessineControle(Controle& c, int indice) {
             break;
         }
         case GenreControle::Courbes: dessineCourbes(); break;
+        case GenreControle::LignesArticulations: dessineLignesArticulations(); break;
         case GenreControle::ListePoints: dessineListePoints(); break;
         case GenreControle::LegendeEspace: dessineLegendeEspace(); break;
     }
@@ -246,6 +289,7 @@ void dessineListe(std::vector<Controle>& liste) {
             continue;
         }
         if (!ouvert) continue;
+        if (c.quatreAxes && application().panneau.brasDecrit) continue;
         if (c.genre == GenreControle::Colonne) {
             ImGui::SameLine();
             continue;

@@ -1,6 +1,7 @@
 // Teaching by example from the window: `w` or "Memoriser" stores the driven robot's pose,
 // "Rejouer" queues the list on it, "Sauver" writes it as a scene-file fragment naming the
 // robot's variable. What is done goes to the status line, what fails there and in red.
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -11,6 +12,8 @@
 #include "commun/console.h"
 #include "commun/ecriture_sure.h"
 #include "commun/nombre_court.h"
+#include "robot/bras_pilote.h"
+#include "robot/modele_cinematique.h"
 #include "robot/robot.h"
 #include "script/fragment_scene.h"
 #include "script/script.h"
@@ -21,22 +24,39 @@ std::string pluriel(std::size_t n, const char* mot) {
 }
 
 // The recovery file: a comment line, then one pose a line, its joints, its tool point and
-// whether an object was held, as the shortest decimals that read back the same floats.
+// whether an object was held, as the shortest decimals that read back the same floats. A
+// pose of an arm read from a description reads "bras", its number of joints, their values
+// and whether an object was held.
 const char* const ENTETE_RECUPERATION =
     "# brakmor : points de passage non enregistrés (T1 T2 T3 T5 X Y Z THETA tenu)\n";
+const char* const MOT_BRAS = "bras";
+
+// A pose of an arm read from a description, from a recovery line after its first word.
+bool lisPointBras(std::istringstream& in, PointPassage& p) {
+    int n = 0, tenu = 0;
+    if (!(in >> n) || n <= 0 || n > MAX_ARTICULATIONS) return false;
+    p.articulations.resize(static_cast<std::size_t>(n));
+    for (double& v : p.articulations)
+        if (!(in >> v) || !std::isfinite(v)) return false;
+    if (!(in >> tenu)) return false;
+    p.tenu = tenu != 0;
+    return true;
+}
 
 }  // namespace
 
 void CApplication::memorisePoint() {
-    if (!robotCourant) return;
-    if (!pointsPassage.ajoute(*robotCourant)) {
+    BrasPilote* b = brasPilote();
+    if (!b) return;
+    Instance* tenu = b->objetTenu();
+    if (!(robotCourant ? pointsPassage.ajoute(*robotCourant) : pointsPassage.ajoute(*b, tenu))) {
         signale("liste pleine (" + std::to_string(PointsPassage::MAX) + " points)",
                 "point de passage refusé : ");
         return;
     }
     pointsNonEnregistres = true;
     informe("point de passage " + std::to_string(pointsPassage.points().size()) + " mémorisé" +
-            (robotCourant->objetTenu() ? " (objet tenu)" : ""));
+            (tenu ? " (objet tenu)" : ""));
 }
 
 std::string CApplication::gardePointsNonEnregistres() {
@@ -49,8 +69,13 @@ std::string CApplication::gardePointsNonEnregistres() {
     }
     std::string texte = ENTETE_RECUPERATION;
     for (const PointPassage& p : points) {
-        for (float v : {p.T1, p.T2, p.T3, p.T5, p.X, p.Y, p.Z, p.THETA})
-            texte += nombreCourt(v) + " ";
+        if (!p.articulations.empty()) {
+            texte += std::string(MOT_BRAS) + " " + std::to_string(p.articulations.size()) + " ";
+            for (double v : p.articulations) texte += nombreCourt(v) + " ";
+        } else {
+            for (float v : {p.T1, p.T2, p.T3, p.T5, p.X, p.Y, p.Z, p.THETA})
+                texte += nombreCourt(v) + " ";
+        }
         texte += p.tenu ? "1\n" : "0\n";
     }
     const std::string erreur =
@@ -77,9 +102,16 @@ std::size_t CApplication::recuperePoints() {
         if (ligne.empty() || ligne[0] == '#') continue;
         std::istringstream in(ligne);
         PointPassage p;
-        int tenu = 0;
-        if (!(in >> p.T1 >> p.T2 >> p.T3 >> p.T5 >> p.X >> p.Y >> p.Z >> p.THETA >> tenu)) continue;
-        p.tenu = tenu != 0;
+        if (ligne.rfind(MOT_BRAS, 0) == 0) {
+            std::string mot;
+            in >> mot;
+            if (!lisPointBras(in, p)) continue;
+        } else {
+            int tenu = 0;
+            if (!(in >> p.T1 >> p.T2 >> p.T3 >> p.T5 >> p.X >> p.Y >> p.Z >> p.THETA >> tenu))
+                continue;
+            p.tenu = tenu != 0;
+        }
         if (!pointsPassage.ajoute(p)) break;
         ++n;
     }
@@ -92,10 +124,25 @@ std::size_t CApplication::recuperePoints() {
 }
 
 void CApplication::rejouePoints() {
-    if (!robotCourant) return;
+    BrasPilote* b = brasPilote();
+    if (!b) return;
     const std::size_t n = pointsPassage.points().size();
     if (n == 0) {
         signale("aucun point de passage à rejouer");
+        return;
+    }
+    if (!robotCourant) {
+        // An arm read from a description, through its own queue.
+        std::string raison;
+        const std::size_t commandes = pointsPassage.rejoue(
+            *b, b->objetTenu() != nullptr, panneau.deplacementRectiligne == 1, raison);
+        if (!raison.empty()) {
+            signale(raison + " (" + pluriel(commandes, "commande") + " en file)",
+                    "relecture tronquée : ");
+            return;
+        }
+        informe(pluriel(commandes, "commande") + " en file pour rejouer " + pluriel(n, "point") +
+                " de passage");
         return;
     }
     // A move per point and a grip or release where the grip state changes, unless the
@@ -148,8 +195,8 @@ void CApplication::sauvePoints() {
 }
 
 std::string CApplication::variableRobot() const {
-    if (!script || !robotCourant) return "robot";
-    const void* robot = static_cast<const Entite*>(robotCourant);
+    if (!script || !brasPilote()) return "robot";
+    const void* robot = &brasPilote()->entite();
     for (const auto& [nom, v] : script->variables)
         if (v.type == T_ENTITE && v.adresse() == robot) return nom;
     // Most often the load handed the robot to the scene and kept only its name.

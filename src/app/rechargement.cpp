@@ -12,6 +12,7 @@
 #include "app/application.h"
 #include "app/panneau.h"
 #include "commun/console.h"
+#include "robot/bras_chaine.h"
 #include "robot/robot.h"
 #include "script/options.h"
 #include "script/script.h"
@@ -149,7 +150,10 @@ namespace {
 // A robot keeps a pointer to the instance list of the scene it lives in.
 void pointeRobots(CScene& scene) {
     for (const auto& e : scene.entites)
-        if (auto* r = dynamic_cast<Robot*>(e.get())) r->listeInstances = &scene.instances;
+        if (auto* r = dynamic_cast<Robot*>(e.get()))
+            r->listeInstances = &scene.instances;
+        else if (auto* b = dynamic_cast<BrasChaine*>(e.get()))
+            b->listeInstances = &scene.instances;
 }
 
 // An existing file of 0 bytes.
@@ -332,10 +336,13 @@ std::string CApplication::lacheAncienneScene() {
             abandonnees += r->commandes.size();
             objetTenu = objetTenu || r->objetTenu() != nullptr;
             r->videCommandes();
+        } else if (auto* b = dynamic_cast<BrasChaine*>(e.get())) {
+            abandonnees += b->commandes.size();
+            objetTenu = objetTenu || b->objetTenu() != nullptr;
+            b->videCommandes();
         }
     instanceCliquee = nullptr;
-    robotCourant = nullptr;
-    instanceRobotCourant = nullptr;
+    oublieBras();
     raisonsVues.clear();
     std::string perdu;
     if (abandonnees > 0)
@@ -369,11 +376,10 @@ std::string CApplication::prendOptionsEtCamera(const EtatCharge& lu, const Camer
 
 void CApplication::redemarreApresRechargement() {
     choisitRobotCourant();
-    for (const auto& e : scene.entites)
-        if (auto* r = dynamic_cast<Robot*>(e.get())) raisonsVues[r] = r->numeroRaison;
+    retientRaisons();
     placeLumiere();
     animeDejaAppele = ticDejaAppele = false;  // the new scene's time starts now
-    if (!robotCourant) panneau.libelleSaisie = "SAISIS";
+    if (!brasPilote()) panneau.libelleSaisie = "SAISIS";
     panneau.ligneEtat.message.clear();
     panneau.ligneEtat.information.clear();
     majPanneau();

@@ -5,12 +5,15 @@
 #include "app/application.h"
 #include "app/panneau.h"
 #include "app/touches.h"
+#include "robot/bras_chaine.h"
 #include "robot/robot.h"
 
 namespace {
-Robot* robotDe(Instance* inst) {
+// An instance carrying an arm of either kind.
+bool porteBras(Instance* inst) {
     auto* ie = dynamic_cast<InstanceEntite*>(inst);
-    return ie ? dynamic_cast<Robot*>(ie->entite.get()) : nullptr;
+    return ie &&
+           (dynamic_cast<Robot*>(ie->entite.get()) || dynamic_cast<BrasChaine*>(ie->entite.get()));
 }
 
 float borne(float v, float min, float max) { return v < min ? min : (v > max ? max : v); }
@@ -42,21 +45,15 @@ void CApplication::appuiGauche(int x, int y, int modifiers) {
     // other instance is fetched by the current robot.
     Instance* inst = scene.selectionneInstance(nom);
     instanceCliquee = inst;
-    if (!inst || robotDe(inst)) return;
-    if (!robotCourant) return;
-    // An object the gripper cannot reach is refused now, with its reason, rather than queued
-    // for a command the robot would drop.
-    if (!robotCourant->peutSaisir(inst, instanceRobotCourant)) {
-        raisonsVues[robotCourant] = robotCourant->numeroRaison;
-        signale(robotCourant->derniereRaison, nomInstance(inst) + " : ");
+    if (!inst || porteBras(inst)) return;
+    BrasPilote* bras = brasPilote();
+    if (!bras) return;
+    const std::string raison = bras->vaChercher(inst, panneau.deplacementRectiligne == 1);
+    if (!raison.empty()) {
+        raisonsVues[&bras->entite()] = bras->numeroRaison();
+        signale(raison, nomInstance(inst) + " : ");
         return;
     }
-    Commande c;
-    c.instanceRobot = instanceRobotCourant;
-    c.approche = inst;
-    c.cible = inst;
-    c.rectiligne = panneau.deplacementRectiligne == 1;
-    robotCourant->ajouteCommande(c);
     panneau.ligneEtat.message.clear();  // the fetch was taken: the last refusal is stale
 }
 
@@ -69,14 +66,7 @@ void CApplication::appuiDroit(int x, int y, int modifiers) {
     if (nom < 0) return;
     const int i = scene.indiceInstanceDuNom(nom);
     if (i < 0) return;
-    Instance* inst = scene.getInstance(i);
-    Robot* r = robotDe(inst);
-    if (!r) return;
-    if (robotCourant) robotCourant->selectionne = false;
-    robotCourant = r;
-    instanceRobotCourant = static_cast<InstanceEntite*>(inst);
-    r->selectionne = true;
-    majPanneauRobot();
+    if (choisitBras(dynamic_cast<InstanceEntite*>(scene.getInstance(i)))) majPanneauRobot();
 }
 
 void CApplication::relacheGauche(int, int, int modifiers) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "dessin/bras_chaine_gl.h"
 #include "dessin/dessinateur.h"
 #include "dessin/ellipsoide_gl.h"
 #include "robot/apercu_cible.h"
@@ -41,15 +42,6 @@ void segmentsTrajectoire(const TrajectoireOutil& t, float alpha) {
         glVertex3f(b.x, b.y, b.z);
     }
     glEnd();
-}
-
-// Faint where the arm or an object hides the path, full where it is in sight.
-void dessineTrajectoire(const TrajectoireOutil& t) {
-    glLineWidth(3);
-    glDisable(GL_DEPTH_TEST);
-    segmentsTrajectoire(t, 0.3f);
-    glEnable(GL_DEPTH_TEST);
-    segmentsTrajectoire(t, 1.0f);
 }
 
 void couleurCellule(EtatCellule e, float alpha) {
@@ -206,6 +198,15 @@ void dessineFantome(const Robot& r, const ApercuCible& a) {
 
 }  // namespace
 
+// Faint where the arm or an object hides the path, full where it is in sight.
+void dessineTrajectoire(const TrajectoireOutil& t) {
+    glLineWidth(3);
+    glDisable(GL_DEPTH_TEST);
+    segmentsTrajectoire(t, 0.3f);
+    glEnable(GL_DEPTH_TEST);
+    segmentsTrajectoire(t, 1.0f);
+}
+
 CouleurCellule couleurCellule(EtatCellule e) {
     switch (e) {
         case EtatCellule::Atteinte: return {0.2f, 0.9f, 0.3f};
@@ -241,14 +242,18 @@ void dessineAidesMouvement(Dessinateur& dessin) {
         auto* ie = dynamic_cast<InstanceEntite*>(p.get());
         if (!ie || !ie->visible) continue;
         if (auto* bras = dynamic_cast<BrasChaine*>(ie->entite.get())) {
-            if (!scene.ellipsoide_manipulabilite) continue;
-            const Manipulabilite m =
-                manipulabilite(bras->chaine(), bras->vecteur(bras->articulations()));
-            glPushMatrix();
-            glMultMatrixf(ie->m);
-            glMultMatrixf(bras->m);
-            dessineEllipsoide(m, bras->outil().translation());
-            glPopMatrix();
+            const bool fantome = scene.cible_fantome && bras == dessin.aides.brasFantome;
+            dessineAidesBrasChaine(*bras, *ie, scene.trajectoire_outil,
+                                   fantome ? &dessin.aides.fantome.articulations : nullptr);
+            if (scene.ellipsoide_manipulabilite) {
+                const Manipulabilite mb =
+                    manipulabilite(bras->chaine(), bras->vecteur(bras->articulations()));
+                glPushMatrix();
+                glMultMatrixf(ie->m);
+                glMultMatrixf(bras->m);
+                dessineEllipsoide(mb, bras->outil().translation());
+                glPopMatrix();
+            }
             continue;
         }
         auto* robot = dynamic_cast<Robot*>(ie->entite.get());

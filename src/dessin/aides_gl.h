@@ -3,6 +3,7 @@
 #pragma once
 
 #include "robot/espace_travail.h"
+#include "robot/trajectoire.h"
 
 class Dessinateur;
 
@@ -13,6 +14,8 @@ struct CouleurCellule {
 };
 CouleurCellule couleurCellule(EtatCellule e);
 
+// The tool trail in the current frame (the arm's): segments coloured by their kind.
+void dessineTrajectoire(const TrajectoireOutil& t);
 // Draws the aids the scene's switches ask for, over every robot instance (the ghost over the
 // driven robot only), unlit and translucent, after the objects. Nothing in picking mode.
 void dessineAidesMouvement(Dessinateur& dessin);

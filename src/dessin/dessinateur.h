@@ -17,6 +17,8 @@
 // the tool trail, the target as a ghost gripper, the reachable region in THETA1's plane.
 struct AidesMouvement {
     CibleFantome fantome;  // what the ghost gripper shows (the scene's options say which aids)
+    // The arm read from a description whose ghost shows fantome.articulations, or null.
+    const Entite* brasFantome = nullptr;
 };
 
 // Draws one scene; made with it, it lives no longer than the scene.

@@ -2,6 +2,8 @@
 // would accept it, for the ghost gripper of the 3D view.
 #pragma once
 
+#include <vector>
+
 #include "geometrie/matrice.h"
 #include "robot/mouvement.h"
 
@@ -12,6 +14,8 @@ struct CibleFantome : CibleMouvement {
     // The wrist decides the pose (a wrist field being edited, or a straight-line move);
     // otherwise the joints do.
     bool parPoignet = false;
+    // An arm read from a description: the targets of its joint rows (empty otherwise).
+    std::vector<double> articulations;
     // As the panel starts: the base turned to 90 degrees.
     CibleFantome() { T1 = 90; }
 };

@@ -13,7 +13,11 @@ double facteur(const LimitesArticulation& l) { return l.prismatique ? 1.0 : DEGR
 
 BrasChaine::BrasChaine(RobotURDF description)
     : description_(std::move(description)), valeurs_(description_.chaine.nbArticulations(), 0.0) {
-    nom = description_.nom;
+    nom = description_.nom;  // until a scene variable names it
+    enregistre();
+    historique_.setNbArticulations(nbArticulations());
+    // A grip finds what lies within 2 % of the arm's reach from the tool point.
+    toleranceSaisie = 0.02 * chaine().portee();
     for (VisuelURDF& v : description_.visuels) {
         // The description's colour, when it gives one, replaces the mesh's own materials.
         if (v.materiau) v.maillage->setMaterial(v.materiau);
@@ -75,6 +79,7 @@ void BrasChaine::majPose() {
     const VecteurArticulaire q = vecteur(valeurs_);
     chaine().reperesLiens(q, reperes_);
     outil_ = chaine().modeleDirect(q);
+    porteObjet();
 }
 
 void BrasChaine::getBoiteEnglobante(CVecteur& min, CVecteur& max) {

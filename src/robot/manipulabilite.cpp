@@ -2,6 +2,7 @@
 
 #include <Eigen/SVD>
 #include <cmath>
+#include <cstdio>
 
 #include "robot/modele_quatre_axes.h"
 #include "robot/robot.h"
@@ -23,6 +24,7 @@ Manipulabilite manipulabilite(const ModeleCinematique& modele, const VecteurArti
     const auto& sigma = svd.singularValues();
     for (int i = 0; i < sigma.size(); ++i) m.valeursSingulieres[i] = sigma[i];
     for (int i = 0; i < 3; ++i) m.axes.col(i) = svd.matrixU().col(i) * m.valeursSingulieres[i];
+    m.directionDifficile = svd.matrixU().col(2);
     // The product of the singular values: det(Jt Jtᵀ) is their squares' product.
     const Eigen::Vector3d& s = m.valeursSingulieres;
     m.manipulabilite = s[0] * s[1] * s[2];
@@ -49,4 +51,19 @@ std::string configurationSinguliere(const Robot& robot, double conditionnement) 
     if (axe < coude) return texte + "poignet au-dessus de l'axe de la base";
     return texte + (std::fabs(robot.THETA3) > 90 ? "coude replié (THETA3 proche de -180°)"
                                                  : "coude tendu (THETA3 proche de 0°)");
+}
+
+std::string directionSinguliere(const Manipulabilite& m) {
+    if (!(m.conditionnement < CONDITIONNEMENT_SINGULIER)) return "";
+    // The sign of a singular vector is arbitrary: shown with its largest component positive.
+    Eigen::Vector3d d = m.directionDifficile;
+    int k = 0;
+    d.cwiseAbs().maxCoeff(&k);
+    if (d[k] < 0) d = -d;
+    char texte[160];
+    std::snprintf(texte, sizeof texte,
+                  "proche d'une singularité : l'outil ne peut presque plus se déplacer selon "
+                  "(%.2f, %.2f, %.2f)",
+                  d.x() + 0.0, d.y() + 0.0, d.z() + 0.0);
+    return texte;
 }

@@ -31,6 +31,8 @@ struct Manipulabilite {
     // half-axes in the same order: columns, in the arm's base frame.
     Eigen::Vector3d valeursSingulieres = Eigen::Vector3d::Zero();
     Eigen::Matrix3d axes = Eigen::Matrix3d::Zero();
+    // The unit direction of the smallest half-axis: where the tool point moves least.
+    Eigen::Vector3d directionDifficile = Eigen::Vector3d::UnitZ();
 };
 
 Manipulabilite manipulabilite(const ModeleCinematique& modele, const VecteurArticulaire& q);
@@ -43,3 +45,6 @@ Manipulabilite manipulabilite(Robot& robot);
 // that makes the pose near singular: the elbow stretched (or folded back), or the wrist
 // over the base axis, whichever is nearer.
 std::string configurationSinguliere(const Robot& robot, double conditionnement);
+// For any arm, with its measures: empty at or above CONDITIONNEMENT_SINGULIER; otherwise the
+// direction, in the arm's frame, the tool point can hardly move along.
+std::string directionSinguliere(const Manipulabilite& m);

@@ -103,7 +103,8 @@ bool Robot::avance(float dt) {
         return false;
     }
     if (!std::isfinite(dt) || dt <= 0) return false;
-    historique.depart(trajectoire.temps(), THETA1, THETA2, THETA3, THETA5);
+    const float avant[4] = {THETA1, THETA2, THETA3, THETA5};
+    historique.depart(trajectoire.temps(), avant);
     // The trail's clock runs while there is something to do.
     trajectoire.avanceTemps(dt);
     const CVecteur outil(X, Y, Z);
@@ -117,8 +118,8 @@ bool Robot::avance(float dt) {
         bouge = true;
         if (!(reste > 0)) break;
     }
-    historique.ajoute({trajectoire.temps(), THETA1, THETA2, THETA3, THETA5,
-                       (CVecteur(X, Y, Z) - outil).norme() / dt});
+    const float apres[4] = {THETA1, THETA2, THETA3, THETA5};
+    historique.ajoute(trajectoire.temps(), apres, (CVecteur(X, Y, Z) - outil).norme() / dt);
     return bouge;
 }
 

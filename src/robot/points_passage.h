@@ -6,14 +6,20 @@
 #include <string>
 #include <vector>
 
-class Instance;  // scene.h
-class Robot;     // robot.h
+class BrasPilote;  // bras_pilote.h
+class Instance;    // scene.h
+class Robot;       // robot.h
 
 #include "robot/mouvement.h"
 
 // A taught pose (its straight-line flag unused: the replay chooses) and the grip state.
 struct PointPassage : CibleMouvement {
     bool tenu = false;  // an object was held when the pose was stored
+    // The joint values of an arm read from a description (degrees or scene units); empty
+    // for the four-joint arm, whose pose is the fields above.
+    std::vector<double> articulations;
+    // The joint values to replay: articulations, or the four-joint arm's.
+    std::vector<double> valeurs() const;
 };
 
 // The taught poses, in the order they were stored.
@@ -25,6 +31,8 @@ public:
 
     // Stores the robot's current pose; false when the list is full.
     bool ajoute(const Robot& robot);
+    // Stores the pose of an arm read from a description, and whether it holds an object.
+    bool ajoute(const BrasPilote& bras, bool tenu);
     // Appends a pose read back (a recovery file); false when the list is full.
     bool ajoute(const PointPassage& p);
     void vide() { points_.clear(); }  // forgets every pose
@@ -35,6 +43,9 @@ public:
     // `rectiligne`), then a grip or a release where the grip state changes. Returns the number
     // of commands queued; stops at the robot's queue limit.
     std::size_t rejoue(Robot& robot, Instance* instanceRobot, bool rectiligne) const;
+    // The same on any arm, through its own queue; raison says why the replay stopped early
+    // (a pose with another number of joints, one the arm refuses, a full queue).
+    std::size_t rejoue(BrasPilote& bras, bool tenu, bool rectiligne, std::string& raison) const;
 
 private:
     std::vector<PointPassage> points_;

@@ -149,6 +149,8 @@ public:
 
     // The held instance, or null; forgets one that no longer exists.
     Instance* objetTenu();
+    // True when e is a robot that has not been destroyed (no dereference involved).
+    static bool estVivant(const Entite* e);
 
     // Why a tool point is refused, or null when the arm may go there.
     const char* refusPosition(float x, float y, float z);
@@ -202,8 +204,6 @@ private:
     CVecteur positionMonde(const Instance* instanceRobot, CVecteur p) const;
     // True when the instance is still registered (or there is no list to check against).
     bool instanceConnue(const Instance* i) const;
-    // True when e is a robot that has not been destroyed (no dereference involved).
-    static bool estVivant(const Entite* e);
 
     // avance once the queue is known not empty and the step valid: the front command's share
     // of the step. reste: the seconds of the step still free, then those the command left.

@@ -73,13 +73,27 @@ void TrajectoireOutil::pousse(const PointTrajectoire& p) {
     ++taille_;
 }
 
-HistoriqueArticulaire::HistoriqueArticulaire(float duree, std::size_t capacite)
-    : capacite_(capacite > 0 ? capacite : 1), duree_(duree) {}
+HistoriqueArticulaire::HistoriqueArticulaire(int nbArticulations, float duree, std::size_t capacite)
+    : nb_(std::max(nbArticulations, 0)), capacite_(capacite > 0 ? capacite : 1), duree_(duree) {}
 
-void HistoriqueArticulaire::ajoute(const EchantillonArticulaire& e) {
-    if (anneau_.empty()) anneau_.resize(capacite_);
-    const double limite = e.temps - duree_;
-    while (taille_ > 0 && anneau_[premier_].temps < limite) {
+void HistoriqueArticulaire::setNbArticulations(int n) {
+    n = std::max(n, 0);
+    if (n == nb_) return;
+    nb_ = n;
+    valeurs_.clear();
+    temps_.clear();
+    vitesses_.clear();
+    vide();
+}
+
+void HistoriqueArticulaire::ajoute(double temps, const float* valeurs, float vitesse) {
+    if (temps_.empty()) {
+        temps_.resize(capacite_);
+        vitesses_.resize(capacite_);
+        valeurs_.resize(capacite_ * static_cast<std::size_t>(nb_));
+    }
+    const double limite = temps - duree_;
+    while (taille_ > 0 && temps_[premier_] < limite) {
         premier_ = (premier_ + 1) % capacite_;
         --taille_;
     }
@@ -87,49 +101,40 @@ void HistoriqueArticulaire::ajoute(const EchantillonArticulaire& e) {
         premier_ = (premier_ + 1) % capacite_;
         --taille_;
     }
-    anneau_[(premier_ + taille_) % capacite_] = e;
+    const std::size_t k = indice(taille_);
+    temps_[k] = temps;
+    vitesses_[k] = vitesse;
+    std::copy(valeurs, valeurs + nb_, valeurs_.begin() + static_cast<std::ptrdiff_t>(k * nb_));
     ++taille_;
 }
 
-void HistoriqueArticulaire::depart(double temps, float T1, float T2, float T3, float T5) {
+void HistoriqueArticulaire::depart(double temps, const float* valeurs) {
     if (taille_ > 0) {
-        const EchantillonArticulaire& d = echantillon(taille_ - 1);
-        if (d.T1 == T1 && d.T2 == T2 && d.T3 == T3 && d.T5 == T5) return;
+        const std::size_t d = indice(taille_ - 1) * nb_;
+        if (std::equal(valeurs, valeurs + nb_, valeurs_.begin() + static_cast<std::ptrdiff_t>(d)))
+            return;
     }
-    ajoute({temps, T1, T2, T3, T5, 0});
+    ajoute(temps, valeurs, 0);
 }
 
 double HistoriqueArticulaire::etendue() const {
     if (taille_ == 0) return 0;
-    return std::min<double>(duree_, echantillon(taille_ - 1).temps - echantillon(0).temps);
+    return std::min<double>(duree_, temps(taille_ - 1) - temps(0));
 }
 
-const EchantillonArticulaire& HistoriqueArticulaire::echantillon(std::size_t i) const {
-    return anneau_[(premier_ + i) % capacite_];
-}
-
-std::vector<float> HistoriqueArticulaire::serie(Grandeur g, int n) const {
+std::vector<float> HistoriqueArticulaire::serie(int g, int n) const {
     std::vector<float> v;
-    if (taille_ == 0 || n <= 0) return v;
-    auto valeur = [g](const EchantillonArticulaire& e) {
-        switch (g) {
-            case THETA1: return e.T1;
-            case THETA2: return e.T2;
-            case THETA3: return e.T3;
-            case THETA5: return e.T5;
-            default: return e.vitesse;
-        }
-    };
+    if (taille_ == 0 || n <= 0 || g < 0 || g > nb_) return v;
     v.reserve(static_cast<std::size_t>(n));
-    const double fin = echantillon(taille_ - 1).temps, largeur = etendue();
+    const double fin = temps(taille_ - 1), largeur = etendue();
     const double pas = n > 1 ? largeur / (n - 1) : 0.0;
     std::size_t k = 0;  // the first sample after the current time
     for (int i = 0; i < n; ++i) {
         const double t = fin - largeur + pas * i;
-        while (k < taille_ && echantillon(k).temps <= t) ++k;
-        v.push_back(valeur(echantillon(k > 0 ? k - 1 : 0)));
+        while (k < taille_ && temps(k) <= t) ++k;
+        v.push_back(grandeur(k > 0 ? k - 1 : 0, g));
     }
     // Rounding may leave the last point just before the last sample.
-    v.back() = valeur(echantillon(taille_ - 1));
+    v.back() = grandeur(taille_ - 1, g);
     return v;
 }

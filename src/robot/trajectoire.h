@@ -63,39 +63,50 @@ private:
 };
 
 // The joints and the tool point's speed after each motion step, on the trail's clock, for
-// the plots of the robot panel: a bounded ring of the last seconds, like the trail.
-struct EchantillonArticulaire {
-    double temps = 0;                      // seconds on the trail's clock
-    float T1 = 0, T2 = 0, T3 = 0, T5 = 0;  // degrees
-    float vitesse = 0;                     // tool point speed over the step, units per second
-};
-
+// the plots of the robot panel: a bounded ring of the last seconds, like the trail. Each
+// sample holds its time and every joint's value, so that speeds and accelerations follow
+// from differences between samples.
 class HistoriqueArticulaire {
 public:
-    // What a series shows: the four joints, then the tool's speed.
-    enum Grandeur { THETA1, THETA2, THETA3, THETA5, VITESSE, NB_GRANDEURS };
-
-    explicit HistoriqueArticulaire(float duree = TrajectoireOutil::DUREE_DEFAUT,
+    explicit HistoriqueArticulaire(int nbArticulations = 4,
+                                   float duree = TrajectoireOutil::DUREE_DEFAUT,
                                    std::size_t capacite = TrajectoireOutil::CAPACITE_DEFAUT);
 
-    // Adds a sample and forgets those older than the duration before it; when the ring is
-    // full the oldest goes.
-    void ajoute(const EchantillonArticulaire& e);
+    // Another joint count forgets every sample.
+    void setNbArticulations(int n);
+    int nbArticulations() const { return nb_; }
+    // What serie shows: joints 0 to nbArticulations() - 1, then the tool's speed.
+    int grandeurVitesse() const { return nb_; }
+
+    // Adds a sample (nbArticulations values: degrees, or scene units for a sliding joint;
+    // the tool point's speed over the step, units per second) and forgets those older than
+    // the duration before it; when the ring is full the oldest goes.
+    void ajoute(double temps, const float* valeurs, float vitesse);
     // The pose a motion step starts from, at rest, unless the last sample holds it already:
     // the first motion, or one after the arm was moved by hand, starts from where it was.
-    void depart(double temps, float T1, float T2, float T3, float T5);
+    void depart(double temps, const float* valeurs);
     void vide() { premier_ = taille_ = 0; }
     std::size_t taille() const { return taille_; }
-    const EchantillonArticulaire& echantillon(std::size_t i) const;  // oldest first
+    // Sample i, oldest first: its time, joint k's value, the tool's speed.
+    double temps(std::size_t i) const { return temps_[indice(i)]; }
+    float valeur(std::size_t i, int k) const { return valeurs_[indice(i) * nb_ + k]; }
+    float vitesse(std::size_t i) const { return vitesses_[indice(i)]; }
 
     // Seconds the series cover: the duration, or less when the samples span less.
     double etendue() const;
     // n values evenly spaced over the etendue that ends at the last sample: each the value
     // of the last sample at or before its time. Empty without samples.
-    std::vector<float> serie(Grandeur g, int n) const;
+    std::vector<float> serie(int grandeur, int n) const;
 
 private:
-    std::vector<EchantillonArticulaire> anneau_;  // allocated at the first sample
+    std::size_t indice(std::size_t i) const { return (premier_ + i) % capacite_; }
+    float grandeur(std::size_t i, int g) const { return g < nb_ ? valeur(i, g) : vitesse(i); }
+
+    int nb_;
+    // Rings allocated at the first sample.
+    std::vector<double> temps_;
+    std::vector<float> valeurs_;  // nb_ per sample
+    std::vector<float> vitesses_;
     std::size_t capacite_;
     std::size_t premier_ = 0, taille_ = 0;
     float duree_;

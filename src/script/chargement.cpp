@@ -8,6 +8,7 @@
 #include "commun/console.h"
 #include "commun/lieu_lecture.h"
 #include "geometrie/mesh.h"
+#include "robot/bras_chaine.h"
 #include "robot/robot.h"
 #include "scene/scene.h"
 #include "script/script.h"
@@ -55,8 +56,12 @@ struct Remise {
             case T_ENTITE:
                 if (auto o = v.objet<Entite>()) {
                     if (entites.nouveau(o.get())) {
-                        // A robot is named by its variable; a mesh keeps its file's name.
-                        if (o->nom.empty() && dynamic_cast<Robot*>(o.get())) o->nom = nom;
+                        // A robot is named by its variable (an arm read from a description
+                        // too, rather than by the description's name); a mesh keeps its
+                        // file's name.
+                        if ((o->nom.empty() && dynamic_cast<Robot*>(o.get())) ||
+                            dynamic_cast<BrasChaine*>(o.get()))
+                            o->nom = nom;
                         scene.ajouteEntite(o);
                     }
                     return true;

@@ -11,6 +11,7 @@
 #include "geometrie/mesh.h"
 #include "metaball/metaballzone.h"
 #include "robot/bras_chaine.h"
+#include "robot/modele_cinematique.h"
 #include "robot/robot.h"
 #include "scene/scene.h"
 #include "script/script.h"
@@ -111,16 +112,53 @@ constexpr std::array P_METABALL{
     POINT,
     NOMBRE};
 constexpr std::array P_GRAVITE{parAdresse(T_INSTANCE), BOOLEEN};
+// Any arm: the four-joint one or one read from a description.
+constexpr Parametre brasCible(const char* texteClasse) {
+    return entiteCible(Classe::Bras, "pointeur sur robot non initialisé", texteClasse);
+}
 constexpr Parametre ROBOT_ARTICULAIRE =
-    robotCible("deplaceArticulaire ne s'applique qu'à des robot !");
-constexpr Parametre ROBOT_POIGNET = robotCible("deplacePoignet ne s'applique qu'à des robot !");
+    brasCible("deplaceArticulaire ne s'applique qu'à des robot !");
+constexpr Parametre ROBOT_POIGNET = brasCible("deplacePoignet ne s'applique qu'à des robot !");
+// The four-joint arm's signatures.
 constexpr std::array P_DEPLACE_ARTICULAIRE{ROBOT_ARTICULAIRE, NOMBRE, NOMBRE, NOMBRE, NOMBRE};
 constexpr std::array P_DEPLACE_POIGNET{ROBOT_POIGNET, NOMBRE, NOMBRE, NOMBRE, NOMBRE, BOOLEEN};
-constexpr std::array P_SAISIS{robotCible("saisis ne s'applique qu'à des robot !")};
-constexpr std::array P_LACHE{robotCible("lache ne s'applique qu'à des robot !")};
-constexpr std::array P_ATTENDS{robotCible("attends ne s'applique qu'à des robot !"), NOMBRE};
-constexpr std::array P_PROFIL{robotCible("setRobotProfil ne s'applique qu'à des robot !"), CHAINE,
+// An arm read from a description: one value per joint; x, y, z and, from six joints on,
+// roll, pitch, yaw, then whether the tool goes along a straight line.
+constexpr auto P_ARTICULAIRE_CHAINE =
+    suite(std::array{ROBOT_ARTICULAIRE}, repete<MAX_ARTICULATIONS>(NOMBRE));
+constexpr std::array P_POIGNET_POSITION{ROBOT_POIGNET, NOMBRE, NOMBRE, NOMBRE, BOOLEEN};
+constexpr std::array P_POIGNET_POSE{ROBOT_POIGNET, NOMBRE, NOMBRE, NOMBRE,
+                                    NOMBRE,        NOMBRE, NOMBRE, BOOLEEN};
+constexpr std::array P_SAISIS{brasCible("saisis ne s'applique qu'à des robot !")};
+constexpr std::array P_LACHE{brasCible("lache ne s'applique qu'à des robot !")};
+constexpr std::array P_ATTENDS{brasCible("attends ne s'applique qu'à des robot !"), NOMBRE};
+constexpr std::array P_PROFIL{brasCible("setRobotProfil ne s'applique qu'à des robot !"), CHAINE,
                               NOMBRE};
+
+// The row `ligne` with these parameters, all of them required.
+template <std::size_t N>
+FonctionPredefinie avecParametres(const FonctionPredefinie& ligne,
+                                  const std::array<Parametre, N>& p, int32_t nombre = N) {
+    FonctionPredefinie r = ligne;
+    r.selonBras = nullptr;
+    r.parametres = p.data();
+    r.nb_parametres = r.nb_minimum = nombre;
+    r.dernierRepete = false;
+    return r;
+}
+
+FonctionPredefinie signatureArticulaire(const FonctionPredefinie& ligne, const Entite& bras) {
+    if (const auto* b = dynamic_cast<const BrasChaine*>(&bras))
+        return avecParametres(ligne, P_ARTICULAIRE_CHAINE, 1 + b->nbArticulations());
+    return avecParametres(ligne, P_DEPLACE_ARTICULAIRE);
+}
+
+FonctionPredefinie signaturePoignet(const FonctionPredefinie& ligne, const Entite& bras) {
+    if (const auto* b = dynamic_cast<const BrasChaine*>(&bras))
+        return b->nbArticulations() >= 6 ? avecParametres(ligne, P_POIGNET_POSE)
+                                         : avecParametres(ligne, P_POIGNET_POSITION);
+    return avecParametres(ligne, P_DEPLACE_POIGNET);
+}
 }  // namespace
 
 // Each row: the name, the handler, the signature, and the type of the null result of a
@@ -158,8 +196,11 @@ const FonctionPredefinie fonctions_predefinies[] = {
     {"metaballzone", &Script::metaballzone, P_ZONE, T_VOID},
     {"addMetaballEx", &Script::addMetaballEx, P_METABALL, T_VOID},
     {"subitGravite", &Script::subitGravite, P_GRAVITE, T_VOID},
-    {"deplaceArticulaire", &Script::deplaceArticulaire, P_DEPLACE_ARTICULAIRE, T_VOID},
-    {"deplacePoignet", &Script::deplacePoignet, P_DEPLACE_POIGNET, T_VOID},
+    FonctionPredefinie("deplaceArticulaire", &Script::deplaceArticulaire, P_DEPLACE_ARTICULAIRE,
+                       T_VOID)
+        .selon(signatureArticulaire),
+    FonctionPredefinie("deplacePoignet", &Script::deplacePoignet, P_DEPLACE_POIGNET, T_VOID)
+        .selon(signaturePoignet),
     {"saisis", &Script::saisis, P_SAISIS, T_VOID},
     {"lache", &Script::lache, P_LACHE, T_VOID},
     {"attends", &Script::attends, P_ATTENDS, T_VOID},
@@ -276,6 +317,22 @@ bool Script::dereference_parametre(const FonctionPredefinie& f, int position, co
 bool Script::verifie_signature(const FonctionPredefinie& f, std::vector<Valeur>& arguments,
                                Valeur& echec) {
     const int n = static_cast<int>(arguments.size());
+    if (f.selonBras && n >= 1) {
+        // The arm first, as the row's first parameter says; then the whole call against the
+        // signature of that arm.
+        std::vector<Valeur> bras(arguments.begin(), arguments.begin() + 1);
+        FonctionPredefinie premier = f;
+        premier.selonBras = nullptr;
+        premier.nb_parametres = premier.nb_minimum = 1;
+        premier.dernierRepete = false;
+        if (!verifie_signature(premier, bras, echec)) return false;
+        const FonctionPredefinie g = f.selonBras(f, *bras[0].objet<Entite>());
+        if (!verifie_nb_parametres(g, n)) {
+            echec = resultatNul(f.echec);
+            return false;
+        }
+        return verifie_signature(g, arguments, echec);
+    }
     if (!f.accepteNombre(n)) {
         echec = resultatNul(f.echec);
         return false;

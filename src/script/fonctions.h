@@ -13,6 +13,7 @@
 #include "script/valeur.h"
 
 class Script;
+class Entite;
 
 // The set bit of one type code, for the sets of accepted types.
 constexpr uint32_t bitType(int32_t type) { return 1u << type; }
@@ -69,6 +70,8 @@ constexpr Parametre parAdresse(int32_t type, uint32_t autres = 0) {
 // {name, handler, parameters, failure result type}, with the modifiers below where needed.
 struct FonctionPredefinie {
     using Gestionnaire = Valeur (Script::*)(const std::vector<Valeur>& arguments);
+    // The row a call on this arm is checked against (count and types), built from `ligne`.
+    using SelonBras = FonctionPredefinie (*)(const FonctionPredefinie& ligne, const Entite& bras);
 
     char nom[32] = {};
     Gestionnaire fonction = nullptr;
@@ -79,6 +82,8 @@ struct FonctionPredefinie {
     int32_t echec = T_VOID;        // type of the null result of a failed type check
     int32_t echecObjet = T_VOID;   // the same for a refused null object or class
     bool typesDansLOrdre = false;  // types checked from the first argument (else the last)
+    // Non-null: the first argument is an arm whose joints set the signature of the rest.
+    SelonBras selonBras = nullptr;
 
     template <std::size_t N, std::size_t M>
     constexpr FonctionPredefinie(const char (&nom_)[N], Gestionnaire f,
@@ -126,6 +131,17 @@ struct FonctionPredefinie {
         FonctionPredefinie r = *this;
         r.typesDansLOrdre = true;
         return r;
+    }
+    // The signature depends on the arm given first: `s` gives it. Until the arm is known,
+    // any count from one on passes.
+    constexpr FonctionPredefinie selon(SelonBras s) const {
+        FonctionPredefinie r = *this;
+        r.selonBras = s;
+        return r;
+    }
+    // Whether a call may give n arguments before its arm is known.
+    constexpr bool accepteNombreAvantBras(int32_t n) const {
+        return selonBras ? n >= 1 : accepteNombre(n);
     }
     // The description of argument i (0-based).
     const Parametre& parametre(int i) const {

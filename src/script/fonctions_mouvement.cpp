@@ -8,6 +8,7 @@
 #include <string>
 
 #include "commun/console.h"
+#include "robot/bras_chaine.h"
 #include "robot/robot.h"
 #include "script/script.h"
 
@@ -22,6 +23,11 @@ const char* const NOMS_POIGNET[] = {"X", "Y", "Z", "THETA"};
 
 std::shared_ptr<Robot> robotDe(const Valeur& v) {
     return std::dynamic_pointer_cast<Robot>(v.objet<Entite>());
+}
+
+// The arm read from a description, or null for the four-joint arm.
+std::shared_ptr<BrasChaine> brasDe(const Valeur& v) {
+    return std::dynamic_pointer_cast<BrasChaine>(v.objet<Entite>());
 }
 
 std::string texteNombre(float v) {
@@ -67,10 +73,77 @@ Commande commandeDe(GenreCommande genre) {
     c.genre = genre;
     return c;
 }
+
+// Whether an arm read from a description may queue one more command; a box once when not.
+bool placeDansFile(const char* fonction, BrasChaine& b) {
+    if (b.commandes.size() < COMMANDES_MAX) {
+        b.refusFilePleine = 0;
+        return true;
+    }
+    if (b.refusFilePleine++ == 0)
+        refuse(fonction, "la file de commandes du robot est pleine (" +
+                             std::to_string(COMMANDES_MAX) + " commandes) : commande refusée !");
+    return false;
+}
+
+// Arguments from 1 on, as many as `valeurs` holds; false, with a box naming the first that
+// is not finite.
+bool valeursFinies(const char* fonction, const std::vector<Valeur>& a, std::vector<double>& valeurs,
+                   const std::vector<std::string>& noms) {
+    for (std::size_t k = 0; k < valeurs.size(); ++k) {
+        valeurs[k] = a[1 + k].scalaire.f;
+        if (!std::isfinite(valeurs[k])) {
+            refuse(fonction, "mouvement refusé : " + noms[k] + " vaut " +
+                                 texteNombre(a[1 + k].scalaire.f) +
+                                 " : ce n'est pas un nombre fini !");
+            return false;
+        }
+    }
+    return true;
+}
+
+void deplaceArticulaireChaine(BrasChaine& b, const std::vector<Valeur>& a) {
+    const char* const nom = "deplaceArticulaire";
+    std::vector<double> q(b.nbArticulations());
+    std::vector<std::string> noms;
+    for (int i = 0; i < b.nbArticulations(); ++i) noms.push_back(b.nomArticulation(i));
+    if (!valeursFinies(nom, a, q, noms) || !placeDansFile(nom, b)) return;
+    const std::string raison = b.ajouteDeplacement(q, false);
+    if (!raison.empty()) refuse(nom, "mouvement refusé : " + raison + " !");
+}
+
+// x, y, z in the arm's frame and, from six joints on, roll, pitch and yaw in degrees about
+// its fixed x, y and z axes; the joints from the pose the queue will leave the arm in.
+void deplacePoignetChaine(BrasChaine& b, const std::vector<Valeur>& a) {
+    const char* const nom = "deplacePoignet";
+    const bool orientation = b.nbArticulations() >= 6;
+    std::vector<double> p(orientation ? 6 : 3);
+    if (!valeursFinies(nom, a, p, {"x", "y", "z", "roulis", "tangage", "lacet"}) ||
+        !placeDansFile(nom, b))
+        return;
+    CibleOutil cible;
+    cible.orientation = orientation;
+    cible.pose.translation() = Eigen::Vector3d(p[0], p[1], p[2]);
+    if (orientation) {
+        const double k = M_PI / 180;
+        cible.pose.linear() = (Eigen::AngleAxisd(p[5] * k, Eigen::Vector3d::UnitZ()) *
+                               Eigen::AngleAxisd(p[4] * k, Eigen::Vector3d::UnitY()) *
+                               Eigen::AngleAxisd(p[3] * k, Eigen::Vector3d::UnitX()))
+                                  .toRotationMatrix();
+    }
+    std::vector<double> q;
+    std::string raison = b.articulationsVers(cible, q);
+    if (raison.empty()) raison = b.ajouteDeplacement(q, a.back().booleenVal());
+    if (!raison.empty()) refuse(nom, "mouvement refusé : " + raison + " !");
+}
 }  // namespace
 
 Valeur Script::deplaceArticulaire(const std::vector<Valeur>& a) {
     const char* const nom = "deplaceArticulaire";
+    if (auto b = brasDe(a[0])) {
+        deplaceArticulaireChaine(*b, a);
+        return valeur_nulle;
+    }
     auto r = robotDe(a[0]);
     float t[4];
     if (!nombresFinis(nom, a, t, NOMS_ARTICULATIONS)) return valeur_nulle;
@@ -95,6 +168,10 @@ Valeur Script::deplaceArticulaire(const std::vector<Valeur>& a) {
 
 Valeur Script::deplacePoignet(const std::vector<Valeur>& a) {
     const char* const nom = "deplacePoignet";
+    if (auto b = brasDe(a[0])) {
+        deplacePoignetChaine(*b, a);
+        return valeur_nulle;
+    }
     auto r = robotDe(a[0]);
     float p[4];
     if (!nombresFinis(nom, a, p, NOMS_POIGNET)) return valeur_nulle;
@@ -111,11 +188,19 @@ Valeur Script::deplacePoignet(const std::vector<Valeur>& a) {
 }
 
 Valeur Script::saisis(const std::vector<Valeur>& a) {
+    if (auto b = brasDe(a[0])) {
+        if (placeDansFile("saisis", *b)) b->ajouteSaisie();
+        return valeur_nulle;
+    }
     ajoute("saisis", *robotDe(a[0]), commandeDe(GenreCommande::Saisie));
     return valeur_nulle;
 }
 
 Valeur Script::lache(const std::vector<Valeur>& a) {
+    if (auto b = brasDe(a[0])) {
+        if (placeDansFile("lache", *b)) b->ajouteLacher();
+        return valeur_nulle;
+    }
     ajoute("lache", *robotDe(a[0]), commandeDe(GenreCommande::Lacher));
     return valeur_nulle;
 }
@@ -126,6 +211,10 @@ Valeur Script::attends(const std::vector<Valeur>& a) {
         refuse("attends", "attente refusée : " + texteNombre(secondes) +
                               " s n'est pas une durée entre 0 et " + texteNombre(ATTENTE_MAX) +
                               " secondes (un jour) !");
+        return valeur_nulle;
+    }
+    if (auto b = brasDe(a[0])) {
+        if (placeDansFile("attends", *b)) b->ajouteAttente(secondes);
         return valeur_nulle;
     }
     Commande c = commandeDe(GenreCommande::Attente);
@@ -144,13 +233,15 @@ Valeur Script::setRobotProfil(const std::vector<Valeur>& a) {
         return valeur_nulle;
     }
     // One acceleration for every joint, or one per joint.
-    auto robot = robotDe(a[0]);
+    auto bras = brasDe(a[0]);
+    const std::size_t nbArticulations =
+        bras ? static_cast<std::size_t>(bras->nbArticulations()) : 4;
     const std::size_t nb = a.size() - 2;
-    if (nb != 1 && nb != 4) {
+    if (nb != 1 && nb != nbArticulations) {
         refuse(nom,
                "profil refusé : une accélération pour toutes les articulations ou une par "
-               "articulation (4), pas " +
-                   std::to_string(nb) + " !");
+               "articulation (" +
+                   std::to_string(nbArticulations) + "), pas " + std::to_string(nb) + " !");
         return valeur_nulle;
     }
     for (std::size_t k = 0; k < nb; ++k) {
@@ -163,6 +254,9 @@ Valeur Script::setRobotProfil(const std::vector<Valeur>& a) {
         if (nb > 1) p.parArticulation.push_back(acceleration);
     }
     p.acceleration = a[2].scalaire.f;
-    robot->profil = p;
+    if (bras)
+        bras->profil = p;
+    else
+        robotDe(a[0])->profil = p;
     return valeur_nulle;
 }

@@ -200,6 +200,8 @@ Valeur Script::robotURDF(const std::vector<Valeur>& a) {
                              titre);
         return entiteNulle();
     }
+    // Grips look for objects among the scene's instances.
+    if (scene) bras->listeInstances = &scene->instances;
     // The robot loads without the meshes it could not read; each one is reported.
     for (const DiagnosticURDF& d : bras->description().avertissements)
         console.avertit("robotURDF : " + d.texte());

@@ -7,9 +7,9 @@
 
 namespace {
 // Fixed notation: the scene language reads it back whatever the magnitude.
-std::string nombre(float v) {
+std::string nombre(double v) {
     char t[64];
-    std::snprintf(t, sizeof t, "%.4f", static_cast<double>(v));
+    std::snprintf(t, sizeof t, "%.4f", v);
     return t;
 }
 }  // namespace
@@ -19,7 +19,12 @@ std::string fragmentPoints(const PointsPassage& points, const std::string& v, bo
                     std::to_string(points.points().size()) + ")\n";
     bool tenu = false;
     for (const PointPassage& p : points.points()) {
-        if (rectiligne)
+        if (!p.articulations.empty()) {
+            // An arm read from a description: its joints, whatever the straight-line choice.
+            s += "deplaceArticulaire(&" + v;
+            for (double a : p.articulations) s += ", " + nombre(a);
+            s += ");\n";
+        } else if (rectiligne)
             s += "deplacePoignet(&" + v + ", " + nombre(p.X) + ", " + nombre(p.Y) + ", " +
                  nombre(p.Z) + ", " + nombre(p.THETA) + ", true);\n";
         else

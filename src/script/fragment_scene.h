@@ -8,7 +8,8 @@
 #include "robot/points_passage.h"
 
 // The poses as scene-file statements on the robot variable `variable`: a joint move to each
-// (a straight-line wrist move with `rectiligne`), a grip or a release where the grip changes.
+// (a straight-line wrist move with `rectiligne`, for the four-joint arm), a grip or a release
+// where the grip changes.
 std::string fragmentPoints(const PointsPassage& points, const std::string& variable,
                            bool rectiligne);
 

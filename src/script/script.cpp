@@ -293,6 +293,10 @@ std::vector<Valeur> Script::evalue_liste(const std::vector<std::string>& textes)
 
 bool Script::verifie_nb_parametres(int fonction, int nb) {
     const FonctionPredefinie& f = fonctions_predefinies[fonction];
+    return f.accepteNombreAvantBras(nb) || verifie_nb_parametres(f, nb);
+}
+
+bool Script::verifie_nb_parametres(const FonctionPredefinie& f, int nb) {
     if (f.accepteNombre(nb)) return true;
     std::string attendus = std::to_string(f.nb_parametres);
     if (f.dernierRepete)

@@ -86,6 +86,8 @@ public:
     bool lit_arguments(const ChaineCurseur& c, std::vector<std::string>& arguments);
     std::vector<Valeur> evalue_liste(const std::vector<std::string>& textes);
     bool verifie_nb_parametres(int fonction, int nb);
+    // The same against a row's own counts (a row chosen for the call's arm).
+    bool verifie_nb_parametres(const FonctionPredefinie& f, int nb);
     bool verifie_affectation(const std::string& nom, int32_t typeOption, int32_t typeValeur);
     bool verifie_expression(const std::string& texte, int32_t attendu, int32_t reel);
 

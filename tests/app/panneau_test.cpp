@@ -15,6 +15,7 @@
 
 #include "app/application.h"
 #include "app/panneaux_imgui.h"
+#include "robot/bras_chaine.h"
 #include "robot/robot.h"
 
 namespace {
@@ -608,4 +609,60 @@ TEST(PolicePanneaux, EllipseEtGuillemetsAnglaisEcritsAvecLesCaracteresDeLaPolice
     EXPECT_EQ(interface::pourPolice("scène.txt:3: « a = rgb(1, 2) … » — l’objet “x”"),
               "scène.txt:3: « a = rgb(1, 2) ... » - l'objet \"x\"");
     EXPECT_EQ(interface::pourPolice("flèche → ici"), "flèche → ici");  // none: ImGui's '?'
+}
+
+// An arm read from a description, alone in its scene, is the driven arm: a row per joint
+// with its limits, the tool pose, targets sent by "Atteint", the grip button through its
+// queue, and the status line naming it.
+TEST(PanneauBrasDecrit, LignesCiblesSaisieEtLigneDEtat) {
+    CApplication app;
+    OptionsURDF o;
+    o.echelle = 100;
+    auto bras = std::make_shared<BrasChaine>(lisURDF("urdf/portique.urdf", o));
+    bras->listeInstances = &app.scene.instances;
+    app.scene.ajouteEntite(bras);
+    auto instance = std::make_shared<InstanceEntite>(bras);
+    instance->tombe = false;
+    app.scene.ajouteInstance(instance);
+    app.choisitRobotCourant();
+    app.majPanneau();
+    Panneau& p = app.panneau;
+    ASSERT_TRUE(p.brasDecrit);
+    EXPECT_EQ(app.robotCourant, nullptr);
+    ASSERT_EQ(p.articulations.size(), 3u);
+    EXPECT_EQ(p.articulations[2].nom, "descente");
+    EXPECT_TRUE(p.articulations[2].prismatique);
+    EXPECT_DOUBLE_EQ(p.articulations[0].min, -80);
+    EXPECT_NEAR(p.articulations[1].max, 3 * 180 / M_PI, 1e-9);
+    EXPECT_NEAR(p.outil[0], 30, 1e-9);
+    EXPECT_NEAR(p.outil[2], 60, 1e-9);
+    app.majLigneEtat();
+    EXPECT_EQ(p.ligneEtat.robot, "portique");
+
+    // A target beyond a limit is refused with the joint named; within, it is queued and
+    // reached, the rows following the arm and keeping the targets typed.
+    p.articulations[2].cible = 55;
+    app.controle(IdControle::Atteint);
+    EXPECT_EQ(p.ligneEtat.message,
+              "cible refusée : descente vaut 55, hors de ses limites (de 0 à 40)");
+    EXPECT_EQ(bras->nbCommandes(), 0u);
+    p.articulations[0].cible = 20;
+    p.articulations[1].cible = 90;
+    p.articulations[2].cible = 10;
+    app.controle(IdControle::Atteint);
+    EXPECT_EQ(bras->nbCommandes(), 1u);
+    EXPECT_TRUE(p.ligneEtat.message.empty());
+    long t = 0;
+    app.horloge = [&t] { return t; };
+    for (int i = 0; i < 400 && bras->nbCommandes() > 0; ++i, t += 10) app.anime();
+    EXPECT_EQ(bras->valeursArticulations(), (std::vector<double>{20, 90, 10}));
+    EXPECT_DOUBLE_EQ(p.articulations[1].valeur, 90);
+    EXPECT_FLOAT_EQ(p.articulations[2].cible, 10);
+    EXPECT_NEAR(p.outil[1], 30, 1e-6);  // the column turned a quarter
+    EXPECT_NEAR(p.outil[5], 90, 1e-6);  // yaw
+
+    // Nothing at the tool: the queued grip is given up and the status line says why.
+    app.controle(IdControle::Saisie);
+    app.anime();
+    EXPECT_EQ(p.ligneEtat.message, "commande abandonnée : aucun objet sous la pince");
 }

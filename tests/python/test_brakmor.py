@@ -77,8 +77,11 @@ class SimulationCommeLaLigneDeCommande(DansLesScenes):
         s = brakmor.Scene("pick_and_place.txt")
         colonnes = s.simule(20, trace=True)
         self.assertEqual(s.dump(), attendu)
-        self.assertEqual(len(colonnes["temps"]), len(lignes))
-        for cle in ("THETA1", "THETA2", "THETA3", "THETA5", "X", "Y", "Z", "THETA"):
+        # The same columns, by the trace header's names.
+        self.assertEqual(set(colonnes), set(lignes[0]))
+        self.assertEqual(len(colonnes["temps_s"]), len(lignes))
+        for cle in ("THETA1_deg", "THETA2_deg", "THETA3_deg", "THETA5_deg", "X_u", "Y_u", "Z_u",
+                    "THETA_deg"):
             lues = np.array([float(l[cle]) for l in lignes], dtype=np.float32)
             np.testing.assert_array_equal(colonnes[cle].astype(np.float32), lues, cle)
         self.assertEqual(list(colonnes["objet_tenu"]), [l["objet_tenu"] for l in lignes])

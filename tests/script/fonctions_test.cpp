@@ -504,3 +504,48 @@ TEST_F(Fonctions, RobotURDF_ChargeEtPoseCompteeEtBornee) {
     EXPECT_EQ(p->articulations(), (std::vector<double>{20, 90, 10}));
     EXPECT_FALSE(var("q").objet<Entite>());
 }
+
+TEST_F(Fonctions, MouvementsDUnBrasDecrit_NombreDeValeursSelonLeBras) {
+    std::string liens;
+    for (int i = 0; i < 11; ++i) liens += "l" + std::to_string(i) + " = " + triangle(i) + ";\n";
+    execute(liens + robotAvec("&l10") + "p = robotURDF(\"urdf/portique.urdf\", 100.0);\n");
+    ASSERT_EQ(nbBoites(), 0) << toutesLesBoites();
+    // The table counts the values against the arm given: three joints, a position and the
+    // straight-line flag for the gantry; the four-joint arm's counts as before.
+    execute(
+        "deplaceArticulaire(&p, 10, 20);\n"
+        "deplacePoignet(&p, 30, 0, 45, 0, 0, 0, true);\n"
+        "deplaceArticulaire(&r, 10, 20, 30);\n"
+        "deplacePoignet(&p, 30.0, 0.0, true, 45.0);\n"
+        "deplacePoignet(&p, 500.0, 0.0, 45.0, false);\n"
+        "deplaceArticulaire(&p, 10, 20, 50);\n");
+    ASSERT_EQ(nbBoites(), 6) << toutesLesBoites();
+    EXPECT_EQ(boite(0).texte,
+              "Tu fournis 3 paramètre(s) à la fonction \"deplaceArticulaire\" qui en attend 4");
+    EXPECT_EQ(boite(1).texte,
+              "Tu fournis 8 paramètre(s) à la fonction \"deplacePoignet\" qui en attend 5");
+    EXPECT_EQ(boite(2).texte,
+              "Tu fournis 4 paramètre(s) à la fonction \"deplaceArticulaire\" qui en attend 5");
+    EXPECT_NE(boite(3).texte.find("attend en paramètre n°5"), std::string::npos);
+    EXPECT_EQ(boite(4).texte, "mouvement refusé : hors d'atteinte !");
+    EXPECT_EQ(boite(5).texte,
+              "mouvement refusé : descente vaut 50, hors de ses limites (de 0 à 40) !");
+    auto p = std::dynamic_pointer_cast<BrasChaine>(var("p").objet<Entite>());
+    EXPECT_TRUE(p->commandes.empty());
+
+    // Taken: in order, the wrist target solved from where the joint move leaves the arm.
+    execute(
+        "setRobotProfil(&p, \"trapeze\", 50.0);\n"
+        "deplaceArticulaire(&p, 10, 90, 5);\n"
+        "deplacePoignet(&p, 10.0, 30.0, 40.0, true);\n"
+        "saisis(&p);\nlache(&p);\nattends(&p, 1.5);\n");
+    ASSERT_EQ(nbBoites(), 6) << toutesLesBoites();
+    ASSERT_EQ(p->commandes.size(), 5u);
+    EXPECT_EQ(p->commandes[0].cible, (std::vector<double>{10, 90, 5}));
+    EXPECT_EQ(p->commandes[0].profil.genre, GenreProfil::Trapeze);
+    EXPECT_TRUE(p->commandes[1].rectiligne);
+    EXPECT_NEAR(p->commandes[1].cible[1], 90, 1e-3);
+    EXPECT_NEAR(p->commandes[1].cible[2], 20, 1e-4);
+    EXPECT_EQ(p->commandes[4].genre, GenreCommande::Attente);
+    EXPECT_FLOAT_EQ(p->commandes[4].secondes, 1.5f);
+}

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "robot/bras_chaine.h"
 #include "robot/robot.h"
 #include "script/banc_script.h"
 #include "script/fragment_scene.h"
@@ -82,4 +83,56 @@ TEST_F(PointsPassageScript, FragmentInclusRejoueLeMemeMouvement) {
 
     // A folder as the target: refused with its reason, nothing written.
     EXPECT_NE(enregistrePoints(points, dossier, "r", false, {}).find("dossier"), std::string::npos);
+}
+
+// Poses taught on an arm read from a description: saved, the fragment replays them on the
+// same description (a joint move each, the grip where it changes); replayed in place, the
+// list ends at the last pose; on an arm with another number of joints it is refused.
+TEST_F(PointsPassageScript, BrasDecrit_FragmentEtRejeuSurLaMemeDescription) {
+    const std::string urdf = (std::filesystem::current_path() / "urdf/portique.urdf").string();
+    const std::string scene = "p = robotURDF(\"" + urdf + "\", 100.0);\ni = instancieEntite(&p);\n";
+    ASSERT_EQ(charge(scene), 0);
+    auto* p = dynamic_cast<BrasChaine*>(this->scene.entites.at(0).get());
+    ASSERT_TRUE(p);
+    PointsPassage points;
+    ASSERT_EQ(p->setArticulations({20, 90, 10}), "");
+    points.ajoute(*p, false);
+    ASSERT_EQ(p->setArticulations({-30, 45, 25.5}), "");
+    points.ajoute(*p, true);
+    const std::string fragment = dossier + "points.txt";
+    ASSERT_EQ(enregistrePoints(points, fragment, "p", true, {}), "");
+    EXPECT_NE(contenu(fragment).find("deplaceArticulaire(&p, -30.0000, 45.0000, 25.5000);\n"
+                                     "saisis(&p);\n"),
+              std::string::npos)
+        << contenu(fragment);
+
+    CScene autre;
+    Camera camera2;
+    Script script2(&autre, &camera2);
+    ASSERT_EQ(script2.charge(ecrit("rejeu.txt", scene + "#include points.txt\n").c_str()), 0);
+    EXPECT_EQ(nbBoites(), 0) << toutesLesBoites();
+    auto* p2 = dynamic_cast<BrasChaine*>(autre.entites.at(0).get());
+    ASSERT_TRUE(p2);
+    ASSERT_EQ(p2->commandes.size(), 3u);
+    EXPECT_EQ(p2->commandes[1].cible, (std::vector<double>{-30, 45, 25.5}));
+    EXPECT_EQ(p2->commandes[2].genre, GenreCommande::Saisie);
+
+    ASSERT_EQ(p->setArticulations({0, 0, 0}), "");
+    std::string raison;
+    EXPECT_EQ(points.rejoue(*p, false, true, raison), 3u);  // along straight lines
+    EXPECT_EQ(raison, "");
+    for (int pas = 0; pas < 2000 && p->nbCommandes() > 0; ++pas) p->avance(0.01f);
+    EXPECT_EQ(p->valeursArticulations(), (std::vector<double>{-30, 45, 25.5}));
+    // The second line starts at the column's singular pose (the tool at its furthest along
+    // y): rather than whirl round, the arm made a joint move, and said so; then the grip
+    // found nothing at the tool.
+    EXPECT_EQ(p->numeroRaison(), 2u);
+    EXPECT_EQ(p->raison(), "commande abandonnée : aucun objet sous la pince");
+
+    PointsPassage quatre;
+    PointPassage q;
+    q.T1 = 90;
+    quatre.ajoute(q);
+    EXPECT_EQ(quatre.rejoue(*p, false, false, raison), 0u);
+    EXPECT_EQ(raison, "point 1 : 4 articulations, le robot en a 3");
 }
