@@ -96,7 +96,7 @@ std::string PiloteQuatreAxes::vaChercher(Instance* objet, bool rectiligne) {
     return std::string();
 }
 
-std::vector<std::string> PiloteQuatreAxes::colonnesTrace() const {
+std::vector<std::string> PiloteQuatreAxes::colonnesQuatreAxes() {
     return {"THETA1", "THETA2", "THETA3", "THETA5", "X", "Y", "Z", "THETA"};
 }
 
