@@ -112,11 +112,20 @@ void CApplication::anime() {
         if (bouge && brasPilote_ && e == &brasPilote_->entite()) majPanneauRobot();
     }
     rapporteRaisons();  // commands dropped or stalled in this step
-    // A write that fails (a full disk) closes the trace: said once.
-    if (trace.ouverte() && brasPilote_ &&
-        !trace.ecrit(tempsAnimation, brasPilote_->valeursTrace(),
-                     nomInstance(brasPilote_->objetTenu()), brasPilote_->nbCommandes()))
-        signale(trace.erreur);
+    if (trace.ouverte() && brasPilote_) {
+        // Only an arm with the header's columns; a write that fails (a full disk) closes the
+        // trace: said once.
+        const bool memesColonnes = brasPilote_->colonnesTrace() == colonnesTrace;
+        if (!memesColonnes && !traceEnPause)
+            signale(
+                "trace : le robot piloté n'a pas les colonnes de la trace, elle attend qu'on "
+                "pilote de nouveau un robot qui les a");
+        traceEnPause = !memesColonnes;
+        if (memesColonnes &&
+            !trace.ecrit(tempsAnimation, brasPilote_->valeursTrace(),
+                         nomInstance(brasPilote_->objetTenu()), brasPilote_->nbCommandes()))
+            signale(trace.erreur);
+    }
     for (int i = 0; i < scene.nbInstances(); ++i) {
         Instance* inst = scene.getInstance(i);
         if (inst->animation && !inst->tombe)
@@ -283,8 +292,10 @@ void CApplication::apresChargement(const std::map<std::string, SignatureFichier>
 void CApplication::ouvreTrace(const std::string& chemin) {
     tempsAnimation = 0;
     // The driven arm's own columns (the four-joint arm's header without one).
-    const std::string entete = brasPilote_ ? TraceCsv::entete(brasPilote_->colonnesTrace())
-                                           : std::string(TraceCsv::ENTETE);
+    colonnesTrace =
+        brasPilote_ ? brasPilote_->colonnesTrace() : PiloteQuatreAxes::colonnesQuatreAxes();
+    traceEnPause = false;
+    const std::string entete = TraceCsv::entete(colonnesTrace);
     if (!trace.ouvre(chemin, fichiersDeLaScene(), entete)) signale(trace.erreur);
 }
 

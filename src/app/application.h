@@ -177,6 +177,10 @@ public:
     // tempsAnimation, the seconds the animation steps have covered since start.
     TraceCsv trace;
     double tempsAnimation = 0;
+    // The columns the trace's header names: rows are written while the driven arm has
+    // these (another arm driven meanwhile leaves a gap, said once).
+    std::vector<std::string> colonnesTrace;
+    bool traceEnPause = false;
     // Opens the trace; a file that cannot be written is reported and the program goes on.
     void ouvreTrace(const std::string& chemin);
 

@@ -96,7 +96,7 @@ std::string PiloteQuatreAxes::vaChercher(Instance* objet, bool rectiligne) {
     return std::string();
 }
 
-std::vector<std::string> PiloteQuatreAxes::colonnesTrace() const {
+std::vector<std::string> PiloteQuatreAxes::colonnesQuatreAxes() {
     return {"THETA1_deg", "THETA2_deg", "THETA3_deg", "THETA5_deg",
             "X_u",        "Y_u",        "Z_u",        "THETA_deg"};
 }

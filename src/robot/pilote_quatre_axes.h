@@ -39,7 +39,8 @@ public:
     // Approached from above, gripped on arrival and lifted, as the four-joint arm does.
     std::string vaChercher(Instance* objet, bool rectiligne) override;
     // THETA1, THETA2, THETA3, THETA5, X, Y, Z, THETA.
-    std::vector<std::string> colonnesTrace() const override;
+    std::vector<std::string> colonnesTrace() const override { return colonnesQuatreAxes(); }
+    static std::vector<std::string> colonnesQuatreAxes();
     std::vector<float> valeursTrace() const override;
     // The elbow stretched or folded back, or the wrist over the base axis.
     Manipulabilite mesures() override;

@@ -472,6 +472,32 @@ TEST_F(PanneauTest, LaTraceEcritUneLigneParPasDAnimation) {
     EXPECT_FALSE(std::getline(f, fin));
     std::filesystem::remove(chemin);
 
+    // Another arm driven meanwhile, with other columns: no row of it under this header,
+    // said once; the rows resume when the arm is driven again.
+    OptionsURDF o;
+    o.echelle = 100;
+    auto bras = std::make_shared<BrasChaine>(lisURDF("urdf/portique.urdf", o));
+    app.scene.ajouteEntite(bras);
+    auto porteur = std::make_shared<InstanceEntite>(bras);
+    app.scene.ajouteInstance(porteur);
+    app.ouvreTrace(chemin);
+    ASSERT_TRUE(app.choisitBras(porteur.get()));
+    testing::internal::CaptureStdout();
+    for (int i = 0; i < 3; ++i, maintenant += 10) app.anime();
+    const std::string console = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(console.find("trace :"), console.rfind("trace :")) << console;
+    EXPECT_NE(console.find("trace :"), std::string::npos);
+    ASSERT_TRUE(app.choisitBras(instanceRobot.get()));
+    app.anime();
+    app.trace.ferme();
+    std::ifstream g(chemin);
+    std::string ligne;
+    int lignes = 0;
+    while (std::getline(g, ligne)) ++lignes;
+    EXPECT_EQ(lignes, 2);  // the header and the one row of the four-joint arm
+    std::filesystem::remove(chemin);
+    std::filesystem::remove(chemin + ".bak");
+
     testing::internal::CaptureStdout();
     app.ouvreTrace(std::filesystem::temp_directory_path().string());
     testing::internal::GetCapturedStdout();
