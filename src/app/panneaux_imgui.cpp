@@ -76,9 +76,28 @@ void axeTemps(float etendue, float largeur) {
     ImGui::Dummy(ImVec2(largeur, ImGui::GetTextLineHeight() + 6));
 }
 
-// The driven robot's joints and tool speed over its last seconds of motion (the clock of the
-// tool trail, which stops while the robot has no command), one plot each, scaled to what it
-// shows (joints over 10° at least) with the current value and the range.
+// A plot scaled to what it shows, at least `ecartMin` high around its middle (or from 0 for
+// a quantity that never goes below), with its text over it.
+void courbe(const std::string& id, const std::vector<float>& v, float ecartMin, const char* texte,
+            float largeur, bool depuisZero = false) {
+    const auto [mini, maxi] = std::minmax_element(v.begin(), v.end());
+    float bas = *mini, haut = *maxi;
+    if (depuisZero) {
+        bas = 0;
+        haut = std::max(haut, ecartMin) * 1.1f;
+    } else if (haut - bas < ecartMin) {
+        const float milieu = 0.5f * (bas + haut);
+        bas = milieu - 0.5f * ecartMin;
+        haut = milieu + 0.5f * ecartMin;
+    }
+    ImGui::PlotLines(id.c_str(), v.data(), static_cast<int>(v.size()), 0, texte, bas, haut,
+                     ImVec2(largeur, 30));
+}
+
+// The driven robot's joints over its last seconds of motion (the clock of the tool trail,
+// which stops while the robot has no command): for each joint its position, speed and
+// acceleration side by side, each scaled to what it shows, then the tool point's speed; a
+// time axis in seconds under each column.
 void dessineCourbes() {
     const BrasPilote* r = application().brasPilote();
     if (!r || r->historiqueArticulaire().taille() == 0) {
@@ -89,30 +108,42 @@ void dessineCourbes() {
     constexpr int POINTS = 120;
     ImGui::TextDisabled("%.1f dernieres s de mouvement", h.etendue());
     const float largeur = ImGui::GetContentRegionAvail().x;
-    for (int g = 0; g <= h.grandeurVitesse(); ++g) {
-        const std::vector<float> v = h.serie(g, POINTS);
-        const auto [mini, maxi] = std::minmax_element(v.begin(), v.end());
-        float bas = *mini, haut = *maxi;
+    const float ecart = ImGui::GetStyle().ItemSpacing.x;
+    const float colonne = (largeur - 2 * ecart) / 3;
+    ImGui::TextDisabled("position");
+    ImGui::SameLine(colonne + ecart);
+    ImGui::TextDisabled("vitesse");
+    ImGui::SameLine(2 * (colonne + ecart));
+    ImGui::TextDisabled("accel.");
+    for (int g = 0; g < h.nbArticulations() && g < r->nbArticulations(); ++g) {
+        const bool prismatique = r->prismatique(g);
+        const std::vector<float> q = h.serie(g, POINTS);
+        const std::vector<float> v = h.serieDerivee(g, 1, POINTS, !prismatique);
+        const std::vector<float> a = h.serieDerivee(g, 2, POINTS, !prismatique);
+        const auto [mini, maxi] = std::minmax_element(q.begin(), q.end());
         char texte[96];
-        if (g == h.grandeurVitesse()) {
-            bas = 0;
-            haut = std::max(haut, 1.0f) * 1.1f;
-            std::snprintf(texte, sizeof texte, "vitesse outil %.1f u/s (max %.1f)", v.back(),
-                          *maxi);
-        } else {
-            if (haut - bas < 10) {
-                const float milieu = 0.5f * (bas + haut);
-                bas = milieu - 5;
-                haut = milieu + 5;
-            }
-            const bool prismatique = g < r->nbArticulations() && r->prismatique(g);
-            std::snprintf(texte, sizeof texte,
-                          prismatique ? "%s %.1f (%.1f..%.1f)" : "%s %.0f° (%.0f..%.0f)",
-                          r->nomArticulation(g).c_str(), v.back(), *mini, *maxi);
-        }
-        ImGui::PlotLines(("##courbe" + std::to_string(g)).c_str(), v.data(),
-                         static_cast<int>(v.size()), 0, texte, bas, haut, ImVec2(largeur, 34));
+        std::snprintf(texte, sizeof texte,
+                      prismatique ? "%s %.1f (%.1f..%.1f)" : "%s %.0f° (%.0f..%.0f)",
+                      pourPolice(r->nomArticulation(g)).c_str(), q.back(), *mini, *maxi);
+        ImGui::TextUnformatted(texte);
+        const std::string id = "##courbe" + std::to_string(g);
+        courbe(id, q, prismatique ? 1.0f : 10.0f, nullptr, colonne);
+        ImGui::SameLine();
+        std::snprintf(texte, sizeof texte, "%.0f", v.back());
+        courbe(id + "v", v, prismatique ? 1.0f : 10.0f, texte, colonne);
+        ImGui::SameLine();
+        std::snprintf(texte, sizeof texte, "%.0f", a.back());
+        courbe(id + "a", a, prismatique ? 1.0f : 10.0f, texte, colonne);
     }
+    for (int k = 0; k < 3; ++k) {
+        if (k > 0) ImGui::SameLine(k * (colonne + ecart));
+        axeTemps(h.etendue(), colonne);
+    }
+    const std::vector<float> v = h.serie(h.grandeurVitesse(), POINTS);
+    char texte[96];
+    std::snprintf(texte, sizeof texte, "vitesse outil %.1f u/s (max %.1f)", v.back(),
+                  *std::max_element(v.begin(), v.end()));
+    courbe("##courbeOutil", v, 1.0f, texte, largeur, true);
     axeTemps(h.etendue(), largeur);
 }
 

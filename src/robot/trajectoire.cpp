@@ -122,9 +122,10 @@ double HistoriqueArticulaire::etendue() const {
     return std::min<double>(duree_, temps(taille_ - 1) - temps(0));
 }
 
-std::vector<float> HistoriqueArticulaire::serie(int g, int n) const {
+template <class F>
+std::vector<float> HistoriqueArticulaire::echantillonne(int n, F f) const {
     std::vector<float> v;
-    if (taille_ == 0 || n <= 0 || g < 0 || g > nb_) return v;
+    if (taille_ == 0 || n <= 0) return v;
     v.reserve(static_cast<std::size_t>(n));
     const double fin = temps(taille_ - 1), largeur = etendue();
     const double pas = n > 1 ? largeur / (n - 1) : 0.0;
@@ -132,9 +133,34 @@ std::vector<float> HistoriqueArticulaire::serie(int g, int n) const {
     for (int i = 0; i < n; ++i) {
         const double t = fin - largeur + pas * i;
         while (k < taille_ && temps(k) <= t) ++k;
-        v.push_back(grandeur(k > 0 ? k - 1 : 0, g));
+        v.push_back(f(k > 0 ? k - 1 : 0));
     }
     // Rounding may leave the last point just before the last sample.
-    v.back() = grandeur(taille_ - 1, g);
+    v.back() = f(taille_ - 1);
     return v;
+}
+
+std::vector<float> HistoriqueArticulaire::serie(int g, int n) const {
+    if (g < 0 || g > nb_) return {};
+    return echantillonne(n, [&](std::size_t i) { return grandeur(i, g); });
+}
+
+std::vector<float> HistoriqueArticulaire::serieDerivee(int k, int ordre, int n, bool angle) const {
+    if (k < 0 || k >= nb_ || ordre < 1 || ordre > 2 || taille_ == 0) return {};
+    // The speed between sample i - 1 and i, then the acceleration between two speeds.
+    std::vector<double> vitesses(taille_, 0.0), derivees(taille_, 0.0);
+    for (std::size_t i = 1; i < taille_; ++i) {
+        const double dt = temps(i) - temps(i - 1);
+        double dq = static_cast<double>(valeur(i, k)) - valeur(i - 1, k);
+        if (angle && std::fabs(dq) > 180) dq -= std::copysign(360.0, dq);
+        vitesses[i] = dt > 0 ? dq / dt : vitesses[i - 1];
+    }
+    if (ordre == 1)
+        derivees = vitesses;
+    else
+        for (std::size_t i = 2; i < taille_; ++i) {
+            const double dt = 0.5 * (temps(i) - temps(i - 2));
+            derivees[i] = dt > 0 ? (vitesses[i] - vitesses[i - 1]) / dt : derivees[i - 1];
+        }
+    return echantillonne(n, [&](std::size_t i) { return static_cast<float>(derivees[i]); });
 }

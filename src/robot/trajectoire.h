@@ -97,10 +97,17 @@ public:
     // n values evenly spaced over the etendue that ends at the last sample: each the value
     // of the last sample at or before its time. Empty without samples.
     std::vector<float> serie(int grandeur, int n) const;
+    // The same for joint k's speed (ordre 1, per second) or acceleration (ordre 2, per second
+    // squared), from the differences between successive samples; for an angle, a step
+    // across ±180° counts as the short way round. Zero at the first samples.
+    std::vector<float> serieDerivee(int k, int ordre, int n, bool angle) const;
 
 private:
     std::size_t indice(std::size_t i) const { return (premier_ + i) % capacite_; }
     float grandeur(std::size_t i, int g) const { return g < nb_ ? valeur(i, g) : vitesse(i); }
+    // n points of the per-sample values f(i), as serie takes them.
+    template <class F>
+    std::vector<float> echantillonne(int n, F f) const;
 
     int nb_;
     // Rings allocated at the first sample.

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "robot/fabrique_robot.h"
 
 namespace {
@@ -97,3 +99,24 @@ TEST(TrajectoireOutil, AvanceEnregistreMouvementsArticulairesEtRectilignes) {
 }
 
 }  // namespace
+
+// Speeds and accelerations from the samples: a joint speeding up at 100 °/s² for 0.5 s then
+// cruising, crossing ±180° on the way; a sliding joint beside it is not wrapped.
+TEST(HistoriqueArticulaire, VitessesEtAccelerationsParDifferences) {
+    HistoriqueArticulaire h(2);
+    for (int i = 0; i <= 100; ++i) {
+        const double t = 0.01 * i;
+        const double s = t < 0.5 ? 50 * t * t : 12.5 + 50 * (t - 0.5);
+        float q[2] = {static_cast<float>(std::remainder(170 + s, 360.0)),
+                      static_cast<float>(400 * t)};
+        h.ajoute(t, q, 0);
+    }
+    const auto vitesse = h.serieDerivee(0, 1, 101, true);
+    const auto acceleration = h.serieDerivee(0, 2, 101, true);
+    ASSERT_EQ(vitesse.size(), 101u);
+    EXPECT_NEAR(vitesse[25], 25, 1);
+    EXPECT_NEAR(vitesse.back(), 50, 1e-2);  // past 180° without a jump
+    for (std::size_t i = 3; i < 48; ++i) EXPECT_NEAR(acceleration[i], 100, 1) << i;
+    EXPECT_NEAR(acceleration.back(), 0, 1e-2);
+    EXPECT_NEAR(h.serieDerivee(1, 1, 101, false).back(), 400, 1e-2);
+}
