@@ -6,8 +6,12 @@
 
 #include "commun/lieu_lecture.h"
 
-std::ofstream journal("brakmor.log", std::ios::out | std::ios::app);
+std::ofstream journal;
 Console console;
+
+void ouvreJournal() {
+    if (!journal.is_open()) journal.open("brakmor.log", std::ios::out | std::ios::app);
+}
 
 namespace {
 // Flush whenever a line ends so nothing is lost if the program is killed.

@@ -77,5 +77,8 @@ private:
 };
 
 extern Console console;
-// "brakmor.log" in the working directory, opened for appending before main runs.
+// The program's log, "brakmor.log" in the working directory once ouvreJournal has opened it
+// for appending; until then what is written to it goes nowhere, so that a library user (the
+// Python module, the tests) leaves no such file behind.
 extern std::ofstream journal;
+void ouvreJournal();

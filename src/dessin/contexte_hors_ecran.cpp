@@ -3,6 +3,7 @@
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
@@ -39,8 +40,12 @@ EGLDisplay affichageSansServeur() {
 ContexteHorsEcran::ContexteHorsEcran() {
     EGLDisplay d = affichageSansServeur();
     affichage_ = d;
-    // The window's: exactly 8 bits a colour (EGL lists deeper colours first, which round
-    // otherwise), a 24-bit depth buffer, no multisampling.
+    // The window's framebuffer, for the same pixels: GLUT asks GLX for RGB with a depth
+    // buffer, and GLX gives the deepest depth buffer with the least stencil, so 8 bits a
+    // colour, no alpha, no multisampling, and the deepest depth (32 bits on Mesa, without
+    // stencil). The polygon offset of the shadow map and the depth comparisons follow the
+    // depth buffer's precision, so a 24-bit buffer moved a few shadow-edge pixels. EGL lists
+    // deeper colours and shallower depths first, hence the choice made here.
     const EGLint attributs[] = {EGL_SURFACE_TYPE,
                                 EGL_PBUFFER_BIT,
                                 EGL_RENDERABLE_TYPE,
@@ -59,19 +64,27 @@ ContexteHorsEcran::ContexteHorsEcran() {
         echoue("aucune configuration RGB avec profondeur");
     std::vector<EGLConfig> configs(static_cast<size_t>(n));
     eglChooseConfig(d, attributs, configs.data(), n, &n);
+    configs.resize(static_cast<size_t>(std::max<EGLint>(n, 0)));
     EGLConfig config = nullptr;
-    for (EGLint i = 0; i < n && !config; ++i) {
+    EGLint profondeur = 0, stencil = 0;
+    for (EGLConfig c : configs) {
         auto attribut = [&](EGLint a) {
             EGLint v = -1;
-            eglGetConfigAttrib(d, configs[static_cast<size_t>(i)], a, &v);
+            eglGetConfigAttrib(d, c, a, &v);
             return v;
         };
-        if (attribut(EGL_RED_SIZE) == 8 && attribut(EGL_GREEN_SIZE) == 8 &&
-            attribut(EGL_BLUE_SIZE) == 8 && attribut(EGL_DEPTH_SIZE) == 24 &&
-            attribut(EGL_STENCIL_SIZE) == 8 && attribut(EGL_SAMPLES) == 0)
-            config = configs[static_cast<size_t>(i)];
+        if (attribut(EGL_RED_SIZE) != 8 || attribut(EGL_GREEN_SIZE) != 8 ||
+            attribut(EGL_BLUE_SIZE) != 8 || attribut(EGL_ALPHA_SIZE) != 0 ||
+            attribut(EGL_SAMPLES) != 0)
+            continue;
+        const EGLint z = attribut(EGL_DEPTH_SIZE), st = attribut(EGL_STENCIL_SIZE);
+        if (!config || z > profondeur || (z == profondeur && st < stencil)) {
+            config = c;
+            profondeur = z;
+            stencil = st;
+        }
     }
-    if (!config) echoue("aucune configuration de 8 bits par couleur avec profondeur de 24 bits");
+    if (!config) echoue("aucune configuration de 8 bits par couleur sans alpha avec profondeur");
     config_ = config;
     if (!eglBindAPI(EGL_OPENGL_API)) echoue("OpenGL indisponible");
     EGLContext c = eglCreateContext(d, config, EGL_NO_CONTEXT, nullptr);

@@ -135,10 +135,9 @@ class ImageSansAffichage(DansLesScenes):
 
     def test_demo_avec_ombres_comme_la_capture(self):
         image, attendue = self.compare_a_la_capture("demo.txt", 640, 480)
-        ecarts = np.abs(image.astype(int) - attendue).max(axis=2)
-        # The shadowed frame differs on a handful of shadow-edge pixels (see bench/README.md).
-        self.assertLessEqual(int((ecarts > 0).sum()), 30)
-        self.assertLessEqual(int(ecarts.max()), 20)
+        # Shadows included: the off-screen depth buffer is the window's (the shadow map's
+        # offset and comparisons follow its precision).
+        np.testing.assert_array_equal(image, attendue)
 
     def test_camera_et_options_changent_l_image_seulement_quand_demande(self):
         s = brakmor.Scene("demo.txt")
@@ -260,6 +259,18 @@ class VieDesScenes(DansLesScenes):
         for k in range(1000):
             cycle(k)
         self.assertLess(memoire() - avant, 8 << 20)
+
+    def test_rien_laisse_dans_le_dossier_de_travail(self):
+        # Importing, loading and drawing write no file (the program's log included) where
+        # the interpreter runs.
+        with tempfile.TemporaryDirectory() as d:
+            r = subprocess.run(
+                ["/usr/bin/python3", "-c",
+                 "import brakmor\nbrakmor.Scene(%r).image(64, 48)" %
+                 os.path.join(SCENES, "demo.txt")],
+                cwd=d, capture_output=True, timeout=120)
+            self.assertEqual(r.returncode, 0, r.stderr)
+            self.assertEqual(os.listdir(d), [])
 
 
 if __name__ == "__main__":
