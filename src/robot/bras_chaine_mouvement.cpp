@@ -184,13 +184,7 @@ bool BrasChaine::pasCommande(float& reste) {
     switch (c.genre) {
         case GenreCommande::Attente:
             sansProgres_ = 0;
-            if (c.secondes > reste) {
-                c.secondes -= reste;
-                reste = 0;
-                return true;
-            }
-            if (c.secondes > 0) reste -= c.secondes;
-            commandes.pop_front();
+            if (attenteFinie(c.secondes, reste)) commandes.pop_front();
             return true;
         case GenreCommande::Lacher:
             commandes.pop_front();

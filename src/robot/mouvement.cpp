@@ -220,16 +220,9 @@ bool Robot::actionEnTete(float& reste) {
     sansProgres_ = 0;
     Commande& c = commandes.front();
     switch (c.genre) {
-        case GenreCommande::Attente: {
-            if (c.secondes > reste) {
-                c.secondes -= reste;
-                reste = 0;
-                return true;
-            }
-            if (c.secondes > 0) reste -= c.secondes;
-            commandes.pop_front();
+        case GenreCommande::Attente:
+            if (attenteFinie(c.secondes, reste)) commandes.pop_front();
             return true;
-        }
         case GenreCommande::Lacher:
             commandes.pop_front();
             lache();

@@ -47,6 +47,18 @@ struct Commande : CibleMouvement {
     LoiHoraire loi;
 };
 
+// A wait at the front of a queue takes its time out of the step's `reste`: false while it
+// still has seconds to wait (the whole step spent), true once done (what it left in reste).
+inline bool attenteFinie(float& secondes, float& reste) {
+    if (secondes > reste) {
+        secondes -= reste;
+        reste = 0;
+        return false;
+    }
+    if (secondes > 0) reste -= secondes;
+    return true;
+}
+
 // FIFO of commands: appended at the back, executed from the front. The deque interface is
 // kept open so callers can inspect and empty it; push / pop read as a plain queue.
 class FileCommandes : public std::deque<Commande> {
